@@ -1,0 +1,154 @@
+#include "SampleComponents.h"
+
+#include <gtest/gtest.h>
+#include <rtl/Exceptions.h>
+#include <rtl/TypeInfo.h>
+
+namespace {
+
+TEST(PropertyAccess, AbsentPropertyIsANormalAnswer) {
+    TSample sample;
+    EXPECT_FALSE(GetPropInfo(&sample, QStringLiteral("SortingList")));
+    EXPECT_FALSE(IsPublishedProp(&sample, QStringLiteral("objectName")));
+    EXPECT_TRUE(IsPublishedProp(&sample, QStringLiteral("caption"))); // names ignore case
+    EXPECT_FALSE(GetPropInfo(static_cast<QObject*>(nullptr), QStringLiteral("Caption")));
+    EXPECT_THROW(GetStrProp(&sample, QStringLiteral("SortingList")), EPropertyError);
+}
+
+TEST(PropertyAccess, KindsOfPublishedProperties) {
+    TSample sample;
+    const QList<QPair<const char*, TTypeKind>> expected = {
+        {"Count", tkInteger},    {"Big", tkInt64},      {"Active", tkEnumeration},
+        {"Ratio", tkFloat},      {"Caption", tkString}, {"Letter", tkChar},
+        {"Kind", tkEnumeration}, {"Kinds", tkSet},      {"Color", tkInteger},
+        {"Stamp", tkDateTime},   {"Data", tkBinary},    {"Value", tkVariant},
+        {"Buddy", tkClass},      {"Font", tkClass},     {"OnChange", tkMethod},
+        {"OnQuery", tkMethod},   {"Name", tkString},    {"Tag", tkInteger}};
+    for (const auto& [name, kind] : expected)
+        EXPECT_EQ(GetPropInfo(&sample, QString::fromLatin1(name)).Kind(), kind) << name;
+}
+
+TEST(PropertyAccess, OrdinalPropertiesReadAndWriteByName) {
+    TSample sample;
+    SetOrdProp(&sample, QStringLiteral("Count"), 42);
+    SetOrdProp(&sample, QStringLiteral("Active"), 1);
+    SetOrdProp(&sample, QStringLiteral("Kind"), skSecond);
+    SetOrdProp(&sample, QStringLiteral("Kinds"), qint64(TSampleKinds{skFirst, skThird}.Bits()));
+    SetOrdProp(&sample, QStringLiteral("Color"), 10930928);
+    SetOrdProp(&sample, QStringLiteral("Big"), qint64(1) << 40);
+    EXPECT_EQ(sample.Count(), 42);
+    EXPECT_TRUE(sample.Active());
+    EXPECT_EQ(sample.Kind(), skSecond);
+    EXPECT_EQ(sample.Kinds(), (TSampleKinds{skFirst, skThird}));
+    EXPECT_EQ(sample.Color(), TColor(10930928));
+    EXPECT_EQ(sample.Big(), qint64(1) << 40);
+    EXPECT_EQ(GetOrdProp(&sample, QStringLiteral("Kind")), skSecond);
+    EXPECT_EQ(GetOrdProp(&sample, QStringLiteral("Kinds")), 0b1010);
+    EXPECT_EQ(GetOrdProp(&sample, QStringLiteral("Color")), 10930928);
+    EXPECT_THROW(SetOrdProp(&sample, QStringLiteral("Caption"), 1), EPropertyError);
+}
+
+TEST(PropertyAccess, EnumerationsByName) {
+    TSample sample;
+    SetEnumProp(&sample, QStringLiteral("Kind"), QStringLiteral("skthird"));
+    EXPECT_EQ(sample.Kind(), skThird);
+    EXPECT_EQ(GetEnumProp(&sample, QStringLiteral("Kind")), QStringLiteral("skThird"));
+    EXPECT_EQ(GetEnumProp(&sample, QStringLiteral("Active")), QStringLiteral("False"));
+    EXPECT_THROW(SetEnumProp(&sample, QStringLiteral("Kind"), QStringLiteral("skFourth")),
+                 EPropertyError);
+    EXPECT_EQ(sample.Kind(), skThird);
+    EXPECT_EQ(EnumName(skFirst), QStringLiteral("skFirst"));
+}
+
+TEST(PropertyAccess, StringsFloatsAndVariants) {
+    TSample sample;
+    SetStrProp(&sample, QStringLiteral("Caption"), QStringLiteral("People"));
+    EXPECT_EQ(GetStrProp(&sample, QStringLiteral("Caption")), QStringLiteral("People"));
+    SetFloatProp(&sample, QStringLiteral("Ratio"), 2.5);
+    EXPECT_DOUBLE_EQ(GetFloatProp(&sample, QStringLiteral("Ratio")), 2.5);
+    EXPECT_THROW(SetStrProp(&sample, QStringLiteral("ReadOnlyText"), QStringLiteral("x")),
+                 EPropertyError);
+
+    SetPropValue(&sample, QStringLiteral("Value"), Null());
+    EXPECT_TRUE(VarIsNull(sample.Value()));
+    SetPropValue(&sample, QStringLiteral("Value"), QString());
+    EXPECT_FALSE(VarIsNull(sample.Value()));
+    SetPropValue(&sample, QStringLiteral("Value"), VarArrayOf({1, QStringLiteral("a")}));
+    EXPECT_TRUE(VarIsArray(GetPropValue(&sample, QStringLiteral("Value"))));
+}
+
+TEST(PropertyAccess, ComponentReferencesAreTypeChecked) {
+    TComponent owner;
+    auto* a = new TSample(&owner);
+    auto* b = new TSample(&owner);
+    SetObjectProp(a, QStringLiteral("Buddy"), b);
+    EXPECT_EQ(a->Buddy(), b);
+    EXPECT_EQ(GetObjectProp(a, QStringLiteral("Buddy")), b);
+    auto* plain = new TComponent(&owner);
+    EXPECT_THROW(SetObjectProp(a, QStringLiteral("Buddy"), plain), EPropertyError);
+    EXPECT_EQ(a->Buddy(), b);
+    SetObjectProp(a, QStringLiteral("Buddy"), nullptr);
+    EXPECT_EQ(a->Buddy(), nullptr);
+    EXPECT_EQ(GetObjectProp(a, QStringLiteral("Font")), a->Font());
+}
+
+TEST(EventProperties, HandlersReadAndWrittenByName) {
+    TSampleRoot root;
+    auto* sample = new TSample(&root);
+    sample->SetOnChange(TNotifyEvent::Bind(&root, "SampleChange"));
+    const TMethod method = GetMethodProp(sample, QStringLiteral("OnChange"));
+    EXPECT_TRUE(method.IsAssigned());
+    EXPECT_EQ(method.Data(), &root);
+    EXPECT_EQ(method.MethodName(), QByteArray("SampleChange"));
+
+    auto* other = new TSample(&root);
+    SetMethodProp(other, QStringLiteral("OnChange"), method);
+    other->OnChange()(other);
+    EXPECT_EQ(root.Changes, QList<TObject*>{other});
+
+    SetMethodProp(other, QStringLiteral("OnChange"), TMethod());
+    EXPECT_FALSE(other->OnChange().IsAssigned());
+    other->OnChange()(other); // an unassigned event does nothing
+    EXPECT_EQ(root.Changes.size(), 1);
+}
+
+TEST(EventProperties, VarArgumentsReachTheCaller) {
+    TSampleRoot root;
+    TSample sample(&root);
+    sample.SetOnQuery(TQueryEvent::Bind(&root, "SampleQuery"));
+    bool allow = true;
+    sample.OnQuery()(&sample, allow);
+    EXPECT_FALSE(allow);
+    EXPECT_EQ(root.Queries, 1);
+}
+
+TEST(EventProperties, MismatchedSignaturesAreRefused) {
+    TSampleRoot root;
+    TSample sample(&root);
+    EXPECT_FALSE(TNotifyEvent::Bind(&root, "WrongSignature").IsAssigned());
+    EXPECT_FALSE(TNotifyEvent::Bind(&root, "NoSuchMethod").IsAssigned());
+    // A handler of one event type does not fit an event of another.
+    const TMethod change = TNotifyEvent::Bind(&root, "SampleChange");
+    EXPECT_THROW(SetMethodProp(&sample, QStringLiteral("OnQuery"), change), EPropertyError);
+    EXPECT_FALSE(sample.OnQuery().IsAssigned());
+    // A lambda has no name but works as a handler.
+    int calls = 0;
+    sample.SetOnChange([&calls](TObject*) { ++calls; });
+    SetMethodProp(&sample, QStringLiteral("OnChange"),
+                  GetMethodProp(&sample, QStringLiteral("OnChange")));
+    sample.OnChange()(&sample);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(EventProperties, HandlerOfADestroyedObjectIsNotCalled) {
+    TSample sample;
+    auto* root = new TSampleRoot;
+    sample.SetOnChange(TNotifyEvent(root, &TSampleRoot::SampleChange));
+    sample.OnChange()(&sample);
+    EXPECT_EQ(root->Changes.size(), 1);
+    delete root;
+    sample.OnChange()(&sample); // must not reach the destroyed root
+    EXPECT_EQ(sample.OnChange().Data(), nullptr);
+}
+
+} // namespace
