@@ -1,0 +1,64 @@
+#include "DiAdv.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <rtl/ClassRegistry.h>
+#include <rtl/Component.h>
+#include <rtl/Font.h>
+#include <rtl/Streaming.h>
+#include <rtl/TypeInfo.h>
+
+QString PadString(const QString& S, int Width, TAlignment Alignment) {
+    if (Width <= 0)
+        return {};
+    if (S.size() >= Width)
+        return S.left(Width);
+    const int gap = Width - int(S.size());
+    int offset = 0;
+    if (Alignment == taRightJustify)
+        offset = gap;
+    else if (Alignment == taCenter)
+        offset = gap / 2;
+    return QString(offset, QLatin1Char(' ')) + S + QString(gap - offset, QLatin1Char(' '));
+}
+
+QString GetStrPropByName(const QObject* Object, const QString& Name) {
+    return PropIsType(Object, Name, tkString) ? GetStrProp(Object, Name) : QString();
+}
+
+bool SetStrPropByName(QObject* Object, const QString& Name, const QString& Value) {
+    const TPropInfo info = GetPropInfo(Object, Name);
+    if (!info || info.Kind() != tkString || !info.IsWritable())
+        return false;
+    SetStrProp(Object, Name, Value);
+    return true;
+}
+
+void CopyEventHandlers(const QObject* Source, QObject* Dest) {
+    for (const TPropInfo& info : GetPropInfos(Source)) {
+        if (info.Kind() != tkMethod)
+            continue;
+        const TPropInfo target = GetPropInfo(Dest, info.Name());
+        if (target && target.Type() == info.Type() && target.IsWritable())
+            WriteProp(Dest, target, ReadProp(Source, info));
+    }
+}
+
+QSize GetFontMetrics(const TFont* Font, const QString& Text) {
+    const QImage canvas(1, 1, QImage::Format_RGB32);
+    QFont font = Font->ToQFont();
+    // Whole-pixel advances, as text laid out on a bitmap canvas has.
+    font.setHintingPreference(QFont::PreferFullHinting);
+    const QFontMetrics metrics(font, &canvas);
+    const QString measured = Text.isEmpty() ? QStringLiteral("0") : Text;
+    // The height of a line of text is the font's, whatever the characters ("W" included).
+    return {metrics.horizontalAdvance(measured), metrics.height()};
+}
+
+TComponent* CloneComponent(TComponent* Component) {
+    RegisterClass(Component->metaObject());
+    TComponent* context = Component->Owner() ? Component->Owner() : Component;
+    const QString text = WriteComponentToText(Component, context);
+    return ReadComponentFromText(text, QStringLiteral("clone of %1").arg(Component->Name()),
+                                 nullptr, nullptr, context);
+}
