@@ -1,0 +1,83 @@
+#pragma once
+
+#include "FieldType.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <rtl/Variant.h>
+
+// The engine side of the dataset layer: a connection to one database of an engine
+// (SQLite, PostgreSQL) and its prepared statements. Engine errors raise EDatabaseError
+// with the engine's message. Values cross as Variants: Null, qint64, double, QString,
+// QByteArray (blobs); dates and times as the engine stores them (text for SQLite).
+
+class TDbStatement {
+public:
+    virtual ~TDbStatement() = default;
+    // Parameters are numbered from 0 in the order of their "?" in the text.
+    virtual void Bind(int Index, const Variant& Value) = 0;
+    virtual void ClearBindings() = 0;
+    // Runs the statement, or moves to its next row; false when there is no (further) row.
+    virtual bool Step() = 0;
+    // Makes the statement ready to run again with new bindings.
+    virtual void Reset() = 0;
+    virtual int ColumnCount() const = 0;
+    virtual QString ColumnName(int Index) const = 0;
+    virtual Variant Column(int Index) const = 0;
+    virtual qint64 RowsAffected() const = 0;
+};
+
+// A column of a table as the engine's schema declares it.
+struct TColumnInfo {
+    QString Name;
+    QString DeclaredType; // as written at creation, e.g. "VARCHAR(30)"
+    bool NotNull = false;
+    bool PrimaryKey = false;
+    bool AutoIncrement = false;
+    Variant Default;
+};
+
+struct TIndexInfo {
+    QString Name;
+    QStringList Fields; // in index order
+    bool Primary = false;
+    bool Unique = false;
+    bool Descending = false;
+    bool CaseInsensitive = false;
+    bool Expression = false;
+};
+
+class TDbConnection {
+public:
+    virtual ~TDbConnection() = default;
+
+    virtual std::unique_ptr<TDbStatement> Prepare(const QString& Sql) = 0;
+    // Runs a statement (or several separated by ";" when Params is empty).
+    virtual qint64 Execute(const QString& Sql, const QVariantList& Params = {}) = 0;
+    // The first column of the first row, or Null.
+    virtual Variant Scalar(const QString& Sql, const QVariantList& Params = {}) = 0;
+    virtual qint64 LastInsertId() = 0;
+
+    virtual void StartTransaction() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+    virtual bool InTransaction() const = 0;
+
+    virtual QStringList TableNames() = 0;
+    virtual bool TableExists(const QString& Table) = 0;
+    virtual QList<TColumnInfo> TableColumns(const QString& Table) = 0;
+    virtual QList<TIndexInfo> TableIndexes(const QString& Table) = 0;
+
+    // The engine's column type for a field type and size, and back: the type and size of
+    // a column as declared. Every field type round-trips through the schema.
+    virtual QString ColumnTypeSql(TFieldType Type, int Size) const = 0;
+    virtual TFieldType FieldTypeOf(const TColumnInfo& Column, int& Size) const = 0;
+
+    // True for a database server shared by several users (PostgreSQL).
+    virtual bool IsSQLBased() const = 0;
+    // The name of the column that identifies a row of any table ("rowid" for SQLite).
+    virtual QString RowIdColumn() const = 0;
+    QString QuoteName(const QString& Name) const;
+};

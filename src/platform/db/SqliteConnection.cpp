@@ -1,0 +1,560 @@
+#include "SqliteConnection.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+#include <rtl/Exceptions.h>
+#include <sqlite3.h>
+
+namespace {
+
+QString ErrorText(sqlite3* Db, const QString& What) {
+    return What + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(Db));
+}
+
+[[noreturn]] void RaiseError(sqlite3* Db, const QString& What) {
+    throw EDatabaseError(ErrorText(Db, What));
+}
+
+// Prepares the statement that starts at Offset of Sql and moves Offset past it; null when
+// only white space or comments remain.
+sqlite3_stmt* PrepareAt(sqlite3* Db, const QByteArray& Sql, qsizetype& Offset, unsigned Flags) {
+    const char* start = Sql.constData() + Offset;
+    const char* tail = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    // The length counts the terminating zero, which spares SQLite a copy.
+    if (sqlite3_prepare_v3(Db, start, int(Sql.size() - Offset + 1), Flags, &statement, &tail) !=
+        SQLITE_OK)
+        RaiseError(Db, QStringLiteral("Cannot prepare \"%1\"").arg(QString::fromUtf8(Sql)));
+    Offset = tail - Sql.constData();
+    return statement;
+}
+
+template <class T> Variant TextOf(const T& Value, QStringView Format) {
+    return Value.isValid() ? Variant(Value.toString(Format)) : Null();
+}
+
+// A value as SQLite stores it: booleans as 0/1, dates and times as text.
+Variant Stored(const Variant& Value) {
+    switch (Value.metaType().id()) {
+    case QMetaType::Bool:
+        return qint64(Value.toBool() ? 1 : 0);
+    case QMetaType::QDate:
+        return TextOf(Value.toDate(), u"yyyy-MM-dd");
+    case QMetaType::QTime:
+        return TextOf(Value.toTime(), u"HH:mm:ss.zzz");
+    case QMetaType::QDateTime:
+        return TextOf(Value.toDateTime().toLocalTime(), u"yyyy-MM-dd HH:mm:ss.zzz");
+    default:
+        return Value;
+    }
+}
+
+// The value of a column default as the schema gives it: a literal string, number or NULL
+// reads as its value, any other expression as its text.
+Variant DefaultValue(const Variant& Expression) {
+    if (VarIsNull(Expression))
+        return Null();
+    const QString text = Expression.toString();
+    const QChar quote = QLatin1Char('\'');
+    if (text.size() >= 2 && text.startsWith(quote) && text.endsWith(quote)) {
+        QString inner = text.mid(1, text.size() - 2);
+        if (!QString(inner).remove(QStringLiteral("''")).contains(quote))
+            return inner.replace(QStringLiteral("''"), quote);
+    }
+    if (text.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
+        return Null();
+    bool ok = false;
+    const qint64 integer = text.toLongLong(&ok);
+    if (ok)
+        return integer;
+    const double number = text.toDouble(&ok);
+    if (ok)
+        return number;
+    return text;
+}
+
+// A declared column type split into its upper-case name and its size: the last number in
+// parentheses, so "DECIMAL(32,2)" has the size 2.
+struct TDeclaredType {
+    QString Name;
+    int Size = 0;
+};
+
+TDeclaredType ParseDeclaredType(const QString& Declared) {
+    static const QRegularExpression pattern(QStringLiteral(R"(^([^(]*)(?:\(([^)]*)\))?\s*$)"));
+    const QRegularExpressionMatch match = pattern.match(Declared);
+    if (!match.hasMatch())
+        return {Declared.toUpper().simplified(), 0};
+    return {match.captured(1).toUpper().simplified(),
+            match.captured(2).split(QLatin1Char(',')).last().trimmed().toInt()};
+}
+
+struct TColumnType {
+    TFieldType Type;
+    const char* Declared; // "%1" stands for the size
+};
+
+// The table of the header. Where a declared type serves two field types the first one
+// is the type it maps back to.
+constexpr TColumnType ColumnTypes[] = {
+    {ftString, "VARCHAR(%1)"},
+    {ftSmallint, "SMALLINT"},
+    {ftInteger, "INTEGER"},
+    {ftWord, "UNSIGNED SMALLINT"},
+    {ftAutoInc, "INTEGER"},
+    {ftLargeint, "BIGINT"},
+    {ftFloat, "DOUBLE"},
+    {ftCurrency, "MONEY REAL"},
+    {ftBCD, "DECIMAL(32,%1)"},
+    {ftBoolean, "BOOLEAN"},
+    {ftDate, "DATE"},
+    {ftTime, "TIME"},
+    {ftDateTime, "TIMESTAMP"},
+    {ftMemo, "MEMO TEXT"},
+    {ftFmtMemo, "FMTMEMO TEXT"},
+    {ftBlob, "BLOB"},
+    {ftGraphic, "GRAPHIC BLOB"},
+    {ftTypedBinary, "TYPEDBINARY BLOB"},
+    {ftBytes, "BYTES BLOB(%1)"},
+    {ftVarBytes, "VARBYTES BLOB(%1)"},
+};
+
+bool IsSized(const TColumnType& Type) {
+    return QLatin1String(Type.Declared).contains(QLatin1String("%1"));
+}
+
+// The field type nearest to a declared type of another origin, by SQLite's affinity rules.
+TFieldType FieldTypeByAffinity(const TDeclaredType& Declared, int& Size) {
+    const QString& name = Declared.Name;
+    Size = 0;
+    if (name.contains(QLatin1String("INT")))
+        return ftInteger;
+    if (name.contains(QLatin1String("CHAR")) || name.contains(QLatin1String("CLOB")) ||
+        name.contains(QLatin1String("TEXT"))) {
+        if (Declared.Size <= 0)
+            return ftMemo;
+        Size = Declared.Size;
+        return ftString;
+    }
+    if (name.isEmpty() || name.contains(QLatin1String("BLOB")))
+        return ftBlob;
+    return ftFloat;
+}
+
+} // namespace
+
+// The open database file and the statements it has prepared that nobody uses at present.
+// Statements share it with their connection, so they may outlive the connection.
+class TSqliteDatabase {
+public:
+    explicit TSqliteDatabase(const QString& FileName);
+    ~TSqliteDatabase();
+    TSqliteDatabase(const TSqliteDatabase&) = delete;
+    TSqliteDatabase& operator=(const TSqliteDatabase&) = delete;
+
+    sqlite3* Handle() const { return FDb; }
+    // A statement for one SQL text, taken from the cache or newly prepared.
+    sqlite3_stmt* Acquire(const QString& Sql);
+    // Takes back a statement of Acquire for its next user, or finalizes it when Sql is
+    // empty (the statement is not to be cached).
+    void Release(const QString& Sql, sqlite3_stmt* Statement);
+
+private:
+    void ClearCache();
+
+    static constexpr int MaxIdle = 64;
+    sqlite3* FDb = nullptr;
+    QHash<QString, QList<sqlite3_stmt*>> FIdle;
+    int FIdleCount = 0;
+};
+
+TSqliteDatabase::TSqliteDatabase(const QString& FileName) {
+    const int result = sqlite3_open_v2(FileName.toUtf8().constData(), &FDb,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (result != SQLITE_OK) {
+        const QString message =
+            FDb ? ErrorText(FDb, QStringLiteral("Cannot open database \"%1\"").arg(FileName))
+                : QStringLiteral("Cannot open database \"%1\": out of memory").arg(FileName);
+        sqlite3_close(FDb);
+        throw EDatabaseError(message);
+    }
+}
+
+TSqliteDatabase::~TSqliteDatabase() {
+    ClearCache();
+    sqlite3_close_v2(FDb);
+}
+
+sqlite3_stmt* TSqliteDatabase::Acquire(const QString& Sql) {
+    const auto idle = FIdle.find(Sql);
+    if (idle != FIdle.end() && !idle->isEmpty()) {
+        --FIdleCount;
+        return idle->takeLast();
+    }
+    qsizetype offset = 0;
+    sqlite3_stmt* statement = PrepareAt(FDb, Sql.toUtf8(), offset, SQLITE_PREPARE_PERSISTENT);
+    if (!statement)
+        throw EDatabaseError(QStringLiteral("No SQL statement in \"%1\"").arg(Sql));
+    return statement;
+}
+
+void TSqliteDatabase::Release(const QString& Sql, sqlite3_stmt* Statement) {
+    if (Sql.isEmpty()) {
+        sqlite3_finalize(Statement);
+        return;
+    }
+    sqlite3_reset(Statement);
+    sqlite3_clear_bindings(Statement);
+    if (FIdleCount >= MaxIdle)
+        ClearCache();
+    FIdle[Sql].append(Statement);
+    ++FIdleCount;
+}
+
+void TSqliteDatabase::ClearCache() {
+    for (const QList<sqlite3_stmt*>& statements : std::as_const(FIdle))
+        for (sqlite3_stmt* statement : statements)
+            sqlite3_finalize(statement);
+    FIdle.clear();
+    FIdleCount = 0;
+}
+
+namespace {
+
+class TSqliteStatement : public TDbStatement {
+public:
+    // CacheKey is the SQL text the statement returns to the cache under, or empty.
+    TSqliteStatement(std::shared_ptr<TSqliteDatabase> Database, QString CacheKey,
+                     sqlite3_stmt* Statement)
+        : FDatabase(std::move(Database)), FCacheKey(std::move(CacheKey)), FStatement(Statement) {}
+    ~TSqliteStatement() override { FDatabase->Release(FCacheKey, FStatement); }
+    TSqliteStatement(const TSqliteStatement&) = delete;
+    TSqliteStatement& operator=(const TSqliteStatement&) = delete;
+
+    void Bind(int Index, const Variant& Value) override;
+    void ClearBindings() override { sqlite3_clear_bindings(FStatement); }
+    bool Step() override;
+    void Reset() override;
+    int ColumnCount() const override { return sqlite3_column_count(FStatement); }
+    QString ColumnName(int Index) const override {
+        return QString::fromUtf8(sqlite3_column_name(FStatement, Index));
+    }
+    Variant Column(int Index) const override;
+    qint64 RowsAffected() const override { return FRowsAffected; }
+
+private:
+    sqlite3* Db() const { return FDatabase->Handle(); }
+    QString Text() const { return QString::fromUtf8(sqlite3_sql(FStatement)); }
+    int BindStored(int Position, const Variant& Value);
+
+    std::shared_ptr<TSqliteDatabase> FDatabase;
+    QString FCacheKey;
+    sqlite3_stmt* FStatement;
+    bool FRunning = false;
+    sqlite3_int64 FChangesBefore = 0;
+    qint64 FRowsAffected = 0;
+};
+
+void TSqliteStatement::Bind(int Index, const Variant& Value) {
+    if (BindStored(Index + 1, Stored(Value)) != SQLITE_OK)
+        RaiseError(Db(),
+                   QStringLiteral("Cannot bind parameter %1 of \"%2\"").arg(Index).arg(Text()));
+}
+
+int TSqliteStatement::BindStored(int Position, const Variant& Value) {
+    switch (Value.metaType().id()) {
+    case QMetaType::UnknownType:
+        return sqlite3_bind_null(FStatement, Position);
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return sqlite3_bind_int64(FStatement, Position, Value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(FStatement, Position, Value.toDouble());
+    case QMetaType::QString: {
+        const QByteArray text = Value.toString().toUtf8();
+        return sqlite3_bind_text64(FStatement, Position, text.constData(), text.size(),
+                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    case QMetaType::QByteArray: {
+        // constData is never null, so an empty array binds an empty blob, not Null.
+        const QByteArray bytes = Value.toByteArray();
+        return sqlite3_bind_blob64(FStatement, Position, bytes.constData(), bytes.size(),
+                                   SQLITE_TRANSIENT);
+    }
+    default:
+        throw EDatabaseError(
+            QStringLiteral("Cannot bind a value of type %1 to parameter %2 of \"%3\"")
+                .arg(QString::fromLatin1(Value.metaType().name()))
+                .arg(Position - 1)
+                .arg(Text()));
+    }
+}
+
+bool TSqliteStatement::Step() {
+    if (!FRunning) {
+        FChangesBefore = sqlite3_total_changes64(Db());
+        FRowsAffected = 0;
+        FRunning = true;
+    }
+    const int result = sqlite3_step(FStatement);
+    if (result == SQLITE_ROW)
+        return true;
+    FRunning = false;
+    if (result == SQLITE_DONE) {
+        // sqlite3_changes64 keeps the count of an earlier statement when this one changed
+        // nothing (a query, a definition).
+        if (sqlite3_total_changes64(Db()) != FChangesBefore)
+            FRowsAffected = sqlite3_changes64(Db());
+        return false;
+    }
+    const QString message = ErrorText(Db(), QStringLiteral("Cannot run \"%1\"").arg(Text()));
+    sqlite3_reset(FStatement);
+    throw EDatabaseError(message);
+}
+
+void TSqliteStatement::Reset() {
+    sqlite3_reset(FStatement);
+    FRunning = false;
+}
+
+Variant TSqliteStatement::Column(int Index) const {
+    if (Index < 0 || Index >= sqlite3_data_count(FStatement))
+        throw EDatabaseError(
+            QStringLiteral("No column %1 in the current row of \"%2\"").arg(Index).arg(Text()));
+    switch (sqlite3_column_type(FStatement, Index)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(FStatement, Index));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(FStatement, Index);
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(FStatement, Index));
+        return QString::fromUtf8(text, sqlite3_column_bytes(FStatement, Index));
+    }
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(FStatement, Index));
+        return QByteArray(bytes, sqlite3_column_bytes(FStatement, Index));
+    }
+    default:
+        return Null();
+    }
+}
+
+} // namespace
+
+TSqliteConnection::TSqliteConnection(const QString& FileName)
+    : FFileName(FileName), FDatabase(std::make_shared<TSqliteDatabase>(FileName)) {
+    SetBusyTimeout(FBusyTimeout);
+    ExecuteScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                                 "PRAGMA mmap_size=268435456; PRAGMA cache_size=-16000;"
+                                 "PRAGMA foreign_keys=ON"));
+}
+
+TSqliteConnection::~TSqliteConnection() {
+    // Statements still alive keep the file open: leave no lock behind for them.
+    if (InTransaction())
+        sqlite3_exec(FDatabase->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TSqliteConnection::SetBusyTimeout(int Milliseconds) {
+    sqlite3_busy_timeout(FDatabase->Handle(), Milliseconds);
+    FBusyTimeout = Milliseconds;
+}
+
+std::unique_ptr<TDbStatement> TSqliteConnection::Prepare(const QString& Sql) {
+    sqlite3_stmt* statement = FDatabase->Acquire(Sql);
+    return std::make_unique<TSqliteStatement>(FDatabase, Sql, statement);
+}
+
+std::unique_ptr<TDbStatement> TSqliteConnection::PrepareWith(const QString& Sql,
+                                                             const QVariantList& Params) {
+    std::unique_ptr<TDbStatement> statement = Prepare(Sql);
+    for (int i = 0; i < Params.size(); ++i)
+        statement->Bind(i, Params[i]);
+    return statement;
+}
+
+qint64 TSqliteConnection::Execute(const QString& Sql, const QVariantList& Params) {
+    if (Params.isEmpty())
+        return ExecuteScript(Sql);
+    const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
+    while (statement->Step()) {
+    }
+    return statement->RowsAffected();
+}
+
+qint64 TSqliteConnection::ExecuteScript(const QString& Sql) {
+    const QByteArray text = Sql.toUtf8();
+    qint64 rowsAffected = 0;
+    qsizetype offset = 0;
+    while (sqlite3_stmt* prepared = PrepareAt(FDatabase->Handle(), text, offset, 0)) {
+        TSqliteStatement statement(FDatabase, QString(), prepared);
+        while (statement.Step()) {
+        }
+        rowsAffected += statement.RowsAffected();
+    }
+    return rowsAffected;
+}
+
+Variant TSqliteConnection::Scalar(const QString& Sql, const QVariantList& Params) {
+    const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
+    return statement->Step() ? statement->Column(0) : Null();
+}
+
+qint64 TSqliteConnection::LastInsertId() {
+    return sqlite3_last_insert_rowid(FDatabase->Handle());
+}
+
+void TSqliteConnection::StartTransaction() {
+    if (InTransaction())
+        throw EDatabaseError(
+            QStringLiteral("Cannot start a transaction on \"%1\": a transaction is already active")
+                .arg(FFileName));
+    ExecuteScript(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void TSqliteConnection::Commit() {
+    ExecuteScript(QStringLiteral("COMMIT"));
+}
+
+void TSqliteConnection::Rollback() {
+    ExecuteScript(QStringLiteral("ROLLBACK"));
+}
+
+bool TSqliteConnection::InTransaction() const {
+    return !sqlite3_get_autocommit(FDatabase->Handle());
+}
+
+QStringList TSqliteConnection::TableNames() {
+    const std::unique_ptr<TDbStatement> statement = Prepare(QStringLiteral(
+        R"(SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\_%' )"
+        R"(ESCAPE '\' ORDER BY name COLLATE NOCASE)"));
+    QStringList names;
+    while (statement->Step())
+        names.append(statement->Column(0).toString());
+    return names;
+}
+
+bool TSqliteConnection::TableExists(const QString& Table) {
+    return Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                 "WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                  {Table})
+               .toLongLong() > 0;
+}
+
+QList<TColumnInfo> TSqliteConnection::TableColumns(const QString& Table) {
+    const std::unique_ptr<TDbStatement> statement =
+        PrepareWith(QStringLiteral(R"(SELECT name, type, "notnull", pk, dflt_value )"
+                                   R"(FROM pragma_table_xinfo(?) WHERE hidden <> 1 ORDER BY cid)"),
+                    {Table});
+    QList<TColumnInfo> columns;
+    while (statement->Step()) {
+        TColumnInfo column;
+        column.Name = statement->Column(0).toString();
+        column.DeclaredType = statement->Column(1).toString();
+        column.NotNull = statement->Column(2).toLongLong() != 0;
+        column.PrimaryKey = statement->Column(3).toLongLong() != 0;
+        column.Default = DefaultValue(statement->Column(4));
+        columns.append(column);
+    }
+    if (columns.isEmpty())
+        throw EDatabaseError(QStringLiteral("Table \"%1\" does not exist").arg(Table));
+
+    // AUTOINCREMENT is only allowed on the INTEGER PRIMARY KEY column, the rowid.
+    const auto key = [](const TColumnInfo& c) { return c.PrimaryKey; };
+    const auto rowid = std::find_if(columns.begin(), columns.end(), key);
+    if (std::count_if(columns.begin(), columns.end(), key) == 1 &&
+        rowid->DeclaredType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0) {
+        static const QRegularExpression autoIncrement(QStringLiteral(R"(\bAUTOINCREMENT\b)"),
+                                                      QRegularExpression::CaseInsensitiveOption);
+        const QString sql =
+            Scalar(QStringLiteral("SELECT sql FROM sqlite_master "
+                                  "WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                   {Table})
+                .toString();
+        rowid->AutoIncrement = sql.contains(autoIncrement);
+    }
+    return columns;
+}
+
+QList<TIndexInfo> TSqliteConnection::TableIndexes(const QString& Table) {
+    const QList<TColumnInfo> columns = TableColumns(Table);
+    QList<TIndexInfo> indexes;
+    const std::unique_ptr<TDbStatement> list = PrepareWith(
+        QStringLiteral(
+            R"(SELECT name, "unique", origin FROM pragma_index_list(?) ORDER BY seq DESC)"),
+        {Table});
+    while (list->Step()) {
+        TIndexInfo index;
+        index.Name = list->Column(0).toString();
+        index.Unique = list->Column(1).toLongLong() != 0;
+        index.Primary = list->Column(2).toString() == QLatin1String("pk");
+        indexes.append(index);
+    }
+
+    const std::unique_ptr<TDbStatement> keys = Prepare(QStringLiteral(
+        R"(SELECT cid, name, "desc", coll FROM pragma_index_xinfo(?) WHERE key ORDER BY seqno)"));
+    for (TIndexInfo& index : indexes) {
+        keys->Reset();
+        keys->Bind(0, index.Name);
+        while (keys->Step()) {
+            if (keys->Column(0).toLongLong() == -2)
+                index.Expression = true;
+            else
+                index.Fields.append(keys->Column(1).toString());
+            index.Descending = index.Descending || keys->Column(2).toLongLong() != 0;
+            index.CaseInsensitive = index.CaseInsensitive ||
+                                    keys->Column(3).toString().compare(QLatin1String("NOCASE"),
+                                                                       Qt::CaseInsensitive) == 0;
+        }
+    }
+
+    const auto primary = [](const TIndexInfo& i) { return i.Primary; };
+    std::stable_partition(indexes.begin(), indexes.end(), primary);
+    if (std::none_of(indexes.begin(), indexes.end(), primary)) {
+        // Only an INTEGER PRIMARY KEY, kept as the rowid, has a key but no index.
+        TIndexInfo rowid;
+        rowid.Name = QStringLiteral("PRIMARY");
+        rowid.Primary = rowid.Unique = true;
+        for (const TColumnInfo& column : columns)
+            if (column.PrimaryKey)
+                rowid.Fields.append(column.Name);
+        if (!rowid.Fields.isEmpty())
+            indexes.prepend(rowid);
+    }
+    return indexes;
+}
+
+QString TSqliteConnection::ColumnTypeSql(TFieldType Type, int Size) const {
+    for (const TColumnType& columnType : ColumnTypes)
+        if (columnType.Type == Type) {
+            const QString declared = QString::fromLatin1(columnType.Declared);
+            return IsSized(columnType) ? declared.arg(Size) : declared;
+        }
+    throw EDatabaseError(
+        QStringLiteral("SQLite has no column type for fields of type %1").arg(EnumName(Type)));
+}
+
+TFieldType TSqliteConnection::FieldTypeOf(const TColumnInfo& Column, int& Size) const {
+    Size = 0;
+    if (Column.AutoIncrement)
+        return ftAutoInc;
+    const TDeclaredType declared = ParseDeclaredType(Column.DeclaredType);
+    for (const TColumnType& columnType : ColumnTypes)
+        if (ParseDeclaredType(QString::fromLatin1(columnType.Declared)).Name == declared.Name) {
+            if (IsSized(columnType))
+                Size = declared.Size;
+            return columnType.Type;
+        }
+    return FieldTypeByAffinity(declared, Size);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Connection.h"
+
+class TSqliteDatabase;
+
+// A connection to an SQLite database file, created on first use (its directory must
+// exist). The file is opened in WAL journal mode with synchronous=NORMAL, so a crash in the
+// middle of a write leaves it consistent, with memory mapping and a large page cache for
+// reading in index order, and with foreign keys enforced. A writer finding the file locked
+// by another connection waits up to BusyTimeout, then raises EDatabaseError.
+//
+// Values bind as: Null; bool as 0/1; integers; double; QString as UTF-8 text; QByteArray
+// as a blob; QDate as "yyyy-MM-dd", QTime as "HH:mm:ss.zzz", QDateTime as
+// "yyyy-MM-dd HH:mm:ss.zzz" in local time. Columns read back by storage class: Null,
+// qint64, double, QString or QByteArray.
+//
+// Prepared statements are cached by SQL text; every statement Prepare returns is
+// independent of the others and may outlive the connection.
+//
+// Field types and column types (ColumnTypeSql / FieldTypeOf). Each declared type is
+// distinct, so it maps back, and gives the column SQLite's affinity for the values:
+//   ftString      VARCHAR(n)          TEXT     Size n
+//   ftSmallint    SMALLINT            INTEGER
+//   ftInteger     INTEGER             INTEGER
+//   ftWord        UNSIGNED SMALLINT   INTEGER
+//   ftAutoInc     INTEGER             INTEGER  declared PRIMARY KEY AUTOINCREMENT by the
+//                                              table's creator; read back by AutoIncrement
+//   ftLargeint    BIGINT              INTEGER
+//   ftFloat       DOUBLE              REAL
+//   ftCurrency    MONEY REAL          REAL
+//   ftBCD         DECIMAL(32,n)       NUMERIC  Size n: digits after the decimal point
+//   ftBoolean     BOOLEAN             NUMERIC  stores 0/1
+//   ftDate        DATE                NUMERIC  text "yyyy-MM-dd" stays text
+//   ftTime        TIME                NUMERIC  text "HH:mm:ss.zzz"
+//   ftDateTime    TIMESTAMP           NUMERIC  text "yyyy-MM-dd HH:mm:ss.zzz"
+//   ftMemo        MEMO TEXT           TEXT
+//   ftFmtMemo     FMTMEMO TEXT        TEXT
+//   ftBlob        BLOB                BLOB
+//   ftGraphic     GRAPHIC BLOB        BLOB
+//   ftTypedBinary TYPEDBINARY BLOB    BLOB
+//   ftBytes       BYTES BLOB(n)       BLOB     Size n
+//   ftVarBytes    VARBYTES BLOB(n)    BLOB     Size n
+// Other field types have no column type (EDatabaseError). Any other declared type maps by
+// SQLite's affinity rules: containing INT gives ftInteger; CHAR, CLOB or TEXT gives
+// ftString of the declared size, or ftMemo without one; BLOB or nothing gives ftBlob; REAL,
+// FLOA, DOUB or anything else gives ftFloat. Names ignore case and surplus spaces.
+class TSqliteConnection : public TDbConnection {
+public:
+    explicit TSqliteConnection(const QString& FileName);
+    ~TSqliteConnection() override;
+
+    const QString& FileName() const { return FFileName; }
+    int BusyTimeout() const { return FBusyTimeout; }
+    void SetBusyTimeout(int Milliseconds);
+
+    std::unique_ptr<TDbStatement> Prepare(const QString& Sql) override;
+    qint64 Execute(const QString& Sql, const QVariantList& Params = {}) override;
+    Variant Scalar(const QString& Sql, const QVariantList& Params = {}) override;
+    qint64 LastInsertId() override;
+
+    // StartTransaction begins an immediate transaction, which takes the write lock at once.
+    void StartTransaction() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() const override;
+
+    QStringList TableNames() override; // user tables, sorted ignoring case
+    bool TableExists(const QString& Table) override;
+    // Raises EDatabaseError for a table that does not exist. A default that is a literal
+    // string, number or NULL reads as its value; any other default as its expression text.
+    QList<TColumnInfo> TableColumns(const QString& Table) override;
+    // The primary key comes first; an INTEGER PRIMARY KEY column, which SQLite keeps as the
+    // rowid without an index, is reported as the index "PRIMARY". Fields lists the indexed
+    // columns; the expressions of an index on expressions are not in it.
+    QList<TIndexInfo> TableIndexes(const QString& Table) override;
+
+    QString ColumnTypeSql(TFieldType Type, int Size) const override;
+    TFieldType FieldTypeOf(const TColumnInfo& Column, int& Size) const override;
+
+    bool IsSQLBased() const override { return false; }
+    QString RowIdColumn() const override { return QStringLiteral("rowid"); }
+
+private:
+    std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);
+    qint64 ExecuteScript(const QString& Sql);
+
+    QString FFileName;
+    int FBusyTimeout = 5000;
+    std::shared_ptr<TSqliteDatabase> FDatabase;
+};
