@@ -1,0 +1,40 @@
+#include "DBDataSet.h"
+
+#include "Database.h"
+#include "Session.h"
+
+#include <rtl/Exceptions.h>
+
+TDBDataSet::TDBDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
+
+TDBDataSet::~TDBDataSet() {
+    CloseDatabase();
+}
+
+void TDBDataSet::SetDatabaseName(const QString& Value) {
+    CheckInactive();
+    FDatabaseName = Value;
+}
+
+TDatabase* TDBDataSet::OpenDatabase() {
+    if (!FDatabase) {
+        FDatabase = Session()->OpenDatabase(FDatabaseName);
+        FDatabase->RegisterDataSet(this);
+    }
+    return FDatabase;
+}
+
+void TDBDataSet::CloseDatabase() {
+    if (!FDatabase)
+        return;
+    TDatabase* database = FDatabase;
+    FDatabase = nullptr;
+    database->UnregisterDataSet(this);
+    Session()->CloseDatabase(database);
+}
+
+TDbConnection* TDBDataSet::Connection() const {
+    if (!FDatabase)
+        throw EDatabaseError(QStringLiteral("%1: database not open").arg(Name()));
+    return FDatabase->Connection();
+}

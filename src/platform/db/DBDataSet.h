@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DataSet.h"
+
+class TDatabase;
+class TDbConnection;
+
+// A dataset of a database named by DatabaseName (an alias, a database component's name,
+// or a directory); it takes the database from the session when it opens.
+class TDBDataSet : public TDataSet {
+    Q_OBJECT
+    Q_PROPERTY(QString DatabaseName READ DatabaseName WRITE SetDatabaseName)
+public:
+    explicit TDBDataSet(TComponent* AOwner = nullptr);
+    ~TDBDataSet() override;
+
+    QString DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const QString& Value);
+    // The database while the dataset is open (or after OpenDatabase).
+    TDatabase* Database() const { return FDatabase; }
+
+protected:
+    TDatabase* OpenDatabase();
+    void CloseDatabase();
+    TDbConnection* Connection() const;
+
+private:
+    QString FDatabaseName;
+    TDatabase* FDatabase = nullptr;
+};

@@ -1,0 +1,789 @@
+#include "DataSet.h"
+
+#include "DataLink.h"
+#include "DataSource.h"
+#include "Field.h"
+#include "FieldDefs.h"
+
+#include <rtl/Exceptions.h>
+
+namespace {
+
+// Restores a value when the scope ends, whatever happens.
+template <class T> class TRestore {
+public:
+    TRestore(T& target, T value) : FTarget(target), FSaved(target) { target = value; }
+    ~TRestore() { FTarget = FSaved; }
+
+private:
+    T& FTarget;
+    T FSaved;
+};
+
+} // namespace
+
+TDataSet::TDataSet(TComponent* AOwner)
+    : TComponent(AOwner), FFields(new TFields(this)), FFieldDefs(new TFieldDefs(this)) {}
+
+TDataSet::~TDataSet() {
+    while (!FDataSources.isEmpty())
+        FDataSources.last()->SetDataSet(nullptr);
+    DestroyFields();
+    for (TField* field : std::as_const(*FFields))
+        field->FDataSet = nullptr;
+    delete FFields;
+}
+
+void TDataSet::CloseOnDestroy() {
+    if (!Active())
+        return;
+    ClearBuffers();
+    try {
+        InternalClose();
+    } catch (const Exception&) {
+        // The dataset is going; a failure to release the cursor changes nothing for it.
+    }
+    FState = dsInactive;
+    DataEvent(deUpdateState);
+}
+
+[[noreturn]] static void Fail(const TDataSet* DataSet, const QString& Message) {
+    throw EDatabaseError(DataSet->Name().isEmpty()
+                             ? Message
+                             : QStringLiteral("%1: %2").arg(DataSet->Name(), Message));
+}
+
+void TDataSet::CheckActive() const {
+    if (!Active())
+        Fail(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TDataSet::CheckInactive() const {
+    if (Active() && FState != dsOpening)
+        Fail(this, QStringLiteral("Cannot perform this operation on an open dataset"));
+}
+
+void TDataSet::CheckBrowse() const {
+    CheckActive();
+    if (FState != dsBrowse)
+        Fail(this, QStringLiteral("Dataset not in browse mode"));
+}
+
+// ---- Opening and closing -------------------------------------------------------------
+
+void TDataSet::SetActive(bool Value) {
+    if (IsLoading()) {
+        FStreamedActive = Value;
+        return;
+    }
+    if (Value == Active())
+        return;
+    if (Value) {
+        Call(FBeforeOpen);
+        OpenCursor();
+        DoAfterOpen();
+    } else {
+        if (!IsDestroying())
+            Call(FBeforeClose);
+        CloseCursor();
+        if (!IsDestroying())
+            Call(FAfterClose);
+    }
+}
+
+void TDataSet::Loaded() {
+    TComponent::Loaded();
+    if (FStreamedActive) {
+        FStreamedActive = false;
+        Open();
+    }
+}
+
+void TDataSet::OpenCursor() {
+    FState = dsOpening;
+    try {
+        InternalOpen();
+        FState = dsBrowse;
+        FillBuffersFrom(fdFirst, nullptr);
+    } catch (...) {
+        FState = dsInactive;
+        ClearBuffers();
+        try {
+            InternalClose();
+        } catch (const Exception&) {
+        }
+        DestroyFields();
+        throw;
+    }
+    DataEvent(deUpdateState);
+}
+
+void TDataSet::CloseCursor() {
+    if (IsEditing())
+        Cancel();
+    ClearBuffers();
+    FState = dsInactive;
+    InternalClose();
+    DestroyFields();
+    DataEvent(deUpdateState);
+}
+
+void TDataSet::InternalOpen() {
+    InternalInitFieldDefs();
+    CreateFields();
+}
+
+void TDataSet::DoAfterOpen() {
+    Call(FAfterOpen);
+    if (!IsEmpty())
+        DoAfterScroll();
+}
+
+void TDataSet::CreateFields() {
+    // Persistent fields (declared in a form file) stay; without any, one per column.
+    if (FFields->Count() == 0) {
+        for (int i = 0; i < FFieldDefs->Count(); ++i)
+            FFieldDefs->Items(i)->CreateField(this, this);
+        for (TField* field : std::as_const(*FFields))
+            field->FDefaultField = true;
+    }
+    FCalcSlotCount = 0;
+    for (TField* field : std::as_const(*FFields)) {
+        if (field->FieldKind() == fkData) {
+            const int def = FFieldDefs->IndexOf(field->FieldName());
+            if (def < 0)
+                Fail(this, QStringLiteral("Field '%1' not found").arg(field->FieldName()));
+            field->FFieldNo = def + 1;
+            field->FCalcSlot = -1;
+            field->BindToDef(FFieldDefs->Items(def));
+        } else {
+            field->FFieldNo = 0;
+            field->FCalcSlot = FCalcSlotCount++;
+        }
+    }
+}
+
+void TDataSet::DestroyFields() {
+    for (int i = FFields->Count() - 1; i >= 0; --i) {
+        TField* field = FFields->Fields(i);
+        if (field->FDefaultField)
+            delete field; // removes itself from the list
+    }
+}
+
+// ---- Buffers -------------------------------------------------------------------------
+
+void TDataSet::ClearBuffers() {
+    FBuffers.clear();
+    FActiveRecord = -1;
+    FBOF = FEOF = true;
+}
+
+void TDataSet::FillBuffersFrom(TFetchDirection Direction, const TRecord* From) {
+    QList<TRecord> records = InternalFetch(Direction, From, FBufferCount);
+    for (TRecord& record : records)
+        CalculateFields(record);
+    FBuffers = std::move(records);
+    if (FBuffers.isEmpty()) {
+        FActiveRecord = -1;
+        FBOF = FEOF = true;
+        return;
+    }
+    FActiveRecord = Direction == fdLast || Direction == fdBefore ? int(FBuffers.size()) - 1 : 0;
+    FBOF = Direction == fdFirst;
+    FEOF = Direction == fdLast;
+}
+
+void TDataSet::ResyncCentered(std::optional<TRecord> Current) {
+    if (!Current) {
+        FillBuffersFrom(fdFirst, nullptr);
+        return;
+    }
+    CalculateFields(*Current);
+    const int before = (FBufferCount - 1) / 2;
+    QList<TRecord> prior = InternalFetch(fdBefore, &*Current, before);
+    QList<TRecord> after = InternalFetch(fdAfter, &*Current, FBufferCount - 1 - int(prior.size()));
+    if (prior.size() + after.size() + 1 < FBufferCount && prior.size() == before) {
+        // Near the end: fill the window with records before the current one.
+        const int more = FBufferCount - 1 - int(after.size());
+        prior = InternalFetch(fdBefore, &*Current, more);
+    }
+    for (TRecord& r : prior)
+        CalculateFields(r);
+    for (TRecord& r : after)
+        CalculateFields(r);
+    FBuffers = prior;
+    FActiveRecord = int(FBuffers.size());
+    FBuffers.append(*Current);
+    FBuffers.append(after);
+    FBOF = FEOF = false;
+}
+
+const TRecord* TDataSet::ActiveBuffer() const {
+    if (FState == dsCalcFields)
+        return FCalcRecord;
+    if (FActiveRecord < 0 || FActiveRecord >= FBuffers.size())
+        return nullptr;
+    return &FBuffers[FActiveRecord];
+}
+
+TRecord* TDataSet::ActiveBuffer() {
+    return const_cast<TRecord*>(static_cast<const TDataSet*>(this)->ActiveBuffer());
+}
+
+int TDataSet::SetTempActiveRecord(int Index) {
+    const int old = FActiveRecord;
+    if (Index >= 0 && Index < FBuffers.size())
+        FActiveRecord = Index;
+    return old;
+}
+
+void TDataSet::SetBufferCount(int Value) {
+    Value = qMax(1, Value);
+    if (Value == FBufferCount)
+        return;
+    FBufferCount = Value;
+    if (FState == dsBrowse && !FBuffers.isEmpty()) {
+        std::optional<TRecord> current = FBuffers[FActiveRecord];
+        const bool bof = FBOF, eof = FEOF;
+        ResyncCentered(current);
+        FBOF = bof;
+        FEOF = eof;
+    }
+}
+
+void TDataSet::UpdateBufferCount() {
+    int count = 1;
+    for (TDataSource* source : std::as_const(FDataSources))
+        for (TDataLink* link : std::as_const(source->FLinks))
+            count = qMax(count, link->BufferCount());
+    SetBufferCount(count);
+}
+
+// ---- Navigation ----------------------------------------------------------------------
+
+bool TDataSet::IsEmpty() const {
+    return FBuffers.isEmpty() && FState != dsInsert;
+}
+
+void TDataSet::DoBeforeScroll() {
+    CheckBrowseMode();
+    Call(FBeforeScroll);
+}
+
+void TDataSet::DoAfterScroll() {
+    Call(FAfterScroll);
+}
+
+void TDataSet::First() {
+    CheckActive();
+    DoBeforeScroll();
+    FillBuffersFrom(fdFirst, nullptr);
+    DataEvent(deDataSetChange);
+    DoAfterScroll();
+}
+
+void TDataSet::Last() {
+    CheckActive();
+    DoBeforeScroll();
+    FillBuffersFrom(fdLast, nullptr);
+    DataEvent(deDataSetChange);
+    DoAfterScroll();
+}
+
+void TDataSet::Next() {
+    if (!Eof())
+        MoveBy(1);
+    else
+        CheckActive();
+}
+
+void TDataSet::Prior() {
+    if (!Bof())
+        MoveBy(-1);
+    else
+        CheckActive();
+}
+
+int TDataSet::MoveBy(int Distance) {
+    CheckActive();
+    if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF))
+        return 0;
+    DoBeforeScroll();
+    FBOF = FEOF = false;
+    int moved = 0;
+    int scrolled = 0; // records the window moved by
+    while (moved != Distance) {
+        const int step = Distance > 0 ? 1 : -1;
+        const int target = FActiveRecord + step;
+        if (target >= 0 && target < FBuffers.size()) {
+            FActiveRecord = target;
+            moved += step;
+            continue;
+        }
+        const int wanted = qMin(qAbs(Distance - moved), qMax(FBufferCount, 1));
+        QList<TRecord> more = InternalFetch(step > 0 ? fdAfter : fdBefore,
+                                            FBuffers.isEmpty() ? nullptr : &FBuffers[FActiveRecord],
+                                            qMin(wanted, FBufferCount));
+        if (more.isEmpty()) {
+            (step > 0 ? FEOF : FBOF) = true;
+            break;
+        }
+        for (TRecord& r : more)
+            CalculateFields(r);
+        if (step > 0) {
+            FBuffers.append(more);
+            const int excess = int(FBuffers.size()) - FBufferCount;
+            if (excess > 0) {
+                FBuffers.remove(0, excess);
+                FActiveRecord -= excess;
+                scrolled -= excess;
+            }
+        } else {
+            FBuffers = more + FBuffers;
+            FActiveRecord += int(more.size());
+            scrolled += int(more.size());
+            const int excess = int(FBuffers.size()) - FBufferCount;
+            if (excess > 0)
+                FBuffers.remove(FBufferCount, excess);
+        }
+    }
+    if (moved != 0 || scrolled != 0)
+        DataEvent(deDataSetScroll, scrolled);
+    if (moved != 0)
+        DoAfterScroll();
+    return moved;
+}
+
+qint64 TDataSet::RecNo() const {
+    CheckActive();
+    if (FState == dsInsert || FBuffers.isEmpty())
+        return -1;
+    return const_cast<TDataSet*>(this)->InternalRecNo(FBuffers[FActiveRecord]);
+}
+
+void TDataSet::SetRecNo(qint64 Value) {
+    const qint64 current = RecNo();
+    if (current > 0 && Value > 0 && Value != current)
+        MoveBy(int(Value - current));
+}
+
+qint64 TDataSet::RecordCount() const {
+    CheckActive();
+    return const_cast<TDataSet*>(this)->InternalRecordCount();
+}
+
+// ---- Editing -------------------------------------------------------------------------
+
+bool TDataSet::CanModify() const {
+    return Active();
+}
+
+void TDataSet::Edit() {
+    if (IsEditing())
+        return;
+    CheckBrowse();
+    if (!CanModify())
+        Fail(this, QStringLiteral("Cannot modify a read-only dataset"));
+    if (FBuffers.isEmpty()) {
+        Insert();
+        return;
+    }
+    Call(FBeforeEdit);
+    FEditOriginal = FBuffers[FActiveRecord];
+    SetState(dsEdit);
+    FModified = false;
+    DataEvent(deRecordChange);
+    Call(FAfterEdit);
+}
+
+void TDataSet::Insert() {
+    CheckBrowseMode();
+    CheckBrowse();
+    if (!CanModify())
+        Fail(this, QStringLiteral("Cannot modify a read-only dataset"));
+    DoBeforeInsert();
+    TRecord record;
+    record.Values.resize(FFieldDefs->Count());
+    record.Calculated.resize(FCalcSlotCount);
+    InternalInitRecord(record);
+    // The new record stands before the current one.
+    const int at = FBuffers.isEmpty() ? 0 : FActiveRecord;
+    FBuffers.insert(at, record);
+    FActiveRecord = at;
+    if (FBuffers.size() > FBufferCount)
+        FBuffers.removeLast();
+    FEditOriginal = TRecord();
+    FBOF = FEOF = false;
+    SetState(dsInsert);
+    FModified = false;
+    try {
+        DoOnNewRecord();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+    FModified = false;
+    DataEvent(deDataSetChange);
+    Call(FAfterInsert);
+}
+
+void TDataSet::Append() {
+    CheckBrowseMode();
+    CheckBrowse();
+    if (!CanModify())
+        Fail(this, QStringLiteral("Cannot modify a read-only dataset"));
+    DoBeforeInsert();
+    TRecord record;
+    record.Values.resize(FFieldDefs->Count());
+    record.Calculated.resize(FCalcSlotCount);
+    InternalInitRecord(record);
+    // The new record follows the last one: the window shows the end of the data.
+    FillBuffersFrom(fdLast, nullptr);
+    FBuffers.append(record);
+    if (FBuffers.size() > FBufferCount)
+        FBuffers.removeFirst();
+    FActiveRecord = int(FBuffers.size()) - 1;
+    FEditOriginal = TRecord();
+    FBOF = FEOF = false;
+    SetState(dsInsert);
+    try {
+        DoOnNewRecord();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+    FModified = false;
+    DataEvent(deDataSetChange);
+    Call(FAfterInsert);
+}
+
+void TDataSet::InternalInitRecord(TRecord&) {}
+
+void TDataSet::DoBeforeInsert() {
+    Call(FBeforeInsert);
+}
+
+void TDataSet::DoBeforePost() {
+    Call(FBeforePost);
+}
+
+void TDataSet::DoOnNewRecord() {
+    Call(FOnNewRecord);
+}
+
+void TDataSet::DoOnCalcFields() {
+    Call(FOnCalcFields);
+}
+
+void TDataSet::Post() {
+    DataEvent(deCheckBrowseMode);
+    if (!IsEditing())
+        return;
+    DataEvent(deUpdateRecord);
+    DoBeforePost();
+    for (TField* field : std::as_const(*FFields))
+        if (field->Required() && field->FieldKind() == fkData && !field->ReadOnly() &&
+            field->IsNull() && field->DataType() != ftAutoInc)
+            Fail(this, QStringLiteral("Field '%1' must have a value").arg(field->DisplayName()));
+    TRecord& record = FBuffers[FActiveRecord];
+    const bool inserting = FState == dsInsert;
+    // A failing write leaves the dataset editing with the values intact.
+    const TBookmark bookmark = InternalPost(record, inserting ? nullptr : &FEditOriginal);
+    std::optional<TRecord> posted = InternalFetchBookmark(bookmark);
+    SetState(dsBrowse);
+    FModified = false;
+    FEditOriginal = TRecord();
+    ResyncCentered(posted);
+    DataEvent(deDataSetChange);
+    Call(FAfterPost);
+}
+
+void TDataSet::Cancel() {
+    if (!IsEditing())
+        return;
+    DataEvent(deCheckBrowseMode);
+    Call(FBeforeCancel);
+    const bool inserting = FState == dsInsert;
+    if (inserting) {
+        FBuffers.removeAt(FActiveRecord);
+        SetState(dsBrowse);
+        if (FBuffers.isEmpty()) {
+            FillBuffersFrom(fdFirst, nullptr);
+        } else {
+            FActiveRecord = qMin(FActiveRecord, int(FBuffers.size()) - 1);
+            ResyncCentered(FBuffers[FActiveRecord]);
+        }
+    } else {
+        FBuffers[FActiveRecord] = FEditOriginal;
+        SetState(dsBrowse);
+    }
+    FEditOriginal = TRecord();
+    FModified = false;
+    DataEvent(deDataSetChange);
+    Call(FAfterCancel);
+}
+
+void TDataSet::Delete() {
+    CheckActive();
+    if (FState == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (FBuffers.isEmpty())
+        Fail(this, QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (!CanModify())
+        Fail(this, QStringLiteral("Cannot modify a read-only dataset"));
+    DataEvent(deCheckBrowseMode);
+    Call(FBeforeDelete);
+    const TRecord record = FBuffers[FActiveRecord];
+    InternalDelete(record);
+    SetState(dsBrowse);
+    FModified = false;
+    // The record after the deleted one becomes current, or the one before at the end.
+    QList<TRecord> after = InternalFetch(fdAfter, &record, 1);
+    if (!after.isEmpty()) {
+        ResyncCentered(after.first());
+    } else {
+        QList<TRecord> before = InternalFetch(fdBefore, &record, 1);
+        if (before.isEmpty())
+            FillBuffersFrom(fdFirst, nullptr);
+        else {
+            ResyncCentered(before.first());
+            FEOF = true;
+        }
+    }
+    DataEvent(deDataSetChange);
+    Call(FAfterDelete);
+    DoAfterScroll();
+}
+
+void TDataSet::CheckBrowseMode() {
+    CheckActive();
+    DataEvent(deCheckBrowseMode);
+    if (IsEditing()) {
+        DataEvent(deUpdateRecord);
+        if (FModified)
+            Post();
+        else
+            Cancel();
+    }
+}
+
+void TDataSet::Refresh() {
+    CheckBrowseMode();
+    InternalRefresh();
+    Resync();
+}
+
+void TDataSet::Resync() {
+    CheckActive();
+    if (FBuffers.isEmpty()) {
+        FillBuffersFrom(fdFirst, nullptr);
+    } else {
+        const TRecord current = FBuffers[FActiveRecord];
+        std::optional<TRecord> fresh = InternalFetchBookmark(current.Bookmark);
+        if (fresh) {
+            ResyncCentered(fresh);
+        } else {
+            // The current record is gone: its neighbour in the order takes its place.
+            QList<TRecord> after = InternalFetch(fdAfter, &current, 1);
+            if (after.isEmpty())
+                FillBuffersFrom(fdLast, nullptr);
+            else
+                ResyncCentered(after.first());
+        }
+    }
+    DataEvent(deDataSetChange);
+}
+
+void TDataSet::SetState(TDataSetState Value) {
+    if (FState == Value)
+        return;
+    FState = Value;
+    DataEvent(deUpdateState);
+}
+
+void TDataSet::DisableControls() {
+    ++FDisableCount;
+}
+
+void TDataSet::EnableControls() {
+    if (FDisableCount == 0)
+        return;
+    if (--FDisableCount == 0 && FEventWhileDisabled) {
+        FEventWhileDisabled = false;
+        DataEvent(deDataSetChange);
+    }
+}
+
+// ---- Bookmarks -----------------------------------------------------------------------
+
+TBookmark TDataSet::GetBookmark() const {
+    if (!Active() || FBuffers.isEmpty() || FState == dsInsert)
+        return Null();
+    return FBuffers[FActiveRecord].Bookmark;
+}
+
+void TDataSet::GotoBookmark(const TBookmark& Bookmark) {
+    CheckBrowseMode();
+    std::optional<TRecord> record = InternalFetchBookmark(Bookmark);
+    if (!record)
+        Fail(this, QStringLiteral("Record not found"));
+    DoBeforeScroll();
+    ResyncCentered(record);
+    DataEvent(deDataSetChange);
+    DoAfterScroll();
+}
+
+void TDataSet::FreeBookmark(TBookmark& Bookmark) {
+    Bookmark = Null();
+}
+
+bool TDataSet::BookmarkValid(const TBookmark& Bookmark) const {
+    return Active() && !VarIsNull(Bookmark) &&
+           const_cast<TDataSet*>(this)->InternalFetchBookmark(Bookmark).has_value();
+}
+
+int TDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const {
+    if (VarIsNull(Bookmark1) || VarIsNull(Bookmark2))
+        return VarIsNull(Bookmark1) ? (VarIsNull(Bookmark2) ? 0 : -1) : 1;
+    if (VarSameValue(Bookmark1, Bookmark2))
+        return 0;
+    auto* self = const_cast<TDataSet*>(this);
+    const auto r1 = self->InternalFetchBookmark(Bookmark1);
+    const auto r2 = self->InternalFetchBookmark(Bookmark2);
+    if (!r1 || !r2)
+        Fail(this, QStringLiteral("Invalid bookmark"));
+    const qint64 p1 = self->InternalRecNo(*r1), p2 = self->InternalRecNo(*r2);
+    return p1 < p2 ? -1 : (p1 > p2 ? 1 : 0);
+}
+
+// ---- Fields --------------------------------------------------------------------------
+
+int TDataSet::FieldCount() const {
+    return FFields->Count();
+}
+
+TField* TDataSet::FindField(const QString& FieldName) const {
+    return FFields->FindField(FieldName);
+}
+
+TField* TDataSet::FieldByName(const QString& FieldName) const {
+    return FFields->FieldByName(FieldName);
+}
+
+Variant TDataSet::FieldValues(const QString& FieldNames) const {
+    const QList<TField*> fields = FFields->GetFieldList(FieldNames);
+    if (fields.size() == 1)
+        return fields.first()->Value();
+    QVariantList values;
+    for (TField* field : fields)
+        values << field->Value();
+    return values;
+}
+
+Variant TDataSet::Lookup(const QString&, const Variant&, const QString&) {
+    return Null();
+}
+
+Variant TDataSet::GetFieldValue(const TField* Field) const {
+    const TRecord* record = ActiveBuffer();
+    if (!record)
+        return Null();
+    if (Field->FFieldNo > 0)
+        return Field->FFieldNo <= record->Values.size() ? record->Values[Field->FFieldNo - 1]
+                                                        : Null();
+    if (Field->FCalcSlot >= 0 && Field->FCalcSlot < record->Calculated.size())
+        return record->Calculated[Field->FCalcSlot];
+    return Null();
+}
+
+void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
+    const bool calculating = FState == dsCalcFields;
+    if (!calculating) {
+        if (!IsEditing())
+            Fail(this, QStringLiteral("Dataset not in edit or insert mode"));
+        if (Field->FieldKind() != fkData)
+            Fail(this, QStringLiteral("Field '%1' cannot be modified").arg(Field->DisplayName()));
+    }
+    TRecord* record = ActiveBuffer();
+    if (!record)
+        return;
+    if (Field->FFieldNo > 0)
+        record->Values[Field->FFieldNo - 1] = Value;
+    else if (Field->FCalcSlot >= 0)
+        record->Calculated[Field->FCalcSlot] = Value;
+    if (calculating)
+        return;
+    FModified = true;
+    // Lookup and calculated values of the edited record follow its data.
+    CalculateFields(*record);
+    DataEvent(deFieldChange, reinterpret_cast<qintptr>(Field));
+}
+
+void TDataSet::CalculateFields(TRecord& Record) {
+    if (FCalcSlotCount == 0)
+        return;
+    Record.Calculated.fill(Null(), FCalcSlotCount);
+    TRestore<TRecord*> record(FCalcRecord, &Record);
+    TRestore<TDataSetState> state(FState, dsCalcFields);
+    for (TField* field : std::as_const(*FFields)) {
+        if (field->FieldKind() != fkLookup || !field->LookupDataSet())
+            continue;
+        const Variant keys = FieldValues(field->KeyFields());
+        if (VarIsNull(keys))
+            continue;
+        if (field->LookupCache()) {
+            if (auto cached = field->FindLookupListItem(keys))
+                field->SetAsVariant(*cached);
+        } else {
+            field->SetAsVariant(field->LookupDataSet()->Lookup(field->LookupKeyFields(), keys,
+                                                               field->LookupResultField()));
+        }
+    }
+    if (FAutoCalcFields || FOnCalcFields)
+        DoOnCalcFields();
+}
+
+void TDataSet::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+    for (TField* field : std::as_const(*FFields))
+        if (field->Owner() == Root)
+            Proc(field);
+}
+
+// ---- Events to links -----------------------------------------------------------------
+
+void TDataSet::DataEvent(TDataEvent Event, qintptr Info) {
+    if (Event == deFieldChange) {
+        auto* field = reinterpret_cast<TField*>(Info);
+        if (field)
+            field->Changed();
+    }
+    if (FDisableCount > 0 && Event != deUpdateState && Event != deCheckBrowseMode &&
+        Event != deUpdateRecord && Event != deFocusControl) {
+        FEventWhileDisabled = true;
+        return;
+    }
+    const QList<TDataSource*> sources = FDataSources;
+    for (TDataSource* source : sources)
+        source->DataEvent(Event, Info);
+}
+
+void TDataSet::AddDataSource(TDataSource* Source) {
+    if (!FDataSources.contains(Source))
+        FDataSources.append(Source);
+    UpdateBufferCount();
+}
+
+void TDataSet::RemoveDataSource(TDataSource* Source) {
+    FDataSources.removeAll(Source);
+    UpdateBufferCount();
+}
+
+void TDataSet::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove)
+        if (auto* field = qobject_cast<TField*>(AComponent); field && field->DataSet() == this)
+            FFields->Remove(field);
+}

@@ -1,0 +1,277 @@
+#pragma once
+
+#include "FieldType.h"
+
+#include <QList>
+#include <optional>
+#include <rtl/Component.h>
+#include <rtl/Variant.h>
+
+class TField;
+class TFields;
+class TFieldDefs;
+class TDataSource;
+class TDataLink;
+
+PUBLISHED_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields,
+               dsFilter, dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening)
+
+enum TDataEvent {
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateRecord,
+    deUpdateState,
+    deCheckBrowseMode,
+    dePropertyChange,
+    deFieldListChange,
+    deFocusControl,
+    deParentScroll
+};
+
+class TDataSet;
+using TDataSetNotifyEvent = TEvent<TDataSet*>;
+
+// One record as a dataset holds it: the values of its data columns (by field number),
+// the calculated and looked-up values (by calculated slot), and its bookmark, which is
+// Null for a record not yet posted.
+struct TRecord {
+    QList<Variant> Values;
+    QList<Variant> Calculated;
+    Variant Bookmark;
+};
+
+using TBookmark = Variant;
+
+// A set of records with a current record, browsed and edited through its fields. The
+// dataset keeps only the records its data links show (BufferCount of the largest link)
+// and asks its descendant for more through the Internal... operations, which read in the
+// dataset's order relative to a known record: a table never enters memory whole.
+class TDataSet : public TComponent {
+    Q_OBJECT
+    Q_PROPERTY(bool Active READ Active WRITE SetActive)
+    Q_PROPERTY(bool AutoCalcFields READ AutoCalcFields WRITE SetAutoCalcFields)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeOpen READ BeforeOpen WRITE SetBeforeOpen)
+    Q_PROPERTY(TDataSetNotifyEvent AfterOpen READ AfterOpen WRITE SetAfterOpen)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeClose READ BeforeClose WRITE SetBeforeClose)
+    Q_PROPERTY(TDataSetNotifyEvent AfterClose READ AfterClose WRITE SetAfterClose)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeInsert READ BeforeInsert WRITE SetBeforeInsert)
+    Q_PROPERTY(TDataSetNotifyEvent AfterInsert READ AfterInsert WRITE SetAfterInsert)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeEdit READ BeforeEdit WRITE SetBeforeEdit)
+    Q_PROPERTY(TDataSetNotifyEvent AfterEdit READ AfterEdit WRITE SetAfterEdit)
+    Q_PROPERTY(TDataSetNotifyEvent BeforePost READ BeforePost WRITE SetBeforePost)
+    Q_PROPERTY(TDataSetNotifyEvent AfterPost READ AfterPost WRITE SetAfterPost)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeCancel READ BeforeCancel WRITE SetBeforeCancel)
+    Q_PROPERTY(TDataSetNotifyEvent AfterCancel READ AfterCancel WRITE SetAfterCancel)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeDelete READ BeforeDelete WRITE SetBeforeDelete)
+    Q_PROPERTY(TDataSetNotifyEvent AfterDelete READ AfterDelete WRITE SetAfterDelete)
+    Q_PROPERTY(TDataSetNotifyEvent BeforeScroll READ BeforeScroll WRITE SetBeforeScroll)
+    Q_PROPERTY(TDataSetNotifyEvent AfterScroll READ AfterScroll WRITE SetAfterScroll)
+    Q_PROPERTY(TDataSetNotifyEvent OnNewRecord READ OnNewRecord WRITE SetOnNewRecord)
+    Q_PROPERTY(TDataSetNotifyEvent OnCalcFields READ OnCalcFields WRITE SetOnCalcFields)
+public:
+    explicit TDataSet(TComponent* AOwner = nullptr);
+    ~TDataSet() override;
+
+    // Opening and closing.
+    bool Active() const { return FState != dsInactive; }
+    void SetActive(bool Value);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+    TDataSetState State() const { return FState; }
+    bool IsEditing() const { return FState == dsEdit || FState == dsInsert; }
+
+    // Navigation.
+    bool Bof() const { return FBOF; }
+    bool Eof() const { return FEOF; }
+    bool IsEmpty() const;
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    // Moves Distance records (negative: back); returns how many it moved.
+    int MoveBy(int Distance);
+    // The 1-based position of the current record in the dataset's order; -1 when none.
+    qint64 RecNo() const;
+    void SetRecNo(qint64 Value);
+    // The number of records; for an SQL dataset the engine counts them.
+    qint64 RecordCount() const;
+
+    // Editing.
+    bool Modified() const { return FModified; }
+    void Edit();
+    void Insert();
+    void Append();
+    void Post();
+    void Cancel();
+    void Delete();
+    // Re-reads the records shown, keeping the current one when it still exists.
+    void Refresh();
+    void Resync();
+    // Posts a changed record and cancels an unchanged one.
+    void CheckBrowseMode();
+    virtual bool CanModify() const;
+    void CheckActive() const;
+    void CheckInactive() const;
+
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return FDisableCount > 0; }
+
+    // Bookmarks name a record whatever the order or the records around it.
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& Bookmark);
+    void FreeBookmark(TBookmark& Bookmark);
+    bool BookmarkValid(const TBookmark& Bookmark) const;
+    // Negative, 0 or positive as Bookmark1 stands before, at or after Bookmark2.
+    int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const;
+
+    // Fields.
+    TFields* Fields() const { return FFields; }
+    int FieldCount() const;
+    TField* FindField(const QString& FieldName) const;
+    TField* FieldByName(const QString& FieldName) const;
+    TFieldDefs* FieldDefs() const { return FFieldDefs; }
+    // The values of several fields (names separated by ";"), as one value or an array.
+    Variant FieldValues(const QString& FieldNames) const;
+    // The result fields' values of the first record whose key fields have KeyValues, or
+    // Null; the current record does not move.
+    virtual Variant Lookup(const QString& KeyFields, const Variant& KeyValues,
+                           const QString& ResultFields);
+
+    bool AutoCalcFields() const { return FAutoCalcFields; }
+    void SetAutoCalcFields(bool Value) { FAutoCalcFields = Value; }
+    // The data source this dataset follows (a table's master, a query's parameters).
+    virtual TDataSource* GetDataSource() const { return nullptr; }
+
+    // The fields the root owns are written inside the dataset's block of a form file.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
+    // Sends Event to every data link of every data source of this dataset.
+    void DataEvent(TDataEvent Event, qintptr Info = 0);
+    // Reading of field values: from the record the current state points at.
+    Variant GetFieldValue(const TField* Field) const;
+    void SetFieldValue(TField* Field, const Variant& Value);
+    // The records held for the data links, and the one active among them.
+    int BufferCount() const { return FBufferCount; }
+    int ActiveRecord() const { return FActiveRecord; }
+    int BufferedRecordCount() const { return int(FBuffers.size()); }
+    // Makes another held record active for reading, without events; returns the old index.
+    int SetTempActiveRecord(int Index);
+
+#define DATASET_EVENT(Name)                                                                        \
+    TDataSetNotifyEvent Name() const {                                                             \
+        return F##Name;                                                                            \
+    }                                                                                              \
+    void Set##Name(const TDataSetNotifyEvent& Value) {                                             \
+        F##Name = Value;                                                                           \
+    }
+    DATASET_EVENT(BeforeOpen)
+    DATASET_EVENT(AfterOpen)
+    DATASET_EVENT(BeforeClose)
+    DATASET_EVENT(AfterClose)
+    DATASET_EVENT(BeforeInsert)
+    DATASET_EVENT(AfterInsert)
+    DATASET_EVENT(BeforeEdit)
+    DATASET_EVENT(AfterEdit)
+    DATASET_EVENT(BeforePost)
+    DATASET_EVENT(AfterPost)
+    DATASET_EVENT(BeforeCancel)
+    DATASET_EVENT(AfterCancel)
+    DATASET_EVENT(BeforeDelete)
+    DATASET_EVENT(AfterDelete)
+    DATASET_EVENT(BeforeScroll)
+    DATASET_EVENT(AfterScroll)
+    DATASET_EVENT(OnNewRecord)
+    DATASET_EVENT(OnCalcFields)
+#undef DATASET_EVENT
+
+protected:
+    enum TFetchDirection { fdFirst, fdLast, fdAfter, fdBefore };
+
+    // The descendant's part. InternalOpen opens the cursor and creates the fields
+    // (overrides call it first and then do their own work); reading gives records in
+    // the dataset's order: the first or last Count, or those just after or before From.
+    virtual void InternalOpen();
+    virtual void InternalClose() = 0;
+    virtual void InternalInitFieldDefs() = 0;
+    virtual QList<TRecord> InternalFetch(TFetchDirection Direction, const TRecord* From,
+                                         int Count) = 0;
+    virtual std::optional<TRecord> InternalFetchBookmark(const TBookmark& Bookmark) = 0;
+    virtual qint64 InternalRecordCount() = 0;
+    virtual qint64 InternalRecNo(const TRecord& Record) = 0;
+    // Writes the record (Original is the record before editing, nullptr for a new one)
+    // and returns its bookmark.
+    virtual TBookmark InternalPost(const TRecord& Record, const TRecord* Original) = 0;
+    virtual void InternalDelete(const TRecord& Record) = 0;
+    // Fills a new record's values with the columns' defaults.
+    virtual void InternalInitRecord(TRecord& Record);
+    virtual void InternalRefresh() {}
+
+    // Override points around the operations; DoBefore... run before the operation acts
+    // and call the Before event; an EAbort there cancels silently.
+    virtual void DoBeforeInsert();
+    virtual void DoBeforePost();
+    virtual void DoOnNewRecord();
+    virtual void DoAfterOpen();
+    virtual void DoOnCalcFields();
+
+    void SetState(TDataSetState Value);
+    void CreateFields();
+    void DestroyFields();
+    // Calculates the calculated and lookup fields of Record.
+    void CalculateFields(TRecord& Record);
+    // Re-reads the held records around the current one (or its neighbours when gone).
+    void ResyncCentered(std::optional<TRecord> Current);
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void SetBufferCount(int Value);
+    // For the destructor of a concrete dataset: releases the cursor without events.
+    void CloseOnDestroy();
+
+private:
+    friend class TDataSource;
+    friend class TDataLink;
+    friend class TField;
+    friend class TFields;
+
+    void OpenCursor();
+    void CloseCursor();
+    void CheckBrowse() const;
+    void ClearBuffers();
+    void FillBuffersFrom(TFetchDirection Direction, const TRecord* From);
+    void DoBeforeScroll();
+    void DoAfterScroll();
+    const TRecord* ActiveBuffer() const;
+    TRecord* ActiveBuffer();
+    void AddDataSource(TDataSource* Source);
+    void RemoveDataSource(TDataSource* Source);
+    void UpdateBufferCount();
+    void Call(const TDataSetNotifyEvent& Event) {
+        Event(this);
+    }
+
+    TDataSetState FState = dsInactive;
+    bool FBOF = true;
+    bool FEOF = true;
+    bool FModified = false;
+    bool FAutoCalcFields = true;
+    bool FStreamedActive = false;
+    int FDisableCount = 0;
+    bool FEventWhileDisabled = false;
+    int FBufferCount = 1;
+    QList<TRecord> FBuffers;
+    int FActiveRecord = -1;
+    TRecord FEditOriginal;          // the record as it was before Edit
+    TRecord* FCalcRecord = nullptr; // the record being calculated
+    TFields* FFields;
+    TFieldDefs* FFieldDefs;
+    QList<TDataSource*> FDataSources;
+    int FCalcSlotCount = 0;
+
+    TDataSetNotifyEvent FBeforeOpen, FAfterOpen, FBeforeClose, FAfterClose, FBeforeInsert,
+        FAfterInsert, FBeforeEdit, FAfterEdit, FBeforePost, FAfterPost, FBeforeCancel, FAfterCancel,
+        FBeforeDelete, FAfterDelete, FBeforeScroll, FAfterScroll, FOnNewRecord, FOnCalcFields;
+};

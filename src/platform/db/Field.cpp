@@ -1,0 +1,379 @@
+#include "Field.h"
+
+#include "DataSet.h"
+#include "FieldDefs.h"
+
+#include <rtl/Exceptions.h>
+
+TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
+
+TField::~TField() {
+    if (FDataSet)
+        FDataSet->Fields()->Remove(this);
+}
+
+void TField::SetDataSet(TDataSet* Value) {
+    if (Value == FDataSet)
+        return;
+    if (FDataSet) {
+        FDataSet->CheckInactive();
+        FDataSet->Fields()->Remove(this);
+    }
+    if (Value) {
+        Value->CheckInactive();
+        Value->Fields()->Add(this);
+    }
+}
+
+TComponent* TField::GetParentComponent() const {
+    return FDataSet;
+}
+
+void TField::SetParentComponent(TComponent* Value) {
+    if (auto* dataSet = qobject_cast<TDataSet*>(Value))
+        SetDataSet(dataSet);
+}
+
+void TField::CheckInactive() const {
+    if (FDataSet)
+        FDataSet->CheckInactive();
+}
+
+bool TField::CanModify() const {
+    if (FReadOnly || FFieldKind != fkData || !FDataSet)
+        return false;
+    return FDataSet->CanModify();
+}
+
+int TField::Index() const {
+    return FDataSet ? FDataSet->Fields()->IndexOf(this) : -1;
+}
+
+void TField::SetIndex(int Value) {
+    if (!FDataSet)
+        return;
+    const int count = FDataSet->Fields()->Count();
+    FDataSet->Fields()->Move(Index(), qBound(0, Value, count - 1));
+    if (FDataSet->Active())
+        FDataSet->DataEvent(deLayoutChange);
+}
+
+void TField::SetAlignment(TAlignment Value) {
+    if (FAlignment == Value)
+        return;
+    FAlignment = Value;
+    if (FDataSet && FDataSet->Active())
+        FDataSet->DataEvent(deLayoutChange);
+}
+
+void TField::SetDisplayLabel(const QString& Value) {
+    FDisplayLabel = Value == FFieldName ? QString() : Value;
+    if (FDataSet && FDataSet->Active())
+        FDataSet->DataEvent(deLayoutChange);
+}
+
+void TField::SetDisplayWidth(int Value) {
+    FDisplayWidth = Value;
+    if (FDataSet && FDataSet->Active())
+        FDataSet->DataEvent(deLayoutChange);
+}
+
+void TField::SetVisible(bool Value) {
+    if (FVisible == Value)
+        return;
+    FVisible = Value;
+    if (FDataSet && FDataSet->Active())
+        FDataSet->DataEvent(deLayoutChange);
+}
+
+void TField::SetFieldKind(TFieldKind Value) {
+    if (FFieldKind == Value)
+        return;
+    CheckInactive();
+    FFieldKind = Value;
+}
+
+void TField::SetFieldName(const QString& Value) {
+    CheckInactive();
+    if (FDataSet && !Value.isEmpty()) {
+        TField* other = FDataSet->Fields()->FindField(Value);
+        if (other && other != this)
+            throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(Value));
+    }
+    FFieldName = Value;
+}
+
+void TField::SetKeyFields(const QString& Value) {
+    CheckInactive();
+    FKeyFields = Value;
+}
+
+void TField::SetLookupDataSet(TDataSet* Value) {
+    CheckInactive();
+    if (FLookupDataSet)
+        FLookupDataSet->RemoveFreeNotification(this);
+    FLookupDataSet = Value;
+    if (Value)
+        Value->FreeNotification(this);
+}
+
+void TField::SetLookupKeyFields(const QString& Value) {
+    CheckInactive();
+    FLookupKeyFields = Value;
+}
+
+void TField::SetLookupResultField(const QString& Value) {
+    CheckInactive();
+    FLookupResultField = Value;
+}
+
+void TField::SetLookupCache(bool Value) {
+    FLookupCache = Value;
+    if (!Value)
+        FLookupList.clear();
+}
+
+void TField::SetSize(int Value) {
+    CheckInactive();
+    FSize = Value;
+}
+
+void TField::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FLookupDataSet)
+        FLookupDataSet = nullptr;
+}
+
+void TField::BindToDef(const TFieldDef* Def) {
+    if (FSize == 0 && Def->Size() > 0)
+        FSize = Def->Size();
+}
+
+QString TField::DisplayName() const {
+    return DisplayLabel();
+}
+
+// ---- Values --------------------------------------------------------------------------
+
+Variant TField::StoredValue() const {
+    return FDataSet ? FDataSet->GetFieldValue(this) : Null();
+}
+
+int TField::GetDataSize() const {
+    return 0;
+}
+
+Variant TField::GetAsVariant() const {
+    return StoredValue();
+}
+
+void TField::SetAsVariant(const Variant& Value) {
+    if (!FDataSet)
+        throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
+    const Variant converted = CheckedValue(Value);
+    if (FDataSet->State() != dsCalcFields && !CanModify() && FFieldKind == fkData)
+        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(DisplayName()));
+    FDataSet->SetFieldValue(this, converted);
+}
+
+Variant TField::CheckedValue(const Variant& Value) const {
+    return VarIsNull(Value) ? Null() : ConvertValue(Value);
+}
+
+Variant TField::ConvertValue(const Variant& Value) const {
+    return Value;
+}
+
+QString TField::GetAsString() const {
+    const Variant v = GetAsVariant();
+    if (VarIsNull(v))
+        return {};
+    if (v.metaType().id() == QMetaType::QByteArray)
+        return QString::fromUtf8(v.toByteArray());
+    return VarToStr(v);
+}
+
+void TField::SetAsString(const QString& Value) {
+    SetAsVariant(Value);
+}
+
+bool TField::GetIsNull() const {
+    return VarIsNull(GetAsVariant());
+}
+
+qint64 TField::AsInteger() const {
+    return VarToInt(GetAsVariant());
+}
+
+double TField::AsFloat() const {
+    return VarToFloat(GetAsVariant());
+}
+
+bool TField::AsBoolean() const {
+    return VarToBool(GetAsVariant());
+}
+
+QDateTime TField::AsDateTime() const {
+    return VarToDateTime(GetAsVariant());
+}
+
+QByteArray TField::AsBytes() const {
+    const Variant v = GetAsVariant();
+    return v.metaType().id() == QMetaType::QString ? v.toString().toUtf8() : v.toByteArray();
+}
+
+void TField::GetText(QString& Text, bool) const {
+    Text = GetAsString();
+}
+
+void TField::SetTextValue(const QString& Value) {
+    SetAsString(Value);
+}
+
+int TField::DefaultDisplayWidth() const {
+    return FSize > 0 ? FSize : 10;
+}
+
+QString TField::Text() const {
+    QString text;
+    if (FOnGetText)
+        FOnGetText(const_cast<TField*>(this), text, false);
+    else
+        GetText(text, false);
+    return text;
+}
+
+QString TField::DisplayText() const {
+    QString text;
+    if (FOnGetText)
+        FOnGetText(const_cast<TField*>(this), text, true);
+    else
+        GetText(text, true);
+    return text;
+}
+
+void TField::SetText(const QString& Value) {
+    if (FOnSetText)
+        FOnSetText(this, Value);
+    else
+        SetTextValue(Value);
+}
+
+bool TField::GetData(QByteArray& Buffer) const {
+    const Variant v = StoredValue();
+    if (VarIsNull(v))
+        return false;
+    Buffer = v.toByteArray();
+    return true;
+}
+
+void TField::SetData(const QByteArray* Buffer) {
+    if (!FDataSet)
+        return;
+    if (Buffer && DataSize() > 0 && Buffer->size() > DataSize())
+        throw EDatabaseError(
+            QStringLiteral("Data of field '%1' exceed its size").arg(DisplayName()));
+    FDataSet->SetFieldValue(this, Buffer ? Variant(*Buffer) : Null());
+}
+
+void TField::Changed() {
+    FOnChange(this);
+}
+
+void TField::FocusControl() {
+    if (FDataSet && FDataSet->Active())
+        FDataSet->DataEvent(deFocusControl, reinterpret_cast<qintptr>(this));
+}
+
+void TField::RangeError(const QString& Value, const QString& Min, const QString& Max) const {
+    throw EDatabaseError(
+        QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+            .arg(Value, DisplayName(), Min, Max));
+}
+
+void TField::ConvertError(const QString& Value, const char* TypeName) const {
+    throw EConvertError(
+        QStringLiteral("'%1' is not a valid %2 value").arg(Value, QString::fromLatin1(TypeName)));
+}
+
+void TField::AddLookupListItem(const Variant& Key, const Variant& Value) {
+    FLookupList.append({Key, Value});
+}
+
+std::optional<Variant> TField::FindLookupListItem(const Variant& Key) const {
+    for (const auto& [key, value] : FLookupList)
+        if (VarSameValue(key, Key))
+            return value;
+    return std::nullopt;
+}
+
+// ---- Field lists ---------------------------------------------------------------------
+
+TField* TFields::Fields(int Index) const {
+    if (Index < 0 || Index >= FList.size())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    return FList[Index];
+}
+
+TField* TFields::FindField(const QString& Name) const {
+    for (TField* field : FList)
+        if (field->FieldName().compare(Name, Qt::CaseInsensitive) == 0)
+            return field;
+    return nullptr;
+}
+
+TField* TFields::FieldByName(const QString& Name) const {
+    TField* field = FindField(Name);
+    if (!field) {
+        const QString owner = FDataSet ? FDataSet->Name() : QString();
+        throw EDatabaseError(owner.isEmpty()
+                                 ? QStringLiteral("Field '%1' not found").arg(Name)
+                                 : QStringLiteral("%1: Field '%2' not found").arg(owner, Name));
+    }
+    return field;
+}
+
+QList<TField*> TFields::GetFieldList(const QString& Names) const {
+    QList<TField*> result;
+    for (const QString& name : SplitFieldNames(Names))
+        result << FieldByName(name);
+    return result;
+}
+
+void TFields::Add(TField* Field) {
+    if (!Field->FieldName().isEmpty() && FindField(Field->FieldName()))
+        throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(Field->FieldName()));
+    FList.append(Field);
+    Field->FDataSet = FDataSet;
+}
+
+void TFields::Remove(TField* Field) {
+    if (FList.removeOne(Field))
+        Field->FDataSet = nullptr;
+}
+
+void TFields::Move(int CurIndex, int NewIndex) {
+    if (CurIndex < 0 || CurIndex >= FList.size() || NewIndex == CurIndex)
+        return;
+    FList.move(CurIndex, NewIndex);
+}
+
+QString ExtractFieldName(const QString& Fields, int& Pos) {
+    int end = Pos;
+    while (end < Fields.size() && Fields[end] != QLatin1Char(';'))
+        ++end;
+    const QString name = Fields.mid(Pos, end - Pos).trimmed();
+    Pos = end < Fields.size() ? end + 1 : end;
+    return name;
+}
+
+QStringList SplitFieldNames(const QString& Fields) {
+    QStringList names;
+    int pos = 0;
+    while (pos < Fields.size()) {
+        const QString name = ExtractFieldName(Fields, pos);
+        if (!name.isEmpty())
+            names << name;
+    }
+    return names;
+}

@@ -1,0 +1,598 @@
+#include "Table.h"
+
+#include "DataSource.h"
+#include "Database.h"
+#include "Field.h"
+#include "FieldDefs.h"
+#include "KeysetReader.h"
+
+#include <rtl/Exceptions.h>
+
+namespace {
+QString Quote(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+} // namespace
+
+// ---- Master link ---------------------------------------------------------------------
+
+void TMasterDataLink::ActiveChanged() {
+    if (FDetail->Active())
+        FDetail->MasterChanged();
+}
+
+void TMasterDataLink::RecordChanged(TField* Field) {
+    if (Field == nullptr ||
+        FDetail->FMasterFields.contains(Field->FieldName(), Qt::CaseInsensitive))
+        DataSetChanged();
+}
+
+void TMasterDataLink::DataSetChanged() {
+    if (FDetail->Active() && FDetail->MasterValues() != FDetail->FMasterValues)
+        FDetail->MasterChanged();
+}
+
+// ---- Table ---------------------------------------------------------------------------
+
+TTable::TTable(TComponent* AOwner)
+    : TDBDataSet(AOwner), FIndexDefs(new TIndexDefs(this)), FMasterLink(this) {
+    FIndexDefs->SetReader([this](TIndexDefs& defs) { ReadIndexDefs(defs); });
+}
+
+TTable::~TTable() {
+    FMasterLink.SetDataSource(nullptr);
+    CloseOnDestroy();
+}
+
+void TTable::SetTableName(const QString& Value) {
+    CheckInactive();
+    FTableName = Value;
+    FIndexDefs->SetUpdated(false);
+}
+
+QString TTable::BaseTableName() const {
+    static const QStringList extensions{QStringLiteral(".db"), QStringLiteral(".dbf")};
+    for (const QString& ext : extensions)
+        if (FTableName.endsWith(ext, Qt::CaseInsensitive))
+            return FTableName.left(FTableName.size() - ext.size());
+    return FTableName;
+}
+
+QString TTable::QuotedTable() const {
+    return Quote(BaseTableName());
+}
+
+void TTable::SetIndexFieldNames(const QString& Value) {
+    if (FIndexFieldNames == Value)
+        return;
+    FIndexFieldNames = Value;
+    if (!Value.isEmpty())
+        FIndexName.clear();
+    if (Active()) {
+        CheckBrowseMode();
+        Reposition();
+        Resync();
+    }
+}
+
+void TTable::SetIndexName(const QString& Value) {
+    if (FIndexName == Value)
+        return;
+    FIndexName = Value;
+    if (!Value.isEmpty())
+        FIndexFieldNames.clear();
+    if (Active()) {
+        CheckBrowseMode();
+        Reposition();
+        Resync();
+    }
+}
+
+void TTable::SetMasterFields(const QString& Value) {
+    FMasterFields = Value;
+    if (Active())
+        MasterChanged();
+}
+
+TDataSource* TTable::MasterSource() const {
+    return FMasterLink.DataSource();
+}
+
+void TTable::SetMasterSource(TDataSource* Value) {
+    if (Value && Value->IsLinkedTo(this))
+        throw EDatabaseError(QStringLiteral("Circular datalinks are not allowed"));
+    if (MasterSource())
+        MasterSource()->RemoveFreeNotification(this);
+    FMasterLink.SetDataSource(Value);
+    if (Value)
+        Value->FreeNotification(this);
+    if (Active())
+        MasterChanged();
+}
+
+void TTable::Notification(TComponent* AComponent, TOperation Operation) {
+    TDBDataSet::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == MasterSource())
+        FMasterLink.SetDataSource(nullptr);
+}
+
+void TTable::SetReadOnly(bool Value) {
+    CheckInactive();
+    FReadOnly = Value;
+}
+
+bool TTable::CanModify() const {
+    return Active() && !FReadOnly;
+}
+
+bool TTable::Exists() {
+    const bool wasOpen = Database() != nullptr;
+    OpenDatabase();
+    const bool exists = Connection()->TableExists(BaseTableName());
+    if (!wasOpen)
+        CloseDatabase();
+    return exists;
+}
+
+void TTable::ReadIndexDefs(TIndexDefs& Defs) {
+    const bool wasOpen = Database() != nullptr;
+    OpenDatabase();
+    QList<TIndexInfo> indexes;
+    try {
+        indexes = Connection()->TableIndexes(BaseTableName());
+    } catch (...) {
+        if (!wasOpen)
+            CloseDatabase();
+        throw;
+    }
+    if (!wasOpen)
+        CloseDatabase();
+    Defs.BeginUpdate();
+    Defs.Clear();
+    for (const TIndexInfo& info : indexes) {
+        TIndexOptions options;
+        if (info.Primary)
+            options.Include(ixPrimary);
+        if (info.Unique)
+            options.Include(ixUnique);
+        if (info.Descending)
+            options.Include(ixDescending);
+        if (info.CaseInsensitive)
+            options.Include(ixCaseInsensitive);
+        if (info.Expression)
+            options.Include(ixExpression);
+        Defs.Add(info.Name, info.Fields.join(QLatin1Char(';')), options);
+    }
+    Defs.EndUpdate();
+}
+
+// ---- Schema --------------------------------------------------------------------------
+
+void TTable::CreateTable() {
+    CheckInactive();
+    OpenDatabase();
+    TDbConnection* connection = Connection();
+    QStringList columns;
+    QStringList primary;
+    bool autoKey = false;
+    for (int i = 0; i < FieldDefs()->Count(); ++i) {
+        const TFieldDef* def = FieldDefs()->Items(i);
+        QString column = Quote(def->Name()) + QLatin1Char(' ') +
+                         connection->ColumnTypeSql(def->DataType(), def->Size());
+        if (def->DataType() == ftAutoInc) {
+            if (autoKey)
+                throw EDatabaseError(QStringLiteral("A table can have one autoincrement field"));
+            column += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+            autoKey = true;
+        } else if (def->Required()) {
+            column += QStringLiteral(" NOT NULL");
+        }
+        columns << column;
+    }
+    QStringList statements;
+    for (int i = 0; i < FIndexDefs->Count(); ++i) {
+        const TIndexDef* index = FIndexDefs->Items(i);
+        if (index->Options().Contains(ixExpression))
+            throw EDatabaseError(QStringLiteral("Index %1: expression indexes cannot be created")
+                                     .arg(index->Name()));
+        QStringList fields;
+        for (const QString& name : SplitFieldNames(index->Fields())) {
+            QString field = Quote(name);
+            if (index->Options().Contains(ixCaseInsensitive))
+                field += QStringLiteral(" COLLATE NOCASE");
+            if (index->Options().Contains(ixDescending))
+                field += QStringLiteral(" DESC");
+            fields << field;
+        }
+        if (index->Options().Contains(ixPrimary)) {
+            if (!autoKey)
+                primary = fields;
+            continue;
+        }
+        const QString name = index->Name().isEmpty()
+                                 ? QStringLiteral("%1_%2").arg(BaseTableName()).arg(i)
+                                 : QStringLiteral("%1_%2").arg(BaseTableName(), index->Name());
+        statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                          .arg(index->Options().Contains(ixUnique) ? QStringLiteral("UNIQUE ")
+                                                                   : QString(),
+                               Quote(name), QuotedTable(), fields.join(QStringLiteral(", ")));
+    }
+    if (!primary.isEmpty())
+        columns << QStringLiteral("PRIMARY KEY (%1)").arg(primary.join(QStringLiteral(", ")));
+    statements.prepend(QStringLiteral("CREATE TABLE %1 (%2)")
+                           .arg(QuotedTable(), columns.join(QStringLiteral(", "))));
+    const bool ownTransaction = !connection->InTransaction();
+    if (ownTransaction)
+        connection->StartTransaction();
+    try {
+        for (const QString& sql : statements)
+            connection->Execute(sql);
+        if (ownTransaction)
+            connection->Commit();
+    } catch (...) {
+        if (ownTransaction)
+            connection->Rollback();
+        CloseDatabase();
+        throw;
+    }
+    CloseDatabase();
+    FIndexDefs->SetUpdated(false);
+}
+
+void TTable::EmptyTable() {
+    const bool wasActive = Active();
+    if (wasActive)
+        CheckBrowseMode();
+    OpenDatabase();
+    Connection()->Execute(QStringLiteral("DELETE FROM %1").arg(QuotedTable()));
+    if (wasActive) {
+        FCount.reset();
+        First();
+    } else {
+        CloseDatabase();
+    }
+}
+
+void TTable::DeleteTable() {
+    CheckInactive();
+    OpenDatabase();
+    try {
+        Connection()->Execute(QStringLiteral("DROP TABLE %1").arg(QuotedTable()));
+    } catch (...) {
+        CloseDatabase();
+        throw;
+    }
+    CloseDatabase();
+}
+
+// ---- Opening -------------------------------------------------------------------------
+
+void TTable::InternalInitFieldDefs() {
+    TDbConnection* connection = Connection();
+    if (!connection->TableExists(BaseTableName()))
+        throw EDatabaseError(QStringLiteral("Table '%1' does not exist").arg(FTableName));
+    FieldDefs()->BeginUpdate();
+    FieldDefs()->Clear();
+    for (const TColumnInfo& column : connection->TableColumns(BaseTableName())) {
+        int size = 0;
+        const TFieldType type = connection->FieldTypeOf(column, size);
+        FieldDefs()->Add(column.Name, type, size, column.NotNull && type != ftAutoInc);
+    }
+    FieldDefs()->EndUpdate();
+}
+
+void TTable::InternalOpen() {
+    OpenDatabase();
+    try {
+        if (FTableName.isEmpty())
+            throw EDatabaseError(QStringLiteral("%1: Missing TableName").arg(Name()));
+        if (!FIndexDefs->Updated())
+            FIndexDefs->Update();
+        TDBDataSet::InternalOpen();
+        FMasterValues = MasterValues();
+        Reposition();
+    } catch (...) {
+        CloseDatabase();
+        throw;
+    }
+}
+
+void TTable::InternalClose() {
+    FReader.reset();
+    FCount.reset();
+    CloseDatabase();
+}
+
+QStringList TTable::OrderFields(QList<bool>& Descending) const {
+    Descending.clear();
+    if (!FIndexFieldNames.isEmpty()) {
+        const QStringList fields = SplitFieldNames(FIndexFieldNames);
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            Descending << false;
+        return fields;
+    }
+    const TIndexDef* index = nullptr;
+    if (!FIndexName.isEmpty()) {
+        const int i = FIndexDefs->IndexOf(FIndexName);
+        if (i < 0)
+            throw EDatabaseError(QStringLiteral("Index '%1' not found").arg(FIndexName));
+        index = FIndexDefs->Items(i);
+    } else {
+        for (int i = 0; i < FIndexDefs->Count() && !index; ++i)
+            if (FIndexDefs->Items(i)->Options().Contains(ixPrimary))
+                index = FIndexDefs->Items(i);
+    }
+    if (!index)
+        return {};
+    const QStringList fields = SplitFieldNames(index->Fields());
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        Descending << index->Options().Contains(ixDescending);
+    return fields;
+}
+
+void TTable::Reposition() {
+    TKeysetSource source;
+    source.From = QuotedTable();
+    for (int i = 0; i < FieldDefs()->Count(); ++i)
+        source.Columns << Quote(FieldDefs()->Items(i)->Name());
+    source.RowKey = Connection()->RowIdColumn();
+    const QStringList order = OrderFields(source.Descending);
+    for (const QString& name : order) {
+        const int column = FieldDefs()->IndexOf(name);
+        if (column < 0)
+            throw EDatabaseError(QStringLiteral("%1: Field '%2' not found").arg(Name(), name));
+        source.OrderColumns << column;
+    }
+    if (MasterSource() && !FMasterFields.isEmpty()) {
+        const QStringList masterFields = SplitFieldNames(FMasterFields);
+        if (order.size() < masterFields.size())
+            throw EDatabaseError(
+                QStringLiteral("%1: the index has fewer fields than MasterFields").arg(Name()));
+        QStringList conditions;
+        for (qsizetype i = 0; i < masterFields.size(); ++i) {
+            const Variant value = FMasterValues.value(i);
+            if (VarIsNull(value)) {
+                conditions = {QStringLiteral("1 = 0")}; // a master without a key has no details
+                source.WhereParams.clear();
+                break;
+            }
+            conditions << Quote(order[i]) + QStringLiteral(" = ?");
+            source.WhereParams << ToEngine(FieldDefs()->Find(order[i])->DataType(), value);
+        }
+        source.Where = conditions.join(QStringLiteral(" AND "));
+    }
+    FReader = std::make_unique<TKeysetReader>(Connection(), source);
+    FCount.reset();
+}
+
+QVariantList TTable::MasterValues() const {
+    QVariantList values;
+    TDataSource* master = MasterSource();
+    if (!master || !master->DataSet() || !master->DataSet()->Active())
+        return values;
+    for (const QString& name : SplitFieldNames(FMasterFields))
+        values << master->DataSet()->FieldByName(name)->Value();
+    return values;
+}
+
+void TTable::MasterChanged() {
+    if (IsEditing())
+        Cancel();
+    FMasterValues = MasterValues();
+    Reposition();
+    First();
+}
+
+void TTable::InternalRefresh() {
+    FCount.reset();
+}
+
+// ---- Reading -------------------------------------------------------------------------
+
+Variant TTable::FromEngine(TFieldType Type, const Variant& Value) const {
+    if (VarIsNull(Value))
+        return Value;
+    switch (Type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return int(VarToInt(Value));
+    case ftLargeint:
+        return VarToInt(Value);
+    case ftBoolean:
+        return VarToBool(Value);
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return VarToFloat(Value);
+    case ftDate:
+        return QDate::fromString(Value.toString(), Qt::ISODate);
+    case ftTime:
+        return QTime::fromString(Value.toString(), Qt::ISODateWithMs);
+    case ftDateTime:
+        return QDateTime::fromString(Value.toString(), Qt::ISODateWithMs);
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo:
+        return Value.metaType().id() == QMetaType::QByteArray
+                   ? Variant(QString::fromUtf8(Value.toByteArray()))
+                   : Variant(Value.toString());
+    default:
+        return Value;
+    }
+}
+
+Variant TTable::ToEngine(TFieldType, const Variant& Value) const {
+    return Value;
+}
+
+TRecord TTable::RecordOf(const QVariantList& Row) const {
+    TRecord record;
+    const int columns = FieldDefs()->Count();
+    record.Values.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        record.Values << FromEngine(FieldDefs()->Items(i)->DataType(), Row[i]);
+    record.Bookmark = Row.last();
+    return record;
+}
+
+QVariantList TTable::RowOf(const TRecord& Record) const {
+    QVariantList row;
+    row.reserve(Record.Values.size() + 1);
+    for (int i = 0; i < Record.Values.size(); ++i)
+        row << ToEngine(FieldDefs()->Items(i)->DataType(), Record.Values[i]);
+    row << Record.Bookmark;
+    return row;
+}
+
+QList<TRecord> TTable::InternalFetch(TFetchDirection Direction, const TRecord* From, int Count) {
+    QList<TKeysetReader::TRow> rows;
+    if (Count <= 0)
+        return {};
+    switch (Direction) {
+    case fdFirst:
+        rows = FReader->First(Count);
+        break;
+    case fdLast:
+        rows = FReader->Last(Count);
+        break;
+    case fdAfter:
+        rows = From ? FReader->After(RowOf(*From), Count) : FReader->First(Count);
+        break;
+    case fdBefore:
+        rows = From ? FReader->Before(RowOf(*From), Count) : FReader->Last(Count);
+        break;
+    }
+    QList<TRecord> records;
+    records.reserve(rows.size());
+    for (const auto& row : rows)
+        records << RecordOf(row);
+    return records;
+}
+
+std::optional<TRecord> TTable::InternalFetchBookmark(const TBookmark& Bookmark) {
+    const auto row = FReader->ByKey(Bookmark);
+    if (!row)
+        return std::nullopt;
+    return RecordOf(*row);
+}
+
+qint64 TTable::InternalRecordCount() {
+    if (!FCount)
+        FCount = FReader->Count();
+    return *FCount;
+}
+
+qint64 TTable::InternalRecNo(const TRecord& Record) {
+    return FReader->CountBefore(RowOf(Record)) + 1;
+}
+
+// ---- Writing -------------------------------------------------------------------------
+
+void TTable::InternalInitRecord(TRecord& Record) {
+    // A new detail record belongs to the master's current record.
+    if (!MasterSource() || FMasterFields.isEmpty())
+        return;
+    QList<bool> descending;
+    const QStringList order = OrderFields(descending);
+    for (qsizetype i = 0; i < FMasterValues.size() && i < order.size(); ++i)
+        Record.Values[FieldDefs()->IndexOf(order[i])] = FMasterValues[i];
+}
+
+TBookmark TTable::InternalPost(const TRecord& Record, const TRecord* Original) {
+    TDbConnection* connection = Connection();
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < FieldDefs()->Count(); ++i) {
+        const TFieldDef* def = FieldDefs()->Items(i);
+        const Variant& value = Record.Values[i];
+        if (Original ? VarSameValue(value, Original->Values.value(i)) &&
+                           value.metaType() == Original->Values.value(i).metaType()
+                     : (def->DataType() == ftAutoInc && VarIsNull(value)))
+            continue;
+        names << Quote(def->Name());
+        values << ToEngine(def->DataType(), value);
+    }
+    FCount.reset();
+    if (!Original) {
+        QStringList marks;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            marks << QStringLiteral("?");
+        connection->Execute(names.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedTable())
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(QuotedTable(), names.join(QStringLiteral(", ")),
+                                           marks.join(QStringLiteral(", "))),
+                            values);
+        return connection->LastInsertId();
+    }
+    if (!names.isEmpty()) {
+        for (QString& name : names)
+            name += QStringLiteral(" = ?");
+        values << Original->Bookmark;
+        const qint64 changed = connection->Execute(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                .arg(QuotedTable(), names.join(QStringLiteral(", ")), connection->RowIdColumn()),
+            values);
+        if (changed == 0)
+            throw EDatabaseError(
+                QStringLiteral("Record not found: it was deleted by another user"));
+    }
+    return Original->Bookmark;
+}
+
+void TTable::InternalDelete(const TRecord& Record) {
+    FCount.reset();
+    Connection()->Execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                              .arg(QuotedTable(), Connection()->RowIdColumn()),
+                          {Record.Bookmark});
+}
+
+Variant TTable::Lookup(const QString& KeyFields, const Variant& KeyValues,
+                       const QString& ResultFields) {
+    CheckActive();
+    const QStringList keys = SplitFieldNames(KeyFields);
+    const QStringList results = SplitFieldNames(ResultFields);
+    const QVariantList keyValues = keys.size() == 1 ? QVariantList{KeyValues} : KeyValues.toList();
+    if (keyValues.size() != keys.size() || results.isEmpty())
+        throw EDatabaseError(QStringLiteral("%1: Lookup with mismatched keys").arg(Name()));
+    QStringList conditions;
+    QVariantList params;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const TFieldDef* def = FieldDefs()->Find(keys[i]);
+        if (VarIsNull(keyValues[i])) {
+            conditions << Quote(def->Name()) + QStringLiteral(" IS NULL");
+        } else {
+            conditions << Quote(def->Name()) + QStringLiteral(" = ?");
+            params << ToEngine(def->DataType(), keyValues[i]);
+        }
+    }
+    QStringList columns;
+    for (const QString& name : results)
+        columns << Quote(FieldDefs()->Find(name)->Name());
+    const QString where =
+        FReader->Source().Where.isEmpty()
+            ? conditions.join(QStringLiteral(" AND "))
+            : QStringLiteral("(%1) AND %2")
+                  .arg(FReader->Source().Where, conditions.join(QStringLiteral(" AND ")));
+    auto statement =
+        Connection()->Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
+                                  .arg(columns.join(QStringLiteral(", ")), QuotedTable(), where));
+    int index = 0;
+    for (const QVariant& p : FReader->Source().WhereParams)
+        statement->Bind(index++, p);
+    for (const QVariant& p : params)
+        statement->Bind(index++, p);
+    if (!statement->Step())
+        return Null();
+    if (results.size() == 1)
+        return FromEngine(FieldDefs()->Find(results[0])->DataType(), statement->Column(0));
+    QVariantList values;
+    for (qsizetype i = 0; i < results.size(); ++i)
+        values << FromEngine(FieldDefs()->Find(results[i])->DataType(), statement->Column(int(i)));
+    return values;
+}

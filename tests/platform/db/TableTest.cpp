@@ -1,0 +1,417 @@
+#include "PeopleDatabase.h"
+
+#include <db/DataSource.h>
+#include <db/Fields.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <rtl/Exceptions.h>
+
+namespace {
+
+// A link that records the events it receives, with a window of rows.
+class TRecordingLink : public TDataLink {
+public:
+    QStringList Log;
+
+protected:
+    void ActiveChanged() override { Log << QStringLiteral("active=%1").arg(Active()); }
+    void DataSetChanged() override { Log << QStringLiteral("changed"); }
+    void DataSetScrolled(int Distance) override {
+        Log << QStringLiteral("scrolled %1").arg(Distance);
+    }
+    void EditingChanged() override { Log << QStringLiteral("editing=%1").arg(Editing()); }
+    void RecordChanged(TField* Field) override {
+        Log << QStringLiteral("record %1").arg(Field ? Field->FieldName() : QStringLiteral("-"));
+    }
+};
+
+QString NameOf(TDataSet* people) {
+    return people->FieldByName(QStringLiteral("Name"))->AsString();
+}
+
+TEST(TableNavigation, EmptyTableIsAtBothEnds) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    EXPECT_TRUE(people->Bof());
+    EXPECT_TRUE(people->Eof());
+    EXPECT_TRUE(people->IsEmpty());
+    EXPECT_EQ(people->RecordCount(), 0);
+    EXPECT_EQ(people->RecNo(), -1);
+    people->Next();
+    people->Prior();
+    people->Last();
+    EXPECT_TRUE(people->Eof() && people->Bof());
+    EXPECT_TRUE(people->FieldByName(QStringLiteral("Name"))->IsNull());
+}
+
+TEST(TableNavigation, OneRecord) {
+    TPeopleDatabase db(1);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    EXPECT_TRUE(people->Bof());
+    EXPECT_FALSE(people->Eof());
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0001"));
+    people->Next();
+    EXPECT_TRUE(people->Eof());
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0001"));
+    people->Prior();
+    EXPECT_TRUE(people->Bof());
+    EXPECT_EQ(people->RecordCount(), 1);
+    EXPECT_EQ(people->RecNo(), 1);
+}
+
+TEST(TableNavigation, WalksALargeTableBothWaysInIndexOrder) {
+    TPeopleDatabase db(500);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->SetIndexFieldNames(QStringLiteral("Country;Name"));
+    people->Open();
+    int count = 0;
+    QString previous;
+    while (!people->Eof()) {
+        const QString key = people->FieldByName(QStringLiteral("Country"))->AsString() +
+                            QLatin1Char('|') + NameOf(people.get());
+        EXPECT_LT(previous, key);
+        previous = key;
+        ++count;
+        people->Next();
+    }
+    EXPECT_EQ(count, 500);
+    people->Last();
+    EXPECT_TRUE(people->Eof());
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0498")); // country 3, last name
+    EXPECT_EQ(people->RecNo(), 500);
+    count = 0;
+    while (!people->Bof()) {
+        ++count;
+        people->Prior();
+    }
+    EXPECT_EQ(count, 500);
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0001"));
+    EXPECT_EQ(people->MoveBy(250), 250);
+    EXPECT_EQ(people->RecNo(), 251);
+    EXPECT_EQ(people->MoveBy(1000), 249);
+    EXPECT_TRUE(people->Eof());
+    EXPECT_EQ(people->MoveBy(-1000), -499);
+    EXPECT_TRUE(people->Bof());
+}
+
+TEST(TableEditing, StateMachineRunsEventsInOrder) {
+    TPeopleDatabase db(3);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    QStringList log;
+    auto record = [&log](const char* name) {
+        return TDataSetNotifyEvent([&log, name](TDataSet*) { log << QString::fromLatin1(name); });
+    };
+    people->SetBeforeOpen(record("BeforeOpen"));
+    people->SetAfterOpen(record("AfterOpen"));
+    people->SetBeforeInsert(record("BeforeInsert"));
+    people->SetOnNewRecord([&log](TDataSet* d) {
+        log << QStringLiteral("OnNewRecord");
+        d->FieldByName(QStringLiteral("Country"))->SetAsInteger(2);
+    });
+    people->SetAfterInsert(record("AfterInsert"));
+    people->SetBeforePost(record("BeforePost"));
+    people->SetAfterPost(record("AfterPost"));
+    people->SetBeforeEdit(record("BeforeEdit"));
+    people->SetAfterEdit(record("AfterEdit"));
+    people->SetBeforeCancel(record("BeforeCancel"));
+    people->SetAfterCancel(record("AfterCancel"));
+    people->SetBeforeDelete(record("BeforeDelete"));
+    people->SetAfterDelete(record("AfterDelete"));
+    people->SetBeforeScroll(record("BeforeScroll"));
+    people->SetAfterScroll(record("AfterScroll"));
+    people->SetBeforeClose(record("BeforeClose"));
+    people->SetAfterClose(record("AfterClose"));
+
+    people->Open();
+    EXPECT_EQ(log, (QStringList{"BeforeOpen", "AfterOpen", "AfterScroll"}));
+    log.clear();
+    people->Append();
+    EXPECT_EQ(people->State(), dsInsert);
+    EXPECT_FALSE(people->Modified()); // OnNewRecord's values do not count as a change
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zed"));
+    EXPECT_TRUE(people->Modified());
+    people->Post();
+    EXPECT_EQ(people->State(), dsBrowse);
+    EXPECT_EQ(log, (QStringList{"BeforeInsert", "OnNewRecord", "AfterInsert", "BeforePost",
+                                "AfterPost"}));
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Zed"));
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Country"))->AsInteger(), 2);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Id"))->AsInteger(), 4); // numbered by the engine
+    log.clear();
+    people->Edit();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Changed"));
+    people->Cancel();
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Zed"));
+    people->Delete();
+    EXPECT_EQ(people->RecordCount(), 3);
+    EXPECT_EQ(log, (QStringList{"BeforeEdit", "AfterEdit", "BeforeCancel", "AfterCancel",
+                                "BeforeDelete", "AfterDelete", "AfterScroll"}));
+    log.clear();
+    people->Close();
+    EXPECT_EQ(log, (QStringList{"BeforeClose", "AfterClose"}));
+}
+
+TEST(TableEditing, PostedChangesPersistAndCheckBrowseModeDecides) {
+    TPeopleDatabase db(3);
+    {
+        std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+        people->Open();
+        people->Next();
+        people->Edit();
+        people->FieldByName(QStringLiteral("Salary"))->SetAsFloat(1234.5);
+        people->FieldByName(QStringLiteral("Birth"))->SetAsVariant(QDate(2001, 2, 3));
+        people->FieldByName(QStringLiteral("Notes"))->SetAsString(QStringLiteral("line 1\nline 2"));
+        people->CheckBrowseMode(); // changed: posts
+        EXPECT_EQ(people->State(), dsBrowse);
+        people->Edit();
+        people->CheckBrowseMode(); // unchanged: cancels
+        EXPECT_EQ(people->State(), dsBrowse);
+    }
+    std::unique_ptr<TTable> again(db.NewTable(QStringLiteral("People.db")));
+    again->Open();
+    again->Next();
+    EXPECT_DOUBLE_EQ(again->FieldByName(QStringLiteral("Salary"))->AsFloat(), 1234.5);
+    EXPECT_EQ(again->FieldByName(QStringLiteral("Birth"))->Value(), QVariant(QDate(2001, 2, 3)));
+    EXPECT_EQ(again->FieldByName(QStringLiteral("Notes"))->AsString(),
+              QStringLiteral("line 1\nline 2"));
+    EXPECT_TRUE(again->FieldByName(QStringLiteral("Active"))->AsBoolean()); // row 2 is active
+}
+
+TEST(TableBookmarks, SurviveAChangeOfOrder) {
+    TPeopleDatabase db(100);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    people->MoveBy(41);
+    const TBookmark mark = people->GetBookmark();
+    const QString name = NameOf(people.get());
+    people->SetIndexFieldNames(QStringLiteral("Country;Name"));
+    EXPECT_EQ(NameOf(people.get()), name); // the current record stays
+    people->First();
+    people->GotoBookmark(mark);
+    EXPECT_EQ(NameOf(people.get()), name);
+    EXPECT_TRUE(people->BookmarkValid(mark));
+    people->First();
+    const TBookmark first = people->GetBookmark();
+    EXPECT_LT(people->CompareBookmarks(first, mark), 0);
+    EXPECT_GT(people->CompareBookmarks(mark, first), 0);
+    EXPECT_EQ(people->CompareBookmarks(mark, mark), 0);
+    people->GotoBookmark(mark);
+    people->Delete();
+    EXPECT_FALSE(people->BookmarkValid(mark));
+    EXPECT_THROW(people->GotoBookmark(mark), EDatabaseError);
+}
+
+TEST(TableMasterDetail, DetailFollowsTheMaster) {
+    TPeopleDatabase db(3);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    std::unique_ptr<TTable> job(db.NewTable(QStringLiteral("Job.db")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    job->SetIndexFieldNames(QStringLiteral("People;Title"));
+    job->SetMasterSource(&source);
+    job->SetMasterFields(QStringLiteral("Id"));
+    people->Open();
+    job->Open();
+    EXPECT_TRUE(job->IsEmpty());
+    job->Append();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("People"))->AsInteger(), 1); // from the master
+    job->FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("Baker"));
+    job->Post();
+    people->Next();
+    EXPECT_TRUE(job->IsEmpty());
+    job->Append();
+    job->FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("Cook"));
+    job->Post();
+    job->Append();
+    job->FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("Author"));
+    job->Post();
+    EXPECT_EQ(job->RecordCount(), 2);
+    job->First();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Author"));
+    people->First();
+    EXPECT_EQ(job->RecordCount(), 1);
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Baker"));
+    EXPECT_THROW(people->SetMasterSource(&source), EDatabaseError); // a circle
+}
+
+TEST(TableFields, PersistentCalculatedAndLookupFields) {
+    TPeopleDatabase db(4);
+    TComponent form;
+    TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
+    TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
+    auto* name = new TStringField(&form);
+    name->SetFieldName(QStringLiteral("Name"));
+    name->SetDataSet(people);
+    auto* countryId = new TIntegerField(&form);
+    countryId->SetFieldName(QStringLiteral("Country"));
+    countryId->SetDataSet(people);
+    auto* countryName = new TStringField(&form);
+    countryName->SetFieldName(QStringLiteral("CountryName"));
+    countryName->SetFieldKind(fkLookup);
+    countryName->SetLookupDataSet(country);
+    countryName->SetKeyFields(QStringLiteral("Country"));
+    countryName->SetLookupKeyFields(QStringLiteral("Id"));
+    countryName->SetLookupResultField(QStringLiteral("Name"));
+    countryName->SetDataSet(people);
+    auto* label = new TStringField(&form);
+    label->SetFieldName(QStringLiteral("Label"));
+    label->SetFieldKind(fkCalculated);
+    label->SetSize(60);
+    label->SetDataSet(people);
+    people->SetOnCalcFields([](TDataSet* d) {
+        d->FieldByName(QStringLiteral("Label"))
+            ->SetAsString(d->FieldByName(QStringLiteral("Name"))->AsString() +
+                          QStringLiteral(" of ") +
+                          d->FieldByName(QStringLiteral("CountryName"))->AsString());
+    });
+    country->Open();
+    people->Open();
+    EXPECT_EQ(people->FieldCount(), 4); // only the declared fields, in their order
+    EXPECT_EQ(people->Fields()->Fields(2), countryName);
+    EXPECT_EQ(people->FindField(QStringLiteral("Salary")), nullptr);
+    EXPECT_EQ(label->AsString(), QStringLiteral("Person 0001 of Spain"));
+    people->Next();
+    EXPECT_EQ(countryName->AsString(), QStringLiteral("France"));
+    people->Edit();
+    countryId->SetAsInteger(3);
+    EXPECT_EQ(countryName->AsString(), QStringLiteral("Italy")); // follows the key at once
+    EXPECT_EQ(label->AsString(), QStringLiteral("Person 0002 of Italy"));
+    people->Post();
+    countryName->SetIndex(0);
+    EXPECT_EQ(people->Fields()->Fields(0), countryName);
+    people->Close();
+    EXPECT_EQ(people->FieldCount(), 4); // persistent fields stay after closing
+}
+
+TEST(TableFields, DefaultFieldsComeFromTheColumns) {
+    TPeopleDatabase db(1);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    ASSERT_EQ(people->FieldCount(), 7);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Id"))->DataType(), ftAutoInc);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->DataType(), ftString);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->Size(), 30);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Birth"))->DataType(), ftDate);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Salary"))->DataType(), ftCurrency);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Active"))->DataType(), ftBoolean);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Notes"))->DataType(), ftMemo);
+    try {
+        people->SetName(QStringLiteral("TbPeople"));
+        people->FieldByName(QStringLiteral("Nmae"));
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("TbPeople: Field 'Nmae' not found"));
+    }
+    people->Close();
+    EXPECT_EQ(people->FieldCount(), 0);
+}
+
+TEST(TableIndexes, DefinitionsAreReadWithoutOpening) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->IndexDefs()->Update();
+    EXPECT_FALSE(people->Active());
+    const TIndexDef* byCountry =
+        people->IndexDefs()->FindIndexForFields(QStringLiteral("country;name"));
+    ASSERT_NE(byCountry, nullptr);
+    const int primary = people->IndexDefs()->IndexOf(QStringLiteral("PRIMARY"));
+    ASSERT_GE(primary, 0);
+    EXPECT_TRUE(people->IndexDefs()->Items(primary)->Options().Contains(ixPrimary));
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->IndexDefs()->Update();
+    const TIndexDef* byName = country->IndexDefs()->FindIndexForFields(QStringLiteral("Name"));
+    ASSERT_NE(byName, nullptr);
+    EXPECT_TRUE(byName->Options().Contains(ixUnique));
+    EXPECT_TRUE(country->Exists());
+    std::unique_ptr<TTable> missing(db.NewTable(QStringLiteral("Missing.db")));
+    EXPECT_FALSE(missing->Exists());
+    EXPECT_THROW(missing->Open(), EDatabaseError);
+    EXPECT_FALSE(missing->Active());
+}
+
+TEST(TableFaults, RejectedValuesAndPostsKeepTheRecord) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->Open();
+    country->Append();
+    TField* name = country->FieldByName(QStringLiteral("Name"));
+    name->SetAsString(QStringLiteral("Spain")); // exists: the unique index refuses it
+    EXPECT_THROW(country->Post(), EDatabaseError);
+    EXPECT_EQ(country->State(), dsInsert);
+    EXPECT_EQ(name->AsString(), QStringLiteral("Spain"));
+    EXPECT_THROW(name->SetAsString(QString(31, QLatin1Char('x'))), EDatabaseError);
+    EXPECT_EQ(name->AsString(), QStringLiteral("Spain"));
+    EXPECT_THROW(country->FieldByName(QStringLiteral("Id"))->SetAsString(QStringLiteral("abc")),
+                 Exception);
+    name->SetAsString(QStringLiteral("Portugal"));
+    country->Post();
+    EXPECT_EQ(country->RecordCount(), 4);
+    country->Edit();
+    name->Clear();
+    EXPECT_THROW(country->Post(), EDatabaseError); // required
+    EXPECT_EQ(country->State(), dsEdit);
+}
+
+TEST(TableLinks, TwoLinksShareADatasetAndAGridReadsItsRows) {
+    TPeopleDatabase db(30);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    TRecordingLink grid, edit;
+    grid.SetBufferCount(10);
+    grid.SetDataSource(&source);
+    edit.SetDataSource(&source);
+    people->Open();
+    EXPECT_TRUE(grid.Active() && edit.Active());
+    EXPECT_EQ(grid.RecordCount(), 10);
+    EXPECT_EQ(edit.RecordCount(), 1);
+    people->MoveBy(3);
+    EXPECT_EQ(grid.ActiveRecord(), 3);
+    // The grid reads its other rows without moving the current record.
+    QStringList rows;
+    const int active = grid.ActiveRecord();
+    for (int i = 0; i < grid.RecordCount(); ++i) {
+        grid.SetActiveRecord(i);
+        rows << NameOf(people.get());
+    }
+    grid.SetActiveRecord(active);
+    EXPECT_EQ(rows.first(), QStringLiteral("Person 0001"));
+    EXPECT_EQ(rows.last(), QStringLiteral("Person 0010"));
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0004"));
+    grid.Log.clear();
+    people->MoveBy(10); // past the window: it scrolls
+    EXPECT_EQ(grid.ActiveRecord(), 9);
+    grid.SetActiveRecord(0);
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0005"));
+    grid.SetActiveRecord(9);
+    EXPECT_TRUE(grid.Log.contains(QStringLiteral("scrolled 4")));
+    people->Edit();
+    EXPECT_TRUE(grid.Editing() && edit.Editing());
+    people->Cancel();
+    EXPECT_FALSE(edit.Editing());
+    people->Close();
+    EXPECT_FALSE(grid.Active());
+    EXPECT_TRUE(edit.Log.contains(QStringLiteral("active=0")));
+}
+
+TEST(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
+    TPeopleDatabase db(10);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    TRecordingLink link;
+    link.SetDataSource(&source);
+    people->Open();
+    link.Log.clear();
+    people->DisableControls();
+    EXPECT_TRUE(people->ControlsDisabled());
+    while (!people->Eof())
+        people->Next();
+    EXPECT_TRUE(link.Log.isEmpty());
+    people->EnableControls();
+    EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")});
+}
+
+} // namespace
