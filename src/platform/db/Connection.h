@@ -77,7 +77,12 @@ public:
 
     // True for a database server shared by several users (PostgreSQL).
     virtual bool IsSQLBased() const = 0;
-    // The name of the column that identifies a row of any table ("rowid" for SQLite).
-    virtual QString RowIdColumn() const = 0;
+    // The column (quoted as needed) that identifies a row of Table and orders the rows
+    // that are otherwise equal: "rowid" for SQLite, the integer key elsewhere.
+    virtual QString RowIdColumn(const QString& Table) = 0;
+    // The column definition of an autoincrementing key column named QuotedName.
+    virtual QString AutoIncrementColumnSql(const QString& QuotedName) const = 0;
+    // What follows a column in an index definition to compare it ignoring case.
+    virtual QString CaseInsensitiveIndexColumn(const QString& QuotedName) const = 0;
     QString QuoteName(const QString& Name) const;
 };

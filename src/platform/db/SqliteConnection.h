@@ -79,7 +79,13 @@ public:
     TFieldType FieldTypeOf(const TColumnInfo& Column, int& Size) const override;
 
     bool IsSQLBased() const override { return false; }
-    QString RowIdColumn() const override { return QStringLiteral("rowid"); }
+    QString RowIdColumn(const QString&) override { return QStringLiteral("rowid"); }
+    QString AutoIncrementColumnSql(const QString& QuotedName) const override {
+        return QuotedName + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+    }
+    QString CaseInsensitiveIndexColumn(const QString& QuotedName) const override {
+        return QuotedName + QStringLiteral(" COLLATE NOCASE");
+    }
 
 private:
     std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);

@@ -178,14 +178,17 @@ void TTable::CreateTable() {
     bool autoKey = false;
     for (int i = 0; i < FieldDefs()->Count(); ++i) {
         const TFieldDef* def = FieldDefs()->Items(i);
-        QString column = Quote(def->Name()) + QLatin1Char(' ') +
-                         connection->ColumnTypeSql(def->DataType(), def->Size());
+        QString column;
         if (def->DataType() == ftAutoInc) {
             if (autoKey)
                 throw EDatabaseError(QStringLiteral("A table can have one autoincrement field"));
-            column += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+            column = connection->AutoIncrementColumnSql(Quote(def->Name()));
             autoKey = true;
-        } else if (def->Required()) {
+        } else {
+            column = Quote(def->Name()) + QLatin1Char(' ') +
+                     connection->ColumnTypeSql(def->DataType(), def->Size());
+        }
+        if (def->Required() && def->DataType() != ftAutoInc) {
             column += QStringLiteral(" NOT NULL");
         }
         columns << column;
@@ -198,9 +201,9 @@ void TTable::CreateTable() {
                                      .arg(index->Name()));
         QStringList fields;
         for (const QString& name : SplitFieldNames(index->Fields())) {
-            QString field = Quote(name);
-            if (index->Options().Contains(ixCaseInsensitive))
-                field += QStringLiteral(" COLLATE NOCASE");
+            QString field = index->Options().Contains(ixCaseInsensitive)
+                                ? connection->CaseInsensitiveIndexColumn(Quote(name))
+                                : Quote(name);
             if (index->Options().Contains(ixDescending))
                 field += QStringLiteral(" DESC");
             fields << field;
@@ -336,7 +339,7 @@ void TTable::Reposition() {
     source.From = QuotedTable();
     for (int i = 0; i < FieldDefs()->Count(); ++i)
         source.Columns << Quote(FieldDefs()->Items(i)->Name());
-    source.RowKey = Connection()->RowIdColumn();
+    source.RowKey = Connection()->RowIdColumn(BaseTableName());
     const QStringList order = OrderFields(source.Descending);
     for (const QString& name : order) {
         const int column = FieldDefs()->IndexOf(name);
@@ -534,10 +537,11 @@ TBookmark TTable::InternalPost(const TRecord& Record, const TRecord* Original) {
         for (QString& name : names)
             name += QStringLiteral(" = ?");
         values << Original->Bookmark;
-        const qint64 changed = connection->Execute(
-            QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                .arg(QuotedTable(), names.join(QStringLiteral(", ")), connection->RowIdColumn()),
-            values);
+        const qint64 changed =
+            connection->Execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                    .arg(QuotedTable(), names.join(QStringLiteral(", ")),
+                                         connection->RowIdColumn(BaseTableName())),
+                                values);
         if (changed == 0)
             throw EDatabaseError(
                 QStringLiteral("Record not found: it was deleted by another user"));
@@ -548,7 +552,7 @@ TBookmark TTable::InternalPost(const TRecord& Record, const TRecord* Original) {
 void TTable::InternalDelete(const TRecord& Record) {
     FCount.reset();
     Connection()->Execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                              .arg(QuotedTable(), Connection()->RowIdColumn()),
+                              .arg(QuotedTable(), Connection()->RowIdColumn(BaseTableName())),
                           {Record.Bookmark});
 }
 

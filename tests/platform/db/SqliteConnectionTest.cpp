@@ -283,7 +283,7 @@ TEST_F(SqliteConnectionTest, TheFileIsWrittenAheadWithForeignKeysOn) {
     EXPECT_EQ(db->Scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     EXPECT_EQ(db->Scalar(QStringLiteral("PRAGMA foreign_keys")).toLongLong(), 1);
     EXPECT_FALSE(db->IsSQLBased());
-    EXPECT_EQ(db->RowIdColumn(), QStringLiteral("rowid"));
+    EXPECT_EQ(db->RowIdColumn(QStringLiteral("t")), QStringLiteral("rowid"));
 }
 
 // --- Two connections to one file ----------------------------------------------------------
