@@ -38,3 +38,19 @@ TDbConnection* TDBDataSet::Connection() const {
         throw EDatabaseError(QStringLiteral("%1: database not open").arg(Name()));
     return FDatabase->Connection();
 }
+
+void TDBDataSet::InternalApplyUpdates(const std::function<void()>& Writes) {
+    TDbConnection* connection = Connection();
+    if (connection->InTransaction()) {
+        Writes(); // the caller's transaction decides
+        return;
+    }
+    connection->StartTransaction();
+    try {
+        Writes();
+    } catch (...) {
+        connection->Rollback();
+        throw;
+    }
+    connection->Commit();
+}

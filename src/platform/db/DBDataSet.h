@@ -23,6 +23,7 @@ protected:
     TDatabase* OpenDatabase();
     void CloseDatabase();
     TDbConnection* Connection() const;
+    void InternalApplyUpdates(const std::function<void()>& Writes) override;
 
 private:
     QString FDatabaseName;

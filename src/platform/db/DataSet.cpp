@@ -103,6 +103,7 @@ void TDataSet::OpenCursor() {
     FState = dsOpening;
     try {
         InternalOpen();
+        FillLookupLists();
         FState = dsBrowse;
         FillBuffersFrom(fdFirst, nullptr);
     } catch (...) {
@@ -121,6 +122,8 @@ void TDataSet::OpenCursor() {
 void TDataSet::CloseCursor() {
     if (IsEditing())
         Cancel();
+    if (FUpdates)
+        FUpdates->Clear(); // unapplied changes go with the cursor
     ClearBuffers();
     FState = dsInactive;
     InternalClose();
@@ -163,6 +166,32 @@ void TDataSet::CreateFields() {
     }
 }
 
+void TDataSet::FillLookupLists() {
+    for (TField* field : std::as_const(*FFields)) {
+        TDataSet* lookup = field->LookupDataSet();
+        if (field->FieldKind() != fkLookup || !field->LookupCache() || !lookup)
+            continue;
+        field->ClearLookupList();
+        const bool wasActive = lookup->Active();
+        lookup->Open();
+        const TBookmark position = lookup->GetBookmark();
+        lookup->DisableControls();
+        try {
+            for (lookup->First(); !lookup->Eof(); lookup->Next())
+                field->AddLookupListItem(lookup->FieldValues(field->LookupKeyFields()),
+                                         lookup->FieldValues(field->LookupResultField()));
+        } catch (...) {
+            lookup->EnableControls();
+            throw;
+        }
+        if (!wasActive)
+            lookup->Close();
+        else if (!VarIsNull(position))
+            lookup->GotoBookmark(position);
+        lookup->EnableControls();
+    }
+}
+
 void TDataSet::DestroyFields() {
     for (int i = FFields->Count() - 1; i >= 0; --i) {
         TField* field = FFields->Fields(i);
@@ -180,7 +209,7 @@ void TDataSet::ClearBuffers() {
 }
 
 void TDataSet::FillBuffersFrom(TFetchDirection Direction, const TRecord* From) {
-    QList<TRecord> records = InternalFetch(Direction, From, FBufferCount);
+    QList<TRecord> records = Fetch(Direction, From, FBufferCount);
     for (TRecord& record : records)
         CalculateFields(record);
     FBuffers = std::move(records);
@@ -201,12 +230,12 @@ void TDataSet::ResyncCentered(std::optional<TRecord> Current) {
     }
     CalculateFields(*Current);
     const int before = (FBufferCount - 1) / 2;
-    QList<TRecord> prior = InternalFetch(fdBefore, &*Current, before);
-    QList<TRecord> after = InternalFetch(fdAfter, &*Current, FBufferCount - 1 - int(prior.size()));
+    QList<TRecord> prior = Fetch(fdBefore, &*Current, before);
+    QList<TRecord> after = Fetch(fdAfter, &*Current, FBufferCount - 1 - int(prior.size()));
     if (prior.size() + after.size() + 1 < FBufferCount && prior.size() == before) {
         // Near the end: fill the window with records before the current one.
         const int more = FBufferCount - 1 - int(after.size());
-        prior = InternalFetch(fdBefore, &*Current, more);
+        prior = Fetch(fdBefore, &*Current, more);
     }
     for (TRecord& r : prior)
         CalculateFields(r);
@@ -322,9 +351,9 @@ int TDataSet::MoveBy(int Distance) {
             continue;
         }
         const int wanted = qMin(qAbs(Distance - moved), qMax(FBufferCount, 1));
-        QList<TRecord> more = InternalFetch(step > 0 ? fdAfter : fdBefore,
-                                            FBuffers.isEmpty() ? nullptr : &FBuffers[FActiveRecord],
-                                            qMin(wanted, FBufferCount));
+        QList<TRecord> more = Fetch(step > 0 ? fdAfter : fdBefore,
+                                    FBuffers.isEmpty() ? nullptr : &FBuffers[FActiveRecord],
+                                    qMin(wanted, FBufferCount));
         if (more.isEmpty()) {
             (step > 0 ? FEOF : FBOF) = true;
             break;
@@ -359,7 +388,7 @@ qint64 TDataSet::RecNo() const {
     CheckActive();
     if (FState == dsInsert || FBuffers.isEmpty())
         return -1;
-    return const_cast<TDataSet*>(this)->InternalRecNo(FBuffers[FActiveRecord]);
+    return const_cast<TDataSet*>(this)->PositionOf(FBuffers[FActiveRecord]);
 }
 
 void TDataSet::SetRecNo(qint64 Value) {
@@ -370,7 +399,7 @@ void TDataSet::SetRecNo(qint64 Value) {
 
 qint64 TDataSet::RecordCount() const {
     CheckActive();
-    return const_cast<TDataSet*>(this)->InternalRecordCount();
+    return const_cast<TDataSet*>(this)->CountRecords();
 }
 
 // ---- Editing -------------------------------------------------------------------------
@@ -489,8 +518,10 @@ void TDataSet::Post() {
     TRecord& record = FBuffers[FActiveRecord];
     const bool inserting = FState == dsInsert;
     // A failing write leaves the dataset editing with the values intact.
-    const TBookmark bookmark = InternalPost(record, inserting ? nullptr : &FEditOriginal);
-    std::optional<TRecord> posted = InternalFetchBookmark(bookmark);
+    const TRecord* original = inserting ? nullptr : &FEditOriginal;
+    const TBookmark bookmark =
+        FUpdates ? FUpdates->Post(record, original) : InternalPost(record, original);
+    std::optional<TRecord> posted = FetchBookmark(bookmark);
     SetState(dsBrowse);
     FModified = false;
     FEditOriginal = TRecord();
@@ -537,15 +568,18 @@ void TDataSet::Delete() {
     DataEvent(deCheckBrowseMode);
     Call(FBeforeDelete);
     const TRecord record = FBuffers[FActiveRecord];
-    InternalDelete(record);
+    if (FUpdates)
+        FUpdates->Delete(record);
+    else
+        InternalDelete(record);
     SetState(dsBrowse);
     FModified = false;
     // The record after the deleted one becomes current, or the one before at the end.
-    QList<TRecord> after = InternalFetch(fdAfter, &record, 1);
+    QList<TRecord> after = Fetch(fdAfter, &record, 1);
     if (!after.isEmpty()) {
         ResyncCentered(after.first());
     } else {
-        QList<TRecord> before = InternalFetch(fdBefore, &record, 1);
+        QList<TRecord> before = Fetch(fdBefore, &record, 1);
         if (before.isEmpty())
             FillBuffersFrom(fdFirst, nullptr);
         else {
@@ -582,12 +616,12 @@ void TDataSet::Resync() {
         FillBuffersFrom(fdFirst, nullptr);
     } else {
         const TRecord current = FBuffers[FActiveRecord];
-        std::optional<TRecord> fresh = InternalFetchBookmark(current.Bookmark);
+        std::optional<TRecord> fresh = FetchBookmark(current.Bookmark);
         if (fresh) {
             ResyncCentered(fresh);
         } else {
             // The current record is gone: its neighbour in the order takes its place.
-            QList<TRecord> after = InternalFetch(fdAfter, &current, 1);
+            QList<TRecord> after = Fetch(fdAfter, &current, 1);
             if (after.isEmpty())
                 FillBuffersFrom(fdLast, nullptr);
             else
@@ -617,6 +651,100 @@ void TDataSet::EnableControls() {
     }
 }
 
+// ---- Cached updates ------------------------------------------------------------------
+
+void TDataSet::SetCachedUpdates(bool Value) {
+    if (Value == FCachedUpdates)
+        return;
+    if (Active()) {
+        CheckBrowseMode();
+        if (!Value && UpdatesPending())
+            Fail(this, QStringLiteral("Apply or cancel the cached updates first"));
+    }
+    FCachedUpdates = Value;
+    FUpdates = Value ? std::make_unique<TUpdateCache>() : nullptr;
+}
+
+bool TDataSet::UpdatesPending() const {
+    return FUpdates && !FUpdates->IsEmpty();
+}
+
+void TDataSet::ApplyUpdates() {
+    CheckActive();
+    CheckBrowseMode();
+    if (!UpdatesPending())
+        return;
+    const QList<TUpdateCache::TChange> changes = FUpdates->Changes();
+    InternalApplyUpdates([&] {
+        for (const TUpdateCache::TChange& change : changes) {
+            switch (change.Kind) {
+            case TUpdateCache::TChange::ckDelete:
+                InternalDelete(change.Record);
+                break;
+            case TUpdateCache::TChange::ckEdit:
+                InternalPost(change.Record, &change.Original);
+                break;
+            case TUpdateCache::TChange::ckInsert:
+                InternalPost(change.Record, nullptr);
+                break;
+            }
+        }
+    });
+    // Written: the records now come from the engine, in its order.
+    FUpdates->Clear();
+    InternalRefresh();
+    Resync();
+}
+
+void TDataSet::CancelUpdates() {
+    CheckActive();
+    if (IsEditing())
+        Cancel();
+    if (!UpdatesPending())
+        return;
+    FUpdates->Clear();
+    Resync();
+}
+
+TUpdateCache::TSource TDataSet::CacheSource() {
+    return {[this](bool After, const TRecord* From, int Count) {
+                return InternalFetch(
+                    From ? (After ? fdAfter : fdBefore) : (After ? fdFirst : fdLast), From, Count);
+            },
+            [this](const TBookmark& Bookmark) { return InternalFetchBookmark(Bookmark); },
+            [this] { return InternalRecordCount(); },
+            [this](const TRecord& Record) { return InternalRecNo(Record); }};
+}
+
+QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, int Count) {
+    if (!FUpdates)
+        return InternalFetch(Direction, From, Count);
+    const TUpdateCache::TSource source = CacheSource();
+    switch (Direction) {
+    case fdFirst:
+        return FUpdates->First(source, Count);
+    case fdLast:
+        return FUpdates->Last(source, Count);
+    case fdAfter:
+        return From ? FUpdates->After(source, *From, Count) : FUpdates->First(source, Count);
+    case fdBefore:
+        return From ? FUpdates->Before(source, *From, Count) : FUpdates->Last(source, Count);
+    }
+    return {};
+}
+
+std::optional<TRecord> TDataSet::FetchBookmark(const TBookmark& Bookmark) {
+    return FUpdates ? FUpdates->Find(CacheSource(), Bookmark) : InternalFetchBookmark(Bookmark);
+}
+
+qint64 TDataSet::CountRecords() {
+    return FUpdates ? FUpdates->Count(CacheSource()) : InternalRecordCount();
+}
+
+qint64 TDataSet::PositionOf(const TRecord& Record) {
+    return FUpdates ? FUpdates->Position(CacheSource(), Record) : InternalRecNo(Record);
+}
+
 // ---- Bookmarks -----------------------------------------------------------------------
 
 TBookmark TDataSet::GetBookmark() const {
@@ -627,7 +755,7 @@ TBookmark TDataSet::GetBookmark() const {
 
 void TDataSet::GotoBookmark(const TBookmark& Bookmark) {
     CheckBrowseMode();
-    std::optional<TRecord> record = InternalFetchBookmark(Bookmark);
+    std::optional<TRecord> record = FetchBookmark(Bookmark);
     if (!record)
         Fail(this, QStringLiteral("Record not found"));
     DoBeforeScroll();
@@ -642,7 +770,7 @@ void TDataSet::FreeBookmark(TBookmark& Bookmark) {
 
 bool TDataSet::BookmarkValid(const TBookmark& Bookmark) const {
     return Active() && !VarIsNull(Bookmark) &&
-           const_cast<TDataSet*>(this)->InternalFetchBookmark(Bookmark).has_value();
+           const_cast<TDataSet*>(this)->FetchBookmark(Bookmark).has_value();
 }
 
 int TDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const {
@@ -651,11 +779,11 @@ int TDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Book
     if (VarSameValue(Bookmark1, Bookmark2))
         return 0;
     auto* self = const_cast<TDataSet*>(this);
-    const auto r1 = self->InternalFetchBookmark(Bookmark1);
-    const auto r2 = self->InternalFetchBookmark(Bookmark2);
+    const auto r1 = self->FetchBookmark(Bookmark1);
+    const auto r2 = self->FetchBookmark(Bookmark2);
     if (!r1 || !r2)
         Fail(this, QStringLiteral("Invalid bookmark"));
-    const qint64 p1 = self->InternalRecNo(*r1), p2 = self->InternalRecNo(*r2);
+    const qint64 p1 = self->PositionOf(*r1), p2 = self->PositionOf(*r2);
     return p1 < p2 ? -1 : (p1 > p2 ? 1 : 0);
 }
 

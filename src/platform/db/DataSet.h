@@ -1,8 +1,11 @@
 #pragma once
 
 #include "FieldType.h"
+#include "UpdateCache.h"
 
 #include <QList>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <rtl/Component.h>
 #include <rtl/Variant.h>
@@ -34,17 +37,6 @@ enum TDataEvent {
 class TDataSet;
 using TDataSetNotifyEvent = TEvent<TDataSet*>;
 
-// One record as a dataset holds it: the values of its data columns (by field number),
-// the calculated and looked-up values (by calculated slot), and its bookmark, which is
-// Null for a record not yet posted.
-struct TRecord {
-    QList<Variant> Values;
-    QList<Variant> Calculated;
-    Variant Bookmark;
-};
-
-using TBookmark = Variant;
-
 // A set of records with a current record, browsed and edited through its fields. The
 // dataset keeps only the records its data links show (BufferCount of the largest link)
 // and asks its descendant for more through the Internal... operations, which read in the
@@ -53,6 +45,7 @@ class TDataSet : public TComponent {
     Q_OBJECT
     Q_PROPERTY(bool Active READ Active WRITE SetActive)
     Q_PROPERTY(bool AutoCalcFields READ AutoCalcFields WRITE SetAutoCalcFields)
+    Q_PROPERTY(bool CachedUpdates READ CachedUpdates WRITE SetCachedUpdates)
     Q_PROPERTY(TDataSetNotifyEvent BeforeOpen READ BeforeOpen WRITE SetBeforeOpen)
     Q_PROPERTY(TDataSetNotifyEvent AfterOpen READ AfterOpen WRITE SetAfterOpen)
     Q_PROPERTY(TDataSetNotifyEvent BeforeClose READ BeforeClose WRITE SetBeforeClose)
@@ -115,6 +108,15 @@ public:
     virtual bool CanModify() const;
     void CheckActive() const;
     void CheckInactive() const;
+
+    // With cached updates, posts and deletions are kept in the dataset until ApplyUpdates
+    // writes them all at once (in one transaction where the engine has them) or
+    // CancelUpdates drops them.
+    bool CachedUpdates() const { return FCachedUpdates; }
+    void SetCachedUpdates(bool Value);
+    bool UpdatesPending() const;
+    void ApplyUpdates();
+    void CancelUpdates();
 
     void DisableControls();
     void EnableControls();
@@ -209,6 +211,10 @@ protected:
     // Fills a new record's values with the columns' defaults.
     virtual void InternalInitRecord(TRecord& Record);
     virtual void InternalRefresh() {}
+    // Runs Writes, the cached changes being written; engines wrap them in a transaction.
+    virtual void InternalApplyUpdates(const std::function<void()>& Writes) {
+        Writes();
+    }
 
     // Override points around the operations; DoBefore... run before the operation acts
     // and call the Before event; an EAbort there cancels silently.
@@ -237,7 +243,16 @@ private:
     friend class TField;
     friend class TFields;
 
+    // Reading and writing through the cache of updates when there is one.
+    QList<TRecord> Fetch(TFetchDirection Direction, const TRecord* From, int Count);
+    std::optional<TRecord> FetchBookmark(const TBookmark& Bookmark);
+    qint64 CountRecords();
+    qint64 PositionOf(const TRecord& Record);
+    TUpdateCache::TSource CacheSource();
+
     void OpenCursor();
+    // Loads the key and value pairs of the lookup fields that cache them.
+    void FillLookupLists();
     void CloseCursor();
     void CheckBrowse() const;
     void ClearBuffers();
@@ -270,6 +285,8 @@ private:
     TFieldDefs* FFieldDefs;
     QList<TDataSource*> FDataSources;
     int FCalcSlotCount = 0;
+    bool FCachedUpdates = false;
+    std::unique_ptr<TUpdateCache> FUpdates;
 
     TDataSetNotifyEvent FBeforeOpen, FAfterOpen, FBeforeClose, FAfterClose, FBeforeInsert,
         FAfterInsert, FBeforeEdit, FAfterEdit, FBeforePost, FAfterPost, FBeforeCancel, FAfterCancel,

@@ -19,8 +19,11 @@ QHash<QString, TDriverFactory>& Drivers() {
                 throw EDatabaseError(QStringLiteral("The alias names no directory (PATH)"));
             if (!QDir(path).exists())
                 throw EDatabaseError(QStringLiteral("Directory %1 does not exist").arg(path));
-            return std::unique_ptr<TDbConnection>(std::make_unique<TSqliteConnection>(
-                QDir(path).filePath(QLatin1String(StandardDatabaseFile))));
+            auto connection = std::make_unique<TSqliteConnection>(
+                QDir(path).filePath(QLatin1String(StandardDatabaseFile)));
+            if (params.contains(QStringLiteral("BUSYTIMEOUT")))
+                connection->SetBusyTimeout(params.value(QStringLiteral("BUSYTIMEOUT")).toInt());
+            return std::unique_ptr<TDbConnection>(std::move(connection));
         };
         builtIn.insert(QStringLiteral("STANDARD"), standard);
         builtIn.insert(QStringLiteral("PARADOX"), standard);

@@ -10,7 +10,8 @@
 class TDataSet;
 class TSession;
 
-// Makes the connection of a driver from a database's parameters (PATH, HOST, ...).
+// Makes the connection of a driver from a database's parameters (PATH, HOST, ...; for
+// the embedded engine also BUSYTIMEOUT, the milliseconds a writer waits for a lock).
 using TDriverFactory =
     std::function<std::unique_ptr<TDbConnection>(const QMap<QString, QString>& Params)>;
 void RegisterDriver(const QString& Driver, TDriverFactory Factory);

@@ -25,6 +25,14 @@ void TField::SetDataSet(TDataSet* Value) {
     }
 }
 
+bool TField::IsStoredProp(const QString& Name) const {
+    if (Name == QLatin1String("DisplayLabel"))
+        return !FDisplayLabel.isEmpty();
+    if (Name == QLatin1String("DisplayWidth"))
+        return FDisplayWidth > 0;
+    return TComponent::IsStoredProp(Name);
+}
+
 TComponent* TField::GetParentComponent() const {
     return FDataSet;
 }

@@ -143,6 +143,8 @@ public:
     std::optional<Variant> FindLookupListItem(const Variant& Key) const;
 
     bool HasParent() const override { return true; }
+    // A label or width that only repeats the default is not stored.
+    bool IsStoredProp(const QString& Name) const override;
     TComponent* GetParentComponent() const override;
     void SetParentComponent(TComponent* Value) override;
 

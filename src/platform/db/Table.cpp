@@ -122,6 +122,12 @@ void TTable::SetReadOnly(bool Value) {
     FReadOnly = Value;
 }
 
+bool TTable::IsStoredProp(const QString& Name) const {
+    if (Name == QLatin1String("IndexDefs"))
+        return FStoreDefs;
+    return TDBDataSet::IsStoredProp(Name);
+}
+
 bool TTable::CanModify() const {
     return Active() && !FReadOnly;
 }

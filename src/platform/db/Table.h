@@ -36,6 +36,7 @@ class TTable : public TDBDataSet {
     Q_PROPERTY(QString MasterFields READ MasterFields WRITE SetMasterFields)
     Q_PROPERTY(TDataSource* MasterSource READ MasterSource WRITE SetMasterSource)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool StoreDefs READ StoreDefs WRITE SetStoreDefs)
     Q_PROPERTY(QString TableName READ TableName WRITE SetTableName)
     Q_MOC_INCLUDE(<db / DataSource.h>)
 public:
@@ -55,6 +56,10 @@ public:
     void SetMasterFields(const QString& Value);
     TDataSource* MasterSource() const;
     void SetMasterSource(TDataSource* Value);
+    // Whether the index definitions are kept in the form file; else the engine gives them.
+    bool StoreDefs() const { return FStoreDefs; }
+    void SetStoreDefs(bool Value) { FStoreDefs = Value; }
+    bool IsStoredProp(const QString& Name) const override;
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value);
     TDataSource* GetDataSource() const override { return MasterSource(); }
@@ -104,6 +109,7 @@ private:
     QString FIndexName;
     QString FMasterFields;
     bool FReadOnly = false;
+    bool FStoreDefs = false;
     TIndexDefs* FIndexDefs;
     TMasterDataLink FMasterLink;
     QVariantList FMasterValues;

@@ -1,0 +1,137 @@
+#include "PeopleDatabase.h"
+
+#include <db/Fields.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <rtl/Exceptions.h>
+
+namespace {
+
+QStringList Names(TDataSet* table) {
+    QStringList names;
+    table->DisableControls();
+    for (table->First(); !table->Eof(); table->Next())
+        names << table->FieldByName(QStringLiteral("Name"))->AsString();
+    table->EnableControls();
+    return names;
+}
+
+// A second view of the same table, reading what the engine holds.
+QStringList StoredNames(const TPeopleDatabase& db) {
+    std::unique_ptr<TTable> other(db.NewTable(QStringLiteral("Country.db")));
+    other->SetIndexFieldNames(QStringLiteral("Id"));
+    other->Open();
+    return Names(other.get());
+}
+
+TEST(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->SetIndexFieldNames(QStringLiteral("Id"));
+    country->SetCachedUpdates(true);
+    country->Open();
+    country->Edit();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("España"));
+    country->Post();
+    country->Next();
+    country->Delete(); // France
+    country->Append();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Greece"));
+    country->Post();
+    EXPECT_TRUE(country->UpdatesPending());
+    EXPECT_EQ(Names(country.get()), (QStringList{QStringLiteral("España"), QStringLiteral("Italy"),
+                                                 QStringLiteral("Greece")}));
+    EXPECT_EQ(country->RecordCount(), 3);
+    country->Last();
+    EXPECT_EQ(country->RecNo(), 3);
+    EXPECT_EQ(StoredNames(db), (QStringList{QStringLiteral("Spain"), QStringLiteral("France"),
+                                            QStringLiteral("Italy")}));
+    country->ApplyUpdates();
+    EXPECT_FALSE(country->UpdatesPending());
+    EXPECT_EQ(StoredNames(db), (QStringList{QStringLiteral("España"), QStringLiteral("Italy"),
+                                            QStringLiteral("Greece")}));
+    EXPECT_EQ(Names(country.get()), StoredNames(db));
+}
+
+TEST(CachedUpdates, CancelDropsEveryChange) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->SetIndexFieldNames(QStringLiteral("Id"));
+    country->SetCachedUpdates(true);
+    country->Open();
+    country->Delete();
+    country->Append();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Malta"));
+    country->Post();
+    country->Edit(); // editing a cached insert keeps it one insert
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Gozo"));
+    country->Post();
+    EXPECT_EQ(Names(country.get()), (QStringList{QStringLiteral("France"), QStringLiteral("Italy"),
+                                                 QStringLiteral("Gozo")}));
+    EXPECT_THROW(country->SetCachedUpdates(false), EDatabaseError); // pending changes
+    country->CancelUpdates();
+    EXPECT_FALSE(country->UpdatesPending());
+    EXPECT_EQ(Names(country.get()), StoredNames(db));
+    country->SetCachedUpdates(false);
+}
+
+TEST(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->SetIndexFieldNames(QStringLiteral("Id"));
+    country->SetCachedUpdates(true);
+    country->Open();
+    country->Append();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Portugal"));
+    country->Post();
+    country->Append();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Spain")); // unique
+    country->Post();
+    EXPECT_THROW(country->ApplyUpdates(), EDatabaseError);
+    EXPECT_TRUE(country->UpdatesPending());
+    EXPECT_EQ(StoredNames(db).size(), 3); // the transaction wrote nothing
+    country->Last();
+    country->Edit();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Andorra"));
+    country->Post();
+    country->ApplyUpdates();
+    EXPECT_EQ(StoredNames(db).size(), 5);
+}
+
+TEST(LookupCache, PairsAreLoadedOnceAtOpen) {
+    TPeopleDatabase db(3);
+    TComponent form;
+    TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
+    TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
+    for (const char* name : {"Id", "Name", "Country"}) {
+        TField* field = QString::fromLatin1(name) == QLatin1String("Name")
+                            ? static_cast<TField*>(new TStringField(&form))
+                            : static_cast<TField*>(new TIntegerField(&form));
+        field->SetFieldName(QString::fromLatin1(name));
+        field->SetDataSet(people);
+    }
+    auto* countryName = new TStringField(&form);
+    countryName->SetFieldName(QStringLiteral("CountryName"));
+    countryName->SetFieldKind(fkLookup);
+    countryName->SetLookupDataSet(country);
+    countryName->SetKeyFields(QStringLiteral("Country"));
+    countryName->SetLookupKeyFields(QStringLiteral("Id"));
+    countryName->SetLookupResultField(QStringLiteral("Name"));
+    countryName->SetLookupCache(true);
+    countryName->SetDataSet(people);
+    people->Open();
+    EXPECT_FALSE(country->Active()); // opened for the cache and closed again
+    EXPECT_EQ(countryName->FindLookupListItem(2).value_or(Null()).toString(),
+              QStringLiteral("France"));
+    EXPECT_EQ(countryName->AsString(), QStringLiteral("Spain"));
+    // The cache, not the lookup table, answers: a change there is not seen.
+    std::unique_ptr<TTable> writer(db.NewTable(QStringLiteral("Country.db")));
+    writer->Open();
+    writer->Edit();
+    writer->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Castile"));
+    writer->Post();
+    people->Refresh();
+    EXPECT_EQ(countryName->AsString(), QStringLiteral("Spain"));
+}
+
+} // namespace
