@@ -120,6 +120,7 @@ void TDataSet::OpenCursor() {
 }
 
 void TDataSet::CloseCursor() {
+    InvalidateReadAhead();
     if (IsEditing())
         Cancel();
     if (FUpdates)
@@ -506,6 +507,7 @@ void TDataSet::DoOnCalcFields() {
 }
 
 void TDataSet::Post() {
+    InvalidateReadAhead();
     DataEvent(deCheckBrowseMode);
     if (!IsEditing())
         return;
@@ -531,6 +533,7 @@ void TDataSet::Post() {
 }
 
 void TDataSet::Cancel() {
+    InvalidateReadAhead();
     if (!IsEditing())
         return;
     DataEvent(deCheckBrowseMode);
@@ -556,6 +559,7 @@ void TDataSet::Cancel() {
 }
 
 void TDataSet::Delete() {
+    InvalidateReadAhead();
     CheckActive();
     if (FState == dsInsert) {
         Cancel();
@@ -605,12 +609,14 @@ void TDataSet::CheckBrowseMode() {
 }
 
 void TDataSet::Refresh() {
+    InvalidateReadAhead();
     CheckBrowseMode();
     InternalRefresh();
     Resync();
 }
 
 void TDataSet::Resync() {
+    InvalidateReadAhead();
     CheckActive();
     if (FBuffers.isEmpty()) {
         FillBuffersFrom(fdFirst, nullptr);
@@ -670,6 +676,7 @@ bool TDataSet::UpdatesPending() const {
 }
 
 void TDataSet::ApplyUpdates() {
+    InvalidateReadAhead();
     CheckActive();
     CheckBrowseMode();
     if (!UpdatesPending())
@@ -697,6 +704,7 @@ void TDataSet::ApplyUpdates() {
 }
 
 void TDataSet::CancelUpdates() {
+    InvalidateReadAhead();
     CheckActive();
     if (IsEditing())
         Cancel();
@@ -717,6 +725,9 @@ TUpdateCache::TSource TDataSet::CacheSource() {
 }
 
 QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, int Count) {
+    if (Direction == fdFirst || (Direction == fdAfter && From))
+        return FetchForward(Direction == fdFirst ? nullptr : From, Count);
+    FAhead = TReadAhead();
     if (!FUpdates)
         return InternalFetch(Direction, From, Count);
     const TUpdateCache::TSource source = CacheSource();
@@ -731,6 +742,40 @@ QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, i
         return From ? FUpdates->Before(source, *From, Count) : FUpdates->Last(source, Count);
     }
     return {};
+}
+
+QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
+    QList<TRecord> result;
+    if (Count <= 0)
+        return result;
+    if (From && !FAhead.Records.isEmpty() && FAhead.After.metaType() == From->Bookmark.metaType() &&
+        VarSameValue(FAhead.After, From->Bookmark)) {
+        const int taken = qMin(Count, int(FAhead.Records.size()));
+        result = FAhead.Records.mid(0, taken);
+        FAhead.Records.remove(0, taken);
+        if (result.size() == Count) {
+            FAhead.After = result.last().Bookmark;
+            return result;
+        }
+        From = nullptr; // continue after the last record taken
+    }
+    const TRecord* after = result.isEmpty() ? From : &result.last();
+    const int wanted = Count - int(result.size());
+    const int reading = qMax(wanted, ReadAheadCount);
+    QList<TRecord> read;
+    if (FUpdates) {
+        const TUpdateCache::TSource source = CacheSource();
+        read = after ? FUpdates->After(source, *after, reading) : FUpdates->First(source, reading);
+    } else {
+        read = InternalFetch(after ? fdAfter : fdFirst, after, reading);
+    }
+    result += read.mid(0, wanted);
+    FAhead = TReadAhead();
+    if (read.size() > wanted) {
+        FAhead.After = result.last().Bookmark;
+        FAhead.Records = read.mid(wanted);
+    }
+    return result;
 }
 
 std::optional<TRecord> TDataSet::FetchBookmark(const TBookmark& Bookmark) {

@@ -234,6 +234,10 @@ protected:
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void SetBufferCount(int Value);
+    // Forgets the records read ahead: the descendant's order, range or data changed.
+    void InvalidateReadAhead() {
+        FAhead = TReadAhead();
+    }
     // For the destructor of a concrete dataset: releases the cursor without events.
     void CloseOnDestroy();
 
@@ -285,6 +289,15 @@ private:
     TFieldDefs* FFieldDefs;
     QList<TDataSource*> FDataSources;
     int FCalcSlotCount = 0;
+    // Records read beyond those asked for, following the record with bookmark After: the
+    // next moves forward take them instead of asking the engine row by row.
+    struct TReadAhead {
+        TBookmark After;
+        QList<TRecord> Records;
+    };
+    static constexpr int ReadAheadCount = 32;
+    TReadAhead FAhead;
+    QList<TRecord> FetchForward(const TRecord* From, int Count);
     bool FCachedUpdates = false;
     std::unique_ptr<TUpdateCache> FUpdates;
 

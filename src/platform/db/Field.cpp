@@ -109,6 +109,8 @@ void TField::SetFieldName(const QString& Value) {
             throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(Value));
     }
     FFieldName = Value;
+    if (FDataSet)
+        FDataSet->Fields()->NamesChanged();
 }
 
 void TField::SetKeyFields(const QString& Value) {
@@ -324,10 +326,10 @@ TField* TFields::Fields(int Index) const {
 }
 
 TField* TFields::FindField(const QString& Name) const {
-    for (TField* field : FList)
-        if (field->FieldName().compare(Name, Qt::CaseInsensitive) == 0)
-            return field;
-    return nullptr;
+    if (FByName.isEmpty() && !FList.isEmpty())
+        for (qsizetype i = FList.size() - 1; i >= 0; --i) // the first of a name wins
+            FByName.insert(FList[i]->FieldName().toLower(), FList[i]);
+    return FByName.value(Name.toLower());
 }
 
 TField* TFields::FieldByName(const QString& Name) const {
@@ -353,11 +355,13 @@ void TFields::Add(TField* Field) {
         throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(Field->FieldName()));
     FList.append(Field);
     Field->FDataSet = FDataSet;
+    NamesChanged();
 }
 
 void TFields::Remove(TField* Field) {
     if (FList.removeOne(Field))
         Field->FDataSet = nullptr;
+    NamesChanged();
 }
 
 void TFields::Move(int CurIndex, int NewIndex) {

@@ -2,6 +2,7 @@
 
 #include "FieldType.h"
 
+#include <QHash>
 #include <rtl/Alignment.h>
 #include <rtl/Component.h>
 #include <rtl/Variant.h>
@@ -225,8 +226,12 @@ public:
     auto end() const { return FList.end(); }
 
 private:
+    friend class TField;
+    void NamesChanged() { FByName.clear(); }
+
     TDataSet* FDataSet;
     QList<TField*> FList;
+    mutable QHash<QString, TField*> FByName; // lower-case name; built on first search
 };
 
 // The next name of a ";"-separated field list, from Pos on; Pos moves past it.

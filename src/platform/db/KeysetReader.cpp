@@ -3,22 +3,19 @@
 #include <algorithm>
 
 TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
-    : FConnection(Connection), FSource(std::move(Source)) {}
-
-QString TKeysetReader::SelectList() const {
-    return (FSource.Columns + QStringList{FSource.RowKey}).join(QStringLiteral(", "));
-}
-
-QString TKeysetReader::OrderBy(bool Reverse) const {
-    QStringList terms;
-    for (qsizetype i = 0; i < FSource.OrderColumns.size(); ++i) {
-        const bool desc = FSource.Descending.value(i) != Reverse;
-        terms << FSource.Columns[FSource.OrderColumns[i]] +
-                     (desc ? QStringLiteral(" DESC NULLS LAST")
-                           : QStringLiteral(" ASC NULLS FIRST"));
+    : FConnection(Connection), FSource(std::move(Source)) {
+    FSelectList = (FSource.Columns + QStringList{FSource.RowKey}).join(QStringLiteral(", "));
+    for (const bool reverse : {false, true}) {
+        QStringList terms;
+        for (qsizetype i = 0; i < FSource.OrderColumns.size(); ++i) {
+            const bool desc = FSource.Descending.value(i) != reverse;
+            terms << FSource.Columns[FSource.OrderColumns[i]] +
+                         (desc ? QStringLiteral(" DESC NULLS LAST")
+                               : QStringLiteral(" ASC NULLS FIRST"));
+        }
+        terms << FSource.RowKey + (reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        FOrderBy[reverse] = QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     }
-    terms << FSource.RowKey + (Reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-    return QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
 }
 
 QString TKeysetReader::WhereWith(const QString& Condition) const {
@@ -26,9 +23,14 @@ QString TKeysetReader::WhereWith(const QString& Condition) const {
     if (!FSource.Where.isEmpty())
         parts << QLatin1Char('(') + FSource.Where + QLatin1Char(')');
     if (!Condition.isEmpty())
-        parts << QLatin1Char('(') + Condition + QLatin1Char(')');
+        parts << Condition;
     return parts.isEmpty() ? QString()
                            : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+QString TKeysetReader::SelectSql(const QString& Condition, bool Reverse) const {
+    return QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
+           WhereWith(Condition) + FOrderBy[Reverse] + QStringLiteral(" LIMIT ?");
 }
 
 TDbStatement* TKeysetReader::Statement(const QString& Sql) {
@@ -42,9 +44,8 @@ QList<TKeysetReader::TRow> TKeysetReader::Query(const QString& Sql, const QVaria
                                                 int Count) {
     TDbStatement* statement = Statement(Sql);
     statement->Reset();
-    statement->ClearBindings();
     int index = 0;
-    for (const QVariant& p : FSource.WhereParams)
+    for (const QVariant& p : std::as_const(FSource.WhereParams))
         statement->Bind(index++, p);
     for (const QVariant& p : Params)
         statement->Bind(index++, p);
@@ -62,81 +63,139 @@ QList<TKeysetReader::TRow> TKeysetReader::Query(const QString& Sql, const QVaria
     return rows;
 }
 
-// The rows beyond Row: for order columns c1..cn with Row's values v1..vn and key k,
-// those with c1..ci-1 equal and ci beyond vi, for each i, or all equal and the key beyond.
-TKeysetReader::TCondition TKeysetReader::Beyond(const TRow& Row, bool After) const {
-    TCondition result;
-    QStringList alternatives;
-    QStringList equalPrefix;
-    QVariantList prefixParams;
-    for (qsizetype i = 0; i < FSource.OrderColumns.size(); ++i) {
-        const int column = FSource.OrderColumns[i];
-        const QString& name = FSource.Columns[column];
-        const Variant& v = Row[column];
-        const bool forward = After != FSource.Descending.value(i);
-        // In ascending order nulls come first: forward of a null is any value.
-        QString beyond;
-        QVariantList beyondParams;
-        if (VarIsNull(v)) {
-            if (forward)
-                beyond = name + QStringLiteral(" IS NOT NULL");
-        } else if (forward) {
-            beyond = name + QStringLiteral(" > ?");
-            beyondParams << v;
-        } else {
-            beyond = QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(name);
-            beyondParams << v;
-        }
-        if (!beyond.isEmpty()) {
-            alternatives << (equalPrefix + QStringList{beyond}).join(QStringLiteral(" AND "));
-            result.Params << prefixParams << beyondParams;
-        }
-        if (VarIsNull(v)) {
-            equalPrefix << name + QStringLiteral(" IS NULL");
-        } else {
-            equalPrefix << name + QStringLiteral(" = ?");
-            prefixParams << v;
+qint64 TKeysetReader::CountQuery(const QString& Sql, const QVariantList& Params) {
+    TDbStatement* statement = Statement(Sql);
+    statement->Reset();
+    int index = 0;
+    for (const QVariant& p : std::as_const(FSource.WhereParams))
+        statement->Bind(index++, p);
+    for (const QVariant& p : Params)
+        statement->Bind(index++, p);
+    statement->Step();
+    const qint64 count = VarToInt(statement->Column(0));
+    statement->Reset();
+    return count;
+}
+
+// The ranges beyond Row, nearest first. At each order column the side that lies beyond
+// is the greater values when moving forward over an ascending column (or backward over a
+// descending one), where nulls, which sort lowest, are never beyond a value.
+QList<TKeysetReader::TRange> TKeysetReader::Ranges(const TRow& Row, bool After) const {
+    const int n = int(FSource.OrderColumns.size());
+    bool plain = After;
+    for (int i = 0; i < n && plain; ++i)
+        plain = !FSource.Descending.value(i) && !VarIsNull(Row[FSource.OrderColumns[i]]);
+    if (plain && n > 0)
+        return {{n, rkRowValue}};
+    QList<TRange> ranges{{n, rkBeyond}};
+    for (int j = n - 1; j >= 0; --j) {
+        const bool greater = After != FSource.Descending.value(j);
+        const bool null = VarIsNull(Row[FSource.OrderColumns[j]]);
+        if (greater) {
+            ranges << TRange{j, null ? rkNotNull : rkBeyond};
+        } else if (!null) {
+            ranges << TRange{j, rkBeyond} << TRange{j, rkNull};
         }
     }
-    equalPrefix << FSource.RowKey + (After ? QStringLiteral(" > ?") : QStringLiteral(" < ?"));
-    prefixParams << Row.last();
-    alternatives << equalPrefix.join(QStringLiteral(" AND "));
-    result.Params << prefixParams;
-    result.Sql =
-        alternatives.size() == 1
-            ? alternatives.first()
-            : QLatin1Char('(') + alternatives.join(QStringLiteral(") OR (")) + QLatin1Char(')');
-    return result;
+    return ranges;
+}
+
+QString TKeysetReader::RangeSql(const TRow& Row, const TRange& Range, bool After,
+                                bool Counting) const {
+    QStringList conditions;
+    const int n = int(FSource.OrderColumns.size());
+    auto column = [&](int i) { return FSource.Columns[FSource.OrderColumns[i]]; };
+    if (Range.Kind == rkRowValue) {
+        QStringList names, marks;
+        for (int i = 0; i < n; ++i) {
+            names << column(i);
+            marks << QStringLiteral("?");
+        }
+        conditions << QStringLiteral("(%1, %2) > (%3, ?)")
+                          .arg(names.join(QStringLiteral(", ")), FSource.RowKey,
+                               marks.join(QStringLiteral(", ")));
+    } else {
+        for (int i = 0; i < Range.Prefix; ++i)
+            conditions << column(i) + (VarIsNull(Row[FSource.OrderColumns[i]])
+                                           ? QStringLiteral(" IS NULL")
+                                           : QStringLiteral(" = ?"));
+        if (Range.Prefix == n) {
+            conditions << FSource.RowKey +
+                              (After ? QStringLiteral(" > ?") : QStringLiteral(" < ?"));
+        } else if (Range.Kind == rkNull) {
+            conditions << column(Range.Prefix) + QStringLiteral(" IS NULL");
+        } else if (Range.Kind == rkNotNull) {
+            conditions << column(Range.Prefix) + QStringLiteral(" IS NOT NULL");
+        } else {
+            const bool greater = After != FSource.Descending.value(Range.Prefix);
+            conditions << column(Range.Prefix) +
+                              (greater ? QStringLiteral(" > ?") : QStringLiteral(" < ?"));
+        }
+    }
+    const QString condition = conditions.join(QStringLiteral(" AND "));
+    if (Counting)
+        return QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(condition);
+    return SelectSql(condition, !After);
+}
+
+QVariantList TKeysetReader::RangeParams(const TRow& Row, const TRange& Range, bool) const {
+    QVariantList params;
+    const int n = int(FSource.OrderColumns.size());
+    const int equal = Range.Kind == rkRowValue ? n : Range.Prefix;
+    for (int i = 0; i < equal; ++i) {
+        const Variant& v = Row[FSource.OrderColumns[i]];
+        if (!VarIsNull(v) || Range.Kind == rkRowValue)
+            params << v;
+    }
+    if (Range.Kind == rkRowValue || Range.Prefix == n)
+        params << Row.last();
+    else if (Range.Kind == rkBeyond)
+        params << Row[FSource.OrderColumns[Range.Prefix]];
+    return params;
+}
+
+const QString& TKeysetReader::CachedRangeSql(const TRow& Row, const TRange& Range, bool After,
+                                             bool Counting) {
+    quint64 key = quint64(After) | quint64(Counting) << 1 | quint64(Range.Kind) << 2 |
+                  quint64(Range.Prefix) << 4;
+    for (int i = 0; i < Range.Prefix && i < 48; ++i)
+        if (VarIsNull(Row[FSource.OrderColumns[i]]))
+            key |= quint64(1) << (16 + i);
+    auto it = FRangeSql.find(key);
+    if (it == FRangeSql.end())
+        it = FRangeSql.insert(key, RangeSql(Row, Range, After, Counting));
+    return it.value();
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::First(int Count) {
-    return Query(QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT ?")
-                     .arg(SelectList(), FSource.From, WhereWith(QString()), OrderBy(false)),
-                 {}, Count);
+    return Query(SelectSql(QString(), false), {}, Count);
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::Last(int Count) {
-    QList<TRow> rows =
-        Query(QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT ?")
-                  .arg(SelectList(), FSource.From, WhereWith(QString()), OrderBy(true)),
-              {}, Count);
+    QList<TRow> rows = Query(SelectSql(QString(), true), {}, Count);
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::After(const TRow& From, int Count) {
-    const TCondition beyond = Beyond(From, true);
-    return Query(QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT ?")
-                     .arg(SelectList(), FSource.From, WhereWith(beyond.Sql), OrderBy(false)),
-                 beyond.Params, Count);
+    QList<TRow> rows;
+    for (const TRange& range : Ranges(From, true)) {
+        if (rows.size() >= Count)
+            break;
+        rows += Query(CachedRangeSql(From, range, true, false), RangeParams(From, range, true),
+                      Count - int(rows.size()));
+    }
+    return rows;
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
-    const TCondition beyond = Beyond(From, false);
-    QList<TRow> rows =
-        Query(QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT ?")
-                  .arg(SelectList(), FSource.From, WhereWith(beyond.Sql), OrderBy(true)),
-              beyond.Params, Count);
+    QList<TRow> rows;
+    for (const TRange& range : Ranges(From, false)) {
+        if (rows.size() >= Count)
+            break;
+        rows += Query(CachedRangeSql(From, range, false, false), RangeParams(From, range, false),
+                      Count - int(rows.size()));
+    }
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -144,41 +203,24 @@ QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
 std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     if (VarIsNull(Key))
         return std::nullopt;
-    const QList<TRow> rows = Query(
-        QStringLiteral("SELECT %1 FROM %2%3 LIMIT ?")
-            .arg(SelectList(), FSource.From, WhereWith(FSource.RowKey + QStringLiteral(" = ?"))),
-        {Key}, 1);
+    const QString sql = QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") +
+                        FSource.From + WhereWith(FSource.RowKey + QStringLiteral(" = ?")) +
+                        QStringLiteral(" LIMIT ?");
+    const QList<TRow> rows = Query(sql, {Key}, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
 }
 
 qint64 TKeysetReader::Count() {
-    TDbStatement* statement = Statement(
-        QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(FSource.From, WhereWith(QString())));
-    statement->Reset();
-    statement->ClearBindings();
-    for (int i = 0; i < FSource.WhereParams.size(); ++i)
-        statement->Bind(i, FSource.WhereParams[i]);
-    statement->Step();
-    const qint64 count = VarToInt(statement->Column(0));
-    statement->Reset();
-    return count;
+    return CountQuery(QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString()),
+                      {});
 }
 
 qint64 TKeysetReader::CountBefore(const TRow& Row) {
-    const TCondition before = Beyond(Row, false);
-    TDbStatement* statement = Statement(
-        QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(FSource.From, WhereWith(before.Sql)));
-    statement->Reset();
-    statement->ClearBindings();
-    int index = 0;
-    for (const QVariant& p : FSource.WhereParams)
-        statement->Bind(index++, p);
-    for (const QVariant& p : before.Params)
-        statement->Bind(index++, p);
-    statement->Step();
-    const qint64 count = VarToInt(statement->Column(0));
-    statement->Reset();
+    qint64 count = 0;
+    for (const TRange& range : Ranges(Row, false))
+        count +=
+            CountQuery(CachedRangeSql(Row, range, false, true), RangeParams(Row, range, false));
     return count;
 }

@@ -21,6 +21,11 @@ struct TKeysetSource {
 // keyset paging, so that reading near the end costs what reading near the start does,
 // and nothing depends on how many rows there are. A row is the values of the selected
 // columns followed by the row key. Nulls come first in ascending order.
+//
+// The rows beyond a row are read as a sequence of index ranges (rows equal in the first
+// order columns and beyond in the next one), each a query the engine answers by seeking
+// in an index, until enough rows are read; a row of non-null values is passed forward in
+// one row-value comparison. The SQL of each range is built and prepared once.
 class TKeysetReader {
 public:
     using TRow = QVariantList;
@@ -28,6 +33,9 @@ public:
     TKeysetReader(TDbConnection* Connection, TKeysetSource Source);
 
     const TKeysetSource& Source() const { return FSource; }
+    // New values for the condition's parameters (a detail's master key): the prepared
+    // statements stay.
+    void SetWhereParams(const QVariantList& Params) { FSource.WhereParams = Params; }
     QList<TRow> First(int Count);
     QList<TRow> Last(int Count);
     // The rows just after or before From, in the source's order.
@@ -39,19 +47,29 @@ public:
     qint64 CountBefore(const TRow& Row);
 
 private:
-    struct TCondition {
-        QString Sql;
-        QVariantList Params;
+    // One range of rows beyond a row: those equal to it in the first Prefix order columns
+    // (nulls where it has nulls) and then, at the next column, beyond it, null, or, past
+    // the last column, with a row key beyond it.
+    enum TRangeKind { rkBeyond, rkNull, rkNotNull, rkRowValue };
+    struct TRange {
+        int Prefix;
+        TRangeKind Kind;
     };
-    QString SelectList() const;
-    QString OrderBy(bool Reverse) const;
+    QList<TRange> Ranges(const TRow& Row, bool After) const;
+    QString RangeSql(const TRow& Row, const TRange& Range, bool After, bool Counting) const;
+    QVariantList RangeParams(const TRow& Row, const TRange& Range, bool After) const;
+    QString SelectSql(const QString& Condition, bool Reverse) const;
     QString WhereWith(const QString& Condition) const;
-    // Rows strictly after (or before) Row in the order.
-    TCondition Beyond(const TRow& Row, bool After) const;
     QList<TRow> Query(const QString& Sql, const QVariantList& Params, int Count);
+    qint64 CountQuery(const QString& Sql, const QVariantList& Params);
     TDbStatement* Statement(const QString& Sql);
+    // The SQL of a range, built once per row shape (which values are null).
+    const QString& CachedRangeSql(const TRow& Row, const TRange& Range, bool After, bool Counting);
 
     TDbConnection* FConnection;
     TKeysetSource FSource;
+    QString FSelectList;
+    QString FOrderBy[2]; // forward, reverse
     QHash<QString, std::shared_ptr<TDbStatement>> FStatements;
+    QHash<quint64, QString> FRangeSql;
 };

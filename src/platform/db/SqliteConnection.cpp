@@ -356,7 +356,7 @@ TSqliteConnection::TSqliteConnection(const QString& FileName)
     : FFileName(FileName), FDatabase(std::make_shared<TSqliteDatabase>(FileName)) {
     SetBusyTimeout(FBusyTimeout);
     ExecuteScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
-                                 "PRAGMA mmap_size=268435456; PRAGMA cache_size=-16000;"
+                                 "PRAGMA mmap_size=67108864; PRAGMA cache_size=-16000;"
                                  "PRAGMA foreign_keys=ON"));
 }
 

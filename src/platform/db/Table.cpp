@@ -371,8 +371,16 @@ void TTable::Reposition() {
         }
         source.Where = conditions.join(QStringLiteral(" AND "));
     }
-    FReader = std::make_unique<TKeysetReader>(Connection(), source);
+    InvalidateReadAhead();
     FCount.reset();
+    const TKeysetSource* old = FReader ? &FReader->Source() : nullptr;
+    if (old && old->From == source.From && old->Columns == source.Columns &&
+        old->RowKey == source.RowKey && old->Where == source.Where &&
+        old->OrderColumns == source.OrderColumns && old->Descending == source.Descending) {
+        FReader->SetWhereParams(source.WhereParams); // another master record: same queries
+        return;
+    }
+    FReader = std::make_unique<TKeysetReader>(Connection(), source);
 }
 
 QVariantList TTable::MasterValues() const {
