@@ -891,7 +891,8 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
         return;
     FModified = true;
     // Lookup and calculated values of the edited record follow its data.
-    CalculateFields(*record);
+    if (FAutoCalcFields)
+        CalculateFields(*record);
     DataEvent(deFieldChange, reinterpret_cast<qintptr>(Field));
 }
 
@@ -915,8 +916,7 @@ void TDataSet::CalculateFields(TRecord& Record) {
                                                                field->LookupResultField()));
         }
     }
-    if (FAutoCalcFields || FOnCalcFields)
-        DoOnCalcFields();
+    DoOnCalcFields();
 }
 
 void TDataSet::GetChildren(const TGetChildProc& Proc, TComponent* Root) {

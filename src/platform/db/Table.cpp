@@ -168,7 +168,13 @@ void TTable::ReadIndexDefs(TIndexDefs& Defs) {
             options.Include(ixCaseInsensitive);
         if (info.Expression)
             options.Include(ixExpression);
-        Defs.Add(info.Name, info.Fields.join(QLatin1Char(';')), options);
+        // CreateTable prefixes index names with the table's, as engines share one name
+        // space for the indexes of all tables; the definitions carry the names as given.
+        const QString prefix = BaseTableName() + QLatin1Char('_');
+        const QString name = info.Name.startsWith(prefix, Qt::CaseInsensitive)
+                                 ? info.Name.mid(prefix.size())
+                                 : info.Name;
+        Defs.Add(name, info.Fields.join(QLatin1Char(';')), options);
     }
     Defs.EndUpdate();
 }
