@@ -171,7 +171,9 @@ private:
 
 TSqliteDatabase::TSqliteDatabase(const QString& FileName) {
     const int result = sqlite3_open_v2(FileName.toUtf8().constData(), &FDb,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
+                                           SQLITE_OPEN_NOMUTEX, // one thread at a time
+                                       nullptr);
     if (result != SQLITE_OK) {
         const QString message =
             FDb ? ErrorText(FDb, QStringLiteral("Cannot open database \"%1\"").arg(FileName))

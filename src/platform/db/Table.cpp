@@ -6,6 +6,7 @@
 #include "FieldDefs.h"
 #include "KeysetReader.h"
 
+#include <algorithm>
 #include <rtl/Exceptions.h>
 
 namespace {
@@ -379,13 +380,6 @@ void TTable::Reposition() {
     }
     InvalidateReadAhead();
     FCount.reset();
-    const TKeysetSource* old = FReader ? &FReader->Source() : nullptr;
-    if (old && old->From == source.From && old->Columns == source.Columns &&
-        old->RowKey == source.RowKey && old->Where == source.Where &&
-        old->OrderColumns == source.OrderColumns && old->Descending == source.Descending) {
-        FReader->SetWhereParams(source.WhereParams); // another master record: same queries
-        return;
-    }
     FReader = std::make_unique<TKeysetReader>(Connection(), source);
 }
 
@@ -402,8 +396,21 @@ QVariantList TTable::MasterValues() const {
 void TTable::MasterChanged() {
     if (IsEditing())
         Cancel();
-    FMasterValues = MasterValues();
-    Reposition();
+    const QVariantList values = MasterValues();
+    auto keyed = [](const QVariantList& v) {
+        return !v.isEmpty() && std::none_of(v.begin(), v.end(), VarIsNull);
+    };
+    // Another master record with a key: only the condition's values change.
+    const bool sameQueries = FReader && keyed(values) && keyed(FMasterValues) &&
+                             FReader->Source().WhereParams.size() == values.size();
+    FMasterValues = values;
+    if (sameQueries) {
+        InvalidateReadAhead();
+        FCount.reset();
+        FReader->SetWhereParams(values);
+    } else {
+        Reposition();
+    }
     First();
 }
 
