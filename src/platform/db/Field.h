@@ -23,7 +23,7 @@ using TFieldSetTextEvent = TEvent<TField*, const QString&>;
 // may also fill with raw bytes (up to DataSize) through GetData and SetData.
 class TField : public TComponent {
     Q_OBJECT
-    Q_MOC_INCLUDE(<db / DataSet.h>)
+    Q_MOC_INCLUDE("db/DataSet.h")
     Q_PROPERTY(TAlignment Alignment READ Alignment WRITE SetAlignment)
     Q_PROPERTY(QString DisplayLabel READ DisplayLabel WRITE SetDisplayLabel)
     Q_PROPERTY(int DisplayWidth READ DisplayWidth WRITE SetDisplayWidth)

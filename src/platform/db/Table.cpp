@@ -9,13 +9,6 @@
 #include <algorithm>
 #include <rtl/Exceptions.h>
 
-namespace {
-QString Quote(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-} // namespace
-
 // ---- Master link ---------------------------------------------------------------------
 
 void TMasterDataLink::ActiveChanged() {
@@ -37,7 +30,7 @@ void TMasterDataLink::DataSetChanged() {
 // ---- Table ---------------------------------------------------------------------------
 
 TTable::TTable(TComponent* AOwner)
-    : TDBDataSet(AOwner), FIndexDefs(new TIndexDefs(this)), FMasterLink(this) {
+    : TSqlDataSet(AOwner), FIndexDefs(new TIndexDefs(this)), FMasterLink(this) {
     FIndexDefs->SetReader([this](TIndexDefs& defs) { ReadIndexDefs(defs); });
 }
 
@@ -61,7 +54,7 @@ QString TTable::BaseTableName() const {
 }
 
 QString TTable::QuotedTable() const {
-    return Quote(BaseTableName());
+    return QuoteSqlName(BaseTableName());
 }
 
 void TTable::SetIndexFieldNames(const QString& Value) {
@@ -113,7 +106,7 @@ void TTable::SetMasterSource(TDataSource* Value) {
 }
 
 void TTable::Notification(TComponent* AComponent, TOperation Operation) {
-    TDBDataSet::Notification(AComponent, Operation);
+    TSqlDataSet::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == MasterSource())
         FMasterLink.SetDataSource(nullptr);
 }
@@ -126,7 +119,7 @@ void TTable::SetReadOnly(bool Value) {
 bool TTable::IsStoredProp(const QString& Name) const {
     if (Name == QLatin1String("IndexDefs"))
         return FStoreDefs;
-    return TDBDataSet::IsStoredProp(Name);
+    return TSqlDataSet::IsStoredProp(Name);
 }
 
 bool TTable::CanModify() const {
@@ -195,10 +188,10 @@ void TTable::CreateTable() {
         if (def->DataType() == ftAutoInc) {
             if (autoKey)
                 throw EDatabaseError(QStringLiteral("A table can have one autoincrement field"));
-            column = connection->AutoIncrementColumnSql(Quote(def->Name()));
+            column = connection->AutoIncrementColumnSql(QuoteSqlName(def->Name()));
             autoKey = true;
         } else {
-            column = Quote(def->Name()) + QLatin1Char(' ') +
+            column = QuoteSqlName(def->Name()) + QLatin1Char(' ') +
                      connection->ColumnTypeSql(def->DataType(), def->Size());
         }
         if (def->Required() && def->DataType() != ftAutoInc) {
@@ -215,8 +208,8 @@ void TTable::CreateTable() {
         QStringList fields;
         for (const QString& name : SplitFieldNames(index->Fields())) {
             QString field = index->Options().Contains(ixCaseInsensitive)
-                                ? connection->CaseInsensitiveIndexColumn(Quote(name))
-                                : Quote(name);
+                                ? connection->CaseInsensitiveIndexColumn(QuoteSqlName(name))
+                                : QuoteSqlName(name);
             if (index->Options().Contains(ixDescending))
                 field += QStringLiteral(" DESC");
             fields << field;
@@ -232,7 +225,8 @@ void TTable::CreateTable() {
         statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                           .arg(index->Options().Contains(ixUnique) ? QStringLiteral("UNIQUE ")
                                                                    : QString(),
-                               Quote(name), QuotedTable(), fields.join(QStringLiteral(", ")));
+                               QuoteSqlName(name), QuotedTable(),
+                               fields.join(QStringLiteral(", ")));
     }
     if (!primary.isEmpty())
         columns << QStringLiteral("PRIMARY KEY (%1)").arg(primary.join(QStringLiteral(", ")));
@@ -263,8 +257,7 @@ void TTable::EmptyTable() {
     OpenDatabase();
     Connection()->Execute(QStringLiteral("DELETE FROM %1").arg(QuotedTable()));
     if (wasActive) {
-        FCount.reset();
-        First();
+        Refresh();
     } else {
         CloseDatabase();
     }
@@ -305,19 +298,13 @@ void TTable::InternalOpen() {
             throw EDatabaseError(QStringLiteral("%1: Missing TableName").arg(Name()));
         if (!FIndexDefs->Updated())
             FIndexDefs->Update();
-        TDBDataSet::InternalOpen();
+        TSqlDataSet::InternalOpen();
         FMasterValues = MasterValues();
         Reposition();
     } catch (...) {
         CloseDatabase();
         throw;
     }
-}
-
-void TTable::InternalClose() {
-    FReader.reset();
-    FCount.reset();
-    CloseDatabase();
 }
 
 QStringList TTable::OrderFields(QList<bool>& Descending) const {
@@ -347,11 +334,10 @@ QStringList TTable::OrderFields(QList<bool>& Descending) const {
     return fields;
 }
 
-void TTable::Reposition() {
-    TKeysetSource source;
+void TTable::DefineSource(TKeysetSource& source) {
     source.From = QuotedTable();
     for (int i = 0; i < FieldDefs()->Count(); ++i)
-        source.Columns << Quote(FieldDefs()->Items(i)->Name());
+        source.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
     source.RowKey = Connection()->RowIdColumn(BaseTableName());
     const QStringList order = OrderFields(source.Descending);
     for (const QString& name : order) {
@@ -373,14 +359,11 @@ void TTable::Reposition() {
                 source.WhereParams.clear();
                 break;
             }
-            conditions << Quote(order[i]) + QStringLiteral(" = ?");
+            conditions << QuoteSqlName(order[i]) + QStringLiteral(" = ?");
             source.WhereParams << ToEngine(FieldDefs()->Find(order[i])->DataType(), value);
         }
         source.Where = conditions.join(QStringLiteral(" AND "));
     }
-    InvalidateReadAhead();
-    FCount.reset();
-    FReader = std::make_unique<TKeysetReader>(Connection(), source);
 }
 
 QVariantList TTable::MasterValues() const {
@@ -401,125 +384,18 @@ void TTable::MasterChanged() {
         return !v.isEmpty() && std::none_of(v.begin(), v.end(), VarIsNull);
     };
     // Another master record with a key: only the condition's values change.
-    const bool sameQueries = FReader && keyed(values) && keyed(FMasterValues) &&
-                             FReader->Source().WhereParams.size() == values.size();
+    const bool sameQueries = Reader() && keyed(values) && keyed(FMasterValues) &&
+                             Reader()->Source().WhereParams.size() == values.size();
     FMasterValues = values;
     if (sameQueries) {
-        InvalidateReadAhead();
-        FCount.reset();
-        FReader->SetWhereParams(values);
+        SetSourceParams(values);
     } else {
         Reposition();
     }
     First();
 }
 
-void TTable::InternalRefresh() {
-    FCount.reset();
-}
-
 // ---- Reading -------------------------------------------------------------------------
-
-Variant TTable::FromEngine(TFieldType Type, const Variant& Value) const {
-    if (VarIsNull(Value))
-        return Value;
-    switch (Type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftAutoInc:
-        return int(VarToInt(Value));
-    case ftLargeint:
-        return VarToInt(Value);
-    case ftBoolean:
-        return VarToBool(Value);
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-        return VarToFloat(Value);
-    case ftDate:
-        return QDate::fromString(Value.toString(), Qt::ISODate);
-    case ftTime:
-        return QTime::fromString(Value.toString(), Qt::ISODateWithMs);
-    case ftDateTime:
-        return QDateTime::fromString(Value.toString(), Qt::ISODateWithMs);
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-    case ftMemo:
-    case ftFmtMemo:
-        return Value.metaType().id() == QMetaType::QByteArray
-                   ? Variant(QString::fromUtf8(Value.toByteArray()))
-                   : Variant(Value.toString());
-    default:
-        return Value;
-    }
-}
-
-Variant TTable::ToEngine(TFieldType, const Variant& Value) const {
-    return Value;
-}
-
-TRecord TTable::RecordOf(const QVariantList& Row) const {
-    TRecord record;
-    const int columns = FieldDefs()->Count();
-    record.Values.reserve(columns);
-    for (int i = 0; i < columns; ++i)
-        record.Values << FromEngine(FieldDefs()->Items(i)->DataType(), Row[i]);
-    record.Bookmark = Row.last();
-    return record;
-}
-
-QVariantList TTable::RowOf(const TRecord& Record) const {
-    QVariantList row;
-    row.reserve(Record.Values.size() + 1);
-    for (int i = 0; i < Record.Values.size(); ++i)
-        row << ToEngine(FieldDefs()->Items(i)->DataType(), Record.Values[i]);
-    row << Record.Bookmark;
-    return row;
-}
-
-QList<TRecord> TTable::InternalFetch(TFetchDirection Direction, const TRecord* From, int Count) {
-    QList<TKeysetReader::TRow> rows;
-    if (Count <= 0)
-        return {};
-    switch (Direction) {
-    case fdFirst:
-        rows = FReader->First(Count);
-        break;
-    case fdLast:
-        rows = FReader->Last(Count);
-        break;
-    case fdAfter:
-        rows = From ? FReader->After(RowOf(*From), Count) : FReader->First(Count);
-        break;
-    case fdBefore:
-        rows = From ? FReader->Before(RowOf(*From), Count) : FReader->Last(Count);
-        break;
-    }
-    QList<TRecord> records;
-    records.reserve(rows.size());
-    for (const auto& row : rows)
-        records << RecordOf(row);
-    return records;
-}
-
-std::optional<TRecord> TTable::InternalFetchBookmark(const TBookmark& Bookmark) {
-    const auto row = FReader->ByKey(Bookmark);
-    if (!row)
-        return std::nullopt;
-    return RecordOf(*row);
-}
-
-qint64 TTable::InternalRecordCount() {
-    if (!FCount)
-        FCount = FReader->Count();
-    return *FCount;
-}
-
-qint64 TTable::InternalRecNo(const TRecord& Record) {
-    return FReader->CountBefore(RowOf(Record)) + 1;
-}
 
 // ---- Writing -------------------------------------------------------------------------
 
@@ -531,99 +407,4 @@ void TTable::InternalInitRecord(TRecord& Record) {
     const QStringList order = OrderFields(descending);
     for (qsizetype i = 0; i < FMasterValues.size() && i < order.size(); ++i)
         Record.Values[FieldDefs()->IndexOf(order[i])] = FMasterValues[i];
-}
-
-TBookmark TTable::InternalPost(const TRecord& Record, const TRecord* Original) {
-    TDbConnection* connection = Connection();
-    QStringList names;
-    QVariantList values;
-    for (int i = 0; i < FieldDefs()->Count(); ++i) {
-        const TFieldDef* def = FieldDefs()->Items(i);
-        const Variant& value = Record.Values[i];
-        if (Original ? VarSameValue(value, Original->Values.value(i)) &&
-                           value.metaType() == Original->Values.value(i).metaType()
-                     : (def->DataType() == ftAutoInc && VarIsNull(value)))
-            continue;
-        names << Quote(def->Name());
-        values << ToEngine(def->DataType(), value);
-    }
-    FCount.reset();
-    if (!Original) {
-        QStringList marks;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            marks << QStringLiteral("?");
-        connection->Execute(names.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedTable())
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(QuotedTable(), names.join(QStringLiteral(", ")),
-                                           marks.join(QStringLiteral(", "))),
-                            values);
-        return connection->LastInsertId();
-    }
-    if (!names.isEmpty()) {
-        for (QString& name : names)
-            name += QStringLiteral(" = ?");
-        values << Original->Bookmark;
-        const qint64 changed =
-            connection->Execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                                    .arg(QuotedTable(), names.join(QStringLiteral(", ")),
-                                         connection->RowIdColumn(BaseTableName())),
-                                values);
-        if (changed == 0)
-            throw EDatabaseError(
-                QStringLiteral("Record not found: it was deleted by another user"));
-    }
-    return Original->Bookmark;
-}
-
-void TTable::InternalDelete(const TRecord& Record) {
-    FCount.reset();
-    Connection()->Execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                              .arg(QuotedTable(), Connection()->RowIdColumn(BaseTableName())),
-                          {Record.Bookmark});
-}
-
-Variant TTable::Lookup(const QString& KeyFields, const Variant& KeyValues,
-                       const QString& ResultFields) {
-    CheckActive();
-    const QStringList keys = SplitFieldNames(KeyFields);
-    const QStringList results = SplitFieldNames(ResultFields);
-    const QVariantList keyValues = keys.size() == 1 ? QVariantList{KeyValues} : KeyValues.toList();
-    if (keyValues.size() != keys.size() || results.isEmpty())
-        throw EDatabaseError(QStringLiteral("%1: Lookup with mismatched keys").arg(Name()));
-    QStringList conditions;
-    QVariantList params;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const TFieldDef* def = FieldDefs()->Find(keys[i]);
-        if (VarIsNull(keyValues[i])) {
-            conditions << Quote(def->Name()) + QStringLiteral(" IS NULL");
-        } else {
-            conditions << Quote(def->Name()) + QStringLiteral(" = ?");
-            params << ToEngine(def->DataType(), keyValues[i]);
-        }
-    }
-    QStringList columns;
-    for (const QString& name : results)
-        columns << Quote(FieldDefs()->Find(name)->Name());
-    const QString where =
-        FReader->Source().Where.isEmpty()
-            ? conditions.join(QStringLiteral(" AND "))
-            : QStringLiteral("(%1) AND %2")
-                  .arg(FReader->Source().Where, conditions.join(QStringLiteral(" AND ")));
-    auto statement =
-        Connection()->Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
-                                  .arg(columns.join(QStringLiteral(", ")), QuotedTable(), where));
-    int index = 0;
-    for (const QVariant& p : FReader->Source().WhereParams)
-        statement->Bind(index++, p);
-    for (const QVariant& p : params)
-        statement->Bind(index++, p);
-    if (!statement->Step())
-        return Null();
-    if (results.size() == 1)
-        return FromEngine(FieldDefs()->Find(results[0])->DataType(), statement->Column(0));
-    QVariantList values;
-    for (qsizetype i = 0; i < results.size(); ++i)
-        values << FromEngine(FieldDefs()->Find(results[i])->DataType(), statement->Column(int(i)));
-    return values;
 }

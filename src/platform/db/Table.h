@@ -1,12 +1,9 @@
 #pragma once
 
-#include "DBDataSet.h"
 #include "DataLink.h"
 #include "IndexDefs.h"
+#include "SqlDataSet.h"
 
-#include <memory>
-
-class TKeysetReader;
 class TTable;
 
 // Follows the master dataset of a detail table.
@@ -28,7 +25,7 @@ private:
 // the table People. The records are read in the order of IndexFieldNames (";"-separated
 // fields), else of the index IndexName, else of the primary key; with a MasterSource,
 // only those whose first index fields equal the master's MasterFields.
-class TTable : public TDBDataSet {
+class TTable : public TSqlDataSet {
     Q_OBJECT
     Q_PROPERTY(QString IndexFieldNames READ IndexFieldNames WRITE SetIndexFieldNames)
     Q_PROPERTY(QString IndexName READ IndexName WRITE SetIndexName)
@@ -38,7 +35,7 @@ class TTable : public TDBDataSet {
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
     Q_PROPERTY(bool StoreDefs READ StoreDefs WRITE SetStoreDefs)
     Q_PROPERTY(QString TableName READ TableName WRITE SetTableName)
-    Q_MOC_INCLUDE(<db / DataSource.h>)
+    Q_MOC_INCLUDE("db/DataSource.h")
 public:
     Q_INVOKABLE explicit TTable(TComponent* AOwner = nullptr);
     ~TTable() override;
@@ -71,38 +68,22 @@ public:
     void EmptyTable();
     void DeleteTable();
 
-    Variant Lookup(const QString& KeyFields, const Variant& KeyValues,
-                   const QString& ResultFields) override;
-
 protected:
     void InternalOpen() override;
-    void InternalClose() override;
     void InternalInitFieldDefs() override;
-    QList<TRecord> InternalFetch(TFetchDirection Direction, const TRecord* From,
-                                 int Count) override;
-    std::optional<TRecord> InternalFetchBookmark(const TBookmark& Bookmark) override;
-    qint64 InternalRecordCount() override;
-    qint64 InternalRecNo(const TRecord& Record) override;
-    TBookmark InternalPost(const TRecord& Record, const TRecord* Original) override;
-    void InternalDelete(const TRecord& Record) override;
     void InternalInitRecord(TRecord& Record) override;
-    void InternalRefresh() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DefineSource(TKeysetSource& Source) override;
+    QString UpdateTableName() const override { return BaseTableName(); }
 
 private:
     friend class TMasterDataLink;
     void ReadIndexDefs(TIndexDefs& Defs);
     // The order fields and their directions for the current settings.
     QStringList OrderFields(QList<bool>& Descending) const;
-    // Builds the reader for the current order and master values.
-    void Reposition();
     void MasterChanged();
     QVariantList MasterValues() const;
-    TRecord RecordOf(const QVariantList& Row) const;
-    QVariantList RowOf(const TRecord& Record) const;
     QString QuotedTable() const;
-    Variant ToEngine(TFieldType Type, const Variant& Value) const;
-    Variant FromEngine(TFieldType Type, const Variant& Value) const;
 
     QString FTableName;
     QString FIndexFieldNames;
@@ -113,6 +94,4 @@ private:
     TIndexDefs* FIndexDefs;
     TMasterDataLink FMasterLink;
     QVariantList FMasterValues;
-    std::unique_ptr<TKeysetReader> FReader;
-    std::optional<qint64> FCount; // cached until the data change
 };

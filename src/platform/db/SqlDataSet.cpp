@@ -1,0 +1,243 @@
+#include "SqlDataSet.h"
+
+#include "Field.h"
+#include "FieldDefs.h"
+
+#include <rtl/Exceptions.h>
+
+QString QuoteSqlName(const QString& Name) {
+    return QLatin1Char('"') + QString(Name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+TSqlDataSet::TSqlDataSet(TComponent* AOwner) : TDBDataSet(AOwner) {}
+
+QString TSqlDataSet::QuotedUpdateTable() const {
+    const QString table = UpdateTableName();
+    if (table.isEmpty())
+        throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(Name()));
+    return QuoteSqlName(table);
+}
+
+void TSqlDataSet::Reposition() {
+    TKeysetSource source;
+    DefineSource(source);
+    InvalidateReadAhead();
+    FCount.reset();
+    FReader = std::make_unique<TKeysetReader>(Connection(), source);
+}
+
+void TSqlDataSet::SetSourceParams(const QVariantList& Params) {
+    InvalidateReadAhead();
+    FCount.reset();
+    FReader->SetWhereParams(Params);
+}
+
+void TSqlDataSet::InternalClose() {
+    FReader.reset();
+    FCount.reset();
+    CloseDatabase();
+}
+
+void TSqlDataSet::InternalRefresh() {
+    FCount.reset();
+}
+
+Variant TSqlDataSet::FromEngine(TFieldType Type, const Variant& Value) const {
+    if (VarIsNull(Value))
+        return Value;
+    switch (Type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return int(VarToInt(Value));
+    case ftLargeint:
+        return VarToInt(Value);
+    case ftBoolean:
+        return VarToBool(Value);
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return VarToFloat(Value);
+    case ftDate:
+        return QDate::fromString(Value.toString(), Qt::ISODate);
+    case ftTime:
+        return QTime::fromString(Value.toString(), Qt::ISODateWithMs);
+    case ftDateTime:
+        return QDateTime::fromString(Value.toString(), Qt::ISODateWithMs);
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo:
+        return Value.metaType().id() == QMetaType::QByteArray
+                   ? Variant(QString::fromUtf8(Value.toByteArray()))
+                   : Variant(Value.toString());
+    default:
+        return Value;
+    }
+}
+
+Variant TSqlDataSet::ToEngine(TFieldType, const Variant& Value) const {
+    return Value;
+}
+
+TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
+    TRecord record;
+    const int columns = FieldDefs()->Count();
+    record.Values.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        record.Values << FromEngine(FieldDefs()->Items(i)->DataType(), Row[i]);
+    record.Bookmark = Row.last();
+    return record;
+}
+
+QVariantList TSqlDataSet::RowOf(const TRecord& Record) const {
+    QVariantList row;
+    row.reserve(Record.Values.size() + 1);
+    for (int i = 0; i < Record.Values.size(); ++i)
+        row << ToEngine(FieldDefs()->Items(i)->DataType(), Record.Values[i]);
+    row << Record.Bookmark;
+    return row;
+}
+
+QList<TRecord> TSqlDataSet::InternalFetch(TFetchDirection Direction, const TRecord* From,
+                                          int Count) {
+    QList<TKeysetReader::TRow> rows;
+    if (Count <= 0)
+        return {};
+    switch (Direction) {
+    case fdFirst:
+        rows = FReader->First(Count);
+        break;
+    case fdLast:
+        rows = FReader->Last(Count);
+        break;
+    case fdAfter:
+        rows = From ? FReader->After(RowOf(*From), Count) : FReader->First(Count);
+        break;
+    case fdBefore:
+        rows = From ? FReader->Before(RowOf(*From), Count) : FReader->Last(Count);
+        break;
+    }
+    QList<TRecord> records;
+    records.reserve(rows.size());
+    for (const auto& row : rows)
+        records << RecordOf(row);
+    return records;
+}
+
+std::optional<TRecord> TSqlDataSet::InternalFetchBookmark(const TBookmark& Bookmark) {
+    const auto row = FReader->ByKey(Bookmark);
+    if (!row)
+        return std::nullopt;
+    return RecordOf(*row);
+}
+
+qint64 TSqlDataSet::InternalRecordCount() {
+    if (!FCount)
+        FCount = FReader->Count();
+    return *FCount;
+}
+
+qint64 TSqlDataSet::InternalRecNo(const TRecord& Record) {
+    return FReader->CountBefore(RowOf(Record)) + 1;
+}
+
+TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Original) {
+    TDbConnection* connection = Connection();
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < FieldDefs()->Count(); ++i) {
+        const TFieldDef* def = FieldDefs()->Items(i);
+        const Variant& value = Record.Values[i];
+        if (Original ? VarSameValue(value, Original->Values.value(i)) &&
+                           value.metaType() == Original->Values.value(i).metaType()
+                     : (def->DataType() == ftAutoInc && VarIsNull(value)))
+            continue;
+        names << QuoteSqlName(def->Name());
+        values << ToEngine(def->DataType(), value);
+    }
+    FCount.reset();
+    if (!Original) {
+        QStringList marks;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            marks << QStringLiteral("?");
+        connection->Execute(
+            names.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedUpdateTable())
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(QuotedUpdateTable(), names.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", "))),
+            values);
+        return connection->LastInsertId();
+    }
+    if (!names.isEmpty()) {
+        for (QString& name : names)
+            name += QStringLiteral(" = ?");
+        values << Original->Bookmark;
+        const qint64 changed =
+            connection->Execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                    .arg(QuotedUpdateTable(), names.join(QStringLiteral(", ")),
+                                         connection->RowIdColumn(UpdateTableName())),
+                                values);
+        if (changed == 0)
+            throw EDatabaseError(
+                QStringLiteral("Record not found: it was deleted by another user"));
+    }
+    return Original->Bookmark;
+}
+
+void TSqlDataSet::InternalDelete(const TRecord& Record) {
+    FCount.reset();
+    Connection()->Execute(
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+            .arg(QuotedUpdateTable(), Connection()->RowIdColumn(UpdateTableName())),
+        {Record.Bookmark});
+}
+
+Variant TSqlDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
+                            const QString& ResultFields) {
+    CheckActive();
+    const QStringList keys = SplitFieldNames(KeyFields);
+    const QStringList results = SplitFieldNames(ResultFields);
+    const QVariantList keyValues = keys.size() == 1 ? QVariantList{KeyValues} : KeyValues.toList();
+    if (keyValues.size() != keys.size() || results.isEmpty())
+        throw EDatabaseError(QStringLiteral("%1: Lookup with mismatched keys").arg(Name()));
+    QStringList conditions;
+    QVariantList params;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const TFieldDef* def = FieldDefs()->Find(keys[i]);
+        if (VarIsNull(keyValues[i])) {
+            conditions << FReader->Source().Columns[def->Index()] + QStringLiteral(" IS NULL");
+        } else {
+            conditions << FReader->Source().Columns[def->Index()] + QStringLiteral(" = ?");
+            params << ToEngine(def->DataType(), keyValues[i]);
+        }
+    }
+    QStringList columns;
+    for (const QString& name : results)
+        columns << FReader->Source().Columns[FieldDefs()->IndexOf(FieldDefs()->Find(name)->Name())];
+    const QString where =
+        FReader->Source().Where.isEmpty()
+            ? conditions.join(QStringLiteral(" AND "))
+            : QStringLiteral("(%1) AND %2")
+                  .arg(FReader->Source().Where, conditions.join(QStringLiteral(" AND ")));
+    auto statement = Connection()->Prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
+            .arg(columns.join(QStringLiteral(", ")), FReader->Source().From, where));
+    int index = 0;
+    for (const QVariant& p : FReader->Source().WhereParams)
+        statement->Bind(index++, p);
+    for (const QVariant& p : params)
+        statement->Bind(index++, p);
+    if (!statement->Step())
+        return Null();
+    if (results.size() == 1)
+        return FromEngine(FieldDefs()->Find(results[0])->DataType(), statement->Column(0));
+    QVariantList values;
+    for (qsizetype i = 0; i < results.size(); ++i)
+        values << FromEngine(FieldDefs()->Find(results[i])->DataType(), statement->Column(int(i)));
+    return values;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "DBDataSet.h"
+#include "KeysetReader.h"
+
+#include <memory>
+
+PUBLISHED_ENUM(TLocateOption, loCaseInsensitive, loPartialKey)
+using TLocateOptions = TSet<TLocateOption>;
+
+// A dataset whose records an SQL engine gives: it reads them through a keyset reader over
+// the source its descendant defines (a table, or a query), writes posted records to the
+// descendant's update table by row key, and has the engine search, count and look up.
+class TSqlDataSet : public TDBDataSet {
+    Q_OBJECT
+public:
+    explicit TSqlDataSet(TComponent* AOwner = nullptr);
+
+    Variant Lookup(const QString& KeyFields, const Variant& KeyValues,
+                   const QString& ResultFields) override;
+
+protected:
+    // The descendant's source: table, selected columns (one per field definition, in
+    // order), row key, order and its own condition with parameters.
+    virtual void DefineSource(TKeysetSource& Source) = 0;
+    // The table posted records are written to, as the engine names it; empty when the
+    // records cannot be written.
+    virtual QString UpdateTableName() const = 0;
+    // Builds the reader for the current source.
+    void Reposition();
+    // New values for the parameters of the descendant's own condition: same queries.
+    void SetSourceParams(const QVariantList& Params);
+    TKeysetReader* Reader() const { return FReader.get(); }
+
+    void InternalClose() override;
+    void InternalRefresh() override;
+    QList<TRecord> InternalFetch(TFetchDirection Direction, const TRecord* From,
+                                 int Count) override;
+    std::optional<TRecord> InternalFetchBookmark(const TBookmark& Bookmark) override;
+    qint64 InternalRecordCount() override;
+    qint64 InternalRecNo(const TRecord& Record) override;
+    TBookmark InternalPost(const TRecord& Record, const TRecord* Original) override;
+    void InternalDelete(const TRecord& Record) override;
+
+    Variant FromEngine(TFieldType Type, const Variant& Value) const;
+    Variant ToEngine(TFieldType Type, const Variant& Value) const;
+    TRecord RecordOf(const QVariantList& Row) const;
+    QVariantList RowOf(const TRecord& Record) const;
+    QString QuotedUpdateTable() const;
+
+private:
+    std::unique_ptr<TKeysetReader> FReader;
+    std::optional<qint64> FCount; // cached until the data change
+};
+
+QString QuoteSqlName(const QString& Name);
