@@ -252,6 +252,8 @@ void TDataSet::ResyncCentered(std::optional<TRecord> Current) {
 const TRecord* TDataSet::ActiveBuffer() const {
     if (FState == dsCalcFields)
         return FCalcRecord;
+    if (FState == dsSetKey)
+        return &FKeyBuffer;
     if (FActiveRecord < 0 || FActiveRecord >= FBuffers.size())
         return nullptr;
     return &FBuffers[FActiveRecord];
@@ -832,6 +834,186 @@ int TDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Book
     return p1 < p2 ? -1 : (p1 > p2 ? 1 : 0);
 }
 
+// ---- Searching -----------------------------------------------------------------------
+
+namespace {
+
+bool IsTextField(const TField* Field) {
+    const TFieldType type = Field->DataType();
+    return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo ||
+           type == ftFmtMemo;
+}
+
+// Whether a record's value matches a searched one as Locate compares them.
+bool Matches(const TField* Field, const Variant& Stored, const Variant& Wanted,
+             TLocateOptions Options) {
+    if (VarIsNull(Wanted) || VarIsNull(Stored))
+        return VarIsNull(Wanted) && VarIsNull(Stored);
+    if (!IsTextField(Field))
+        return VarSameValue(Stored, Wanted);
+    const Qt::CaseSensitivity cs =
+        Options.Contains(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const QString stored = Stored.toString(), wanted = Wanted.toString();
+    return Options.Contains(loPartialKey) ? stored.startsWith(wanted, cs)
+                                          : stored.compare(wanted, cs) == 0;
+}
+
+} // namespace
+
+void TDataSet::GoTo(const TRecord& Record) {
+    DoBeforeScroll();
+    ResyncCentered(Record);
+    DataEvent(deDataSetChange);
+    DoAfterScroll();
+}
+
+bool TDataSet::Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+    CheckBrowseMode();
+    const QList<TField*> fields = FFields->GetFieldList(KeyFields);
+    QVariantList values =
+        fields.size() == 1 && !VarIsArray(KeyValues) ? QVariantList{KeyValues} : KeyValues.toList();
+    if (values.size() != fields.size())
+        Fail(this, QStringLiteral("Locate: %1 values for %2 fields")
+                       .arg(values.size())
+                       .arg(fields.size()));
+    // Values take the fields' types, except the leading parts of partial text searches.
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (!(Options.Contains(loPartialKey) && IsTextField(fields[i])))
+            values[i] = fields[i]->CheckedValue(values[i]);
+    std::optional<TRecord> found = InternalLocate(fields, values, Options);
+    if (!found)
+        return false;
+    GoTo(*found);
+    return true;
+}
+
+std::optional<TRecord> TDataSet::InternalLocate(const QList<TField*>& Fields,
+                                                const QVariantList& Values,
+                                                TLocateOptions Options) {
+    for (QList<TRecord> window = Fetch(fdFirst, nullptr, 64); !window.isEmpty();
+         window = Fetch(fdAfter, &window.last(), 64)) {
+        for (const TRecord& record : window) {
+            bool all = true;
+            for (qsizetype i = 0; i < Fields.size() && all; ++i)
+                all = Matches(Fields[i], record.Values.value(Fields[i]->FieldNo() - 1), Values[i],
+                              Options);
+            if (all)
+                return record;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<TRecord> TDataSet::InternalNearest(const QList<TField*>& Fields,
+                                                 const QVariantList& Values) {
+    auto atOrAfter = [&](const TRecord& record) {
+        for (qsizetype i = 0; i < Fields.size(); ++i) {
+            const Variant& v = record.Values.value(Fields[i]->FieldNo() - 1);
+            if (VarSameValue(v, Values[i]))
+                continue;
+            if (VarIsNull(Values[i]) || VarIsNull(v))
+                return VarIsNull(Values[i]); // nulls sort first
+            return QVariant::compare(v, Values[i]) == QPartialOrdering::Greater;
+        }
+        return true;
+    };
+    for (QList<TRecord> window = Fetch(fdFirst, nullptr, 64); !window.isEmpty();
+         window = Fetch(fdAfter, &window.last(), 64))
+        for (const TRecord& record : window)
+            if (atOrAfter(record))
+                return record;
+    return std::nullopt;
+}
+
+int TDataSet::KeyFieldCount() const {
+    const int all = int(IndexFields().size());
+    return FKeyFieldCount > 0 ? qMin(FKeyFieldCount, all) : all;
+}
+
+QList<TField*> TDataSet::KeyFields(int Count) const {
+    const QStringList names = IndexFields();
+    if (names.isEmpty())
+        Fail(this, QStringLiteral("No index order for a key search"));
+    QList<TField*> fields;
+    for (int i = 0; i < Count && i < names.size(); ++i)
+        fields << FieldByName(names[i]);
+    return fields;
+}
+
+void TDataSet::SetKey() {
+    CheckBrowseMode();
+    KeyFields(0); // raises without an index order
+    FKeyBuffer = TRecord();
+    FKeyBuffer.Values.resize(FFieldDefs->Count());
+    SetState(dsSetKey);
+}
+
+void TDataSet::EditKey() {
+    CheckBrowseMode();
+    KeyFields(0);
+    FKeyBuffer.Values.resize(FFieldDefs->Count());
+    SetState(dsSetKey);
+}
+
+QVariantList TDataSet::KeyValuesOf(const QList<TField*>& Fields) {
+    QVariantList values;
+    for (const TField* field : Fields)
+        values << FKeyBuffer.Values.value(field->FieldNo() - 1);
+    return values;
+}
+
+bool TDataSet::GotoKey() {
+    if (FState != dsSetKey)
+        Fail(this, QStringLiteral("Dataset not in set-key mode"));
+    const QList<TField*> fields = KeyFields(KeyFieldCount());
+    const QVariantList values = KeyValuesOf(fields);
+    SetState(dsBrowse);
+    std::optional<TRecord> found = InternalLocate(fields, values, {});
+    if (!found)
+        return false;
+    GoTo(*found);
+    return true;
+}
+
+void TDataSet::GotoNearest() {
+    if (FState != dsSetKey)
+        Fail(this, QStringLiteral("Dataset not in set-key mode"));
+    const QList<TField*> fields = KeyFields(KeyFieldCount());
+    const QVariantList values = KeyValuesOf(fields);
+    SetState(dsBrowse);
+    std::optional<TRecord> found = InternalNearest(fields, values);
+    if (found) {
+        GoTo(*found);
+    } else {
+        Last();
+    }
+}
+
+QList<TField*> TDataSet::PrepareKey(const QVariantList& KeyValues) {
+    SetKey();
+    const QList<TField*> fields = KeyFields(int(KeyValues.size()));
+    try {
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            fields[i]->SetAsVariant(KeyValues[i]);
+    } catch (...) {
+        SetState(dsBrowse);
+        throw;
+    }
+    return fields;
+}
+
+bool TDataSet::FindKey(const QVariantList& KeyValues) {
+    const QList<TField*> fields = PrepareKey(KeyValues);
+    TRestore<int> count(FKeyFieldCount, int(fields.size()));
+    return GotoKey();
+}
+
+void TDataSet::FindNearest(const QVariantList& KeyValues) {
+    const QList<TField*> fields = PrepareKey(KeyValues);
+    TRestore<int> count(FKeyFieldCount, int(fields.size()));
+    GotoNearest();
+}
+
 // ---- Fields --------------------------------------------------------------------------
 
 int TDataSet::FieldCount() const {
@@ -873,6 +1055,11 @@ Variant TDataSet::GetFieldValue(const TField* Field) const {
 }
 
 void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
+    if (FState == dsSetKey) {
+        if (Field->FFieldNo > 0)
+            FKeyBuffer.Values[Field->FFieldNo - 1] = Value;
+        return;
+    }
     const bool calculating = FState == dsCalcFields;
     if (!calculating) {
         if (!IsEditing())

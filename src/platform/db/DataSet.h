@@ -19,6 +19,9 @@ class TDataLink;
 PUBLISHED_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields,
                dsFilter, dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening)
 
+PUBLISHED_ENUM(TLocateOption, loCaseInsensitive, loPartialKey)
+using TLocateOptions = TSet<TLocateOption>;
+
 enum TDataEvent {
     deFieldChange,
     deRecordChange,
@@ -130,6 +133,25 @@ public:
     // Negative, 0 or positive as Bookmark1 stands before, at or after Bookmark2.
     int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const;
 
+    // Searching. Locate makes the first record (in the current order) whose KeyFields
+    // (";"-separated) have KeyValues (one value, or an array for several fields) the
+    // current one; text fields may match ignoring case or by a leading part.
+    bool Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options);
+    // The key search on the fields of the current index order: SetKey (or EditKey, which
+    // keeps the key) puts the dataset into dsSetKey, where the fields write a key buffer;
+    // GotoKey goes to the record with that key in the first KeyFieldCount fields,
+    // GotoNearest to the first record at or after it.
+    void SetKey();
+    void EditKey();
+    bool GotoKey();
+    void GotoNearest();
+    bool FindKey(const QVariantList& KeyValues);
+    void FindNearest(const QVariantList& KeyValues);
+    int KeyFieldCount() const;
+    void SetKeyFieldCount(int Value) { FKeyFieldCount = Value; }
+    // The fields of the current index order (none for a dataset without one).
+    virtual QStringList IndexFields() const { return {}; }
+
     // Fields.
     TFields* Fields() const { return FFields; }
     int FieldCount() const;
@@ -211,6 +233,14 @@ protected:
     // Fills a new record's values with the columns' defaults.
     virtual void InternalInitRecord(TRecord& Record);
     virtual void InternalRefresh() {}
+    // The first record (in the order) whose Fields have Values; the default reads the
+    // records one window after another.
+    virtual std::optional<TRecord> InternalLocate(const QList<TField*>& Fields,
+                                                  const QVariantList& Values,
+                                                  TLocateOptions Options);
+    // The first record whose Fields (leading index fields) are at or after Values.
+    virtual std::optional<TRecord> InternalNearest(const QList<TField*>& Fields,
+                                                   const QVariantList& Values);
     // Runs Writes, the cached changes being written; engines wrap them in a transaction.
     virtual void InternalApplyUpdates(const std::function<void()>& Writes) {
         Writes();
@@ -254,6 +284,12 @@ private:
     qint64 PositionOf(const TRecord& Record);
     TUpdateCache::TSource CacheSource();
 
+    void GoTo(const TRecord& Record);
+    QList<TField*> KeyFields(int Count) const;
+    QVariantList KeyValuesOf(const QList<TField*>& Fields);
+    // Enters dsSetKey with the leading index fields set to KeyValues; gives those fields.
+    QList<TField*> PrepareKey(const QVariantList& KeyValues);
+
     void OpenCursor();
     // Loads the key and value pairs of the lookup fields that cache them.
     void FillLookupLists();
@@ -284,6 +320,8 @@ private:
     QList<TRecord> FBuffers;
     int FActiveRecord = -1;
     TRecord FEditOriginal;          // the record as it was before Edit
+    TRecord FKeyBuffer;             // the key of the key search (dsSetKey)
+    int FKeyFieldCount = 0;         // 0: all index fields
     TRecord* FCalcRecord = nullptr; // the record being calculated
     TFields* FFields;
     TFieldDefs* FFieldDefs;

@@ -181,7 +181,8 @@ void TField::SetAsVariant(const Variant& Value) {
     if (!FDataSet)
         throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
     const Variant converted = CheckedValue(Value);
-    if (FDataSet->State() != dsCalcFields && !CanModify() && FFieldKind == fkData)
+    const TDataSetState state = FDataSet->State();
+    if (state != dsCalcFields && state != dsSetKey && !CanModify() && FFieldKind == fkData)
         throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(DisplayName()));
     FDataSet->SetFieldValue(this, converted);
 }

@@ -212,6 +212,15 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     return rows.first();
 }
 
+std::optional<TKeysetReader::TRow> TKeysetReader::FirstMatching(const QString& Condition,
+                                                                const QVariantList& Params) {
+    const QList<TRow> rows =
+        Query(SelectSql(QLatin1Char('(') + Condition + QLatin1Char(')'), false), Params, 1);
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first();
+}
+
 qint64 TKeysetReader::Count() {
     return CountQuery(QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString()),
                       {});

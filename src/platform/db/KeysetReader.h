@@ -42,6 +42,8 @@ public:
     QList<TRow> After(const TRow& From, int Count);
     QList<TRow> Before(const TRow& From, int Count);
     std::optional<TRow> ByKey(const Variant& Key);
+    // The first row, in the order, that also meets Condition (with its parameters).
+    std::optional<TRow> FirstMatching(const QString& Condition, const QVariantList& Params);
     qint64 Count();
     // The number of rows before Row in the order.
     qint64 CountBefore(const TRow& Row);

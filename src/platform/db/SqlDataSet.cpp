@@ -241,3 +241,104 @@ Variant TSqlDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
         values << FromEngine(FieldDefs()->Find(results[i])->DataType(), statement->Column(int(i)));
     return values;
 }
+
+QString TSqlDataSet::ColumnOf(const TField* Field) const {
+    if (Field->FieldNo() <= 0)
+        throw EDatabaseError(
+            QStringLiteral("%1: Field '%2' is not a column").arg(Name(), Field->FieldName()));
+    return FReader->Source().Columns[Field->FieldNo() - 1];
+}
+
+namespace {
+// The smallest text greater than every text that starts with Prefix, or "" when none.
+QString PrefixSuccessor(QString Prefix) {
+    while (!Prefix.isEmpty()) {
+        const char16_t last = Prefix.back().unicode();
+        if (last < 0xFFFF && !QChar::isSurrogate(last + 1)) {
+            Prefix.back() = QChar(char16_t(last + 1));
+            return Prefix;
+        }
+        Prefix.chop(1);
+    }
+    return Prefix;
+}
+} // namespace
+
+std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
+                                                   const QVariantList& Values,
+                                                   TLocateOptions Options) {
+    QStringList conditions;
+    QVariantList params;
+    for (qsizetype i = 0; i < Fields.size(); ++i) {
+        const TField* field = Fields[i];
+        QString column = ColumnOf(field);
+        const Variant& value = Values[i];
+        if (VarIsNull(value)) {
+            conditions << column + QStringLiteral(" IS NULL");
+            continue;
+        }
+        const bool text = field->DataType() == ftString || field->DataType() == ftMemo ||
+                          field->DataType() == ftFixedChar || field->DataType() == ftWideString;
+        if (text && Options.Contains(loCaseInsensitive))
+            column = Connection()->CaseInsensitiveIndexColumn(column);
+        if (text && Options.Contains(loPartialKey)) {
+            // A range, so that an index on the field serves a leading-part search.
+            const QString prefix = value.toString();
+            if (prefix.isEmpty())
+                continue;
+            const QString successor = PrefixSuccessor(prefix);
+            conditions << column + QStringLiteral(" >= ?");
+            params << prefix;
+            if (!successor.isEmpty()) {
+                conditions << column + QStringLiteral(" < ?");
+                params << successor;
+            }
+            continue;
+        }
+        conditions << column + QStringLiteral(" = ?");
+        params << ToEngine(field->DataType(), value);
+    }
+    if (conditions.isEmpty())
+        conditions << QStringLiteral("1 = 1");
+    const auto row = FReader->FirstMatching(conditions.join(QStringLiteral(" AND ")), params);
+    if (!row)
+        return std::nullopt;
+    return RecordOf(*row);
+}
+
+std::optional<TRecord> TSqlDataSet::InternalNearest(const QList<TField*>& Fields,
+                                                    const QVariantList& Values) {
+    // At or after (v1..vk): c1 > v1, or c1 = v1 and c2 > v2, ..., or all equal. Nulls
+    // sort first: a null key value is passed by every value.
+    QStringList alternatives;
+    QVariantList params;
+    QStringList equal;
+    QVariantList equalParams;
+    for (qsizetype i = 0; i < Fields.size(); ++i) {
+        const QString column = ColumnOf(Fields[i]);
+        const Variant value = ToEngine(Fields[i]->DataType(), Values[i]);
+        const bool last = i == Fields.size() - 1;
+        if (VarIsNull(value)) {
+            alternatives << (equal + QStringList{column + QStringLiteral(" IS NOT NULL")})
+                                .join(QStringLiteral(" AND "));
+            params << equalParams;
+            equal << column + QStringLiteral(" IS NULL");
+        } else {
+            alternatives << (equal + QStringList{column + (last ? QStringLiteral(" >= ?")
+                                                                : QStringLiteral(" > ?"))})
+                                .join(QStringLiteral(" AND "));
+            params << equalParams << value;
+            equal << column + QStringLiteral(" = ?");
+            equalParams << value;
+        }
+        if (last && VarIsNull(value)) {
+            alternatives << equal.join(QStringLiteral(" AND "));
+            params << equalParams;
+        }
+    }
+    const auto row = FReader->FirstMatching(
+        QLatin1Char('(') + alternatives.join(QStringLiteral(") OR (")) + QLatin1Char(')'), params);
+    if (!row)
+        return std::nullopt;
+    return RecordOf(*row);
+}

@@ -5,9 +5,6 @@
 
 #include <memory>
 
-PUBLISHED_ENUM(TLocateOption, loCaseInsensitive, loPartialKey)
-using TLocateOptions = TSet<TLocateOption>;
-
 // A dataset whose records an SQL engine gives: it reads them through a keyset reader over
 // the source its descendant defines (a table, or a query), writes posted records to the
 // descendant's update table by row key, and has the engine search, count and look up.
@@ -41,6 +38,10 @@ protected:
     qint64 InternalRecNo(const TRecord& Record) override;
     TBookmark InternalPost(const TRecord& Record, const TRecord* Original) override;
     void InternalDelete(const TRecord& Record) override;
+    std::optional<TRecord> InternalLocate(const QList<TField*>& Fields, const QVariantList& Values,
+                                          TLocateOptions Options) override;
+    std::optional<TRecord> InternalNearest(const QList<TField*>& Fields,
+                                           const QVariantList& Values) override;
 
     Variant FromEngine(TFieldType Type, const Variant& Value) const;
     Variant ToEngine(TFieldType Type, const Variant& Value) const;
@@ -49,6 +50,9 @@ protected:
     QString QuotedUpdateTable() const;
 
 private:
+    // The column expression of a field in the source.
+    QString ColumnOf(const TField* Field) const;
+
     std::unique_ptr<TKeysetReader> FReader;
     std::optional<qint64> FCount; // cached until the data change
 };

@@ -307,6 +307,11 @@ void TTable::InternalOpen() {
     }
 }
 
+QStringList TTable::IndexFields() const {
+    QList<bool> descending;
+    return OrderFields(descending);
+}
+
 QStringList TTable::OrderFields(QList<bool>& Descending) const {
     Descending.clear();
     if (!FIndexFieldNames.isEmpty()) {

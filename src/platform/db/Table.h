@@ -60,6 +60,7 @@ public:
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value);
     TDataSource* GetDataSource() const override { return MasterSource(); }
+    QStringList IndexFields() const override;
     bool CanModify() const override;
 
     bool Exists();
