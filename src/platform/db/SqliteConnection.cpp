@@ -1,5 +1,7 @@
 #include "SqliteConnection.h"
 
+#include "LikePattern.h"
+
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
@@ -28,6 +30,31 @@ sqlite3_stmt* PrepareAt(sqlite3* Db, const QByteArray& Sql, qsizetype& Offset, u
         RaiseError(Db, QStringLiteral("Cannot prepare \"%1\"").arg(QString::fromUtf8(Sql)));
     Offset = tail - Sql.constData();
     return statement;
+}
+
+QString ArgumentText(sqlite3_value* Argument) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(Argument));
+    return QString::fromUtf8(text, sqlite3_value_bytes(Argument));
+}
+
+// like(pattern, value[, escape]), which runs LIKE: Null when any argument is Null.
+void LikeFunction(sqlite3_context* Context, int Count, sqlite3_value** Arguments) {
+    for (int i = 0; i < Count; ++i)
+        if (sqlite3_value_type(Arguments[i]) == SQLITE_NULL)
+            return sqlite3_result_null(Context);
+    const QString escape = Count == 3 ? ArgumentText(Arguments[2]) : QString();
+    if (Count == 3 && escape.size() != 1)
+        return sqlite3_result_error(Context, "ESCAPE expression must be a single character", -1);
+    sqlite3_result_int(Context, LikeMatch(ArgumentText(Arguments[0]), ArgumentText(Arguments[1]),
+                                          escape.isEmpty() ? QChar() : escape.front()));
+}
+
+void RegisterLike(sqlite3* Db) {
+    for (const int arguments : {2, 3})
+        if (sqlite3_create_function_v2(Db, "like", arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                       nullptr, LikeFunction, nullptr, nullptr,
+                                       nullptr) != SQLITE_OK)
+            RaiseError(Db, QStringLiteral("Cannot install LIKE"));
 }
 
 template <class T> Variant TextOf(const T& Value, QStringView Format) {
@@ -357,6 +384,7 @@ Variant TSqliteStatement::Column(int Index) const {
 TSqliteConnection::TSqliteConnection(const QString& FileName)
     : FFileName(FileName), FDatabase(std::make_shared<TSqliteDatabase>(FileName)) {
     SetBusyTimeout(FBusyTimeout);
+    RegisterLike(FDatabase->Handle());
     ExecuteScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                                  "PRAGMA mmap_size=67108864; PRAGMA cache_size=-16000;"
                                  "PRAGMA foreign_keys=ON"));
