@@ -1,0 +1,86 @@
+#pragma once
+
+#include "DataLink.h"
+#include "Params.h"
+#include "SqlDataSet.h"
+
+#include <rtl/Strings.h>
+
+class TQuery;
+
+// Follows the data source whose fields give a query's parameters.
+class TQueryDataLink : public TDataLink {
+public:
+    explicit TQueryDataLink(TQuery* Query) : FQuery(Query) {}
+
+protected:
+    void ActiveChanged() override;
+    void RecordChanged(TField* Field) override;
+    void DataSetChanged() override { RecordChanged(nullptr); }
+    void DataSetScrolled(int) override { RecordChanged(nullptr); }
+
+private:
+    TQuery* FQuery;
+};
+
+// A dataset of the result of an SQL statement. The text may be written for the older
+// desktop engine (table names with extensions); ":Name" marks a parameter. A query that
+// selects columns of one table, with a condition and an order on selected columns, is
+// read a window at a time straight from that table, and can be edited when RequestLive
+// is set. Any other result is first written to a temporary table of the engine (on disk
+// for large results, never whole in the process) and read from there, read-only.
+class TQuery : public TSqlDataSet {
+    Q_OBJECT
+    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(TCollection* Params READ Params)
+    Q_PROPERTY(bool RequestLive READ RequestLive WRITE SetRequestLive)
+    Q_PROPERTY(TStrings* SQL READ SQL)
+    Q_MOC_INCLUDE("db/DataSource.h")
+public:
+    Q_INVOKABLE explicit TQuery(TComponent* AOwner = nullptr);
+    ~TQuery() override;
+
+    TStrings* SQL() const { return FSQL; }
+    TParams* Params() const { return FParams; }
+    TParam* ParamByName(const QString& Name) const { return FParams->ParamByName(Name); }
+    int ParamCount() const { return FParams->Count(); }
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* Value);
+    TDataSource* GetDataSource() const override { return DataSource(); }
+    bool RequestLive() const { return FRequestLive; }
+    void SetRequestLive(bool Value);
+    // True when the result is read straight from one table and RequestLive is set.
+    bool CanModify() const override;
+    bool Prepared() const { return FPrepared; }
+    void Prepare();
+    void Unprepare() { FPrepared = false; }
+    // Runs a statement that gives no records (insert, update, delete, create ...).
+    void ExecSQL();
+    qint64 RowsAffected() const { return FRowsAffected; }
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    void InternalInitFieldDefs() override;
+    void DefineSource(TKeysetSource& Source) override;
+    QString UpdateTableName() const override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TQueryDataLink;
+    struct TPlan;
+    void SqlChanged();
+    // The engine's text of the SQL and the values of its parameters, in order.
+    QString EngineSql(QVariantList& Values) const;
+    void ParamsFromMaster();
+    void MasterChanged();
+    void DropResultTable();
+
+    TStringList* FSQL;
+    TParams* FParams;
+    TQueryDataLink FDataLink;
+    bool FRequestLive = false;
+    bool FPrepared = false;
+    qint64 FRowsAffected = -1;
+    std::unique_ptr<TPlan> FPlan; // how the open query reads its result
+};

@@ -1,0 +1,156 @@
+#include "PeopleDatabase.h"
+
+#include <db/DataSource.h>
+#include <db/Query.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <rtl/Exceptions.h>
+
+namespace {
+
+std::unique_ptr<TQuery> NewQuery(const TPeopleDatabase& db, const QString& sql) {
+    auto query = std::make_unique<TQuery>();
+    query->SetDatabaseName(db.Alias());
+    query->SQL()->SetText(sql);
+    return query;
+}
+
+TEST(QueryLocalSql, StatementsOfTheDesktopDialectRun) {
+    TPeopleDatabase db(20);
+    auto query = NewQuery(db, QStringLiteral("select * from Country.db"));
+    query->Open();
+    EXPECT_EQ(query->RecordCount(), 3);
+    EXPECT_EQ(query->FieldCount(), 2);
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->DataType(), ftString);
+
+    query->SQL()->SetText(QStringLiteral("select * from People.db\norder by Name desc"));
+    EXPECT_FALSE(query->Active()); // a new text closes the query
+    query->Open();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0020"));
+
+    query->SQL()->SetText(
+        QStringLiteral("Select Count(*) from People.db EFilter where (EFilter.Country = 2)"));
+    query->Open();
+    EXPECT_EQ(query->Fields()->Fields(0)->AsInteger(), 7);
+
+    query->SQL()->SetText(QStringLiteral("Select Max(id)+1 from people.db"));
+    query->Open();
+    EXPECT_EQ(query->Fields()->Fields(0)->AsInteger(), 21);
+
+    query->SQL()->SetText(QStringLiteral("select max(Id) as MaxNumAutoIncQuery from Country.DB"));
+    query->Open();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("MaxNumAutoIncQuery"))->AsInteger(), 3);
+
+    query->SQL()->SetText(QStringLiteral(
+        "Select \"Id\",\"Name\" from People.db EFilter Where (Upper(Name) like '%0_1%') and "
+        "Exists(select * from Country.db where (EFilter.Country=Country.Id) and (Name like 'S%')) "
+        "order by Name"));
+    query->Open();
+    QStringList names;
+    for (; !query->Eof(); query->Next())
+        names << query->FieldByName(QStringLiteral("Name"))->AsString();
+    // Spain's people whose name has a 0, any character and a 1.
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Person 0001"), QStringLiteral("Person 0010"),
+                                  QStringLiteral("Person 0013"), QStringLiteral("Person 0016"),
+                                  QStringLiteral("Person 0019")}));
+}
+
+TEST(QueryParams, ParametersAreTypedAndBoundByName) {
+    TPeopleDatabase db(20);
+    auto query = NewQuery(db, QStringLiteral("select * from People.db where Country = :Country and "
+                                             "Name >= :From order by Name"));
+    ASSERT_EQ(query->ParamCount(), 2);
+    query->ParamByName(QStringLiteral("country"))->SetAsInteger(3);
+    query->ParamByName(QStringLiteral("From"))->SetAsString(QStringLiteral("Person 0010"));
+    query->Open();
+    EXPECT_EQ(query->RecordCount(), 3); // 12, 15, 18
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0012"));
+    EXPECT_THROW(query->ParamByName(QStringLiteral("Nope")), EDatabaseError);
+    // Reopening runs the statement again with the new values.
+    query->Close();
+    query->ParamByName(QStringLiteral("Country"))->SetAsString(QStringLiteral("1"));
+    query->Open();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0010"));
+    // A ':' inside quotes is not a parameter.
+    query->SQL()->SetText(
+        QStringLiteral("select * from People.db where Name <> 'a:b' and Id = :Id"));
+    EXPECT_EQ(query->ParamCount(), 1);
+}
+
+TEST(QueryParams, ADetailQueryFollowsItsMaster) {
+    TPeopleDatabase db(9);
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    TDataSource source;
+    source.SetDataSet(country.get());
+    auto people =
+        NewQuery(db, QStringLiteral("select * from People.db where Country = :Id order by Name"));
+    people->SetDataSource(&source);
+    country->Open();
+    people->Open();
+    EXPECT_EQ(people->RecordCount(), 3);
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0001"));
+    country->Next();
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0002"));
+    EXPECT_EQ(people->GetDataSource(), &source);
+}
+
+TEST(QueryLive, OnlyLiveSingleTableQueriesCanBeEdited) {
+    TPeopleDatabase db(5);
+    auto query = NewQuery(db, QStringLiteral("select Id, Name from People.db order by Name"));
+    query->Open();
+    EXPECT_FALSE(query->CanModify());
+    EXPECT_THROW(query->Edit(), EDatabaseError);
+    query->Close();
+    query->SetRequestLive(true);
+    query->Open();
+    EXPECT_TRUE(query->CanModify());
+    query->Edit();
+    query->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zed"));
+    query->Post();
+    query->Last();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Zed"));
+    auto counting = NewQuery(db, QStringLiteral("select Count(*) as N from People.db"));
+    counting->SetRequestLive(true);
+    counting->Open();
+    EXPECT_FALSE(counting->CanModify()); // a computed result is read-only
+}
+
+TEST(QueryExec, StatementsWithoutRecordsAndErrors) {
+    TPeopleDatabase db(5);
+    auto update = NewQuery(db, QStringLiteral("update People.db set Country = :C where Id <= 2"));
+    update->ParamByName(QStringLiteral("C"))->SetAsInteger(9);
+    update->ExecSQL();
+    EXPECT_EQ(update->RowsAffected(), 2);
+    auto bad = NewQuery(db, QStringLiteral("select * from NoSuchTable.db"));
+    try {
+        bad->Open();
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("NoSuchTable"))) << e.what();
+    }
+    EXPECT_FALSE(bad->Active());
+    EXPECT_EQ(bad->SQL()->Text(), QStringLiteral("select * from NoSuchTable.db\n"));
+    auto nothing = NewQuery(db, QStringLiteral("delete from People.db"));
+    EXPECT_THROW(nothing->Open(), EDatabaseError); // gives no records
+}
+
+TEST(QueryLarge, AWrittenResultIsReadInWindowsToo) {
+    TPeopleDatabase db(300);
+    auto grouped = NewQuery(db, QStringLiteral("select Country, count(*) as N, max(Name) as Last "
+                                               "from People.db group by Country order by Country"));
+    grouped->Open();
+    EXPECT_EQ(grouped->RecordCount(), 3);
+    grouped->Last();
+    EXPECT_EQ(grouped->FieldByName(QStringLiteral("Country"))->AsInteger(), 3);
+    EXPECT_EQ(grouped->FieldByName(QStringLiteral("N"))->AsInteger(), 100);
+    EXPECT_EQ(grouped->FieldByName(QStringLiteral("Last"))->AsString(),
+              QStringLiteral("Person 0300"));
+    EXPECT_EQ(grouped->FieldByName(QStringLiteral("Last"))->DataType(), ftString);
+}
+
+} // namespace
