@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds the debug (sanitized) tree and runs every test.
-# Fails when a test fails or when no test ran.
+# Installs the dependencies, builds the debug (sanitized) tree, starts a throwaway
+# PostgreSQL server and runs every test. Fails when a test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -12,7 +12,24 @@ export ASAN_OPTIONS=detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 log="$(mktemp)"
-trap 'rm -f "$log"' EXIT
+pg_dir=""
+cleanup() {
+    rm -f "$log"
+    if [[ -n "$pg_dir" ]]; then
+        scripts/pg-test-server.sh stop "$pg_dir" || true
+    fi
+}
+trap cleanup EXIT
+
+# A throwaway PostgreSQL server for the tests of that engine. They must reach it here:
+# without it they fail rather than skip.
+export KRO_PG_REQUIRED=1
+if pg_env="$(scripts/pg-test-server.sh start)"; then
+    eval "$pg_env"
+    pg_dir="$KRO_PG_DIR"
+else
+    echo "test.sh: error: the PostgreSQL test server did not start; its tests will fail" >&2
+fi
 
 status=0
 ctest --test-dir build/debug --output-on-failure -j2 --no-tests=error 2>&1 | tee "$log" ||

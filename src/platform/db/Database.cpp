@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "DataSet.h"
+#include "PostgresConnection.h"
 #include "Session.h"
 #include "SqliteConnection.h"
 
@@ -27,6 +28,9 @@ QHash<QString, TDriverFactory>& Drivers() {
         };
         builtIn.insert(QStringLiteral("STANDARD"), standard);
         builtIn.insert(QStringLiteral("PARADOX"), standard);
+        builtIn.insert(QStringLiteral("POSTGRESQL"), [](const QMap<QString, QString>& params) {
+            return std::unique_ptr<TDbConnection>(std::make_unique<TPostgresConnection>(params));
+        });
         return builtIn;
     }();
     return drivers;

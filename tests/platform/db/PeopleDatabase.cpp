@@ -1,17 +1,32 @@
 #include "PeopleDatabase.h"
 
+#include "PostgresTestServer.h"
+
 #include <db/Database.h>
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
 #include <db/Session.h>
+#include <rtl/Exceptions.h>
 
-TPeopleDatabase::TPeopleDatabase(int PeopleRows) {
+void TPeopleDatabase::AddAlias(const QString& Engine) {
     static int serial = 0;
     FAlias = QStringLiteral("TestPeople%1").arg(++serial);
     const TConfigMode saved = Session()->ConfigMode();
     Session()->SetConfigMode({cmSession});
-    Session()->AddStandardAlias(FAlias, FDir.path(), QStringLiteral("PARADOX"));
+    if (Engine == QLatin1String(PostgresEngine)) {
+        const auto params = PostgresTestParams(QStringLiteral("kro_people_test"));
+        if (!params)
+            throw EDatabaseError(QString::fromLatin1(NoPostgresMessage));
+        RecreatePostgresSchema(*params);
+        Session()->AddAlias(FAlias, QStringLiteral("POSTGRESQL"), *params);
+    } else {
+        Session()->AddStandardAlias(FAlias, FDir.path(), QStringLiteral("PARADOX"));
+    }
     Session()->SetConfigMode(saved);
+}
+
+TPeopleDatabase::TPeopleDatabase(int PeopleRows, const QString& Engine) {
+    AddAlias(Engine);
     RegisterFieldClasses();
 
     std::unique_ptr<TTable> country(NewTable(QStringLiteral("Country.DB")));
@@ -42,12 +57,12 @@ TPeopleDatabase::TPeopleDatabase(int PeopleRows) {
     TDbConnection* connection = Session()->OpenDatabase(FAlias)->Connection();
     connection->StartTransaction();
     for (const char* name : {"Spain", "France", "Italy"})
-        connection->Execute(QStringLiteral("INSERT INTO Country (Name) VALUES (?)"),
+        connection->Execute(QStringLiteral("INSERT INTO \"Country\" (\"Name\") VALUES (?)"),
                             {QString::fromLatin1(name)});
     for (int i = 1; i <= PeopleRows; ++i)
         connection->Execute(
-            QStringLiteral("INSERT INTO People (Name, Country, Birth, Salary, Active) "
-                           "VALUES (?, ?, ?, ?, ?)"),
+            QStringLiteral("INSERT INTO \"People\" (\"Name\", \"Country\", \"Birth\", "
+                           "\"Salary\", \"Active\") VALUES (?, ?, ?, ?, ?)"),
             {QStringLiteral("Person %1").arg(i, 4, 10, QLatin1Char('0')), (i - 1) % 3 + 1,
              QDate(1970, 1, 1).addDays(i), 1000.0 + i, i % 2 == 0});
     connection->Commit();

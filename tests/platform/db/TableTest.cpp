@@ -1,4 +1,5 @@
 #include "PeopleDatabase.h"
+#include "PostgresTestServer.h"
 
 #include <db/DataSource.h>
 #include <db/Fields.h>
@@ -25,12 +26,39 @@ protected:
     }
 };
 
+// Runs each test on every engine the parameter names.
+class TableTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        if (Engine() == QLatin1String(PostgresEngine)) {
+            SKIP_OR_FAIL_WITHOUT_POSTGRES();
+        }
+    }
+    QString Engine() const { return QString::fromLatin1(GetParam()); }
+};
+
+#define ON_EVERY_ENGINE(Suite)                                                                     \
+    using Suite = TableTest;                                                                       \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Engines, Suite, ::testing::Values(SqliteEngine, PostgresEngine),                           \
+        [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); })
+
+ON_EVERY_ENGINE(TableBookmarks);
+ON_EVERY_ENGINE(TableControls);
+ON_EVERY_ENGINE(TableEditing);
+ON_EVERY_ENGINE(TableFaults);
+ON_EVERY_ENGINE(TableFields);
+ON_EVERY_ENGINE(TableIndexes);
+ON_EVERY_ENGINE(TableLinks);
+ON_EVERY_ENGINE(TableMasterDetail);
+ON_EVERY_ENGINE(TableNavigation);
+
 QString NameOf(TDataSet* people) {
     return people->FieldByName(QStringLiteral("Name"))->AsString();
 }
 
-TEST(TableNavigation, EmptyTableIsAtBothEnds) {
-    TPeopleDatabase db;
+TEST_P(TableNavigation, EmptyTableIsAtBothEnds) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->Open();
     EXPECT_TRUE(people->Bof());
@@ -45,8 +73,8 @@ TEST(TableNavigation, EmptyTableIsAtBothEnds) {
     EXPECT_TRUE(people->FieldByName(QStringLiteral("Name"))->IsNull());
 }
 
-TEST(TableNavigation, OneRecord) {
-    TPeopleDatabase db(1);
+TEST_P(TableNavigation, OneRecord) {
+    TPeopleDatabase db(1, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->Open();
     EXPECT_TRUE(people->Bof());
@@ -61,8 +89,8 @@ TEST(TableNavigation, OneRecord) {
     EXPECT_EQ(people->RecNo(), 1);
 }
 
-TEST(TableNavigation, WalksALargeTableBothWaysInIndexOrder) {
-    TPeopleDatabase db(500);
+TEST_P(TableNavigation, WalksALargeTableBothWaysInIndexOrder) {
+    TPeopleDatabase db(500, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->SetIndexFieldNames(QStringLiteral("Country;Name"));
     people->Open();
@@ -96,8 +124,8 @@ TEST(TableNavigation, WalksALargeTableBothWaysInIndexOrder) {
     EXPECT_TRUE(people->Bof());
 }
 
-TEST(TableEditing, StateMachineRunsEventsInOrder) {
-    TPeopleDatabase db(3);
+TEST_P(TableEditing, StateMachineRunsEventsInOrder) {
+    TPeopleDatabase db(3, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     QStringList log;
     auto record = [&log](const char* name) {
@@ -153,8 +181,8 @@ TEST(TableEditing, StateMachineRunsEventsInOrder) {
     EXPECT_EQ(log, (QStringList{"BeforeClose", "AfterClose"}));
 }
 
-TEST(TableEditing, PostedChangesPersistAndCheckBrowseModeDecides) {
-    TPeopleDatabase db(3);
+TEST_P(TableEditing, PostedChangesPersistAndCheckBrowseModeDecides) {
+    TPeopleDatabase db(3, Engine());
     {
         std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
         people->Open();
@@ -179,8 +207,8 @@ TEST(TableEditing, PostedChangesPersistAndCheckBrowseModeDecides) {
     EXPECT_TRUE(again->FieldByName(QStringLiteral("Active"))->AsBoolean()); // row 2 is active
 }
 
-TEST(TableBookmarks, SurviveAChangeOfOrder) {
-    TPeopleDatabase db(100);
+TEST_P(TableBookmarks, SurviveAChangeOfOrder) {
+    TPeopleDatabase db(100, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->Open();
     people->MoveBy(41);
@@ -203,8 +231,8 @@ TEST(TableBookmarks, SurviveAChangeOfOrder) {
     EXPECT_THROW(people->GotoBookmark(mark), EDatabaseError);
 }
 
-TEST(TableMasterDetail, DetailFollowsTheMaster) {
-    TPeopleDatabase db(3);
+TEST_P(TableMasterDetail, DetailFollowsTheMaster) {
+    TPeopleDatabase db(3, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     std::unique_ptr<TTable> job(db.NewTable(QStringLiteral("Job.db")));
     TDataSource source;
@@ -236,8 +264,8 @@ TEST(TableMasterDetail, DetailFollowsTheMaster) {
     EXPECT_THROW(people->SetMasterSource(&source), EDatabaseError); // a circle
 }
 
-TEST(TableFields, PersistentCalculatedAndLookupFields) {
-    TPeopleDatabase db(4);
+TEST_P(TableFields, PersistentCalculatedAndLookupFields) {
+    TPeopleDatabase db(4, Engine());
     TComponent form;
     TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
     TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
@@ -285,8 +313,8 @@ TEST(TableFields, PersistentCalculatedAndLookupFields) {
     EXPECT_EQ(people->FieldCount(), 4); // persistent fields stay after closing
 }
 
-TEST(TableFields, DefaultFieldsComeFromTheColumns) {
-    TPeopleDatabase db(1);
+TEST_P(TableFields, DefaultFieldsComeFromTheColumns) {
+    TPeopleDatabase db(1, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->Open();
     ASSERT_EQ(people->FieldCount(), 7);
@@ -308,8 +336,8 @@ TEST(TableFields, DefaultFieldsComeFromTheColumns) {
     EXPECT_EQ(people->FieldCount(), 0);
 }
 
-TEST(TableIndexes, DefinitionsAreReadWithoutOpening) {
-    TPeopleDatabase db;
+TEST_P(TableIndexes, DefinitionsAreReadWithoutOpening) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->IndexDefs()->Update();
     EXPECT_FALSE(people->Active());
@@ -331,8 +359,8 @@ TEST(TableIndexes, DefinitionsAreReadWithoutOpening) {
     EXPECT_FALSE(missing->Active());
 }
 
-TEST(TableFaults, RejectedValuesAndPostsKeepTheRecord) {
-    TPeopleDatabase db;
+TEST_P(TableFaults, RejectedValuesAndPostsKeepTheRecord) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     country->Open();
     country->Append();
@@ -354,8 +382,8 @@ TEST(TableFaults, RejectedValuesAndPostsKeepTheRecord) {
     EXPECT_EQ(country->State(), dsEdit);
 }
 
-TEST(TableLinks, TwoLinksShareADatasetAndAGridReadsItsRows) {
-    TPeopleDatabase db(30);
+TEST_P(TableLinks, TwoLinksShareADatasetAndAGridReadsItsRows) {
+    TPeopleDatabase db(30, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     TDataSource source;
     source.SetDataSet(people.get());
@@ -396,8 +424,8 @@ TEST(TableLinks, TwoLinksShareADatasetAndAGridReadsItsRows) {
     EXPECT_TRUE(edit.Log.contains(QStringLiteral("active=0")));
 }
 
-TEST(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
-    TPeopleDatabase db(10);
+TEST_P(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
+    TPeopleDatabase db(10, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     TDataSource source;
     source.SetDataSet(people.get());

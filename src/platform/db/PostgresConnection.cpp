@@ -1,0 +1,994 @@
+#include "PostgresConnection.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <cmath>
+#include <libpq-fe.h>
+#include <rtl/Exceptions.h>
+#include <vector>
+
+namespace {
+
+// The built-in types whose values the driver converts.
+constexpr Oid BoolOid = 16;
+constexpr Oid ByteaOid = 17;
+constexpr Oid Int8Oid = 20;
+constexpr Oid Int2Oid = 21;
+constexpr Oid Int4Oid = 23;
+constexpr Oid OidOid = 26;
+constexpr Oid Float4Oid = 700;
+constexpr Oid Float8Oid = 701;
+constexpr Oid DateOid = 1082;
+constexpr Oid TimeOid = 1083;
+constexpr Oid TimestampOid = 1114;
+constexpr Oid TimestampTzOid = 1184;
+constexpr Oid NumericOid = 1700;
+constexpr Oid UnknownOid = 0; // typed by the server from the parameter's place
+
+struct TResultDeleter {
+    void operator()(PGresult* Result) const { PQclear(Result); }
+};
+using TResult = std::unique_ptr<PGresult, TResultDeleter>;
+
+// A bound value as libpq sends it.
+struct TParameter {
+    Oid Type = UnknownOid;
+    QByteArray Value;
+    bool IsNull = true;
+    bool Binary = false;
+};
+
+bool IsIdentifierChar(QChar C) {
+    return C.isLetterOrNumber() || C == QLatin1Char('_') || C == QLatin1Char('$');
+}
+
+// The length of the quoted string or identifier at Start of Sql, closing quote included.
+qsizetype QuotedLength(const QString& Sql, qsizetype Start) {
+    const QChar quote = Sql[Start];
+    const bool backslashes = quote == QLatin1Char('\'') && Start > 0 &&
+                             Sql[Start - 1].toLower() == QLatin1Char('e') &&
+                             (Start == 1 || !IsIdentifierChar(Sql[Start - 2]));
+    qsizetype i = Start + 1;
+    while (i < Sql.size()) {
+        if (backslashes && Sql[i] == QLatin1Char('\\')) {
+            i += 2;
+        } else if (Sql[i] != quote) {
+            ++i;
+        } else if (i + 1 < Sql.size() && Sql[i + 1] == quote) {
+            i += 2;
+        } else {
+            return i + 1 - Start;
+        }
+    }
+    return Sql.size() - Start;
+}
+
+// The length of the comment or dollar-quoted string at Start of Sql, or 0 if none starts there.
+qsizetype SkippedLength(const QString& Sql, qsizetype Start) {
+    const QStringView rest = QStringView(Sql).mid(Start);
+    if (rest.startsWith(u"--")) {
+        const qsizetype end = rest.indexOf(QLatin1Char('\n'));
+        return end < 0 ? rest.size() : end + 1;
+    }
+    if (rest.startsWith(u"/*")) {
+        int depth = 0;
+        for (qsizetype i = 0; i + 1 < rest.size(); ++i) {
+            if (rest.mid(i, 2) == u"/*") {
+                ++depth;
+                ++i;
+            } else if (rest.mid(i, 2) == u"*/") {
+                ++i;
+                if (--depth == 0)
+                    return i + 1;
+            }
+        }
+        return rest.size();
+    }
+    if (rest.startsWith(u'$') && (Start == 0 || !IsIdentifierChar(Sql[Start - 1]))) {
+        static const QRegularExpression tag(QStringLiteral(R"(^\$(?:[A-Za-z_]\w*)?\$)"));
+        const QRegularExpressionMatch match = tag.match(rest);
+        if (match.hasMatch()) {
+            const qsizetype end = rest.indexOf(match.capturedView(), match.capturedLength());
+            return end < 0 ? rest.size() : end + match.capturedLength();
+        }
+    }
+    return 0;
+}
+
+// Sql with each "?" outside strings, quoted identifiers and comments numbered $1, $2...
+QByteArray NumberedParameters(const QString& Sql, int& Count) {
+    QString text;
+    text.reserve(Sql.size() + 16);
+    Count = 0;
+    qsizetype i = 0;
+    while (i < Sql.size()) {
+        const QChar c = Sql[i];
+        qsizetype length = 0;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+            length = QuotedLength(Sql, i);
+        else
+            length = SkippedLength(Sql, i);
+        if (length > 0) {
+            text += QStringView(Sql).mid(i, length);
+            i += length;
+        } else {
+            text += c == QLatin1Char('?') ? QStringLiteral("$%1").arg(++Count) : QString(c);
+            ++i;
+        }
+    }
+    return text.toUtf8();
+}
+
+QByteArray FloatText(double Value) {
+    if (std::isnan(Value))
+        return "NaN";
+    if (std::isinf(Value))
+        return Value > 0 ? "Infinity" : "-Infinity";
+    return QByteArray::number(Value, 'g', 17);
+}
+
+double FloatOf(const QByteArray& Text) {
+    if (Text == "NaN")
+        return std::nan("");
+    if (Text == "Infinity")
+        return INFINITY;
+    if (Text == "-Infinity")
+        return -INFINITY;
+    return Text.toDouble();
+}
+
+TParameter Typed(Oid Type, QByteArray Value) {
+    return {Type, std::move(Value), false, false};
+}
+
+// The parameter of a value; false for a value of no bindable type.
+bool ParameterOf(const Variant& Value, TParameter& Parameter) {
+    switch (Value.metaType().id()) {
+    case QMetaType::UnknownType:
+        Parameter = {};
+        return true;
+    case QMetaType::Bool:
+        Parameter = Typed(BoolOid, Value.toBool() ? "t" : "f");
+        return true;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        Parameter = Typed(Int8Oid, QByteArray::number(Value.toLongLong()));
+        return true;
+    case QMetaType::ULongLong:
+        Parameter = Typed(NumericOid, QByteArray::number(Value.toULongLong()));
+        return true;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        Parameter = Typed(Float8Oid, FloatText(Value.toDouble()));
+        return true;
+    case QMetaType::QString:
+        Parameter = Typed(UnknownOid, Value.toString().toUtf8());
+        return true;
+    case QMetaType::QByteArray:
+        Parameter = Typed(ByteaOid, Value.toByteArray());
+        Parameter.Binary = true;
+        return true;
+    case QMetaType::QDate:
+        Parameter = Value.toDate().isValid()
+                        ? Typed(DateOid, Value.toDate().toString(u"yyyy-MM-dd").toLatin1())
+                        : TParameter();
+        return true;
+    case QMetaType::QTime:
+        Parameter = Value.toTime().isValid()
+                        ? Typed(TimeOid, Value.toTime().toString(u"HH:mm:ss.zzz").toLatin1())
+                        : TParameter();
+        return true;
+    case QMetaType::QDateTime: {
+        const QDateTime local = Value.toDateTime().toLocalTime();
+        Parameter = local.isValid()
+                        ? Typed(TimestampOid, local.toString(u"yyyy-MM-dd HH:mm:ss.zzz").toLatin1())
+                        : TParameter();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// A time or timestamp as the server writes it, with exactly three digits of fraction.
+QString WithMilliseconds(const QString& Text) {
+    static const QRegularExpression pattern(QStringLiteral(R"(^(.*:\d\d)(?:\.(\d+))?$)"));
+    const QRegularExpressionMatch match = pattern.match(Text);
+    if (!match.hasMatch())
+        return Text;
+    return match.captured(1) + QLatin1Char('.') +
+           (match.captured(2) + QStringLiteral("000")).left(3);
+}
+
+// A timestamp with a zone offset ("2024-01-02 10:00:00.5+01", "...+05:30") in local time.
+QString LocalTimestamp(const QString& Text) {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^(.*:\d\d(?:\.\d+)?)([+-])(\d\d)(?::(\d\d))?(?::(\d\d))?$)"));
+    const QRegularExpressionMatch match = pattern.match(Text);
+    if (!match.hasMatch())
+        return Text;
+    const QDateTime plain = QDateTime::fromString(WithMilliseconds(match.captured(1)),
+                                                  QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    if (!plain.isValid())
+        return Text;
+    const int offset = (match.captured(2) == QLatin1String("-") ? -1 : 1) *
+                       (match.captured(3).toInt() * 3600 + match.captured(4).toInt() * 60 +
+                        match.captured(5).toInt());
+    return QDateTime(plain.date(), plain.time(), Qt::OffsetFromUTC, offset)
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+Variant ValueAt(const PGresult* Result, int Row, int Column) {
+    if (PQgetisnull(Result, Row, Column))
+        return Null();
+    const char* value = PQgetvalue(Result, Row, Column);
+    const int length = PQgetlength(Result, Row, Column);
+    switch (PQftype(Result, Column)) {
+    case Int2Oid:
+    case Int4Oid:
+    case Int8Oid:
+    case OidOid:
+        return QByteArray(value, length).toLongLong();
+    case BoolOid:
+        return qint64(value[0] == 't' ? 1 : 0);
+    case Float4Oid:
+    case Float8Oid:
+        return FloatOf(QByteArray(value, length));
+    case NumericOid: {
+        const QByteArray text(value, length);
+        bool integral = false;
+        const qint64 integer = text.toLongLong(&integral);
+        return integral ? Variant(integer) : Variant(FloatOf(text));
+    }
+    case ByteaOid: {
+        size_t size = 0;
+        unsigned char* bytes =
+            PQunescapeBytea(reinterpret_cast<const unsigned char*>(value), &size);
+        if (!bytes)
+            throw EDatabaseError(QStringLiteral("Out of memory reading a bytea value"));
+        const QByteArray data(reinterpret_cast<const char*>(bytes), qsizetype(size));
+        PQfreemem(bytes);
+        return data;
+    }
+    case TimeOid:
+    case TimestampOid:
+        return WithMilliseconds(QString::fromLatin1(value, length));
+    case TimestampTzOid:
+        return LocalTimestamp(QString::fromLatin1(value, length));
+    default:
+        return QString::fromUtf8(value, length);
+    }
+}
+
+// The settings of a session as libpq passes them to the server, where spaces and
+// backslashes in values are escaped with backslashes.
+QString ServerOptions(int StatementTimeout, const QString& Schema) {
+    QString options =
+        QStringLiteral("-c statement_timeout=%1 -c DateStyle=ISO").arg(StatementTimeout);
+    if (!Schema.isEmpty()) {
+        QString path = QLatin1Char('"') +
+                       QString(Schema).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                       QLatin1Char('"');
+        path.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char(' '), QStringLiteral("\\ "));
+        options += QStringLiteral(" -c search_path=") + path;
+    }
+    return options;
+}
+
+// The rows a command changed; none for a query.
+qint64 RowsAffectedOf(PGresult* Result) {
+    const QByteArray tag = PQcmdStatus(Result);
+    if (tag.startsWith("SELECT") || tag.startsWith("FETCH") || tag.startsWith("MOVE"))
+        return 0;
+    return QByteArray(PQcmdTuples(Result)).toLongLong();
+}
+
+} // namespace
+
+// The connection to the server and the statements prepared on it. Statements share it
+// with their connection, so they may outlive the connection.
+class TPostgresSession {
+public:
+    explicit TPostgresSession(const QMap<QString, QString>& Params);
+    ~TPostgresSession() { PQfinish(FConn); }
+    TPostgresSession(const TPostgresSession&) = delete;
+    TPostgresSession& operator=(const TPostgresSession&) = delete;
+
+    // Runs Text, whose parameters are $1..$n, as a prepared statement; Sql names it in
+    // messages.
+    TResult Run(const QString& Sql, const QByteArray& Text, const QList<TParameter>& Params);
+    // The columns Run would give.
+    std::shared_ptr<PGresult> Describe(const QString& Sql, const QByteArray& Text,
+                                       const QList<TParameter>& Params);
+    // Runs statements separated by ";" without parameters; the rows they changed.
+    qint64 RunScript(const QString& Sql);
+    PGTransactionStatusType TransactionStatus() const { return PQtransactionStatus(FConn); }
+    bool Connected() const { return PQstatus(FConn) == CONNECTION_OK; }
+    // Creates the domain Name AS Definition unless a type of that name exists.
+    void EnsureDomain(const QString& Name, const QString& Definition);
+
+private:
+    struct TPrepared {
+        QByteArray Name;
+        std::shared_ptr<PGresult> Description;
+    };
+    TPrepared& Prepared(const QString& Sql, const QByteArray& Text,
+                        const QList<TParameter>& Params);
+    // Reconnects once when the connection was lost.
+    void EnsureConnected();
+    void Check(PGresult* Result, const QString& Sql) const;
+    [[noreturn]] void Raise(const QString& Sql, const PGresult* Result) const;
+    QString ConnectionMessage() const {
+        return QString::fromUtf8(PQerrorMessage(FConn)).simplified();
+    }
+
+    static constexpr int MaxPrepared = 200;
+    PGconn* FConn = nullptr;
+    QString FTarget; // the database and server, for messages
+    QHash<QByteArray, TPrepared> FPrepared;
+    qint64 FSerial = 0;
+    QSet<QString> FDomains;
+};
+
+TPostgresSession::TPostgresSession(const QMap<QString, QString>& Params) {
+    const QString timeoutText =
+        Params.value(QStringLiteral("STATEMENTTIMEOUT"), QStringLiteral("30000"));
+    bool valid = false;
+    const int timeout = timeoutText.trimmed().toInt(&valid);
+    if (!valid || timeout < 0)
+        throw EDatabaseError(
+            QStringLiteral("STATEMENTTIMEOUT must be a number of milliseconds, not \"%1\"")
+                .arg(timeoutText));
+    const QString host = Params.value(QStringLiteral("HOST"));
+    const QString database =
+        Params.value(QStringLiteral("DATABASE"), Params.value(QStringLiteral("DBNAME")));
+    const QList<std::pair<const char*, QString>> settings = {
+        {"host", host},
+        {"port", Params.value(QStringLiteral("PORT"))},
+        {"dbname", database},
+        {"user", Params.value(QStringLiteral("USER"))},
+        {"client_encoding", QStringLiteral("UTF8")},
+        {"connect_timeout", QStringLiteral("10")},
+        {"options", ServerOptions(timeout, Params.value(QStringLiteral("SCHEMA")))},
+    };
+    QList<QByteArray> values;
+    std::vector<const char*> keywords;
+    for (const auto& [keyword, value] : settings)
+        if (!value.isEmpty()) {
+            keywords.push_back(keyword);
+            values.append(value.toUtf8());
+        }
+    std::vector<const char*> valuePointers;
+    for (const QByteArray& value : std::as_const(values))
+        valuePointers.push_back(value.constData());
+    keywords.push_back(nullptr);
+    valuePointers.push_back(nullptr);
+
+    FTarget = QStringLiteral("database \"%1\" on %2")
+                  .arg(database, host.isEmpty() ? QStringLiteral("the local server") : host);
+    FConn = PQconnectdbParams(keywords.data(), valuePointers.data(), 0);
+    if (!FConn)
+        throw EDatabaseError(QStringLiteral("Cannot connect to %1: out of memory").arg(FTarget));
+    if (PQstatus(FConn) != CONNECTION_OK) {
+        const QString message =
+            QStringLiteral("Cannot connect to %1: %2").arg(FTarget, ConnectionMessage());
+        PQfinish(FConn);
+        throw EDatabaseError(message);
+    }
+    PQsetNoticeProcessor(
+        FConn, [](void*, const char*) {}, nullptr);
+}
+
+void TPostgresSession::EnsureConnected() {
+    if (Connected())
+        return;
+    FPrepared.clear();
+    PQreset(FConn);
+    if (!Connected())
+        throw EDatabaseError(
+            QStringLiteral("The connection to %1 was lost and cannot be made again: %2")
+                .arg(FTarget, ConnectionMessage()));
+}
+
+void TPostgresSession::Check(PGresult* Result, const QString& Sql) const {
+    const ExecStatusType status = Result ? PQresultStatus(Result) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        Raise(Sql, Result);
+}
+
+void TPostgresSession::Raise(const QString& Sql, const PGresult* Result) const {
+    const QString what = QStringLiteral("Cannot run \"%1\"").arg(Sql);
+    if (!Connected())
+        throw EDatabaseError(QStringLiteral("%1: connection to the server was lost (%2)")
+                                 .arg(what, ConnectionMessage()));
+    if (Result && PQresultStatus(Result) == PGRES_EMPTY_QUERY)
+        throw EDatabaseError(QStringLiteral("No SQL statement in \"%1\"").arg(Sql));
+    const char* primary = Result ? PQresultErrorField(Result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (!primary)
+        throw EDatabaseError(QStringLiteral("%1: %2").arg(what, ConnectionMessage()));
+    QString message = QStringLiteral("%1: %2").arg(what, QString::fromUtf8(primary));
+    if (const char* detail = PQresultErrorField(Result, PG_DIAG_MESSAGE_DETAIL))
+        message += QStringLiteral(" (%1)").arg(QString::fromUtf8(detail));
+    throw EDatabaseError(message);
+}
+
+TPostgresSession::TPrepared& TPostgresSession::Prepared(const QString& Sql, const QByteArray& Text,
+                                                        const QList<TParameter>& Params) {
+    QByteArray key = Text;
+    std::vector<Oid> types;
+    for (const TParameter& p : Params) {
+        key += '\0' + QByteArray::number(p.Type);
+        types.push_back(p.Type);
+    }
+    const auto cached = FPrepared.find(key);
+    if (cached != FPrepared.end())
+        return *cached;
+    if (FPrepared.size() >= MaxPrepared) {
+        PQclear(PQexec(FConn, "DEALLOCATE ALL"));
+        FPrepared.clear();
+    }
+    const QByteArray name = "kro_" + QByteArray::number(++FSerial);
+    TResult result(
+        PQprepare(FConn, name.constData(), Text.constData(), int(types.size()), types.data()));
+    Check(result.get(), Sql);
+    return *FPrepared.insert(key, {name, nullptr});
+}
+
+TResult TPostgresSession::Run(const QString& Sql, const QByteArray& Text,
+                              const QList<TParameter>& Params) {
+    EnsureConnected();
+    const QByteArray name = Prepared(Sql, Text, Params).Name;
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+    for (const TParameter& p : Params) {
+        values.push_back(p.IsNull ? nullptr : p.Value.constData());
+        lengths.push_back(int(p.Value.size()));
+        formats.push_back(p.Binary ? 1 : 0);
+    }
+    TResult result(PQexecPrepared(FConn, name.constData(), int(values.size()), values.data(),
+                                  lengths.data(), formats.data(), 0));
+    Check(result.get(), Sql);
+    return result;
+}
+
+std::shared_ptr<PGresult> TPostgresSession::Describe(const QString& Sql, const QByteArray& Text,
+                                                     const QList<TParameter>& Params) {
+    EnsureConnected();
+    TPrepared& prepared = Prepared(Sql, Text, Params);
+    if (!prepared.Description) {
+        TResult result(PQdescribePrepared(FConn, prepared.Name.constData()));
+        Check(result.get(), Sql);
+        prepared.Description = std::shared_ptr<PGresult>(result.release(), PQclear);
+    }
+    return prepared.Description;
+}
+
+qint64 TPostgresSession::RunScript(const QString& Sql) {
+    EnsureConnected();
+    if (!PQsendQuery(FConn, Sql.toUtf8().constData()))
+        Raise(Sql, nullptr);
+    qint64 rowsAffected = 0;
+    TResult failed;
+    while (PGresult* next = PQgetResult(FConn)) {
+        TResult result(next);
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            rowsAffected += RowsAffectedOf(next);
+        else if (status != PGRES_EMPTY_QUERY && !failed)
+            failed = std::move(result);
+    }
+    if (failed || !Connected())
+        Raise(Sql, failed.get());
+    return rowsAffected;
+}
+
+void TPostgresSession::EnsureDomain(const QString& Name, const QString& Definition) {
+    if (FDomains.contains(Name))
+        return;
+    // The block's handler runs in a subtransaction: losing a race to create the domain
+    // leaves an enclosing transaction intact.
+    RunScript(QStringLiteral("DO $$ BEGIN IF to_regtype('%1') IS NULL THEN "
+                             "CREATE DOMAIN %1 AS %2; END IF; "
+                             "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; "
+                             "END $$")
+                  .arg(Name, Definition));
+    // A transaction that made it may still be rolled back.
+    if (TransactionStatus() == PQTRANS_IDLE)
+        FDomains.insert(Name);
+}
+
+namespace {
+
+class TPostgresStatement : public TDbStatement {
+public:
+    TPostgresStatement(std::shared_ptr<TPostgresSession> Session, const QString& Sql)
+        : FSession(std::move(Session)), FSql(Sql) {
+        int count = 0;
+        FText = NumberedParameters(Sql, count);
+        FParams.resize(count);
+    }
+
+    void Bind(int Index, const Variant& Value) override;
+    void ClearBindings() override;
+    bool Step() override;
+    void Reset() override {
+        FResult.reset();
+        FRow = -1;
+    }
+    int ColumnCount() const override { return PQnfields(Shape()); }
+    QString ColumnName(int Index) const override;
+    Variant Column(int Index) const override;
+    qint64 RowsAffected() const override { return FRowsAffected; }
+
+private:
+    // The result being read, or else the description of the columns of a run.
+    const PGresult* Shape() const;
+
+    std::shared_ptr<TPostgresSession> FSession;
+    QString FSql;
+    QByteArray FText;
+    QList<TParameter> FParams;
+    TResult FResult;
+    int FRow = -1;
+    qint64 FRowsAffected = 0;
+    mutable std::shared_ptr<PGresult> FDescription;
+};
+
+void TPostgresStatement::Bind(int Index, const Variant& Value) {
+    const QString what =
+        QStringLiteral("Cannot bind parameter %1 of \"%2\"").arg(QString::number(Index), FSql);
+    if (Index < 0 || Index >= FParams.size())
+        throw EDatabaseError(
+            QStringLiteral("%1: it has %2 parameters").arg(what, QString::number(FParams.size())));
+    TParameter parameter;
+    if (!ParameterOf(Value, parameter))
+        throw EDatabaseError(QStringLiteral("%1: values of type %2 cannot be bound")
+                                 .arg(what, QString::fromLatin1(Value.metaType().name())));
+    if (parameter.Type == UnknownOid && parameter.Value.contains('\0'))
+        throw EDatabaseError(
+            QStringLiteral("%1: PostgreSQL text cannot hold the character U+0000").arg(what));
+    if (parameter.Type != FParams[Index].Type)
+        FDescription.reset();
+    FParams[Index] = std::move(parameter);
+}
+
+void TPostgresStatement::ClearBindings() {
+    for (TParameter& parameter : FParams)
+        parameter = {};
+    FDescription.reset();
+}
+
+bool TPostgresStatement::Step() {
+    if (FResult) {
+        ++FRow;
+    } else {
+        FResult = FSession->Run(FSql, FText, FParams);
+        FRow = 0;
+        FRowsAffected = RowsAffectedOf(FResult.get());
+    }
+    if (FRow < PQntuples(FResult.get()))
+        return true;
+    Reset();
+    return false;
+}
+
+const PGresult* TPostgresStatement::Shape() const {
+    if (FResult)
+        return FResult.get();
+    if (!FDescription)
+        FDescription = FSession->Describe(FSql, FText, FParams);
+    return FDescription.get();
+}
+
+QString TPostgresStatement::ColumnName(int Index) const {
+    const PGresult* shape = Shape();
+    if (Index < 0 || Index >= PQnfields(shape))
+        throw EDatabaseError(
+            QStringLiteral("No column %1 in \"%2\"").arg(QString::number(Index), FSql));
+    return QString::fromUtf8(PQfname(shape, Index));
+}
+
+Variant TPostgresStatement::Column(int Index) const {
+    if (!FResult || Index < 0 || Index >= PQnfields(FResult.get()))
+        throw EDatabaseError(QStringLiteral("No column %1 in the current row of \"%2\"")
+                                 .arg(QString::number(Index), FSql));
+    return ValueAt(FResult.get(), FRow, Index);
+}
+
+// ---- Schema ----------------------------------------------------------------------------
+
+// The oid of the table named by the parameter ignoring case, an exact match first; the
+// parameter is given twice.
+const char* const TableOidSql =
+    "(SELECT c.oid FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "WHERE c.relkind IN ('r', 'p') AND lower(c.relname) = lower(?) "
+    "AND n.nspname NOT IN ('pg_catalog', 'information_schema') AND pg_table_is_visible(c.oid) "
+    "ORDER BY c.relname = ? DESC, c.relname LIMIT 1)";
+
+QString WithTableOid(const char* Sql) {
+    return QString::fromLatin1(Sql).arg(QLatin1String(TableOidSql));
+}
+
+[[noreturn]] void RaiseNoTable(const QString& Table) {
+    throw EDatabaseError(QStringLiteral("Table \"%1\" does not exist").arg(Table));
+}
+
+QString Unquoted(const QString& Name) {
+    if (Name.size() < 2 || !Name.startsWith(QLatin1Char('"')))
+        return Name;
+    return Name.mid(1, Name.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+}
+
+bool IsNumberType(const QString& Type) {
+    static const QRegularExpression numeric(
+        QStringLiteral(R"(^(smallint|integer|bigint|numeric|real|double precision)\b)"));
+    return numeric.match(Type).hasMatch();
+}
+
+Variant NumberOrText(const QString& Text) {
+    bool ok = false;
+    const qint64 integer = Text.toLongLong(&ok);
+    if (ok)
+        return integer;
+    const double number = Text.toDouble(&ok);
+    return ok ? Variant(number) : Variant(Text);
+}
+
+// The value of a column default as the catalog writes it: 'it''s'::character varying,
+// '-1.5'::numeric, 5, NULL::text, CURRENT_DATE...
+Variant DefaultValue(const Variant& Expression) {
+    if (VarIsNull(Expression))
+        return Null();
+    const QString text = Expression.toString().trimmed();
+    static const QRegularExpression literal(QStringLiteral(R"(^'((?:[^']|'')*)'(?:::(.+))?$)"));
+    const QRegularExpressionMatch match = literal.match(text);
+    if (match.hasMatch()) {
+        const QString value = match.captured(1).replace(QStringLiteral("''"), QStringLiteral("'"));
+        return IsNumberType(match.captured(2)) ? NumberOrText(value) : Variant(value);
+    }
+    static const QRegularExpression null(QStringLiteral(R"(^NULL(::.+)?$)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (null.match(text).hasMatch())
+        return Null();
+    return NumberOrText(text);
+}
+
+struct TColumnType {
+    TFieldType Type;
+    const char* Declared; // as the catalog gives it back; "%1" stands for the size
+    const char* Domain;   // the definition of a domain of the driver, or null
+};
+
+// The table of the header. Where a declared type serves two field types the first one
+// is the type it maps back to.
+constexpr TColumnType ColumnTypes[] = {
+    {ftString, "character varying(%1)", nullptr},
+    {ftSmallint, "smallint", nullptr},
+    {ftInteger, "integer", nullptr},
+    {ftWord, "kro_word", "integer CHECK (VALUE BETWEEN 0 AND 65535)"},
+    {ftAutoInc, "integer", nullptr},
+    {ftLargeint, "bigint", nullptr},
+    {ftFloat, "double precision", nullptr},
+    {ftCurrency, "numeric(19,4)", nullptr},
+    {ftBCD, "numeric(32,%1)", nullptr},
+    {ftBoolean, "boolean", nullptr},
+    {ftDate, "date", nullptr},
+    {ftTime, "time without time zone", nullptr},
+    {ftDateTime, "timestamp without time zone", nullptr},
+    {ftMemo, "text", nullptr},
+    {ftFmtMemo, "kro_fmtmemo", "text"},
+    {ftBlob, "bytea", nullptr},
+    {ftGraphic, "kro_graphic", "bytea"},
+    {ftTypedBinary, "kro_typedbinary", "bytea"},
+    {ftBytes, "kro_bytes_%1", "bytea CHECK (octet_length(VALUE) <= %1)"},
+    {ftVarBytes, "kro_varbytes_%1", "bytea CHECK (octet_length(VALUE) <= %1)"},
+};
+
+// Whether Declared is of the column type, with its size if it has one.
+bool Matches(const TColumnType& Type, const QString& Declared, int& Size) {
+    const QString pattern = QString::fromLatin1(Type.Declared);
+    const qsizetype mark = pattern.indexOf(QLatin1String("%1"));
+    if (mark < 0)
+        return Declared == pattern;
+    const QString prefix = pattern.left(mark);
+    const QString suffix = pattern.mid(mark + 2);
+    if (!Declared.startsWith(prefix) || !Declared.endsWith(suffix) ||
+        Declared.size() <= prefix.size() + suffix.size())
+        return false;
+    bool number = false;
+    const int size =
+        Declared.mid(prefix.size(), Declared.size() - prefix.size() - suffix.size()).toInt(&number);
+    if (!number || size < 0)
+        return false;
+    Size = size;
+    return true;
+}
+
+// A declared type in the catalog's spelling: lower case, single spaces, no spaces around
+// parentheses and commas, without a schema.
+QString Normalized(const QString& Declared) {
+    QString type = Declared.toLower().simplified();
+    static const QRegularExpression open(QStringLiteral(R"(\s*\(\s*)"));
+    static const QRegularExpression comma(QStringLiteral(R"(\s*,\s*)"));
+    static const QRegularExpression close(QStringLiteral(R"(\s*\))"));
+    type.replace(open, QStringLiteral("("))
+        .replace(comma, QStringLiteral(","))
+        .replace(close, QStringLiteral(")"));
+    static const QRegularExpression schema(QStringLiteral(R"(^(?:"[^"]*"|\w+)\.)"));
+    return type.remove(schema);
+}
+
+// The field type nearest to a declared type of another origin.
+TFieldType FieldTypeByKind(const QString& Declared, int& Size) {
+    static const QRegularExpression character(
+        QStringLiteral(R"(^(?:character varying|varchar|character|char|bpchar)\((\d+)\)$)"));
+    static const QRegularExpression numeric(
+        QStringLiteral(R"(^(?:numeric|decimal)\(\d+,(\d+)\)$)"));
+    static const QRegularExpression integer(QStringLiteral(R"(^(?:int[248]?|oid)$)"));
+    static const QRegularExpression real(
+        QStringLiteral(R"(^(?:real|float[48]?|double precision|numeric|decimal)$)"));
+    QRegularExpressionMatch match = character.match(Declared);
+    if (match.hasMatch()) {
+        Size = match.captured(1).toInt();
+        return ftString;
+    }
+    match = numeric.match(Declared);
+    if (match.hasMatch()) {
+        Size = match.captured(1).toInt();
+        return ftBCD;
+    }
+    if (integer.match(Declared).hasMatch())
+        return ftInteger;
+    if (real.match(Declared).hasMatch())
+        return ftFloat;
+    if (Declared == QLatin1String("bool"))
+        return ftBoolean;
+    if (Declared.startsWith(QLatin1String("timestamp")))
+        return ftDateTime;
+    if (Declared.startsWith(QLatin1String("time")))
+        return ftTime;
+    return ftMemo;
+}
+
+// Index keys that compare a column ignoring case: lower("Name"::text) and the like.
+const QRegularExpression& LowerColumn() {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^lower\(\(?("(?:[^"]|"")*"|\w+)(?:\)?::text)?\)$)"));
+    return pattern;
+}
+
+} // namespace
+
+// ---- Connection ------------------------------------------------------------------------
+
+TPostgresConnection::TPostgresConnection(const QMap<QString, QString>& Params)
+    : FSession(std::make_shared<TPostgresSession>(Params)) {}
+
+TPostgresConnection::~TPostgresConnection() {
+    // Statements still alive keep the connection: leave no transaction open for them.
+    if (InTransaction()) {
+        try {
+            FSession->RunScript(QStringLiteral("ROLLBACK"));
+        } catch (const EDatabaseError&) {
+            // The connection is gone, and the transaction with it.
+        }
+    }
+}
+
+std::unique_ptr<TDbStatement> TPostgresConnection::Prepare(const QString& Sql) {
+    return std::make_unique<TPostgresStatement>(FSession, Sql);
+}
+
+std::unique_ptr<TDbStatement> TPostgresConnection::PrepareWith(const QString& Sql,
+                                                               const QVariantList& Params) {
+    std::unique_ptr<TDbStatement> statement = Prepare(Sql);
+    for (int i = 0; i < Params.size(); ++i)
+        statement->Bind(i, Params[i]);
+    return statement;
+}
+
+qint64 TPostgresConnection::Execute(const QString& Sql, const QVariantList& Params) {
+    if (Params.isEmpty())
+        return FSession->RunScript(Sql);
+    const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
+    while (statement->Step()) {
+    }
+    return statement->RowsAffected();
+}
+
+Variant TPostgresConnection::Scalar(const QString& Sql, const QVariantList& Params) {
+    const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
+    return statement->Step() ? statement->Column(0) : Null();
+}
+
+qint64 TPostgresConnection::LastInsertId() {
+    return Scalar(QStringLiteral("SELECT lastval()")).toLongLong();
+}
+
+void TPostgresConnection::StartTransaction() {
+    if (InTransaction())
+        throw EDatabaseError(
+            QStringLiteral("Cannot start a transaction: a transaction is already active"));
+    FSession->RunScript(QStringLiteral("BEGIN"));
+}
+
+void TPostgresConnection::Commit() {
+    switch (FSession->TransactionStatus()) {
+    case PQTRANS_INTRANS:
+        FSession->RunScript(QStringLiteral("COMMIT"));
+        return;
+    case PQTRANS_INERROR:
+        FSession->RunScript(QStringLiteral("ROLLBACK"));
+        throw EDatabaseError(QStringLiteral(
+            "Cannot commit: a statement of the transaction failed, so it was rolled back"));
+    default:
+        throw EDatabaseError(QStringLiteral("Cannot commit: no transaction is active"));
+    }
+}
+
+void TPostgresConnection::Rollback() {
+    if (!FSession->Connected())
+        return; // the server discarded the transaction with the connection
+    if (!InTransaction())
+        throw EDatabaseError(QStringLiteral("Cannot roll back: no transaction is active"));
+    FSession->RunScript(QStringLiteral("ROLLBACK"));
+}
+
+bool TPostgresConnection::InTransaction() const {
+    switch (FSession->TransactionStatus()) {
+    case PQTRANS_ACTIVE:
+    case PQTRANS_INTRANS:
+    case PQTRANS_INERROR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QStringList TPostgresConnection::TableNames() {
+    const std::unique_ptr<TDbStatement> statement = Prepare(QStringLiteral(
+        "SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE c.relkind IN ('r', 'p') AND n.nspname NOT IN ('pg_catalog', "
+        "'information_schema') AND pg_table_is_visible(c.oid) ORDER BY lower(c.relname), "
+        "c.relname"));
+    QStringList names;
+    while (statement->Step())
+        names.append(statement->Column(0).toString());
+    return names;
+}
+
+qint64 TPostgresConnection::FindTable(const QString& Table) {
+    return Scalar(QStringLiteral("SELECT %1").arg(QLatin1String(TableOidSql)), {Table, Table})
+        .toLongLong();
+}
+
+bool TPostgresConnection::TableExists(const QString& Table) {
+    return FindTable(Table) != 0;
+}
+
+QList<TColumnInfo> TPostgresConnection::TableColumns(const QString& Table) {
+    const std::unique_ptr<TDbStatement> statement = PrepareWith(
+        WithTableOid(
+            "SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+            "EXISTS (SELECT 1 FROM pg_index i WHERE i.indrelid = a.attrelid AND i.indisprimary "
+            "AND a.attnum = ANY (i.indkey)), pg_get_expr(d.adbin, d.adrelid), "
+            "a.attidentity <> '' "
+            "FROM pg_attribute a LEFT JOIN pg_attrdef d "
+            "ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+            "WHERE a.attrelid = %1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
+        {Table, Table});
+    QList<TColumnInfo> columns;
+    while (statement->Step()) {
+        TColumnInfo column;
+        column.Name = statement->Column(0).toString();
+        column.DeclaredType = statement->Column(1).toString();
+        column.NotNull = statement->Column(2).toLongLong() != 0;
+        column.PrimaryKey = statement->Column(3).toLongLong() != 0;
+        const Variant defaultExpression = statement->Column(4);
+        column.AutoIncrement = statement->Column(5).toLongLong() != 0 ||
+                               defaultExpression.toString().startsWith(QLatin1String("nextval("));
+        column.Default = column.AutoIncrement ? Null() : DefaultValue(defaultExpression);
+        columns.append(column);
+    }
+    if (columns.isEmpty() && !TableExists(Table))
+        RaiseNoTable(Table);
+    return columns;
+}
+
+QList<TIndexInfo> TPostgresConnection::TableIndexes(const QString& Table) {
+    const std::unique_ptr<TDbStatement> keys = PrepareWith(
+        WithTableOid("SELECT i.indexrelid, ic.relname, i.indisprimary, i.indisunique, a.attname, "
+                     "pg_get_indexdef(i.indexrelid, k.n, true), i.indoption[k.n - 1] & 1 "
+                     "FROM pg_index i JOIN pg_class ic ON ic.oid = i.indexrelid "
+                     "CROSS JOIN LATERAL generate_series(1, i.indnkeyatts) AS k(n) "
+                     "LEFT JOIN pg_attribute a "
+                     "ON a.attrelid = i.indrelid AND a.attnum = i.indkey[k.n - 1] "
+                     "WHERE i.indrelid = %1 "
+                     "ORDER BY i.indisprimary DESC, i.indexrelid, k.n"),
+        {Table, Table});
+    QList<TIndexInfo> indexes;
+    qint64 current = 0;
+    while (keys->Step()) {
+        if (indexes.isEmpty() || keys->Column(0).toLongLong() != current) {
+            current = keys->Column(0).toLongLong();
+            TIndexInfo index;
+            index.Primary = keys->Column(2).toLongLong() != 0;
+            index.Name = index.Primary ? QStringLiteral("PRIMARY") : keys->Column(1).toString();
+            index.Unique = keys->Column(3).toLongLong() != 0;
+            indexes.append(index);
+        }
+        TIndexInfo& index = indexes.last();
+        const Variant column = keys->Column(4);
+        if (!VarIsNull(column)) {
+            index.Fields.append(column.toString());
+        } else {
+            const QRegularExpressionMatch lower = LowerColumn().match(keys->Column(5).toString());
+            if (lower.hasMatch()) {
+                index.Fields.append(Unquoted(lower.captured(1)));
+                index.CaseInsensitive = true;
+            } else {
+                index.Expression = true;
+            }
+        }
+        index.Descending = index.Descending || keys->Column(6).toLongLong() != 0;
+    }
+    if (indexes.isEmpty() && !TableExists(Table))
+        RaiseNoTable(Table);
+    return indexes;
+}
+
+QString TPostgresConnection::RowIdColumn(const QString& Table) {
+    const Variant column = Scalar(
+        WithTableOid("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
+                     "ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
+                     "WHERE i.indrelid = %1 AND i.indisprimary AND i.indnkeyatts = 1 "
+                     "AND a.atttypid IN ('int2'::regtype, 'int4'::regtype, 'int8'::regtype)"),
+        {Table, Table});
+    if (!VarIsNull(column))
+        return QuoteName(column.toString());
+    if (!TableExists(Table))
+        RaiseNoTable(Table);
+    throw EDatabaseError(QStringLiteral("Table \"%1\" needs an integer key: a primary key of one "
+                                        "integer column identifies its rows")
+                             .arg(Table));
+}
+
+QString TPostgresConnection::ColumnTypeSql(TFieldType Type, int Size) const {
+    for (const TColumnType& columnType : ColumnTypes)
+        if (columnType.Type == Type) {
+            const QString declared = QString::fromLatin1(columnType.Declared);
+            const bool sized = declared.contains(QLatin1String("%1"));
+            const QString name = sized ? declared.arg(Size) : declared;
+            if (columnType.Domain) {
+                const QString definition = QString::fromLatin1(columnType.Domain);
+                FSession->EnsureDomain(name, sized ? definition.arg(Size) : definition);
+            }
+            return name;
+        }
+    throw EDatabaseError(
+        QStringLiteral("PostgreSQL has no column type for fields of type %1").arg(EnumName(Type)));
+}
+
+TFieldType TPostgresConnection::FieldTypeOf(const TColumnInfo& Column, int& Size) const {
+    Size = 0;
+    if (Column.AutoIncrement)
+        return ftAutoInc;
+    const QString declared = Normalized(Column.DeclaredType);
+    for (const TColumnType& columnType : ColumnTypes)
+        if (Matches(columnType, declared, Size))
+            return columnType.Type;
+    return FieldTypeByKind(declared, Size);
+}
