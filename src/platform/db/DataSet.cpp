@@ -5,6 +5,7 @@
 #include "Field.h"
 #include "FieldDefs.h"
 
+#include <algorithm>
 #include <rtl/Exceptions.h>
 
 namespace {
@@ -104,6 +105,7 @@ void TDataSet::OpenCursor() {
     try {
         InternalOpen();
         FillLookupLists();
+        ApplyFilter();
         FState = dsBrowse;
         FillBuffersFrom(fdFirst, nullptr);
     } catch (...) {
@@ -250,7 +252,7 @@ void TDataSet::ResyncCentered(std::optional<TRecord> Current) {
 }
 
 const TRecord* TDataSet::ActiveBuffer() const {
-    if (FState == dsCalcFields)
+    if (FState == dsCalcFields || FState == dsFilter)
         return FCalcRecord;
     if (FState == dsSetKey)
         return &FKeyBuffer;
@@ -727,6 +729,12 @@ TUpdateCache::TSource TDataSet::CacheSource() {
 }
 
 QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, int Count) {
+    return FiltersInProcess() ? FetchAccepted(Direction, From, Count)
+                              : FetchUnfiltered(Direction, From, Count);
+}
+
+QList<TRecord> TDataSet::FetchUnfiltered(TFetchDirection Direction, const TRecord* From,
+                                         int Count) {
     if (Direction == fdFirst || (Direction == fdAfter && From))
         return FetchForward(Direction == fdFirst ? nullptr : From, Count);
     FAhead = TReadAhead();
@@ -781,15 +789,148 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
 }
 
 std::optional<TRecord> TDataSet::FetchBookmark(const TBookmark& Bookmark) {
-    return FUpdates ? FUpdates->Find(CacheSource(), Bookmark) : InternalFetchBookmark(Bookmark);
+    std::optional<TRecord> record =
+        FUpdates ? FUpdates->Find(CacheSource(), Bookmark) : InternalFetchBookmark(Bookmark);
+    if (record && FiltersInProcess() && !Accepts(*record))
+        return std::nullopt; // filtered out
+    return record;
 }
 
 qint64 TDataSet::CountRecords() {
+    if (FiltersInProcess()) {
+        qint64 count = 0;
+        for (QList<TRecord> window = Fetch(fdFirst, nullptr, 256); !window.isEmpty();
+             window = Fetch(fdAfter, &window.last(), 256))
+            count += window.size();
+        return count;
+    }
     return FUpdates ? FUpdates->Count(CacheSource()) : InternalRecordCount();
 }
 
 qint64 TDataSet::PositionOf(const TRecord& Record) {
+    if (FiltersInProcess()) {
+        qint64 position = 0;
+        for (QList<TRecord> window = Fetch(fdFirst, nullptr, 256); !window.isEmpty();
+             window = Fetch(fdAfter, &window.last(), 256))
+            for (const TRecord& r : window) {
+                ++position;
+                if (r.Bookmark.metaType() == Record.Bookmark.metaType() &&
+                    VarSameValue(r.Bookmark, Record.Bookmark))
+                    return position;
+            }
+        return -1;
+    }
     return FUpdates ? FUpdates->Position(CacheSource(), Record) : InternalRecNo(Record);
+}
+
+// ---- Filtering -----------------------------------------------------------------------
+
+bool TDataSet::FiltersInProcess() const {
+    return FFiltered && ((FExpression && !FExpressionInEngine) || FOnFilterRecord.IsAssigned());
+}
+
+bool TDataSet::Accepts(TRecord& Record) {
+    CalculateFields(Record);
+    TRestore<TRecord*> record(FCalcRecord, &Record);
+    TRestore<TDataSetState> state(FState, dsFilter);
+    bool accept = true;
+    if (FExpression && !FExpressionInEngine)
+        accept =
+            FExpression->Evaluate([&](const QString& name) { return FieldByName(name)->Value(); });
+    if (accept)
+        FOnFilterRecord(this, accept);
+    return accept;
+}
+
+QList<TRecord> TDataSet::FetchAccepted(TFetchDirection Direction, const TRecord* From, int Count) {
+    QList<TRecord> accepted;
+    if (Count <= 0)
+        return accepted;
+    const bool forward = Direction == fdFirst || Direction == fdAfter;
+    std::optional<TRecord> cursor;
+    if (From)
+        cursor = *From;
+    TFetchDirection direction = Direction;
+    while (accepted.size() < Count) {
+        const int reading = qMax(Count, ReadAheadCount);
+        QList<TRecord> batch = FetchUnfiltered(direction, cursor ? &*cursor : nullptr, reading);
+        if (batch.isEmpty())
+            break;
+        cursor = forward ? batch.last() : batch.first();
+        direction = forward ? fdAfter : fdBefore;
+        if (!forward)
+            std::reverse(batch.begin(), batch.end());
+        for (TRecord& record : batch)
+            if (accepted.size() < Count && Accepts(record))
+                accepted << record;
+        if (batch.size() < reading)
+            break;
+    }
+    if (!forward)
+        std::reverse(accepted.begin(), accepted.end());
+    return accepted;
+}
+
+void TDataSet::ApplyFilter() {
+    FExpression.reset();
+    FExpressionInEngine = false;
+    try {
+        if (FFiltered && !FFilter.trimmed().isEmpty()) {
+            QList<TFilterField> fields;
+            for (const TField* field : std::as_const(*FFields))
+                fields << TFilterField{field->FieldName(), field->DataType()};
+            FExpression = std::make_unique<TFilterExpression>(FFilter, FilterFieldsResolver(fields),
+                                                              FFilterOptions);
+        }
+        FExpressionInEngine = InternalSetFilter(FExpression.get());
+    } catch (...) {
+        // A filter that cannot be applied leaves the dataset unfiltered.
+        FExpression.reset();
+        FExpressionInEngine = InternalSetFilter(nullptr);
+        throw;
+    }
+}
+
+void TDataSet::SetFilter(const QString& Value) {
+    if (FFilter == Value)
+        return;
+    FFilter = Value;
+    if (Active() && FFiltered) {
+        CheckBrowseMode();
+        ApplyFilter();
+        First();
+    }
+}
+
+void TDataSet::SetFiltered(bool Value) {
+    if (FFiltered == Value)
+        return;
+    if (Active())
+        CheckBrowseMode();
+    FFiltered = Value;
+    if (Active()) {
+        ApplyFilter();
+        First();
+    }
+}
+
+void TDataSet::SetFilterOptions(TFilterOptions Value) {
+    if (FFilterOptions == Value)
+        return;
+    FFilterOptions = Value;
+    if (Active() && FFiltered) {
+        CheckBrowseMode();
+        ApplyFilter();
+        First();
+    }
+}
+
+void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& Value) {
+    FOnFilterRecord = Value;
+    if (Active() && FFiltered) {
+        CheckBrowseMode();
+        First();
+    }
 }
 
 // ---- Bookmarks -----------------------------------------------------------------------
@@ -880,7 +1021,10 @@ bool TDataSet::Locate(const QString& KeyFields, const Variant& KeyValues, TLocat
     for (qsizetype i = 0; i < fields.size(); ++i)
         if (!(Options.Contains(loPartialKey) && IsTextField(fields[i])))
             values[i] = fields[i]->CheckedValue(values[i]);
-    std::optional<TRecord> found = InternalLocate(fields, values, Options);
+    // Records the process filters out are only seen by reading them.
+    std::optional<TRecord> found = FiltersInProcess()
+                                       ? TDataSet::InternalLocate(fields, values, Options)
+                                       : InternalLocate(fields, values, Options);
     if (!found)
         return false;
     GoTo(*found);
@@ -968,7 +1112,8 @@ bool TDataSet::GotoKey() {
     const QList<TField*> fields = KeyFields(KeyFieldCount());
     const QVariantList values = KeyValuesOf(fields);
     SetState(dsBrowse);
-    std::optional<TRecord> found = InternalLocate(fields, values, {});
+    std::optional<TRecord> found = FiltersInProcess() ? TDataSet::InternalLocate(fields, values, {})
+                                                      : InternalLocate(fields, values, {});
     if (!found)
         return false;
     GoTo(*found);
@@ -981,7 +1126,8 @@ void TDataSet::GotoNearest() {
     const QList<TField*> fields = KeyFields(KeyFieldCount());
     const QVariantList values = KeyValuesOf(fields);
     SetState(dsBrowse);
-    std::optional<TRecord> found = InternalNearest(fields, values);
+    std::optional<TRecord> found = FiltersInProcess() ? TDataSet::InternalNearest(fields, values)
+                                                      : InternalNearest(fields, values);
     if (found) {
         GoTo(*found);
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldType.h"
+#include "FilterExpression.h"
 #include "UpdateCache.h"
 
 #include <QList>
@@ -39,6 +40,7 @@ enum TDataEvent {
 
 class TDataSet;
 using TDataSetNotifyEvent = TEvent<TDataSet*>;
+using TFilterRecordEvent = TEvent<TDataSet*, bool&>;
 
 // A set of records with a current record, browsed and edited through its fields. The
 // dataset keeps only the records its data links show (BufferCount of the largest link)
@@ -49,6 +51,10 @@ class TDataSet : public TComponent {
     Q_PROPERTY(bool Active READ Active WRITE SetActive)
     Q_PROPERTY(bool AutoCalcFields READ AutoCalcFields WRITE SetAutoCalcFields)
     Q_PROPERTY(bool CachedUpdates READ CachedUpdates WRITE SetCachedUpdates)
+    Q_PROPERTY(QString Filter READ Filter WRITE SetFilter)
+    Q_PROPERTY(bool Filtered READ Filtered WRITE SetFiltered)
+    Q_PROPERTY(TFilterOptions FilterOptions READ FilterOptions WRITE SetFilterOptions)
+    Q_PROPERTY(TFilterRecordEvent OnFilterRecord READ OnFilterRecord WRITE SetOnFilterRecord)
     Q_PROPERTY(TDataSetNotifyEvent BeforeOpen READ BeforeOpen WRITE SetBeforeOpen)
     Q_PROPERTY(TDataSetNotifyEvent AfterOpen READ AfterOpen WRITE SetAfterOpen)
     Q_PROPERTY(TDataSetNotifyEvent BeforeClose READ BeforeClose WRITE SetBeforeClose)
@@ -111,6 +117,19 @@ public:
     virtual bool CanModify() const;
     void CheckActive() const;
     void CheckInactive() const;
+
+    // Filtering: with Filtered set, only the records that pass the Filter expression (see
+    // FilterExpression.h) and the OnFilterRecord handler are seen. An SQL dataset has its
+    // engine apply the expression; OnFilterRecord runs in the process. A malformed
+    // expression raises and leaves the dataset unfiltered.
+    QString Filter() const { return FFilter; }
+    void SetFilter(const QString& Value);
+    bool Filtered() const { return FFiltered; }
+    void SetFiltered(bool Value);
+    TFilterOptions FilterOptions() const { return FFilterOptions; }
+    void SetFilterOptions(TFilterOptions Value);
+    TFilterRecordEvent OnFilterRecord() const { return FOnFilterRecord; }
+    void SetOnFilterRecord(const TFilterRecordEvent& Value);
 
     // With cached updates, posts and deletions are kept in the dataset until ApplyUpdates
     // writes them all at once (in one transaction where the engine has them) or
@@ -233,6 +252,12 @@ protected:
     // Fills a new record's values with the columns' defaults.
     virtual void InternalInitRecord(TRecord& Record);
     virtual void InternalRefresh() {}
+    // The filter changed: the descendant takes the expression it can apply (its engine's
+    // condition) and says so; the dataset applies the rest in the process.
+    virtual bool InternalSetFilter(const TFilterExpression* Expression) {
+        (void)Expression;
+        return false;
+    }
     // The first record (in the order) whose Fields have Values; the default reads the
     // records one window after another.
     virtual std::optional<TRecord> InternalLocate(const QList<TField*>& Fields,
@@ -336,6 +361,18 @@ private:
     static constexpr int ReadAheadCount = 32;
     TReadAhead FAhead;
     QList<TRecord> FetchForward(const TRecord* From, int Count);
+    // Reading with the records the process filters out left out.
+    bool FiltersInProcess() const;
+    bool Accepts(TRecord& Record);
+    QList<TRecord> FetchAccepted(TFetchDirection Direction, const TRecord* From, int Count);
+    QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count);
+    void ApplyFilter();
+    QString FFilter;
+    bool FFiltered = false;
+    TFilterOptions FFilterOptions;
+    TFilterRecordEvent FOnFilterRecord;
+    std::unique_ptr<TFilterExpression> FExpression; // parsed while filtered and open
+    bool FExpressionInEngine = false;
     bool FCachedUpdates = false;
     std::unique_ptr<TUpdateCache> FUpdates;
 

@@ -22,6 +22,13 @@ QString TSqlDataSet::QuotedUpdateTable() const {
 void TSqlDataSet::Reposition() {
     TKeysetSource source;
     DefineSource(source);
+    FSourceParamCount = int(source.WhereParams.size());
+    if (!FFilterSql.Sql.isEmpty()) {
+        source.Where = source.Where.isEmpty()
+                           ? FFilterSql.Sql
+                           : QStringLiteral("(%1) AND (%2)").arg(source.Where, FFilterSql.Sql);
+        source.WhereParams += FFilterSql.Params;
+    }
     InvalidateReadAhead();
     FCount.reset();
     FReader = std::make_unique<TKeysetReader>(Connection(), source);
@@ -30,7 +37,32 @@ void TSqlDataSet::Reposition() {
 void TSqlDataSet::SetSourceParams(const QVariantList& Params) {
     InvalidateReadAhead();
     FCount.reset();
-    FReader->SetWhereParams(Params);
+    FReader->SetWhereParams(Params + FFilterSql.Params);
+}
+
+bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
+    TFilterSql sql;
+    bool inEngine = true;
+    if (Expression && !Expression->IsEmpty()) {
+        // The engine takes expressions over its columns; others are left to the process.
+        for (const QString& name : Expression->FieldNames())
+            inEngine = inEngine && FieldDefs()->IndexOf(name) >= 0;
+        if (inEngine) {
+            TFilterDialect dialect =
+                Connection()->IsSQLBased() ? LowerCaseFilterDialect() : SqliteFilterDialect();
+            dialect.QuoteName = [this](const QString& name) {
+                return FReader ? FReader->Source().Columns[FieldDefs()->IndexOf(name)]
+                               : QuoteSqlName(name);
+            };
+            sql = Expression->ToSql(dialect);
+        }
+    }
+    if (sql.Sql != FFilterSql.Sql || sql.Params != FFilterSql.Params) {
+        FFilterSql = sql;
+        if (FReader)
+            Reposition();
+    }
+    return inEngine;
 }
 
 void TSqlDataSet::InternalClose() {

@@ -27,6 +27,8 @@ protected:
     void Reposition();
     // New values for the parameters of the descendant's own condition: same queries.
     void SetSourceParams(const QVariantList& Params);
+    int SourceParamCount() const { return FSourceParamCount; }
+    bool InternalSetFilter(const TFilterExpression* Expression) override;
     TKeysetReader* Reader() const { return FReader.get(); }
 
     void InternalClose() override;
@@ -55,6 +57,8 @@ private:
 
     std::unique_ptr<TKeysetReader> FReader;
     std::optional<qint64> FCount; // cached until the data change
+    TFilterSql FFilterSql;        // the filter's condition, added to the source's
+    int FSourceParamCount = 0;
 };
 
 QString QuoteSqlName(const QString& Name);

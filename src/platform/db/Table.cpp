@@ -389,8 +389,8 @@ void TTable::MasterChanged() {
         return !v.isEmpty() && std::none_of(v.begin(), v.end(), VarIsNull);
     };
     // Another master record with a key: only the condition's values change.
-    const bool sameQueries = Reader() && keyed(values) && keyed(FMasterValues) &&
-                             Reader()->Source().WhereParams.size() == values.size();
+    const bool sameQueries =
+        Reader() && keyed(values) && keyed(FMasterValues) && SourceParamCount() == values.size();
     FMasterValues = values;
     if (sameQueries) {
         SetSourceParams(values);

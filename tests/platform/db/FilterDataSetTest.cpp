@@ -1,0 +1,123 @@
+#include "MemoryDataSet.h"
+#include "PeopleDatabase.h"
+
+#include <db/FieldDefs.h>
+#include <db/Fields.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <rtl/Exceptions.h>
+
+namespace {
+
+QStringList Names(TDataSet* data) {
+    QStringList names;
+    for (data->First(); !data->Eof(); data->Next())
+        names << data->FieldByName(QStringLiteral("Name"))->AsString();
+    return names;
+}
+
+class TableFilters : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FPeople.reset(FDb.NewTable(QStringLiteral("People.db")));
+        FPeople->SetIndexFieldNames(QStringLiteral("Name"));
+        FPeople->Open();
+    }
+    TPeopleDatabase FDb{30};
+    std::unique_ptr<TTable> FPeople;
+};
+
+TEST_F(TableFilters, TheEngineAppliesTheExpression) {
+    FPeople->SetFilter(QStringLiteral("Country = 2 and Name >= 'Person 0020'"));
+    EXPECT_EQ(FPeople->RecordCount(), 30); // not filtered until Filtered is set
+    FPeople->SetFiltered(true);
+    EXPECT_EQ(Names(FPeople.get()),
+              (QStringList{QStringLiteral("Person 0020"), QStringLiteral("Person 0023"),
+                           QStringLiteral("Person 0026"), QStringLiteral("Person 0029")}));
+    EXPECT_EQ(FPeople->RecordCount(), 4);
+    FPeople->Last();
+    EXPECT_EQ(FPeople->RecNo(), 4);
+    FPeople->SetFilter(QStringLiteral("Name = 'person 000*'"));
+    EXPECT_TRUE(FPeople->IsEmpty()); // case counts
+    FPeople->SetFilterOptions({foCaseInsensitive});
+    EXPECT_EQ(FPeople->RecordCount(), 9);
+    FPeople->SetFilterOptions({foCaseInsensitive, foNoPartialCompare});
+    EXPECT_TRUE(FPeople->IsEmpty()); // the * is a character now
+    FPeople->SetFilter(QStringLiteral("Notes = Null and not (Birth < '1970-01-10')"));
+    FPeople->SetFilterOptions({});
+    EXPECT_EQ(FPeople->RecordCount(), 22);
+    FPeople->SetFiltered(false);
+    EXPECT_EQ(FPeople->RecordCount(), 30);
+}
+
+TEST_F(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
+    FPeople->SetFilter(QStringLiteral("Country = 1"));
+    FPeople->SetOnFilterRecord([](TDataSet* d, bool& accept) {
+        accept = d->FieldByName(QStringLiteral("Id"))->AsInteger() % 2 == 0;
+    });
+    FPeople->SetFiltered(true);
+    EXPECT_EQ(Names(FPeople.get()),
+              (QStringList{QStringLiteral("Person 0004"), QStringLiteral("Person 0010"),
+                           QStringLiteral("Person 0016"), QStringLiteral("Person 0022"),
+                           QStringLiteral("Person 0028")}));
+    EXPECT_EQ(FPeople->RecordCount(), 5);
+    FPeople->Last();
+    FPeople->Prior();
+    EXPECT_EQ(FPeople->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0022"));
+    EXPECT_EQ(FPeople->RecNo(), 4);
+    EXPECT_TRUE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0010"), {}));
+    EXPECT_FALSE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0007"), {}));
+}
+
+TEST_F(TableFilters, AMalformedFilterLeavesTheDataSetUnfilteredAndUsable) {
+    FPeople->SetFiltered(true);
+    for (const char* bad : {"Name = 'open", "Nmae = 1", "Country = 'two'", "Name = #",
+                            "(Country = 1", "Country = 1 and"}) {
+        try {
+            FPeople->SetFilter(QString::fromLatin1(bad));
+            ADD_FAILURE() << bad;
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Filter expression"))) << e.what();
+        }
+        EXPECT_EQ(FPeople->RecordCount(), 30) << bad;
+        EXPECT_TRUE(FPeople->Active());
+    }
+    QString longFilter = QStringLiteral("Country = 1");
+    while (longFilter.size() < 10000)
+        longFilter += QStringLiteral(" or Country = 2");
+    FPeople->SetFilter(longFilter);
+    EXPECT_EQ(FPeople->RecordCount(), 20);
+    // A value cannot escape its parameter.
+    FPeople->SetFilter(QStringLiteral("Name = 'x''; DELETE FROM People; --'"));
+    EXPECT_TRUE(FPeople->IsEmpty());
+    FPeople->SetFiltered(false);
+    EXPECT_EQ(FPeople->RecordCount(), 30);
+}
+
+TEST(MemoryFilters, ExpressionsOverCalculatedValuesRunInTheProcess) {
+    TMemoryDataSet data;
+    data.FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+    data.FieldDefs()->Add(QStringLiteral("Age"), ftInteger);
+    data.Open();
+    const QList<QPair<QString, int>> rows = {{QStringLiteral("Ann"), 30},
+                                             {QStringLiteral("bob"), 17},
+                                             {QStringLiteral("Carl"), 45},
+                                             {QString(), 50}};
+    for (const auto& [name, age] : rows) {
+        data.Append();
+        if (!name.isEmpty())
+            data.FieldByName(QStringLiteral("Name"))->SetAsString(name);
+        data.FieldByName(QStringLiteral("Age"))->SetAsInteger(age);
+        data.Post();
+    }
+    data.SetFilter(QStringLiteral("Age >= 18 and Name <> Null"));
+    data.SetFiltered(true);
+    EXPECT_EQ(Names(&data), (QStringList{QStringLiteral("Ann"), QStringLiteral("Carl")}));
+    EXPECT_EQ(data.RecordCount(), 2);
+    data.SetFilter(QStringLiteral("Name = 'B*'"));
+    data.SetFilterOptions({foCaseInsensitive});
+    EXPECT_EQ(Names(&data), QStringList{QStringLiteral("bob")});
+}
+
+} // namespace
