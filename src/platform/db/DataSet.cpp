@@ -432,37 +432,14 @@ void TDataSet::Edit() {
 }
 
 void TDataSet::Insert() {
-    CheckBrowseMode();
-    CheckBrowse();
-    if (!CanModify())
-        Fail(this, QStringLiteral("Cannot modify a read-only dataset"));
-    DoBeforeInsert();
-    TRecord record;
-    record.Values.resize(FFieldDefs->Count());
-    record.Calculated.resize(FCalcSlotCount);
-    InternalInitRecord(record);
-    // The new record stands before the current one.
-    const int at = FBuffers.isEmpty() ? 0 : FActiveRecord;
-    FBuffers.insert(at, record);
-    FActiveRecord = at;
-    if (FBuffers.size() > FBufferCount)
-        FBuffers.removeLast();
-    FEditOriginal = TRecord();
-    FBOF = FEOF = false;
-    SetState(dsInsert);
-    FModified = false;
-    try {
-        DoOnNewRecord();
-    } catch (...) {
-        Cancel();
-        throw;
-    }
-    FModified = false;
-    DataEvent(deDataSetChange);
-    Call(FAfterInsert);
+    BeginInsert(false);
 }
 
 void TDataSet::Append() {
+    BeginInsert(true);
+}
+
+void TDataSet::BeginInsert(bool AtEnd) {
     CheckBrowseMode();
     CheckBrowse();
     if (!CanModify())
@@ -472,12 +449,21 @@ void TDataSet::Append() {
     record.Values.resize(FFieldDefs->Count());
     record.Calculated.resize(FCalcSlotCount);
     InternalInitRecord(record);
-    // The new record follows the last one: the window shows the end of the data.
-    FillBuffersFrom(fdLast, nullptr);
-    FBuffers.append(record);
-    if (FBuffers.size() > FBufferCount)
-        FBuffers.removeFirst();
-    FActiveRecord = int(FBuffers.size()) - 1;
+    if (AtEnd) {
+        // The new record follows the last one: the window shows the end of the data.
+        FillBuffersFrom(fdLast, nullptr);
+        FBuffers.append(record);
+        if (FBuffers.size() > FBufferCount)
+            FBuffers.removeFirst();
+        FActiveRecord = int(FBuffers.size()) - 1;
+    } else {
+        // The new record stands before the current one.
+        const int at = FBuffers.isEmpty() ? 0 : FActiveRecord;
+        FBuffers.insert(at, record);
+        FActiveRecord = at;
+        if (FBuffers.size() > FBufferCount)
+            FBuffers.removeLast();
+    }
     FEditOriginal = TRecord();
     FBOF = FEOF = false;
     SetState(dsInsert);
@@ -487,7 +473,7 @@ void TDataSet::Append() {
         Cancel();
         throw;
     }
-    FModified = false;
+    FModified = false; // the values OnNewRecord gives are not the user's changes
     DataEvent(deDataSetChange);
     Call(FAfterInsert);
 }

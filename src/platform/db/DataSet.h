@@ -310,6 +310,7 @@ private:
     TUpdateCache::TSource CacheSource();
 
     void GoTo(const TRecord& Record);
+    void BeginInsert(bool AtEnd);
     QList<TField*> KeyFields(int Count) const;
     QVariantList KeyValuesOf(const QList<TField*>& Fields);
     // Enters dsSetKey with the leading index fields set to KeyValues; gives those fields.
