@@ -84,5 +84,8 @@ public:
     virtual QString AutoIncrementColumnSql(const QString& QuotedName) const = 0;
     // What follows a column in an index definition to compare it ignoring case.
     virtual QString CaseInsensitiveIndexColumn(const QString& QuotedName) const = 0;
+    // A value compared with such a column, folded as the column is (identity where the
+    // engine's comparison itself ignores case).
+    virtual QString FoldCase(const QString& Value) const { return Value; }
     QString QuoteName(const QString& Name) const;
 };

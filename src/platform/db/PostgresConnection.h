@@ -109,6 +109,7 @@ public:
     QString CaseInsensitiveIndexColumn(const QString& QuotedName) const override {
         return QStringLiteral("lower(%1)").arg(QuotedName);
     }
+    QString FoldCase(const QString& Value) const override { return Value.toLower(); }
 
 private:
     std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);

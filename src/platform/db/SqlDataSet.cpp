@@ -48,8 +48,15 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
         for (const QString& name : Expression->FieldNames())
             inEngine = inEngine && FieldDefs()->IndexOf(name) >= 0;
         if (inEngine) {
-            TFilterDialect dialect =
-                Connection()->IsSQLBased() ? LowerCaseFilterDialect() : SqliteFilterDialect();
+            // The engine's own forms of case-insensitive comparison.
+            TDbConnection* connection = Connection();
+            TFilterDialect dialect = SqliteFilterDialect();
+            dialect.CaseInsensitive = [connection](const QString& column) {
+                return connection->CaseInsensitiveIndexColumn(column);
+            };
+            dialect.FoldCase = [connection](const QString& value) {
+                return connection->FoldCase(value);
+            };
             dialect.QuoteName = [this](const QString& name) {
                 return FReader ? FReader->Source().Columns[FieldDefs()->IndexOf(name)]
                                : QuoteSqlName(name);
@@ -311,11 +318,13 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
         }
         const bool text = field->DataType() == ftString || field->DataType() == ftMemo ||
                           field->DataType() == ftFixedChar || field->DataType() == ftWideString;
-        if (text && Options.Contains(loCaseInsensitive))
+        const bool ignoreCase = text && Options.Contains(loCaseInsensitive);
+        if (ignoreCase)
             column = Connection()->CaseInsensitiveIndexColumn(column);
         if (text && Options.Contains(loPartialKey)) {
             // A range, so that an index on the field serves a leading-part search.
-            const QString prefix = value.toString();
+            const QString prefix =
+                ignoreCase ? Connection()->FoldCase(value.toString()) : value.toString();
             if (prefix.isEmpty())
                 continue;
             const QString successor = PrefixSuccessor(prefix);
@@ -328,7 +337,8 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
             continue;
         }
         conditions << column + QStringLiteral(" = ?");
-        params << ToEngine(field->DataType(), value);
+        params << (ignoreCase ? Variant(Connection()->FoldCase(value.toString()))
+                              : ToEngine(field->DataType(), value));
     }
     if (conditions.isEmpty())
         conditions << QStringLiteral("1 = 1");

@@ -588,3 +588,11 @@ TFieldType TSqliteConnection::FieldTypeOf(const TColumnInfo& Column, int& Size) 
         }
     return FieldTypeByAffinity(declared, Size);
 }
+
+QString TSqliteConnection::FoldCase(const QString& Value) const {
+    QString folded = Value;
+    for (QChar& c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(char16_t(c.unicode() + ('a' - 'A')));
+    return folded;
+}

@@ -86,6 +86,8 @@ public:
     QString CaseInsensitiveIndexColumn(const QString& QuotedName) const override {
         return QuotedName + QStringLiteral(" COLLATE NOCASE");
     }
+    // NOCASE compares ASCII letters in lower case; ranges need their bounds folded alike.
+    QString FoldCase(const QString& Value) const override;
 
 private:
     std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);

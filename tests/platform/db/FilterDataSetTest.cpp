@@ -1,5 +1,5 @@
+#include "EngineTest.h"
 #include "MemoryDataSet.h"
-#include "PeopleDatabase.h"
 
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
@@ -16,18 +16,23 @@ QStringList Names(TDataSet* data) {
     return names;
 }
 
-class TableFilters : public ::testing::Test {
+class TableFiltersFixture : public EngineTest {
 protected:
     void SetUp() override {
-        FPeople.reset(FDb.NewTable(QStringLiteral("People.db")));
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        FDb = std::make_unique<TPeopleDatabase>(30, Engine());
+        FPeople.reset(FDb->NewTable(QStringLiteral("People.db")));
         FPeople->SetIndexFieldNames(QStringLiteral("Name"));
         FPeople->Open();
     }
-    TPeopleDatabase FDb{30};
+    std::unique_ptr<TPeopleDatabase> FDb;
     std::unique_ptr<TTable> FPeople;
 };
+ON_EVERY_ENGINE_WITH(TableFilters, TableFiltersFixture);
 
-TEST_F(TableFilters, TheEngineAppliesTheExpression) {
+TEST_P(TableFilters, TheEngineAppliesTheExpression) {
     FPeople->SetFilter(QStringLiteral("Country = 2 and Name >= 'Person 0020'"));
     EXPECT_EQ(FPeople->RecordCount(), 30); // not filtered until Filtered is set
     FPeople->SetFiltered(true);
@@ -50,7 +55,7 @@ TEST_F(TableFilters, TheEngineAppliesTheExpression) {
     EXPECT_EQ(FPeople->RecordCount(), 30);
 }
 
-TEST_F(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
+TEST_P(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
     FPeople->SetFilter(QStringLiteral("Country = 1"));
     FPeople->SetOnFilterRecord([](TDataSet* d, bool& accept) {
         accept = d->FieldByName(QStringLiteral("Id"))->AsInteger() % 2 == 0;
@@ -70,7 +75,7 @@ TEST_F(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
     EXPECT_FALSE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0007"), {}));
 }
 
-TEST_F(TableFilters, AMalformedFilterLeavesTheDataSetUnfilteredAndUsable) {
+TEST_P(TableFilters, AMalformedFilterLeavesTheDataSetUnfilteredAndUsable) {
     FPeople->SetFiltered(true);
     for (const char* bad : {"Name = 'open", "Nmae = 1", "Country = 'two'", "Name = #",
                             "(Country = 1", "Country = 1 and"}) {

@@ -1,5 +1,5 @@
+#include "EngineTest.h"
 #include "MemoryDataSet.h"
-#include "PeopleDatabase.h"
 
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
@@ -13,10 +13,14 @@ QString NameOf(TDataSet* people) {
     return people->FieldByName(QStringLiteral("Name"))->AsString();
 }
 
-class TableSearch : public ::testing::Test {
+class TableSearchFixture : public EngineTest {
 protected:
     void SetUp() override {
-        FPeople.reset(FDb.NewTable(QStringLiteral("People.db")));
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        FDb = std::make_unique<TPeopleDatabase>(60, Engine());
+        FPeople.reset(FDb->NewTable(QStringLiteral("People.db")));
         FPeople->SetIndexFieldNames(QStringLiteral("Name"));
         FPeople->Open();
         // A few names that differ only in case, and one without a name.
@@ -31,11 +35,13 @@ protected:
         FPeople->Post();
         FPeople->First();
     }
-    TPeopleDatabase FDb{60};
+    std::unique_ptr<TPeopleDatabase> FDb;
     std::unique_ptr<TTable> FPeople;
 };
 
-TEST_F(TableSearch, LocateWithAndWithoutOptions) {
+ON_EVERY_ENGINE_WITH(TableSearch, TableSearchFixture);
+
+TEST_P(TableSearch, LocateWithAndWithoutOptions) {
     EXPECT_TRUE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0042"), {}));
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0042"));
     EXPECT_FALSE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("person 0042"), {}));
@@ -56,7 +62,7 @@ TEST_F(TableSearch, LocateWithAndWithoutOptions) {
     EXPECT_TRUE(FPeople->FieldByName(QStringLiteral("Name"))->IsNull());
 }
 
-TEST_F(TableSearch, LocateOnSeveralFieldsAndValuesOfOtherTypes) {
+TEST_P(TableSearch, LocateOnSeveralFieldsAndValuesOfOtherTypes) {
     EXPECT_TRUE(FPeople->Locate(QStringLiteral("Country;Name"),
                                 VarArrayOf({3, QStringLiteral("Smyth")}), {}));
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Smyth"));
@@ -71,7 +77,7 @@ TEST_F(TableSearch, LocateOnSeveralFieldsAndValuesOfOtherTypes) {
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0010"));
 }
 
-TEST_F(TableSearch, KeySearchOnTheIndexOrder) {
+TEST_P(TableSearch, KeySearchOnTheIndexOrder) {
     FPeople->SetKey();
     EXPECT_EQ(FPeople->State(), dsSetKey);
     FPeople->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Person 0030"));
@@ -97,7 +103,7 @@ TEST_F(TableSearch, KeySearchOnTheIndexOrder) {
     EXPECT_NE(NameOf(FPeople.get()), first);
 }
 
-TEST_F(TableSearch, CompoundKeysAndKeyFieldCount) {
+TEST_P(TableSearch, CompoundKeysAndKeyFieldCount) {
     FPeople->SetIndexFieldNames(QStringLiteral("Country;Name"));
     EXPECT_EQ(FPeople->KeyFieldCount(), 2);
     EXPECT_TRUE(FPeople->FindKey({3, QStringLiteral("SMITHSON")}));

@@ -1,5 +1,4 @@
-#include "PeopleDatabase.h"
-#include "PostgresTestServer.h"
+#include "EngineTest.h"
 
 #include <db/DataSource.h>
 #include <db/Fields.h>
@@ -25,23 +24,6 @@ protected:
         Log << QStringLiteral("record %1").arg(Field ? Field->FieldName() : QStringLiteral("-"));
     }
 };
-
-// Runs each test on every engine the parameter names.
-class TableTest : public ::testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override {
-        if (Engine() == QLatin1String(PostgresEngine)) {
-            SKIP_OR_FAIL_WITHOUT_POSTGRES();
-        }
-    }
-    QString Engine() const { return QString::fromLatin1(GetParam()); }
-};
-
-#define ON_EVERY_ENGINE(Suite)                                                                     \
-    using Suite = TableTest;                                                                       \
-    INSTANTIATE_TEST_SUITE_P(                                                                      \
-        Engines, Suite, ::testing::Values(SqliteEngine, PostgresEngine),                           \
-        [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); })
 
 ON_EVERY_ENGINE(TableBookmarks);
 ON_EVERY_ENGINE(TableControls);
