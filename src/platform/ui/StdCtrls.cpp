@@ -1,0 +1,532 @@
+#include "StdCtrls.h"
+
+#include "Forms.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+namespace {
+
+// The caption as shown without accelerator: "&&" is "&", a single "&" disappears.
+QString StripHotKey(const QString& Text) {
+    QString result;
+    result.reserve(Text.size());
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        if (Text[i] == QLatin1Char('&') && ++i == Text.size())
+            break;
+        result += Text[i];
+    }
+    return result;
+}
+
+TCheckBoxState StateFromQt(int State) {
+    switch (State) {
+    case Qt::Checked:
+        return cbChecked;
+    case Qt::PartiallyChecked:
+        return cbGrayed;
+    default:
+        return cbUnchecked;
+    }
+}
+
+Qt::CheckState StateToQt(TCheckBoxState State) {
+    switch (State) {
+    case cbChecked:
+        return Qt::Checked;
+    case cbGrayed:
+        return Qt::PartiallyChecked;
+    case cbUnchecked:
+        break;
+    }
+    return Qt::Unchecked;
+}
+
+Qt::ScrollBarPolicy ScrollBarPolicy(bool Shown) {
+    return Shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+}
+
+// The lines of a memo, reporting every change outside an update and the end of an update.
+class TMemoLines : public TStringList {
+public:
+    TMemoLines(QObject* Parent, std::function<void()> Notify)
+        : TStringList(Parent), FNotify(std::move(Notify)) {}
+
+protected:
+    void Changed() override {
+        TStringList::Changed();
+        if (UpdateCount() == 0)
+            FNotify();
+    }
+
+private:
+    std::function<void()> FNotify;
+};
+
+} // namespace
+
+// TLabel
+
+TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
+    SetParentColor(true);
+    SetBounds(0, 0, 65, 17);
+}
+
+QWidget* TLabel::CreateWidget() {
+    auto* label = new TControlWidget<QLabel>(this);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel* TLabel::LabelWidget() {
+    return static_cast<QLabel*>(Widget());
+}
+
+void TLabel::InitWidget() {
+    TControl::InitWidget();
+    ApplyText();
+}
+
+void TLabel::ApplyText() {
+    if (!HandleAllocated())
+        return;
+    QLabel* label = LabelWidget();
+    label->setAlignment(AlignmentToQt(FAlignment) | Qt::AlignTop);
+    label->setWordWrap(FWordWrap);
+    // With a buddy the label draws the accelerator and gives the buddy the focus on it.
+    if (FFocusControl) {
+        label->setText(Caption());
+        label->setBuddy(FFocusControl->Widget());
+    } else {
+        label->setBuddy(nullptr);
+        label->setText(StripHotKey(Caption()));
+    }
+}
+
+void TLabel::AdjustSize() {
+    if (!FAutoSize || IsLoading())
+        return;
+    const QFontMetrics metrics(Font()->ToQFont());
+    const int flags = Qt::TextShowMnemonic | (FWordWrap ? Qt::TextWordWrap : 0);
+    const QSize size =
+        FWordWrap
+            ? metrics.boundingRect(QRect(0, 0, Width(), QWIDGETSIZE_MAX), flags, Caption()).size()
+            : metrics.size(flags, Caption());
+    const int width = FWordWrap ? Width() : size.width();
+    const int left = FAlignment == taRightJustify ? Left() + Width() - width : Left();
+    SetBounds(left, Top(), width, size.height());
+}
+
+void TLabel::SetAlignment(TAlignment Value) {
+    FAlignment = Value;
+    ApplyText();
+}
+
+void TLabel::SetAutoSize(bool Value) {
+    FAutoSize = Value;
+    AdjustSize();
+}
+
+void TLabel::SetWordWrap(bool Value) {
+    FWordWrap = Value;
+    ApplyText();
+    AdjustSize();
+}
+
+void TLabel::SetFocusControl(TWinControl* Value) {
+    if (FFocusControl == Value)
+        return;
+    if (FFocusControl)
+        FFocusControl->RemoveFreeNotification(this);
+    FFocusControl = Value;
+    if (Value)
+        Value->FreeNotification(this);
+    ApplyText();
+}
+
+void TLabel::TextChanged() {
+    ApplyText();
+    AdjustSize();
+}
+
+void TLabel::FontChanged() {
+    TControl::FontChanged();
+    AdjustSize();
+}
+
+void TLabel::Loaded() {
+    TControl::Loaded();
+    AdjustSize();
+}
+
+void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
+    TControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FFocusControl) {
+        FFocusControl = nullptr;
+        if (!IsDestroying())
+            ApplyText();
+    }
+}
+
+// TEdit
+
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 121, 21);
+    SetTabStop(true);
+}
+
+QWidget* TEdit::CreateWidget() {
+    auto* edit = new TControlWidget<QLineEdit>(this);
+    connect(edit, &QLineEdit::textChanged, this,
+            [this](const QString& Value) { WidgetTextChanged(Value); });
+    return edit;
+}
+
+QLineEdit* TEdit::EditWidget() {
+    return static_cast<QLineEdit*>(Widget());
+}
+
+const QLineEdit* TEdit::ExistingEditWidget() const {
+    return static_cast<const QLineEdit*>(AllocatedWidget());
+}
+
+void TEdit::InitWidget() {
+    TWinControl::InitWidget();
+    QLineEdit* edit = EditWidget();
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+    edit->setReadOnly(FReadOnly);
+    edit->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    edit->setText(Text());
+    StoreText(edit->text());
+}
+
+void TEdit::WidgetTextChanged(const QString& Value) {
+    if (FUpdatingWidget || Value == Text())
+        return;
+    StoreText(Value);
+    HandleExceptions([this] { Change(); });
+}
+
+void TEdit::TextChanged() {
+    if (QLineEdit* edit = HandleAllocated() ? EditWidget() : nullptr) {
+        QScopedValueRollback updating(FUpdatingWidget, true);
+        edit->setText(Text());
+        StoreText(edit->text());
+    }
+    if (!IsLoading())
+        Change();
+}
+
+void TEdit::Change() {
+    FOnChange(this);
+}
+
+void TEdit::SetMaxLength(int Value) {
+    FMaxLength = Value;
+    if (HandleAllocated())
+        EditWidget()->setMaxLength(Value > 0 ? Value : 32767);
+}
+
+void TEdit::SetReadOnly(bool Value) {
+    FReadOnly = Value;
+    if (HandleAllocated())
+        EditWidget()->setReadOnly(Value);
+}
+
+void TEdit::SetPasswordChar(QChar Value) {
+    FPasswordChar = Value;
+    if (HandleAllocated())
+        EditWidget()->setEchoMode(Value.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+int TEdit::SelStart() const {
+    const QLineEdit* edit = ExistingEditWidget();
+    if (!edit)
+        return 0;
+    return edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+}
+
+void TEdit::SetSelStart(int Value) {
+    EditWidget()->setCursorPosition(Value);
+}
+
+int TEdit::SelLength() const {
+    const QLineEdit* edit = ExistingEditWidget();
+    return edit ? edit->selectionLength() : 0;
+}
+
+void TEdit::SetSelLength(int Value) {
+    EditWidget()->setSelection(SelStart(), Value);
+}
+
+QString TEdit::SelText() const {
+    const QLineEdit* edit = ExistingEditWidget();
+    return edit ? edit->selectedText() : QString();
+}
+
+void TEdit::SelectAll() {
+    EditWidget()->selectAll();
+}
+
+// TButton
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+    SetControlStyle({});
+    SetBounds(0, 0, 75, 25);
+    SetTabStop(true);
+}
+
+QWidget* TButton::CreateWidget() {
+    auto* button = new TControlWidget<QPushButton>(this);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this] { HandleExceptions([this] { Click(); }); });
+    return button;
+}
+
+QPushButton* TButton::ButtonWidget() {
+    return static_cast<QPushButton*>(Widget());
+}
+
+void TButton::InitWidget() {
+    TWinControl::InitWidget();
+    ButtonWidget()->setText(Caption());
+    ButtonWidget()->setDefault(FDefault);
+}
+
+void TButton::TextChanged() {
+    if (HandleAllocated())
+        ButtonWidget()->setText(Caption());
+}
+
+void TButton::SetDefault(bool Value) {
+    FDefault = Value;
+    if (HandleAllocated())
+        ButtonWidget()->setDefault(Value);
+}
+
+void TButton::Click() {
+    if (FModalResult != mrNone)
+        if (TForm* form = GetParentForm(this))
+            form->SetModalResult(FModalResult);
+    TWinControl::Click();
+}
+
+bool TButton::IsActiveDefault() const {
+    const TForm* form = GetParentForm(this);
+    const TWinControl* focused = form ? form->ActiveControl() : nullptr;
+    return qobject_cast<const TButton*>(focused) ? focused == this : FDefault;
+}
+
+bool TButton::DialogKey(quint16 Key, TShiftState) {
+    if ((Key == VK_RETURN && IsActiveDefault()) || (Key == VK_ESCAPE && FCancel)) {
+        Click();
+        return true;
+    }
+    return false;
+}
+
+// TCheckBox
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
+    SetControlStyle({});
+    SetBounds(0, 0, 97, 17);
+    SetTabStop(true);
+}
+
+QWidget* TCheckBox::CreateWidget() {
+    auto* box = new TControlWidget<QCheckBox>(this);
+    connect(box, &QCheckBox::stateChanged, this, [this](int Value) {
+        if (FUpdatingWidget)
+            return;
+        FState = StateFromQt(Value);
+        HandleExceptions([this] { Click(); });
+    });
+    return box;
+}
+
+QCheckBox* TCheckBox::CheckBoxWidget() {
+    return static_cast<QCheckBox*>(Widget());
+}
+
+void TCheckBox::InitWidget() {
+    TWinControl::InitWidget();
+    CheckBoxWidget()->setText(Caption());
+    ApplyState();
+}
+
+void TCheckBox::TextChanged() {
+    if (HandleAllocated())
+        CheckBoxWidget()->setText(Caption());
+}
+
+void TCheckBox::ApplyState() {
+    if (!HandleAllocated())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    QCheckBox* box = CheckBoxWidget();
+    box->setTristate(FAllowGrayed || FState == cbGrayed);
+    box->setCheckState(StateToQt(FState));
+}
+
+void TCheckBox::SetAllowGrayed(bool Value) {
+    FAllowGrayed = Value;
+    ApplyState();
+}
+
+void TCheckBox::SetState(TCheckBoxState Value) {
+    if (FState == Value)
+        return;
+    FState = Value;
+    ApplyState();
+    if (!IsLoading())
+        Click();
+}
+
+// TGroupBox
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
+    SetControlStyle({csAcceptsControls, csClickEvents});
+    SetColor(clBtnFace);
+    SetBounds(0, 0, 185, 105);
+}
+
+QWidget* TGroupBox::CreateWidget() {
+    return new TControlWidget<QGroupBox>(this);
+}
+
+void TGroupBox::InitWidget() {
+    TWinControl::InitWidget();
+    static_cast<QGroupBox*>(Widget())->setTitle(Caption());
+}
+
+void TGroupBox::TextChanged() {
+    if (HandleAllocated())
+        static_cast<QGroupBox*>(Widget())->setTitle(Caption());
+}
+
+void TGroupBox::FontChanged() {
+    TWinControl::FontChanged();
+    Realign();
+}
+
+void TGroupBox::AdjustClientRect(QRect& Rect) const {
+    // The caption's line at the top and the frame's two pixels all round.
+    const QFontMetrics metrics(Font()->ToQFont());
+    Rect.adjust(2, metrics.height() + 2, -2, -2);
+}
+
+// TMemo
+
+TMemo::TMemo(TComponent* AOwner)
+    : TWinControl(AOwner), FLines(new TMemoLines(this, [this] { LinesChanged(); })) {
+    SetBounds(0, 0, 185, 89);
+    SetTabStop(true);
+}
+
+TStrings* TMemo::Lines() const {
+    return FLines;
+}
+
+QString TMemo::Text() const {
+    return FLines->ToStringList().join(QLatin1Char('\n'));
+}
+
+void TMemo::SetText(const QString& Value) {
+    FLines->BeginUpdate();
+    FLines->Clear();
+    if (!Value.isEmpty())
+        for (const QString& line : QString(Value)
+                                       .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                       .split(QLatin1Char('\n')))
+            FLines->Add(line);
+    FLines->EndUpdate();
+}
+
+QWidget* TMemo::CreateWidget() {
+    auto* memo = new TControlWidget<QPlainTextEdit>(this);
+    connect(memo, &QPlainTextEdit::textChanged, this, [this] { WidgetTextChanged(); });
+    return memo;
+}
+
+QPlainTextEdit* TMemo::MemoWidget() {
+    return static_cast<QPlainTextEdit*>(Widget());
+}
+
+void TMemo::InitWidget() {
+    TWinControl::InitWidget();
+    ApplyOptions();
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    MemoWidget()->setPlainText(Text());
+}
+
+void TMemo::ApplyOptions() {
+    if (!HandleAllocated())
+        return;
+    QPlainTextEdit* memo = MemoWidget();
+    memo->setReadOnly(FReadOnly);
+    memo->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    memo->setHorizontalScrollBarPolicy(
+        ScrollBarPolicy(FScrollBars == ssHorizontal || FScrollBars == ssBoth));
+    memo->setVerticalScrollBarPolicy(
+        ScrollBarPolicy(FScrollBars == ssVertical || FScrollBars == ssBoth));
+    memo->setTabChangesFocus(!FWantTabs);
+}
+
+void TMemo::LinesChanged() {
+    if (FUpdatingLines)
+        return;
+    if (HandleAllocated()) {
+        QScopedValueRollback updating(FUpdatingWidget, true);
+        MemoWidget()->setPlainText(Text());
+    }
+    if (!IsLoading())
+        Change();
+}
+
+void TMemo::WidgetTextChanged() {
+    if (FUpdatingWidget)
+        return;
+    {
+        QScopedValueRollback updating(FUpdatingLines, true);
+        SetText(MemoWidget()->toPlainText());
+    }
+    HandleExceptions([this] { Change(); });
+}
+
+void TMemo::Change() {
+    FOnChange(this);
+}
+
+void TMemo::SetReadOnly(bool Value) {
+    FReadOnly = Value;
+    ApplyOptions();
+}
+
+void TMemo::SetWordWrap(bool Value) {
+    FWordWrap = Value;
+    ApplyOptions();
+}
+
+void TMemo::SetScrollBars(TScrollStyle Value) {
+    FScrollBars = Value;
+    ApplyOptions();
+}
+
+void TMemo::SetWantTabs(bool Value) {
+    FWantTabs = Value;
+    ApplyOptions();
+}
+
+bool TMemo::WantKey(quint16 Key) const {
+    if (Key == VK_RETURN)
+        return FWantReturns;
+    if (Key == VK_TAB)
+        return FWantTabs;
+    return false;
+}

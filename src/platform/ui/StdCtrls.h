@@ -1,0 +1,249 @@
+#pragma once
+
+#include "Controls.h"
+
+#include <rtl/Alignment.h>
+#include <rtl/Strings.h>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+PUBLISHED_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
+PUBLISHED_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
+
+// A caption that takes no focus. "&" marks its accelerator: with FocusControl set, Alt and
+// that letter focus FocusControl. With AutoSize the label fits its caption.
+class TLabel : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(TAlignment Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
+    Q_PROPERTY(TWinControl* FocusControl READ FocusControl WRITE SetFocusControl)
+public:
+    Q_INVOKABLE explicit TLabel(TComponent* AOwner = nullptr);
+
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    TWinControl* FocusControl() const { return FFocusControl; }
+    void SetFocusControl(TWinControl* Value);
+
+    void Loaded() override;
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void TextChanged() override;
+    void FontChanged() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    QLabel* LabelWidget();
+    void ApplyText();
+    void AdjustSize();
+
+    TAlignment FAlignment = taLeftJustify;
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    TWinControl* FFocusControl = nullptr;
+};
+
+// A single-line text editor. OnChange fires whenever Text changes, typed or set.
+class TEdit : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ Text WRITE SetText)
+    Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(QChar PasswordChar READ PasswordChar WRITE SetPasswordChar)
+    Q_PROPERTY(TNotifyEvent OnChange READ OnChange WRITE SetOnChange)
+public:
+    Q_INVOKABLE explicit TEdit(TComponent* AOwner = nullptr);
+
+    // 0: no limit.
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    // A null character shows the text; any other hides it.
+    QChar PasswordChar() const { return FPasswordChar; }
+    void SetPasswordChar(QChar Value);
+
+    int SelStart() const;
+    void SetSelStart(int Value);
+    int SelLength() const;
+    void SetSelLength(int Value);
+    QString SelText() const;
+    void SelectAll();
+    void Clear() { SetText(QString()); }
+
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void TextChanged() override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+    virtual void Change();
+
+private:
+    QLineEdit* EditWidget();
+    const QLineEdit* ExistingEditWidget() const;
+    void WidgetTextChanged(const QString& Value);
+
+    int FMaxLength = 0;
+    bool FReadOnly = false;
+    QChar FPasswordChar;
+    bool FUpdatingWidget = false;
+    TNotifyEvent FOnChange;
+};
+
+// A push button. Clicking it sets its form's ModalResult to the button's ModalResult
+// (unless mrNone) before OnClick. Return clicks the focused button, or the Default one
+// when no button has the focus; Escape clicks the Cancel button.
+class TButton : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(bool Default READ Default WRITE SetDefault)
+    Q_PROPERTY(bool Cancel READ Cancel WRITE SetCancel)
+    Q_PROPERTY(int ModalResult READ ModalResult WRITE SetModalResult)
+public:
+    Q_INVOKABLE explicit TButton(TComponent* AOwner = nullptr);
+
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool Value) { FCancel = Value; }
+    int ModalResult() const { return FModalResult; }
+    void SetModalResult(int Value) { FModalResult = Value; }
+
+    void Click() override;
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void TextChanged() override;
+    bool DialogKey(quint16 Key, TShiftState Shift) override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+
+private:
+    QPushButton* ButtonWidget();
+    // The button Return clicks: the focused one, else the default one.
+    bool IsActiveDefault() const;
+
+    bool FDefault = false;
+    bool FCancel = false;
+    int FModalResult = mrNone;
+};
+
+// A check box. OnClick fires whenever the state changes, clicked or set. With AllowGrayed
+// the user can also choose the grayed state.
+class TCheckBox : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(bool AllowGrayed READ AllowGrayed WRITE SetAllowGrayed)
+    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked STORED false)
+    Q_PROPERTY(TCheckBoxState State READ State WRITE SetState)
+public:
+    Q_INVOKABLE explicit TCheckBox(TComponent* AOwner = nullptr);
+
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool Value);
+    bool Checked() const { return FState == cbChecked; }
+    void SetChecked(bool Value) { SetState(Value ? cbChecked : cbUnchecked); }
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState Value);
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void TextChanged() override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+
+private:
+    QCheckBox* CheckBoxWidget();
+    void ApplyState();
+
+    bool FAllowGrayed = false;
+    TCheckBoxState FState = cbUnchecked;
+    bool FUpdatingWidget = false;
+};
+
+// A frame with a caption around child controls.
+class TGroupBox : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+public:
+    Q_INVOKABLE explicit TGroupBox(TComponent* AOwner = nullptr);
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void TextChanged() override;
+    void FontChanged() override;
+    void AdjustClientRect(QRect& Rect) const override;
+};
+
+// A multi-line text editor whose Lines follow the text, typed or set, and back.
+// OnChange fires whenever the text changes.
+class TMemo : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(TStrings* Lines READ Lines)
+    Q_PROPERTY(QString Text READ Text WRITE SetText STORED false)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
+    Q_PROPERTY(TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
+    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
+    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
+    Q_PROPERTY(TNotifyEvent OnChange READ OnChange WRITE SetOnChange)
+public:
+    Q_INVOKABLE explicit TMemo(TComponent* AOwner = nullptr);
+
+    TStrings* Lines() const;
+    // The lines joined by "\n".
+    QString Text() const override;
+    void SetText(const QString& Value) override;
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool Value) { FWantReturns = Value; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value);
+
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+    bool WantKey(quint16 Key) const override;
+    virtual void Change();
+
+private:
+    QPlainTextEdit* MemoWidget();
+    void LinesChanged();
+    void WidgetTextChanged();
+    void ApplyOptions();
+
+    TStringList* FLines;
+    bool FReadOnly = false;
+    bool FWordWrap = true;
+    TScrollStyle FScrollBars = ssNone;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+    bool FUpdatingWidget = false;
+    bool FUpdatingLines = false;
+    TNotifyEvent FOnChange;
+};
