@@ -5,3 +5,8 @@ QString TDbConnection::QuoteName(const QString& Name) const {
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
+
+Variant TDbConnection::Insert(const QString& Sql, const QVariantList& Params, const QString&) {
+    Execute(Sql, Params);
+    return LastInsertId();
+}

@@ -59,6 +59,8 @@ public:
     // The first column of the first row, or Null.
     virtual Variant Scalar(const QString& Sql, const QVariantList& Params = {}) = 0;
     virtual qint64 LastInsertId() = 0;
+    // Runs an INSERT and gives the row key (column RowKey) of the row it made.
+    virtual Variant Insert(const QString& Sql, const QVariantList& Params, const QString& RowKey);
 
     virtual void StartTransaction() = 0;
     virtual void Commit() = 0;

@@ -992,3 +992,8 @@ TFieldType TPostgresConnection::FieldTypeOf(const TColumnInfo& Column, int& Size
             return columnType.Type;
     return FieldTypeByKind(declared, Size);
 }
+
+Variant TPostgresConnection::Insert(const QString& Sql, const QVariantList& Params,
+                                    const QString& RowKey) {
+    return Scalar(Sql + QStringLiteral(" RETURNING ") + RowKey, Params);
+}

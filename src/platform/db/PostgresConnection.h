@@ -78,6 +78,8 @@ public:
     Variant Scalar(const QString& Sql, const QVariantList& Params = {}) override;
     // The value the last insert of this connection took from a sequence (a serial key).
     qint64 LastInsertId() override;
+    // INSERT ... RETURNING the key: right whatever gives the key its value.
+    Variant Insert(const QString& Sql, const QVariantList& Params, const QString& RowKey) override;
 
     void StartTransaction() override;
     // Raises when no transaction is active, and when a statement of the transaction failed:

@@ -203,14 +203,13 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        connection->Execute(
+        return connection->Insert(
             names.isEmpty()
                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedUpdateTable())
                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(QuotedUpdateTable(), names.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", "))),
-            values);
-        return connection->LastInsertId();
+            values, connection->RowIdColumn(UpdateTableName()));
     }
     if (!names.isEmpty()) {
         for (QString& name : names)

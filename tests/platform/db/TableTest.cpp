@@ -1,6 +1,7 @@
 #include "EngineTest.h"
 
 #include <db/DataSource.h>
+#include <db/FieldDefs.h>
 #include <db/Fields.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -422,6 +423,31 @@ TEST_P(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
     EXPECT_TRUE(link.Log.isEmpty());
     people->EnableControls();
     EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")});
+}
+
+} // namespace
+
+namespace {
+
+TEST_P(TableEditing, ARecordWithItsOwnKeyStaysCurrentAfterPosting) {
+    TPeopleDatabase db(0, Engine());
+    std::unique_ptr<TTable> codes(db.NewTable(QStringLiteral("Codes.db")));
+    codes->FieldDefs()->Add(QStringLiteral("Code"), ftInteger, 0, true);
+    codes->FieldDefs()->Add(QStringLiteral("Label"), ftString, 10);
+    codes->IndexDefs()->Add(QStringLiteral("Key"), QStringLiteral("Code"), {ixPrimary});
+    codes->CreateTable();
+    codes->Open();
+    for (int code : {42, 7}) {
+        codes->Append();
+        codes->FieldByName(QStringLiteral("Code"))->SetAsInteger(code);
+        codes->FieldByName(QStringLiteral("Label"))->SetAsString(QStringLiteral("L%1").arg(code));
+        codes->Post();
+        // The posted record, found again by its key, is the current one.
+        EXPECT_EQ(codes->FieldByName(QStringLiteral("Code"))->AsInteger(), code);
+    }
+    EXPECT_EQ(codes->RecordCount(), 2);
+    codes->Close();
+    codes->DeleteTable();
 }
 
 } // namespace
