@@ -1,40 +1,43 @@
 // dataset_bench DIR [repeat]: times common dataset operations on the People database that
 // generate_people made in DIR, each against the same logical operation written directly on
-// the SQLite C API, and prints the medians, their ratio and the memory used.
+// the SQLite C API (and through Qt SQL when built with it), and prints the medians, their
+// ratios and the memory used.
 
+#include "DirectOperations.h"
 #include "MedianTimer.h"
 #include "ProcessMemory.h"
 #include "RawSqlite.h"
+#ifdef KRO_BENCH_QT_SQL
+#include "QtSqlClient.h"
+#endif
 
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/Field.h>
 #include <db/Fields.h>
+#include <db/Query.h>
 #include <db/Session.h>
 #include <db/Table.h>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
-const char* const PeopleColumns =
-    "Id, Name, Country, Language, Profession, Birth, Salary, Active, Notes";
-constexpr int WindowRows = 50;
-constexpr int MasterMoves = 100;
-
-// What an operation visited: the Ids in order, which both sides must agree on, and the
-// length of the text read, which keeps the reads from being optimized away.
-struct TVisited {
-    std::uint64_t Ids = 0;
-    std::size_t Characters = 0;
-    void Add(std::int64_t Id) { Ids = Ids * 1000003 + std::uint64_t(Id); }
-};
+// The dataset filter of the filtered count (TDirectOperations::FilteredCount in SQL).
+const char* const PeopleFilter = "Sex = 2 and Lang = 3";
+// The share of the Name order (in percent) where the located name prefix is taken.
+constexpr int PrefixPercent = 95;
+constexpr std::size_t PrefixLength = 3;
 
 // Reads every field of the current record as text, as a grid shows it.
 void ReadRecord(const TDataSet& DataSet, TVisited& Visited) {
@@ -54,53 +57,81 @@ void ReadNext(TDataSet& DataSet, int Count, TVisited& Visited) {
     }
 }
 
-void ReadRow(const TRawStatement& Statement, TVisited& Visited) {
-    for (int c = 0; c < Statement.ColumnCount(); ++c)
-        Visited.Characters += Statement.Text(c).size();
-    Visited.Add(Statement.Integer(0));
+// Opens the dataset, reads a window of records from the first, and closes it.
+void ReadFirstWindow(TDataSet& DataSet, TVisited& Visited) {
+    DataSet.Open();
+    ReadRecord(DataSet, Visited);
+    ReadNext(DataSet, WindowRows - 1, Visited);
+    DataSet.Close();
 }
 
-void ReadRows(TRawStatement& Statement, TVisited& Visited) {
-    while (Statement.Step())
-        ReadRow(Statement, Visited);
-}
-
-// One operation done both ways; Prepare steps are not timed.
+// One operation, done through the datasets and by hand in SQL; the preparation of the
+// dataset is not timed.
 struct TOperation {
     const char* Name;
     std::function<void()> DataSetPrepare;
     std::function<void(TVisited&)> DataSetMeasured;
-    std::function<void()> RawPrepare;
-    std::function<void(TVisited&)> RawMeasured;
+    void (TDirectOperations::*Direct)(TVisited&);
 };
 
-// Times operations both ways and prints a line for each.
+// Times operations on every side and prints a line for each: the dataset and the C API,
+// and the peer library when there is one.
 class TRunner {
 public:
-    explicit TRunner(int Repeat) : FRepeat(Repeat) {}
+    TRunner(int Repeat, TDirectOperations& Raw, TDirectOperations* Peer, const char* PeerName)
+        : FRepeat(Repeat), FRaw(Raw), FPeer(Peer), FPeerName(PeerName) {}
+
+    void PrintHeader() const {
+        std::printf("%-34s %14s %14s %9s", "operation", "dataset", "raw", "ratio");
+        if (FPeer)
+            std::printf(" %14s %9s", FPeerName, "vs raw");
+        std::printf("\n");
+    }
 
     void Run(const TOperation& Operation) {
-        TVisited dataSet, raw;
+        TVisited dataSet, raw, peer;
+        const auto none = [] {};
         const double dataSetTime = MedianMicroseconds(FRepeat, Operation.DataSetPrepare,
                                                       [&] { Operation.DataSetMeasured(dataSet); });
         const double rawTime =
-            MedianMicroseconds(FRepeat, Operation.RawPrepare, [&] { Operation.RawMeasured(raw); });
-        const bool same = dataSet.Ids == raw.Ids;
+            MedianMicroseconds(FRepeat, none, [&] { (FRaw.*Operation.Direct)(raw); });
+        const double peerTime =
+            FPeer ? MedianMicroseconds(FRepeat, none, [&] { (FPeer->*Operation.Direct)(peer); })
+                  : 0;
+        const bool same = dataSet.Ids == raw.Ids && (!FPeer || peer.Ids == raw.Ids);
         FAllSame = FAllSame && same;
         FLargestAnonymous = std::max(FLargestAnonymous, CurrentResidentMiB().Anonymous);
-        std::printf("%-34s %11.1f us %11.1f us %8.1fx%s\n", Operation.Name, dataSetTime, rawTime,
-                    dataSetTime / rawTime, same ? "" : "  MISMATCH: different records");
+        std::printf("%-34s %11.1f us %11.1f us %8.1fx", Operation.Name, dataSetTime, rawTime,
+                    dataSetTime / rawTime);
+        if (FPeer)
+            std::printf(" %11.1f us %8.1fx", peerTime, peerTime / rawTime);
+        std::printf("%s\n", same ? "" : "  MISMATCH: different records");
     }
-    // Whether both sides visited the same records in every operation.
+    // Whether every side visited the same records in every operation.
     bool AllSame() const { return FAllSame; }
     // The largest anonymous memory (heap) seen after an operation.
     double LargestAnonymousMiB() const { return FLargestAnonymous; }
 
 private:
     int FRepeat;
+    TDirectOperations& FRaw;
+    TDirectOperations* FPeer;
+    const char* FPeerName;
     bool FAllSame = true;
     double FLargestAnonymous = 0;
 };
+
+// The other client library the operations run through, when the benchmark is built with
+// one.
+constexpr const char* PeerName = "Qt SQL";
+std::unique_ptr<TDirectConnection> OpenPeer(const std::string& File) {
+#ifdef KRO_BENCH_QT_SQL
+    return std::make_unique<TQtSqlDatabase>(File);
+#else
+    (void)File;
+    return nullptr;
+#endif
+}
 
 std::unique_ptr<TTable> NewTable(const QString& DatabaseName, const char* TableName,
                                  const char* IndexFieldNames) {
@@ -111,10 +142,37 @@ std::unique_ptr<TTable> NewTable(const QString& DatabaseName, const char* TableN
     return table;
 }
 
-std::string Sql(const char* Format) {
-    std::string sql = Format;
-    sql.replace(sql.find("%COLUMNS%"), 9, PeopleColumns);
-    return sql;
+std::unique_ptr<TQuery> NewQuery(const QString& DatabaseName, const char* Sql) {
+    auto query = std::make_unique<TQuery>();
+    query->SetDatabaseName(DatabaseName);
+    query->SQL()->SetText(QString::fromLatin1(Sql));
+    return query;
+}
+
+// The named person at Offset in the Name order: name and row.
+std::pair<std::string, std::int64_t> NamedAt(TRawDatabase& Db, std::int64_t Offset) {
+    TRawStatement row(Db.Handle(),
+                      "SELECT Name, rowid FROM People ORDER BY Name, rowid LIMIT 1 OFFSET ?");
+    row.Bind(1, Offset);
+    if (!row.Step() || row.IsNull(0))
+        throw std::runtime_error("no named person at " + std::to_string(Offset) + " by Name");
+    return {std::string(row.Text(0)), row.Integer(1)};
+}
+
+std::int64_t Scalar(TRawDatabase& Db, const char* Sql) {
+    TRawStatement statement(Db.Handle(), Sql);
+    statement.Step();
+    return statement.Integer(0);
+}
+
+TDirectKeys FindKeys(TRawDatabase& Db, std::int64_t People) {
+    TDirectKeys keys;
+    std::tie(keys.MiddleName, keys.MiddleId) = NamedAt(Db, People / 2);
+    keys.FirstPerson = Scalar(Db, "SELECT Id FROM People ORDER BY Id LIMIT 1");
+    keys.NamePrefix = NamedAt(Db, People * PrefixPercent / 100).first.substr(0, PrefixLength);
+    std::transform(keys.NamePrefix.begin(), keys.NamePrefix.end(), keys.NamePrefix.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return keys;
 }
 
 int Bench(const QString& Dir, int Repeat) {
@@ -131,85 +189,54 @@ int Bench(const QString& Dir, int Repeat) {
     database.SetDatabaseName(alias);
     database.Open();
 
-    // The raw connection reads with the same page cache and memory mapping.
+    // The other connections read with the same page cache and memory mapping.
     TRawDatabase raw(file.toStdString());
-    for (const char* pragma : {"mmap_size", "cache_size"})
-        raw.Execute(std::string("PRAGMA ") + pragma + "=" +
-                    VarToStr(database.Connection()->Scalar(QStringLiteral("PRAGMA ") +
-                                                           QLatin1String(pragma)))
-                        .toStdString());
+    const std::unique_ptr<TDirectConnection> peer = OpenPeer(file.toStdString());
+    for (const char* pragma : {"mmap_size", "cache_size"}) {
+        const std::string setting = std::string("PRAGMA ") + pragma + "=" +
+                                    VarToStr(database.Connection()->Scalar(
+                                                 QStringLiteral("PRAGMA ") + QLatin1String(pragma)))
+                                        .toStdString();
+        raw.Execute(setting);
+        if (peer)
+            peer->Execute(setting);
+    }
 
-    TRawStatement count(raw.Handle(), "SELECT COUNT(*) FROM People");
-    count.Step();
-    const std::int64_t people = count.Integer(0);
-    TRawStatement middleRow(raw.Handle(),
-                            "SELECT Name, rowid FROM People ORDER BY Name, rowid LIMIT 1 OFFSET ?");
-    middleRow.Bind(1, people / 2);
-    if (!middleRow.Step() || middleRow.IsNull(0))
-        throw std::runtime_error("no named person in the middle of People");
-    const std::string middleName(middleRow.Text(0));
-    const std::int64_t middleId = middleRow.Integer(1);
-    const TBookmark middle = qint64(middleId);
-    TRawStatement firstId(raw.Handle(), "SELECT Id FROM People ORDER BY Id LIMIT 1");
-    firstId.Step();
-    const std::int64_t firstPerson = firstId.Integer(0);
+    const std::int64_t people = Scalar(raw, "SELECT COUNT(*) FROM People");
+    const TDirectKeys keys = FindKeys(raw, people);
+    TDirectOperations rawOperations(raw, keys);
+    std::optional<TDirectOperations> peerOperations;
+    if (peer)
+        peerOperations.emplace(*peer, keys);
 
-    std::printf("%s: %lld people, median of %d runs\n", qPrintable(file),
-                static_cast<long long>(people), Repeat);
-    std::printf("%-34s %14s %14s %9s\n", "operation", "dataset", "raw", "ratio");
+    std::printf("%s: %lld people, median of %d runs; prefix '%s'\n", qPrintable(file),
+                static_cast<long long>(people), Repeat, keys.NamePrefix.c_str());
+    TRunner runner(Repeat, rawOperations, peerOperations ? &*peerOperations : nullptr, PeerName);
+    runner.PrintHeader();
 
+    const auto none = [] {};
+    const auto reopen = [](TDataSet& DataSet) {
+        return [&DataSet] {
+            DataSet.Close();
+            DataSet.Open();
+        };
+    };
+    const TBookmark middle = qint64(keys.MiddleId);
     auto byName = NewTable(alias, "People", "Name");
     auto opened = NewTable(alias, "People", "Name");
     opened->Open();
-    const auto reopen = [&] {
-        byName->Close();
-        byName->Open();
-    };
 
-    TRawStatement firstRows(raw.Handle(),
-                            Sql("SELECT %COLUMNS% FROM People ORDER BY Name, rowid LIMIT 50"));
-    TRawStatement lastRow(
-        raw.Handle(), Sql("SELECT %COLUMNS% FROM People ORDER BY Name DESC, rowid DESC LIMIT 1"));
-    TRawStatement afterRow(raw.Handle(), Sql("SELECT %COLUMNS% FROM People WHERE (Name, rowid) > "
-                                             "(?, ?) ORDER BY Name, rowid LIMIT 50"));
-    TRawStatement byRowId(raw.Handle(), Sql("SELECT %COLUMNS% FROM People WHERE rowid = ?"));
-    TRawStatement masterRows(raw.Handle(),
-                             Sql("SELECT %COLUMNS% FROM People WHERE Id >= ? ORDER BY Id LIMIT ?"));
-    TRawStatement jobs(raw.Handle(),
-                       "SELECT Id, People, Title FROM Job WHERE People = ? ORDER BY Title, rowid");
-
-    const auto none = [] {};
-    TRunner runner(Repeat);
-    runner.Run({"open + first 50 (Name)", none,
-                [&](TVisited& v) {
-                    byName->Open();
-                    ReadRecord(*byName, v);
-                    ReadNext(*byName, WindowRows - 1, v);
-                    byName->Close();
-                },
-                none,
-                [&](TVisited& v) {
-                    firstRows.Reset();
-                    ReadRows(firstRows, v);
-                }});
+    runner.Run({"open + first 50 (Name)", none, [&](TVisited& v) { ReadFirstWindow(*byName, v); },
+                &TDirectOperations::FirstByName});
     runner.Run({"Last (Name)", [&] { opened->First(); },
                 [&](TVisited& v) {
                     opened->Last();
                     ReadRecord(*opened, v);
                 },
-                none,
-                [&](TVisited& v) {
-                    lastRow.Reset();
-                    ReadRows(lastRow, v);
-                }});
+                &TDirectOperations::LastByName});
     runner.Run({"50 Next from the middle (Name)", [&] { opened->GotoBookmark(middle); },
-                [&](TVisited& v) { ReadNext(*opened, WindowRows, v); }, none,
-                [&](TVisited& v) {
-                    afterRow.Reset();
-                    afterRow.Bind(1, middleName);
-                    afterRow.Bind(2, middleId);
-                    ReadRows(afterRow, v);
-                }});
+                [&](TVisited& v) { ReadNext(*opened, WindowRows, v); },
+                &TDirectOperations::NextFromMiddle});
     opened->GotoBookmark(middle);
     runner.Run({"switch Name <-> Country;Name", none,
                 [&](TVisited& v) {
@@ -218,12 +245,8 @@ int Bench(const QString& Dir, int Repeat) {
                                                    : QStringLiteral("Name"));
                     ReadRecord(*opened, v);
                 },
-                none,
-                [&](TVisited& v) {
-                    byRowId.Reset();
-                    byRowId.Bind(1, middleId);
-                    ReadRows(byRowId, v);
-                }});
+                &TDirectOperations::MiddleRow});
+    opened->SetIndexFieldNames(QStringLiteral("Name"));
 
     auto master = NewTable(alias, "People", "");
     TDataSource masterSource;
@@ -242,33 +265,54 @@ int Bench(const QString& Dir, int Repeat) {
                             ReadRecord(*detail, v);
                     }
                 },
-                none,
-                [&](TVisited& v) {
-                    masterRows.Reset();
-                    masterRows.Bind(1, firstPerson + 1);
-                    masterRows.Bind(2, std::int64_t(MasterMoves));
-                    while (masterRows.Step()) {
-                        const std::int64_t person = masterRows.Integer(0);
-                        v.Add(person);
-                        jobs.Reset();
-                        jobs.Bind(1, person);
-                        ReadRows(jobs, v);
-                    }
-                }});
+                &TDirectOperations::MasterDetail});
     detail->Close();
     master->Close();
 
-    runner.Run({"RecordCount", reopen, [&](TVisited& v) { v.Add(byName->RecordCount()); }, none,
-                [&](TVisited& v) {
-                    count.Reset();
-                    count.Step();
-                    v.Add(count.Integer(0));
-                }});
+    runner.Run({"RecordCount", reopen(*byName), [&](TVisited& v) { v.Add(byName->RecordCount()); },
+                &TDirectOperations::Count});
     byName->Close();
+
+    auto query = NewQuery(alias, "select * from People.db order by Name");
+    runner.Run({"query open + first 50 (Name)", none,
+                [&](TVisited& v) { ReadFirstWindow(*query, v); },
+                &TDirectOperations::SelectFirstPage});
+    query->Open();
+    runner.Run({"query Last (Name)", [&] { query->First(); },
+                [&](TVisited& v) {
+                    query->Last();
+                    ReadRecord(*query, v);
+                },
+                &TDirectOperations::LastByName});
+    query->Close();
+
+    const QString prefix = QString::fromStdString(keys.NamePrefix);
+    runner.Run(
+        {"Locate prefix, no case (Name)", [&] { opened->First(); },
+         [&](TVisited& v) {
+             opened->Locate(QStringLiteral("Name"), prefix, {loCaseInsensitive, loPartialKey});
+             ReadRecord(*opened, v);
+         },
+         &TDirectOperations::FirstWithPrefix});
+    const QString middleName = QString::fromStdString(keys.MiddleName);
+    runner.Run({"FindNearest (Name)", [&] { opened->First(); },
+                [&](TVisited& v) {
+                    opened->FindNearest({middleName});
+                    ReadRecord(*opened, v);
+                },
+                &TDirectOperations::NearestName});
     opened->Close();
 
+    auto filtered = NewTable(alias, "People", "");
+    filtered->SetFilter(QString::fromLatin1(PeopleFilter));
+    filtered->SetFiltered(true);
+    runner.Run({"filtered RecordCount", reopen(*filtered),
+                [&](TVisited& v) { v.Add(filtered->RecordCount()); },
+                &TDirectOperations::FilteredCount});
+    filtered->Close();
+
     std::printf("peak resident memory: %.1f MiB (ru_maxrss, counting the database pages that "
-                "both connections map)\n",
+                "every connection maps)\n",
                 PeakResidentMiB());
     std::printf("heap after an operation: at most %.1f MiB\n", runner.LargestAnonymousMiB());
     return runner.AllSame() ? 0 : 1;

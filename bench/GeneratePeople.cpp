@@ -20,6 +20,7 @@ namespace {
 
 constexpr int CountryCount = 200;
 constexpr int PeopleWithJobs = 10000;
+constexpr int LanguageCount = 20; // of the Lang column
 
 // A deterministic sequence (splitmix64), the same on every platform.
 class TRandom {
@@ -74,9 +75,13 @@ void CreateTables(const QString& Alias) {
     people->FieldDefs()->Add(QStringLiteral("Birth"), ftDate);
     people->FieldDefs()->Add(QStringLiteral("Salary"), ftCurrency);
     people->FieldDefs()->Add(QStringLiteral("Active"), ftBoolean);
+    people->FieldDefs()->Add(QStringLiteral("Sex"), ftSmallint);
+    people->FieldDefs()->Add(QStringLiteral("Lang"), ftInteger);
     people->FieldDefs()->Add(QStringLiteral("Notes"), ftMemo);
     people->IndexDefs()->Add(QStringLiteral("ByName"), QStringLiteral("Name"), {});
     people->IndexDefs()->Add(QStringLiteral("ByCountry"), QStringLiteral("Country;Name"), {});
+    people->IndexDefs()->Add(QStringLiteral("ByNameNoCase"), QStringLiteral("Name"),
+                             {ixCaseInsensitive});
     people->CreateTable();
 
     auto job = newTable("Job");
@@ -99,9 +104,9 @@ void FillCountries(TRawDatabase& Db, TRandom& Random) {
 }
 
 void FillPeople(TRawDatabase& Db, TRandom& Random, int Count) {
-    TRawStatement insert(Db.Handle(),
-                         "INSERT INTO People (Id, Name, Country, Language, Profession, Birth, "
-                         "Salary, Active, Notes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    TRawStatement insert(
+        Db.Handle(), "INSERT INTO People (Id, Name, Country, Language, Profession, Birth, "
+                     "Salary, Active, Sex, Lang, Notes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     char birth[16];
     for (int id = 1; id <= Count; ++id) {
         insert.Reset();
@@ -119,10 +124,12 @@ void FillPeople(TRawDatabase& Db, TRandom& Random, int Count) {
         insert.Bind(6, std::string(birth));
         insert.Bind(7, Random.Between(100000, 900000) / 100.0);
         insert.Bind(8, std::int64_t(Random.Between(0, 3) != 0));
+        insert.Bind(9, std::int64_t(Random.Between(1, 2)));
+        insert.Bind(10, std::int64_t(Random.Between(1, LanguageCount)));
         if (id % 20 == 0)
-            insert.Bind(9, "Notes on person " + std::to_string(id));
+            insert.Bind(11, "Notes on person " + std::to_string(id));
         else
-            insert.BindNull(9);
+            insert.BindNull(11);
         insert.Step();
     }
 }

@@ -81,6 +81,10 @@ TRawDatabase::~TRawDatabase() {
     sqlite3_close(FDb);
 }
 
+std::unique_ptr<TDirectStatement> TRawDatabase::Prepare(const std::string& Sql) {
+    return std::make_unique<TRawStatement>(FDb, Sql);
+}
+
 void TRawDatabase::Execute(const std::string& Sql) {
     char* error = nullptr;
     if (sqlite3_exec(FDb, Sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {

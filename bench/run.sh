@@ -1,18 +1,39 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in a Release tree (build/bench), makes People databases of 100,000
-# and 1,000,000 rows under /tmp/kro-bench-N (kept between runs) and times the dataset
+# and 1,000,000 rows under /tmp/kro-bench-v2-N (kept between runs) and times the dataset
 # operations on both. Extra arguments go to dataset_bench (the number of runs).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/bench"
+# Raised whenever generate_people changes the schema or the data, so that databases made
+# by an older one are not reused.
+schema=v2
+
+# Qt SQL and its SQLite driver, for the peer column: installed here only, when run as root.
+qt_sql_packages=(libqt6sql6 libqt6sql6-sqlite qt6-base-dev)
+missing=()
+for package in "${qt_sql_packages[@]}"; do
+    if [[ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" != "install ok installed" ]]; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]} > 0)); then
+    if [[ "$(id -u)" == 0 ]]; then
+        apt-get install -y --no-install-recommends "${missing[@]}" ||
+            { apt-get update && apt-get install -y --no-install-recommends "${missing[@]}"; } ||
+            echo "run.sh: cannot install ${missing[*]}: no Qt SQL column" >&2
+    else
+        echo "run.sh: ${missing[*]} missing (install as root): no Qt SQL column" >&2
+    fi
+fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKRO_BUILD_TESTS=OFF \
     -DKRO_BUILD_BENCH=ON >/dev/null
 ninja -C "$build" -j2 generate_people dataset_bench
 
 for rows in 100000 1000000; do
-    dir="/tmp/kro-bench-$rows"
+    dir="/tmp/kro-bench-$schema-$rows"
     if [[ ! -f "$dir/tables.sqlite3" ]]; then
         "$build/bench/generate_people" "$dir" "$rows"
     fi
