@@ -744,20 +744,23 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     QList<TRecord> result;
     if (Count <= 0)
         return result;
-    if (From && !FAhead.Records.isEmpty() && FAhead.After.metaType() == From->Bookmark.metaType() &&
-        VarSameValue(FAhead.After, From->Bookmark)) {
+    const bool continuing = From && FAhead.After.metaType() == From->Bookmark.metaType() &&
+                            VarSameValue(FAhead.After, From->Bookmark);
+    if (continuing) {
         const int taken = qMin(Count, int(FAhead.Records.size()));
         result = FAhead.Records.mid(0, taken);
         FAhead.Records.remove(0, taken);
-        if (result.size() == Count) {
-            FAhead.After = result.last().Bookmark;
-            return result;
+        if (result.size() == Count || FAhead.AtEnd) {
+            if (!result.isEmpty())
+                FAhead.After = result.last().Bookmark;
+            return result; // served without asking the engine
         }
-        From = nullptr; // continue after the last record taken
     }
+    // A first read takes what is asked; moving on from where it ended reads ahead.
+    FAhead.Size = continuing ? ReadAheadCount : 0;
     const TRecord* after = result.isEmpty() ? From : &result.last();
     const int wanted = Count - int(result.size());
-    const int reading = qMax(wanted, ReadAheadCount);
+    const int reading = wanted + FAhead.Size;
     QList<TRecord> read;
     if (FUpdates) {
         const TUpdateCache::TSource source = CacheSource();
@@ -766,11 +769,9 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
         read = InternalFetch(after ? fdAfter : fdFirst, after, reading);
     }
     result += read.mid(0, wanted);
-    FAhead = TReadAhead();
-    if (read.size() > wanted) {
-        FAhead.After = result.last().Bookmark;
-        FAhead.Records = read.mid(wanted);
-    }
+    FAhead.Records = read.mid(wanted);
+    FAhead.AtEnd = read.size() < reading; // the engine has no more after these
+    FAhead.After = !result.isEmpty() ? result.last().Bookmark : (after ? after->Bookmark : Null());
     return result;
 }
 

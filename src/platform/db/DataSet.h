@@ -358,8 +358,10 @@ private:
     struct TReadAhead {
         TBookmark After;
         QList<TRecord> Records;
+        bool AtEnd = false; // nothing follows the records
+        int Size = 0;       // how many more than asked the last read took
     };
-    static constexpr int ReadAheadCount = 32;
+    static constexpr int ReadAheadCount = 64;
     TReadAhead FAhead;
     QList<TRecord> FetchForward(const TRecord* From, int Count);
     // Reading with the records the process filters out left out.

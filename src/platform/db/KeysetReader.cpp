@@ -16,6 +16,11 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
         terms << FSource.RowKey + (reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
         FOrderBy[reverse] = QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     }
+    FFirstSql[0] = SelectSql(QString(), false);
+    FFirstSql[1] = SelectSql(QString(), true);
+    FByKeySql = QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
+                WhereWith(FSource.RowKey + QStringLiteral(" = ?")) + QStringLiteral(" LIMIT ?");
+    FCountSql = QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString());
 }
 
 QString TKeysetReader::WhereWith(const QString& Condition) const {
@@ -168,11 +173,11 @@ const QString& TKeysetReader::CachedRangeSql(const TRow& Row, const TRange& Rang
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::First(int Count) {
-    return Query(SelectSql(QString(), false), {}, Count);
+    return Query(FFirstSql[0], {}, Count);
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::Last(int Count) {
-    QList<TRow> rows = Query(SelectSql(QString(), true), {}, Count);
+    QList<TRow> rows = Query(FFirstSql[1], {}, Count);
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -203,10 +208,7 @@ QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
 std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     if (VarIsNull(Key))
         return std::nullopt;
-    const QString sql = QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") +
-                        FSource.From + WhereWith(FSource.RowKey + QStringLiteral(" = ?")) +
-                        QStringLiteral(" LIMIT ?");
-    const QList<TRow> rows = Query(sql, {Key}, 1);
+    const QList<TRow> rows = Query(FByKeySql, {Key}, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
@@ -222,8 +224,7 @@ std::optional<TKeysetReader::TRow> TKeysetReader::FirstMatching(const QString& C
 }
 
 qint64 TKeysetReader::Count() {
-    return CountQuery(QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString()),
-                      {});
+    return CountQuery(FCountSql, {});
 }
 
 qint64 TKeysetReader::CountBefore(const TRow& Row) {

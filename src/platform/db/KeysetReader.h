@@ -71,7 +71,10 @@ private:
     TDbConnection* FConnection;
     TKeysetSource FSource;
     QString FSelectList;
-    QString FOrderBy[2]; // forward, reverse
+    QString FOrderBy[2];  // forward, reverse
+    QString FFirstSql[2]; // the first rows, forward and reverse
+    QString FByKeySql;
+    QString FCountSql;
     QHash<QString, std::shared_ptr<TDbStatement>> FStatements;
     QHash<quint64, QString> FRangeSql;
 };
