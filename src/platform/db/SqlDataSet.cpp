@@ -188,6 +188,10 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
     TDbConnection* connection = Connection();
     QStringList names;
     QVariantList values;
+    // An update also requires the changed columns to hold what this record read, so that
+    // a change another user made meanwhile is not silently overwritten.
+    QStringList unchanged;
+    QVariantList originals;
     for (int i = 0; i < FieldDefs()->Count(); ++i) {
         const TFieldDef* def = FieldDefs()->Items(i);
         const Variant& value = Record.Values[i];
@@ -197,6 +201,15 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
             continue;
         names << QuoteSqlName(def->Name());
         values << ToEngine(def->DataType(), value);
+        if (Original && !IsBlobType(def->DataType())) {
+            const Variant& was = Original->Values.value(i);
+            if (VarIsNull(was)) {
+                unchanged << QuoteSqlName(def->Name()) + QStringLiteral(" IS NULL");
+            } else {
+                unchanged << QuoteSqlName(def->Name()) + QStringLiteral(" = ?");
+                originals << ToEngine(def->DataType(), was);
+            }
+        }
     }
     FCount.reset();
     if (!Original) {
@@ -214,15 +227,16 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
     if (!names.isEmpty()) {
         for (QString& name : names)
             name += QStringLiteral(" = ?");
-        values << Original->Bookmark;
+        values << Original->Bookmark << originals;
+        unchanged.prepend(connection->RowIdColumn(UpdateTableName()) + QStringLiteral(" = ?"));
         const qint64 changed =
-            connection->Execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+            connection->Execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                                     .arg(QuotedUpdateTable(), names.join(QStringLiteral(", ")),
-                                         connection->RowIdColumn(UpdateTableName())),
+                                         unchanged.join(QStringLiteral(" AND "))),
                                 values);
         if (changed == 0)
-            throw EDatabaseError(
-                QStringLiteral("Record not found: it was deleted by another user"));
+            throw EDatabaseError(QStringLiteral(
+                "The record was changed or deleted by another user; refresh it and try again"));
     }
     return Original->Bookmark;
 }

@@ -451,3 +451,36 @@ TEST_P(TableEditing, ARecordWithItsOwnKeyStaysCurrentAfterPosting) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_P(TableEditing, ASecondUserEditingTheSameRecordIsNotOverwrittenSilently) {
+    TPeopleDatabase db(2, Engine());
+    std::unique_ptr<TTable> first(db.NewTable(QStringLiteral("People.db")));
+    std::unique_ptr<TTable> second(db.NewTable(QStringLiteral("People.db")));
+    first->Open();
+    second->Open();
+    first->Edit();
+    second->Edit();
+    first->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("First's"));
+    second->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Second's"));
+    first->Post();
+    EXPECT_THROW(second->Post(), EDatabaseError);
+    EXPECT_EQ(second->State(), dsEdit); // the typed value stays
+    EXPECT_EQ(second->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Second's"));
+    second->Cancel();
+    second->Refresh();
+    EXPECT_EQ(second->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("First's"));
+    // Edits of different columns of the same record both stay.
+    first->Edit();
+    second->Edit();
+    first->FieldByName(QStringLiteral("Salary"))->SetAsFloat(10);
+    second->FieldByName(QStringLiteral("Country"))->SetAsInteger(3);
+    first->Post();
+    second->Post();
+    second->Refresh();
+    EXPECT_DOUBLE_EQ(second->FieldByName(QStringLiteral("Salary"))->AsFloat(), 10);
+    EXPECT_EQ(second->FieldByName(QStringLiteral("Country"))->AsInteger(), 3);
+}
+
+} // namespace
