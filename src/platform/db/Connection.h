@@ -84,6 +84,10 @@ public:
     virtual QString RowIdColumn(const QString& Table) = 0;
     // The column definition of an autoincrementing key column named QuotedName.
     virtual QString AutoIncrementColumnSql(const QString& QuotedName) const = 0;
+    // Makes new rows of Table continue after the largest value of its autoincrement column
+    // Column, once rows were written with explicit values there. Engines whose counter
+    // follows the values written (SQLite's AUTOINCREMENT) need nothing.
+    virtual void ContinueAutoIncrement(const QString& /*Table*/, const QString& /*Column*/) {}
     // What follows a column in an index definition to compare it ignoring case.
     virtual QString CaseInsensitiveIndexColumn(const QString& QuotedName) const = 0;
     // A value compared with such a column, folded as the column is (identity where the

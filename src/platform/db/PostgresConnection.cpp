@@ -966,6 +966,14 @@ QString TPostgresConnection::RowIdColumn(const QString& Table) {
                              .arg(Table));
 }
 
+void TPostgresConnection::ContinueAutoIncrement(const QString& Table, const QString& Column) {
+    // The sequence's next value is the largest one plus 1, or 1 for an empty table.
+    Scalar(QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), coalesce(max(%1), 0) + 1, "
+                          "false) FROM %2")
+               .arg(QuoteName(Column), QuoteName(Table)),
+           {QuoteName(Table), Column});
+}
+
 QString TPostgresConnection::ColumnTypeSql(TFieldType Type, int Size) const {
     for (const TColumnType& columnType : ColumnTypes)
         if (columnType.Type == Type) {

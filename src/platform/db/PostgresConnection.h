@@ -107,6 +107,8 @@ public:
     QString AutoIncrementColumnSql(const QString& QuotedName) const override {
         return QuotedName + QStringLiteral(" serial PRIMARY KEY");
     }
+    // Sets the column's sequence (of a serial or identity column) past the largest value.
+    void ContinueAutoIncrement(const QString& Table, const QString& Column) override;
     // An expression: the index becomes an expression index on lower(column).
     QString CaseInsensitiveIndexColumn(const QString& QuotedName) const override {
         return QStringLiteral("lower(%1)").arg(QuotedName);
