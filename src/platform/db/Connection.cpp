@@ -10,3 +10,11 @@ Variant TDbConnection::Insert(const QString& Sql, const QVariantList& Params, co
     Execute(Sql, Params);
     return LastInsertId();
 }
+
+std::unique_ptr<TDbStatement> TDbConnection::PrepareWith(const QString& Sql,
+                                                         const QVariantList& Params) {
+    std::unique_ptr<TDbStatement> statement = Prepare(Sql);
+    for (int i = 0; i < Params.size(); ++i)
+        statement->Bind(i, Params[i]);
+    return statement;
+}

@@ -94,4 +94,8 @@ public:
     // engine's comparison itself ignores case).
     virtual QString FoldCase(const QString& Value) const { return Value; }
     QString QuoteName(const QString& Name) const;
+
+protected:
+    // A prepared statement with Params bound in order.
+    std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);
 };

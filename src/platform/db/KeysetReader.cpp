@@ -182,25 +182,23 @@ QList<TKeysetReader::TRow> TKeysetReader::Last(int Count) {
     return rows;
 }
 
-QList<TKeysetReader::TRow> TKeysetReader::After(const TRow& From, int Count) {
+QList<TKeysetReader::TRow> TKeysetReader::Beyond(const TRow& From, bool After, int Count) {
     QList<TRow> rows;
-    for (const TRange& range : Ranges(From, true)) {
+    for (const TRange& range : Ranges(From, After)) {
         if (rows.size() >= Count)
             break;
-        rows += Query(CachedRangeSql(From, range, true, false), RangeParams(From, range, true),
+        rows += Query(CachedRangeSql(From, range, After, false), RangeParams(From, range, After),
                       Count - int(rows.size()));
     }
     return rows;
 }
 
+QList<TKeysetReader::TRow> TKeysetReader::After(const TRow& From, int Count) {
+    return Beyond(From, true, Count);
+}
+
 QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
-    QList<TRow> rows;
-    for (const TRange& range : Ranges(From, false)) {
-        if (rows.size() >= Count)
-            break;
-        rows += Query(CachedRangeSql(From, range, false, false), RangeParams(From, range, false),
-                      Count - int(rows.size()));
-    }
+    QList<TRow> rows = Beyond(From, false, Count); // nearest first
     std::reverse(rows.begin(), rows.end());
     return rows;
 }

@@ -58,6 +58,8 @@ private:
         TRangeKind Kind;
     };
     QList<TRange> Ranges(const TRow& Row, bool After) const;
+    // The rows beyond From, nearest first, range after range until Count are read.
+    QList<TRow> Beyond(const TRow& From, bool After, int Count);
     QString RangeSql(const TRow& Row, const TRange& Range, bool After, bool Counting) const;
     QVariantList RangeParams(const TRow& Row, const TRange& Range, bool After) const;
     QString SelectSql(const QString& Condition, bool Reverse) const;

@@ -792,14 +792,6 @@ std::unique_ptr<TDbStatement> TPostgresConnection::Prepare(const QString& Sql) {
     return std::make_unique<TPostgresStatement>(FSession, Sql);
 }
 
-std::unique_ptr<TDbStatement> TPostgresConnection::PrepareWith(const QString& Sql,
-                                                               const QVariantList& Params) {
-    std::unique_ptr<TDbStatement> statement = Prepare(Sql);
-    for (int i = 0; i < Params.size(); ++i)
-        statement->Bind(i, Params[i]);
-    return statement;
-}
-
 qint64 TPostgresConnection::Execute(const QString& Sql, const QVariantList& Params) {
     if (Params.isEmpty())
         return FSession->RunScript(Sql);

@@ -116,7 +116,6 @@ public:
     QString FoldCase(const QString& Value) const override { return Value.toLower(); }
 
 private:
-    std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);
     // The oid of the table of that name, an exact match first; 0 when there is none.
     qint64 FindTable(const QString& Table);
     qint64 TableOid(const QString& Table);

@@ -406,14 +406,6 @@ std::unique_ptr<TDbStatement> TSqliteConnection::Prepare(const QString& Sql) {
     return std::make_unique<TSqliteStatement>(FDatabase, Sql, statement);
 }
 
-std::unique_ptr<TDbStatement> TSqliteConnection::PrepareWith(const QString& Sql,
-                                                             const QVariantList& Params) {
-    std::unique_ptr<TDbStatement> statement = Prepare(Sql);
-    for (int i = 0; i < Params.size(); ++i)
-        statement->Bind(i, Params[i]);
-    return statement;
-}
-
 qint64 TSqliteConnection::Execute(const QString& Sql, const QVariantList& Params) {
     if (Params.isEmpty())
         return ExecuteScript(Sql);

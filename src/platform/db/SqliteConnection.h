@@ -90,7 +90,6 @@ public:
     QString FoldCase(const QString& Value) const override;
 
 private:
-    std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);
     qint64 ExecuteScript(const QString& Sql);
 
     QString FFileName;
