@@ -147,6 +147,17 @@ constexpr TColumnType ColumnTypes[] = {
     {ftVarBytes, "VARBYTES BLOB(%1)"},
 };
 
+// The upper-case names of the table's declared types, parsed once.
+const QStringList& ColumnTypeNames() {
+    static const QStringList names = [] {
+        QStringList list;
+        for (const TColumnType& columnType : ColumnTypes)
+            list << ParseDeclaredType(QString::fromLatin1(columnType.Declared)).Name;
+        return list;
+    }();
+    return names;
+}
+
 bool IsSized(const TColumnType& Type) {
     return QLatin1String(Type.Declared).contains(QLatin1String("%1"));
 }
@@ -572,12 +583,13 @@ TFieldType TSqliteConnection::FieldTypeOf(const TColumnInfo& Column, int& Size) 
     if (Column.AutoIncrement)
         return ftAutoInc;
     const TDeclaredType declared = ParseDeclaredType(Column.DeclaredType);
-    for (const TColumnType& columnType : ColumnTypes)
-        if (ParseDeclaredType(QString::fromLatin1(columnType.Declared)).Name == declared.Name) {
-            if (IsSized(columnType))
-                Size = declared.Size;
-            return columnType.Type;
-        }
+    const qsizetype index = ColumnTypeNames().indexOf(declared.Name);
+    if (index >= 0) {
+        const TColumnType& columnType = ColumnTypes[index];
+        if (IsSized(columnType))
+            Size = declared.Size;
+        return columnType.Type;
+    }
     return FieldTypeByAffinity(declared, Size);
 }
 
