@@ -1,11 +1,14 @@
-// dataset_bench DIR [repeat]: times common dataset operations on the People database that
-// generate_people made in DIR, each against the same logical operation written directly on
-// the SQLite C API (and through Qt SQL when built with it), and prints the medians, their
-// ratios and the memory used.
+// dataset_bench [--postgres] DIR [repeat]: times common dataset operations on the People
+// database that generate_people made in DIR, each against the same logical operation
+// written directly on the SQLite C API (and through Qt SQL when built with it), and prints
+// the medians, their ratios and the memory used. With --postgres the database is first
+// copied to the PostgreSQL server the KRO_PG_* variables name (unless it holds it already)
+// and both sides run there, the direct one on libpq.
 
 #include "DirectOperations.h"
 #include "MedianTimer.h"
 #include "ProcessMemory.h"
+#include "RawPostgres.h"
 #include "RawSqlite.h"
 #ifdef KRO_BENCH_QT_SQL
 #include "QtSqlClient.h"
@@ -18,8 +21,10 @@
 #include <cstdio>
 #include <db/DataSource.h>
 #include <db/Database.h>
+#include <db/DatabaseCopy.h>
 #include <db/Field.h>
 #include <db/Fields.h>
+#include <db/PostgresConnection.h>
 #include <db/Query.h>
 #include <db/Session.h>
 #include <db/Table.h>
@@ -175,42 +180,98 @@ TDirectKeys FindKeys(TRawDatabase& Db, std::int64_t People) {
     return keys;
 }
 
-int Bench(const QString& Dir, int Repeat) {
+// The PostgreSQL server of the KRO_PG_* variables, in schema Schema.
+QMap<QString, QString> ServerParams(const QString& Schema) {
+    QMap<QString, QString> params;
+    for (const char* name : {"HOST", "PORT", "USER", "DATABASE"})
+        params.insert(QLatin1String(name),
+                      qEnvironmentVariable((std::string("KRO_PG_") + name).c_str()));
+    if (params.value(QStringLiteral("HOST")).isEmpty())
+        throw std::runtime_error("--postgres needs the server in KRO_PG_HOST, KRO_PG_PORT, "
+                                 "KRO_PG_USER and KRO_PG_DATABASE");
+    params.insert(QStringLiteral("SCHEMA"), Schema);
+    return params;
+}
+
+// Copies the SQLite alias Source to Target unless Target's People has People rows already.
+void CopyToServer(const QString& Source, const QString& Target, std::int64_t People) {
+    QMap<QString, QString> params = Session()->GetAliasParams(Target);
+    const QString schema = params.take(QStringLiteral("SCHEMA"));
+    TPostgresConnection(params).Execute(
+        QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
+    TDatabase database;
+    database.SetDatabaseName(Target);
+    database.Open();
+    if (database.Connection()->TableExists(QStringLiteral("People")) &&
+        database.Connection()
+                ->Scalar(QStringLiteral("SELECT COUNT(*) FROM \"People\""))
+                .toLongLong() == People)
+        return;
+    database.Close();
+    std::printf("copying %lld people to the server...\n", static_cast<long long>(People));
+    std::fflush(stdout);
+    TCopyOptions options;
+    options.Replace = true;
+    options.BatchRows = 500;
+    CopyDatabase(Source, Target, options);
+}
+
+int Bench(const QString& Dir, int Repeat, bool OnServer) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
         throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
-    const QString alias = QStringLiteral("BenchPeople");
+    const QString fileAlias = QStringLiteral("BenchPeople");
     Session()->SetConfigMode({cmSession});
-    Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));
+    Session()->AddStandardAlias(fileAlias, Dir, QStringLiteral("STANDARD"));
     RegisterFieldClasses();
+    // The keys come from the file, which holds the same rows as the server's copy.
+    TRawDatabase fileRaw(file.toStdString());
+    const std::int64_t people = Scalar(fileRaw, "SELECT COUNT(*) FROM People");
+    const TDirectKeys keys = FindKeys(fileRaw, people);
+
+    QString alias = fileAlias;
+    if (OnServer) {
+        alias = QStringLiteral("BenchPeopleServer");
+        Session()->AddAlias(alias, QStringLiteral("POSTGRESQL"),
+                            ServerParams(QStringLiteral("bench_%1").arg(people)));
+        CopyToServer(fileAlias, alias, people);
+    }
     // A database kept connected, as an application keeps it, so that opening a table does
-    // not open the file.
+    // not connect again.
     TDatabase database;
     database.SetDatabaseName(alias);
     database.Open();
 
-    // The other connections read with the same page cache and memory mapping.
-    TRawDatabase raw(file.toStdString());
-    const std::unique_ptr<TDirectConnection> peer = OpenPeer(file.toStdString());
-    for (const char* pragma : {"mmap_size", "cache_size"}) {
-        const std::string setting = std::string("PRAGMA ") + pragma + "=" +
-                                    VarToStr(database.Connection()->Scalar(
-                                                 QStringLiteral("PRAGMA ") + QLatin1String(pragma)))
-                                        .toStdString();
-        raw.Execute(setting);
-        if (peer)
-            peer->Execute(setting);
+    std::unique_ptr<TDirectConnection> raw;
+    std::unique_ptr<TDirectConnection> peer;
+    if (OnServer) {
+        auto server = std::make_unique<TPgDatabase>();
+        server->Execute(QStringLiteral("SET search_path TO bench_%1").arg(people).toStdString());
+        raw = std::move(server);
+    } else {
+        // The other connections read with the same page cache and memory mapping.
+        raw = std::make_unique<TRawDatabase>(file.toStdString());
+        peer = OpenPeer(file.toStdString());
+        for (const char* pragma : {"mmap_size", "cache_size"}) {
+            const std::string setting =
+                std::string("PRAGMA ") + pragma + "=" +
+                VarToStr(database.Connection()->Scalar(QStringLiteral("PRAGMA ") +
+                                                       QLatin1String(pragma)))
+                    .toStdString();
+            raw->Execute(setting);
+            if (peer)
+                peer->Execute(setting);
+        }
     }
-
-    const std::int64_t people = Scalar(raw, "SELECT COUNT(*) FROM People");
-    const TDirectKeys keys = FindKeys(raw, people);
-    TDirectOperations rawOperations(raw, keys);
+    const TDirectSqlTexts& texts = OnServer ? PostgresTexts : SqliteTexts;
+    TDirectOperations rawOperations(*raw, keys, texts);
     std::optional<TDirectOperations> peerOperations;
     if (peer)
-        peerOperations.emplace(*peer, keys);
+        peerOperations.emplace(*peer, keys, texts);
 
-    std::printf("%s: %lld people, median of %d runs; prefix '%s'\n", qPrintable(file),
-                static_cast<long long>(people), Repeat, keys.NamePrefix.c_str());
+    std::printf("%s%s: %lld people, median of %d runs; prefix '%s'\n", qPrintable(file),
+                OnServer ? " copied to PostgreSQL" : "", static_cast<long long>(people), Repeat,
+                keys.NamePrefix.c_str());
     TRunner runner(Repeat, rawOperations, peerOperations ? &*peerOperations : nullptr, PeerName);
     runner.PrintHeader();
 
@@ -321,13 +382,16 @@ int Bench(const QString& Dir, int Repeat) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const int repeat = argc == 3 ? std::atoi(argv[2]) : 20;
-    if ((argc != 2 && argc != 3) || repeat <= 0) {
-        std::fprintf(stderr, "usage: dataset_bench DIR [repeat]   (default 20 runs)\n");
+    const bool onServer = argc > 1 && std::string(argv[1]) == "--postgres";
+    const int first = onServer ? 2 : 1;
+    const int repeat = argc == first + 2 ? std::atoi(argv[first + 1]) : 20;
+    if ((argc != first + 1 && argc != first + 2) || repeat <= 0) {
+        std::fprintf(stderr,
+                     "usage: dataset_bench [--postgres] DIR [repeat]   (default 20 runs)\n");
         return 2;
     }
     try {
-        return Bench(QDir(QString::fromLocal8Bit(argv[1])).absolutePath(), repeat);
+        return Bench(QDir(QString::fromLocal8Bit(argv[first])).absolutePath(), repeat, onServer);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "dataset_bench: %s\n", e.what());
         return 1;

@@ -2,15 +2,49 @@
 
 #include <stdexcept>
 
+const TDirectSqlTexts SqliteTexts = {
+    "Id, Name, Country, Language, Profession, Birth, Salary, Active, Sex, Lang, Notes",
+    "SELECT %COLUMNS% FROM People ORDER BY Name, rowid LIMIT 50",
+    "SELECT * FROM People ORDER BY Name LIMIT 50",
+    "SELECT %COLUMNS% FROM People ORDER BY Name DESC, rowid DESC LIMIT 1",
+    "SELECT %COLUMNS% FROM People WHERE (Name, rowid) > (?, ?) ORDER BY Name, rowid LIMIT 50",
+    "SELECT %COLUMNS% FROM People WHERE rowid = ?",
+    "SELECT %COLUMNS% FROM People WHERE Id >= ? ORDER BY Id LIMIT ?",
+    "SELECT Id, People, Title FROM Job WHERE People = ? ORDER BY Title, rowid",
+    "SELECT COUNT(*) FROM People",
+    "SELECT %COLUMNS% FROM People WHERE Name COLLATE NOCASE >= ? AND Name COLLATE NOCASE < ? "
+    "ORDER BY Name, rowid LIMIT 1",
+    "SELECT COUNT(*) FROM People WHERE Sex = 2 AND Lang = 3",
+    "SELECT %COLUMNS% FROM People WHERE Name >= ? ORDER BY Name, rowid LIMIT 1",
+};
+
+// The tables as the datasets make them on the server: names quoted in their case, nulls
+// first in ascending indexes, lower(Name) indexed for comparisons ignoring case.
+const TDirectSqlTexts PostgresTexts = {
+    R"("Id", "Name", "Country", "Language", "Profession", "Birth", "Salary", "Active", "Sex", )"
+    R"("Lang", "Notes")",
+    R"(SELECT %COLUMNS% FROM "People" ORDER BY "Name" NULLS FIRST, "Id" LIMIT 50)",
+    R"(SELECT * FROM "People" ORDER BY "Name" NULLS FIRST, "Id" LIMIT 50)",
+    R"(SELECT %COLUMNS% FROM "People" ORDER BY "Name" DESC NULLS LAST, "Id" DESC LIMIT 1)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE ("Name", "Id") > (?, ?) )"
+    R"(ORDER BY "Name" NULLS FIRST, "Id" LIMIT 50)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE "Id" = ?)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE "Id" >= ? ORDER BY "Id" LIMIT ?)",
+    R"(SELECT "Id", "People", "Title" FROM "Job" WHERE "People" = ? )"
+    R"(ORDER BY "Title" NULLS FIRST, "Id")",
+    R"(SELECT COUNT(*) FROM "People")",
+    R"(SELECT %COLUMNS% FROM "People" WHERE lower("Name") >= ? AND lower("Name") < ? )"
+    R"(ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
+    R"(SELECT COUNT(*) FROM "People" WHERE "Sex" = 2 AND "Lang" = 3)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE "Name" >= ? ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
+};
+
 namespace {
 
-const char* const PeopleColumns =
-    "Id, Name, Country, Language, Profession, Birth, Salary, Active, Sex, Lang, Notes";
-
-std::string Sql(std::string Text) {
+std::string Sql(std::string Text, const char* Columns) {
     const auto at = Text.find("%COLUMNS%");
     if (at != std::string::npos)
-        Text.replace(at, 9, PeopleColumns);
+        Text.replace(at, 9, Columns);
     return Text;
 }
 
@@ -24,23 +58,23 @@ std::string PrefixEnd(std::string Prefix) {
 
 } // namespace
 
-TDirectOperations::TDirectOperations(TDirectConnection& Connection, TDirectKeys Keys)
+TDirectOperations::TDirectOperations(TDirectConnection& Connection, TDirectKeys Keys,
+                                     const TDirectSqlTexts& Texts)
     : FKeys(std::move(Keys)), FPrefixEnd(PrefixEnd(FKeys.NamePrefix)) {
-    const auto prepare = [&](const char* Text) { return Connection.Prepare(Sql(Text)); };
-    FFirstRows = prepare("SELECT %COLUMNS% FROM People ORDER BY Name, rowid LIMIT 50");
-    FSelectFirstPage = prepare("SELECT * FROM People ORDER BY Name LIMIT 50");
-    FLastRow = prepare("SELECT %COLUMNS% FROM People ORDER BY Name DESC, rowid DESC LIMIT 1");
-    FAfterRow = prepare("SELECT %COLUMNS% FROM People WHERE (Name, rowid) > (?, ?) "
-                        "ORDER BY Name, rowid LIMIT 50");
-    FByRowId = prepare("SELECT %COLUMNS% FROM People WHERE rowid = ?");
-    FMasterRows = prepare("SELECT %COLUMNS% FROM People WHERE Id >= ? ORDER BY Id LIMIT ?");
-    FJobs = prepare("SELECT Id, People, Title FROM Job WHERE People = ? ORDER BY Title, rowid");
-    FCount = prepare("SELECT COUNT(*) FROM People");
-    FWithPrefix = prepare("SELECT %COLUMNS% FROM People WHERE Name COLLATE NOCASE >= ? AND "
-                          "Name COLLATE NOCASE < ? ORDER BY Name, rowid LIMIT 1");
-    FFilteredCount = prepare("SELECT COUNT(*) FROM People WHERE Sex = 2 AND Lang = 3");
-    FAtOrAfter =
-        prepare("SELECT %COLUMNS% FROM People WHERE Name >= ? ORDER BY Name, rowid LIMIT 1");
+    const auto prepare = [&](const char* Text) {
+        return Connection.Prepare(Sql(Text, Texts.Columns));
+    };
+    FFirstRows = prepare(Texts.FirstRows);
+    FSelectFirstPage = prepare(Texts.SelectFirstPage);
+    FLastRow = prepare(Texts.LastRow);
+    FAfterRow = prepare(Texts.AfterRow);
+    FByRowId = prepare(Texts.ByRowId);
+    FMasterRows = prepare(Texts.MasterRows);
+    FJobs = prepare(Texts.Jobs);
+    FCount = prepare(Texts.Count);
+    FWithPrefix = prepare(Texts.WithPrefix);
+    FFilteredCount = prepare(Texts.FilteredCount);
+    FAtOrAfter = prepare(Texts.AtOrAfter);
 }
 
 void TDirectOperations::ReadRows(TDirectStatement& Statement, TVisited& Visited) {

@@ -17,11 +17,31 @@ struct TDirectKeys {
     std::string NamePrefix;       // the lower-case leading part of a name near the end
 };
 
+// The statements of the operations as one writes them by hand for an engine, in the
+// datasets' order (nulls first, ties by row key); "%COLUMNS%" stands for Columns.
+struct TDirectSqlTexts {
+    const char* Columns;
+    const char* FirstRows;
+    const char* SelectFirstPage;
+    const char* LastRow;
+    const char* AfterRow;
+    const char* ByRowId;
+    const char* MasterRows;
+    const char* Jobs;
+    const char* Count;
+    const char* WithPrefix;
+    const char* FilteredCount;
+    const char* AtOrAfter;
+};
+extern const TDirectSqlTexts SqliteTexts;
+extern const TDirectSqlTexts PostgresTexts;
+
 // The benchmark's operations as SQL written by hand on a connection: each statement
 // prepared once, every column of every row read as text, the Id (first column) recorded.
 class TDirectOperations {
 public:
-    TDirectOperations(TDirectConnection& Connection, TDirectKeys Keys);
+    TDirectOperations(TDirectConnection& Connection, TDirectKeys Keys,
+                      const TDirectSqlTexts& Texts);
 
     // The first people by Name, the columns named.
     void FirstByName(TVisited& Visited);

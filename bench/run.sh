@@ -2,7 +2,15 @@
 # Builds the benchmarks in a Release tree (build/bench), makes People databases of 100,000
 # and 1,000,000 rows under /tmp/kro-bench-v2-N (kept between runs) and times the dataset
 # operations on both. Extra arguments go to dataset_bench (the number of runs).
+#   run.sh --postgres [runs]: the same on a PostgreSQL server: the one the KRO_PG_*
+#   variables name, else a throwaway one started here (scripts/pg-test-server.sh).
 set -euo pipefail
+
+mode=()
+if [[ "${1:-}" == "--postgres" ]]; then
+    mode=(--postgres)
+    shift
+fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/bench"
@@ -32,11 +40,21 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKRO_BUILD_TES
     -DKRO_BUILD_BENCH=ON >/dev/null
 ninja -C "$build" -j2 generate_people dataset_bench
 
+server_dir=""
+stop_server() {
+    [[ -z "$server_dir" ]] || "$root/scripts/pg-test-server.sh" stop "$server_dir"
+}
+trap stop_server EXIT
+if ((${#mode[@]} > 0)) && [[ -z "${KRO_PG_HOST:-}" ]]; then
+    eval "$("$root/scripts/pg-test-server.sh" start)"
+    server_dir="$KRO_PG_DIR"
+fi
+
 for rows in 100000 1000000; do
     dir="/tmp/kro-bench-$schema-$rows"
     if [[ ! -f "$dir/tables.sqlite3" ]]; then
         "$build/bench/generate_people" "$dir" "$rows"
     fi
     echo
-    "$build/bench/dataset_bench" "$dir" "$@"
+    "$build/bench/dataset_bench" "${mode[@]}" "$dir" "$@"
 done

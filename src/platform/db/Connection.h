@@ -2,6 +2,7 @@
 
 #include "FieldType.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,9 @@ struct TIndexInfo {
     bool Expression = false;
 };
 
+// The column EnsureRowKey adds; it is left out of a table's columns.
+inline constexpr const char* HiddenRowKey = "kro_row";
+
 class TDbConnection {
 public:
     virtual ~TDbConnection() = default;
@@ -88,12 +92,25 @@ public:
     // Column, once rows were written with explicit values there. Engines whose counter
     // follows the values written (SQLite's AUTOINCREMENT) need nothing.
     virtual void ContinueAutoIncrement(const QString& /*Table*/, const QString& /*Column*/) {}
+    // What follows a column in an index definition for the order the datasets read in:
+    // nulls before every other value when ascending, after them when descending.
+    virtual QString IndexOrderSql(bool Descending) const {
+        return Descending ? QStringLiteral(" DESC") : QString();
+    }
     // What follows a column in an index definition to compare it ignoring case.
     virtual QString CaseInsensitiveIndexColumn(const QString& QuotedName) const = 0;
     // A value compared with such a column, folded as the column is (identity where the
     // engine's comparison itself ignores case).
     virtual QString FoldCase(const QString& Value) const { return Value; }
     QString QuoteName(const QString& Name) const;
+    // Names of tables and columns as stored, by their lower-case form, where the engine
+    // folds unquoted names to lower case and would not find mixed-case names written
+    // without quotes; empty where the engine matches names ignoring case.
+    virtual QHash<QString, QString> StoredNames() { return {}; }
+    // Gives Table (just made, or a query's written result) a key for its rows where the
+    // engine has none of its own: the hidden column HiddenRowKey, numbered in the order
+    // the rows have now.
+    virtual void EnsureRowKey(const QString& /*Table*/) {}
 
 protected:
     // A prepared statement with Params bound in order.

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 
 namespace {
 
@@ -109,9 +110,55 @@ bool IsSymbol(const TToken& Token, QChar Symbol) {
     return Token.Kind == TTokenKind::Symbol && Token.Text.front() == Symbol;
 }
 
+// Words that keep their meaning as keywords even where a table or column has their name.
+bool IsKeyword(QStringView Word) {
+    static const QSet<QString> keywords = {
+        QStringLiteral("all"),    QStringLiteral("and"),     QStringLiteral("as"),
+        QStringLiteral("asc"),    QStringLiteral("between"), QStringLiteral("by"),
+        QStringLiteral("case"),   QStringLiteral("create"),  QStringLiteral("cross"),
+        QStringLiteral("delete"), QStringLiteral("desc"),    QStringLiteral("distinct"),
+        QStringLiteral("drop"),   QStringLiteral("else"),    QStringLiteral("end"),
+        QStringLiteral("escape"), QStringLiteral("exists"),  QStringLiteral("false"),
+        QStringLiteral("from"),   QStringLiteral("full"),    QStringLiteral("group"),
+        QStringLiteral("having"), QStringLiteral("in"),      QStringLiteral("index"),
+        QStringLiteral("inner"),  QStringLiteral("insert"),  QStringLiteral("into"),
+        QStringLiteral("is"),     QStringLiteral("join"),    QStringLiteral("left"),
+        QStringLiteral("like"),   QStringLiteral("limit"),   QStringLiteral("not"),
+        QStringLiteral("null"),   QStringLiteral("offset"),  QStringLiteral("on"),
+        QStringLiteral("or"),     QStringLiteral("order"),   QStringLiteral("outer"),
+        QStringLiteral("right"),  QStringLiteral("select"),  QStringLiteral("set"),
+        QStringLiteral("table"),  QStringLiteral("then"),    QStringLiteral("true"),
+        QStringLiteral("union"),  QStringLiteral("update"),  QStringLiteral("values"),
+        QStringLiteral("when"),   QStringLiteral("where"),
+    };
+    return keywords.contains(Word.toString().toLower());
+}
+
+// The next token that is not blank or a comment, or nullptr.
+const TToken* NextSignificant(const QList<TToken>& Tokens, qsizetype After) {
+    for (qsizetype i = After + 1; i < Tokens.size(); ++i)
+        if (Tokens[i].Kind != TTokenKind::Blank && Tokens[i].Kind != TTokenKind::Comment)
+            return &Tokens[i];
+    return nullptr;
+}
+
+// The stored name for which the unquoted name at Tokens[I] stands, or an empty string.
+QString StoredNameOf(const QList<TToken>& Tokens, qsizetype I,
+                     const QHash<QString, QString>& StoredNames) {
+    const TToken& token = Tokens[I];
+    if (token.Kind != TTokenKind::Name || StoredNames.isEmpty() || IsKeyword(token.Text))
+        return {};
+    const TToken* next = NextSignificant(Tokens, I);
+    if (next && IsSymbol(*next, QLatin1Char('('))) // a function
+        return {};
+    if (I > 0 && IsSymbol(Tokens[I - 1], QLatin1Char(':'))) // a parameter
+        return {};
+    return StoredNames.value(token.Text.toString().toLower());
+}
+
 } // namespace
 
-QString TranslateLocalSql(const QString& Sql) {
+QString TranslateLocalSql(const QString& Sql, const QHash<QString, QString>& StoredNames) {
     QList<TToken> tokens = TSqlScanner(Sql).Tokens();
     while (!tokens.isEmpty() &&
            (tokens.last().Kind == TTokenKind::Blank || IsSymbol(tokens.last(), QLatin1Char(';'))))
@@ -121,8 +168,15 @@ QString TranslateLocalSql(const QString& Sql) {
     translated.reserve(Sql.size());
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         const TToken& token = tokens[i];
-        translated += token.Kind == TTokenKind::QuotedName ? QuotedTableName(token.Text)
-                                                           : token.Text.toString();
+        if (token.Kind == TTokenKind::QuotedName) {
+            translated += QuotedTableName(token.Text);
+        } else if (const QString stored = StoredNameOf(tokens, i, StoredNames); !stored.isEmpty()) {
+            translated += QLatin1Char('"') +
+                          QString(stored).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+                          QLatin1Char('"');
+        } else {
+            translated += token.Text.toString();
+        }
         // name "." extension: the tokens are maximal, so no name character follows.
         if (IsName(token) && i + 2 < tokens.size() && IsSymbol(tokens[i + 1], QLatin1Char('.')) &&
             tokens[i + 2].Kind == TTokenKind::Name && IsExtension(tokens[i + 2].Text))

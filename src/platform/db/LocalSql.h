@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 class QDate;
@@ -12,7 +13,11 @@ class QDateTime;
 // "\"People.DB\"" -> "\"People\""), wherever it stands; a qualified column such as T.Name
 // stays. String literals and comments are kept as they are, and so is everything else
 // but the trailing ";" and blanks, which are dropped.
-QString TranslateLocalSql(const QString& Sql);
+//
+// StoredNames (TDbConnection::StoredNames) maps names from lower case to the case stored:
+// an unquoted name found there, neither a keyword nor a function called, is written
+// quoted in the stored case.
+QString TranslateLocalSql(const QString& Sql, const QHash<QString, QString>& StoredNames = {});
 
 // Date constants for SQL texts, in the form the engines store dates in, so that comparing
 // them with stored values as text compares the dates: '2024-02-29' and

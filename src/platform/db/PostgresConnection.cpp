@@ -314,6 +314,9 @@ public:
                                        const QList<TParameter>& Params);
     // Runs statements separated by ";" without parameters; the rows they changed.
     qint64 RunScript(const QString& Sql);
+    // Runs Statement in a savepoint while a transaction is open, so that its failure
+    // undoes what it did, as on the embedded engine, and leaves the transaction usable.
+    template <class TStatement> auto InSavepoint(TStatement&& Statement);
     PGTransactionStatusType TransactionStatus() const { return PQtransactionStatus(FConn); }
     bool Connected() const { return PQstatus(FConn) == CONNECTION_OK; }
     // Creates the domain Name AS Definition unless a type of that name exists.
@@ -446,22 +449,45 @@ TPostgresSession::TPrepared& TPostgresSession::Prepared(const QString& Sql, cons
     return *FPrepared.insert(key, {name, nullptr});
 }
 
+template <class TStatement> auto TPostgresSession::InSavepoint(TStatement&& Statement) {
+    if (TransactionStatus() != PQTRANS_INTRANS)
+        return Statement();
+    RunScript(QStringLiteral("SAVEPOINT kro_statement"));
+    try {
+        auto result = Statement();
+        RunScript(QStringLiteral("RELEASE SAVEPOINT kro_statement"));
+        return result;
+    } catch (const EDatabaseError&) {
+        if (Connected()) {
+            try {
+                RunScript(QStringLiteral(
+                    "ROLLBACK TO SAVEPOINT kro_statement; RELEASE SAVEPOINT kro_statement"));
+            } catch (const EDatabaseError&) {
+                // The statement's own error is the one to report.
+            }
+        }
+        throw;
+    }
+}
+
 TResult TPostgresSession::Run(const QString& Sql, const QByteArray& Text,
                               const QList<TParameter>& Params) {
     EnsureConnected();
-    const QByteArray name = Prepared(Sql, Text, Params).Name;
-    std::vector<const char*> values;
-    std::vector<int> lengths;
-    std::vector<int> formats;
-    for (const TParameter& p : Params) {
-        values.push_back(p.IsNull ? nullptr : p.Value.constData());
-        lengths.push_back(int(p.Value.size()));
-        formats.push_back(p.Binary ? 1 : 0);
-    }
-    TResult result(PQexecPrepared(FConn, name.constData(), int(values.size()), values.data(),
-                                  lengths.data(), formats.data(), 0));
-    Check(result.get(), Sql);
-    return result;
+    return InSavepoint([&] {
+        const QByteArray name = Prepared(Sql, Text, Params).Name;
+        std::vector<const char*> values;
+        std::vector<int> lengths;
+        std::vector<int> formats;
+        for (const TParameter& p : Params) {
+            values.push_back(p.IsNull ? nullptr : p.Value.constData());
+            lengths.push_back(int(p.Value.size()));
+            formats.push_back(p.Binary ? 1 : 0);
+        }
+        TResult result(PQexecPrepared(FConn, name.constData(), int(values.size()), values.data(),
+                                      lengths.data(), formats.data(), 0));
+        Check(result.get(), Sql);
+        return result;
+    });
 }
 
 std::shared_ptr<PGresult> TPostgresSession::Describe(const QString& Sql, const QByteArray& Text,
@@ -770,6 +796,13 @@ const QRegularExpression& LowerColumn() {
     return pattern;
 }
 
+// Whether Sql makes, changes or drops a table or another object of the schema.
+bool ChangesSchema(const QString& Sql) {
+    const QString first = Sql.trimmed().section(QLatin1Char(' '), 0, 0).toLower();
+    return first == QLatin1String("create") || first == QLatin1String("drop") ||
+           first == QLatin1String("alter");
+}
+
 } // namespace
 
 // ---- Connection ------------------------------------------------------------------------
@@ -793,8 +826,10 @@ std::unique_ptr<TDbStatement> TPostgresConnection::Prepare(const QString& Sql) {
 }
 
 qint64 TPostgresConnection::Execute(const QString& Sql, const QVariantList& Params) {
+    if (ChangesSchema(Sql))
+        FStoredNames.reset();
     if (Params.isEmpty())
-        return FSession->RunScript(Sql);
+        return FSession->InSavepoint([&] { return FSession->RunScript(Sql); });
     const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
     while (statement->Step()) {
     }
@@ -880,8 +915,9 @@ QList<TColumnInfo> TPostgresConnection::TableColumns(const QString& Table) {
             "a.attidentity <> '' "
             "FROM pg_attribute a LEFT JOIN pg_attrdef d "
             "ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
-            "WHERE a.attrelid = %1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
-        {Table, Table});
+            "WHERE a.attrelid = %1 AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> ? "
+            "ORDER BY a.attnum"),
+        {Table, Table, QLatin1String(HiddenRowKey)});
     QList<TColumnInfo> columns;
     while (statement->Step()) {
         TColumnInfo column;
@@ -908,9 +944,11 @@ QList<TIndexInfo> TPostgresConnection::TableIndexes(const QString& Table) {
                      "CROSS JOIN LATERAL generate_series(1, i.indnkeyatts) AS k(n) "
                      "LEFT JOIN pg_attribute a "
                      "ON a.attrelid = i.indrelid AND a.attnum = i.indkey[k.n - 1] "
-                     "WHERE i.indrelid = %1 "
+                     "WHERE i.indrelid = %1 AND NOT EXISTS (SELECT 1 FROM pg_attribute h "
+                     "WHERE h.attrelid = i.indrelid AND h.attnum = ANY (i.indkey) "
+                     "AND h.attname = ?) "
                      "ORDER BY i.indisprimary DESC, i.indexrelid, k.n"),
-        {Table, Table});
+        {Table, Table, QLatin1String(HiddenRowKey)});
     QList<TIndexInfo> indexes;
     qint64 current = 0;
     while (keys->Step()) {
@@ -942,6 +980,48 @@ QList<TIndexInfo> TPostgresConnection::TableIndexes(const QString& Table) {
     return indexes;
 }
 
+QHash<QString, QString> TPostgresConnection::StoredNames() {
+    if (!FStoredNames) {
+        const std::unique_ptr<TDbStatement> statement = Prepare(
+            QStringLiteral("SELECT c.relname, a.attname FROM pg_class c "
+                           "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                           "LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 "
+                           "AND NOT a.attisdropped "
+                           "WHERE c.relkind IN ('r', 'p', 'v') AND n.nspname NOT IN ('pg_catalog', "
+                           "'information_schema') AND pg_table_is_visible(c.oid)"));
+        QHash<QString, QString> names;
+        while (statement->Step())
+            for (int c = 0; c < 2; ++c) {
+                const QString name = statement->Column(c).toString();
+                if (name != name.toLower())
+                    names.insert(name.toLower(), name);
+            }
+        FStoredNames = std::move(names);
+    }
+    return *FStoredNames;
+}
+
+void TPostgresConnection::EnsureRowKey(const QString& Table) {
+    const qint64 oid = FindTable(Table);
+    if (oid == 0)
+        RaiseNoTable(Table);
+    const Variant keyed = Scalar(
+        QStringLiteral("SELECT i.indisprimary FROM pg_index i JOIN pg_attribute a "
+                       "ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
+                       "WHERE i.indrelid = ? AND i.indisprimary AND i.indnkeyatts = 1 "
+                       "AND a.atttypid IN ('int2'::regtype, 'int4'::regtype, 'int8'::regtype)"),
+        {oid});
+    if (keyed.isValid())
+        return;
+    const bool hasPrimary =
+        Scalar(QStringLiteral("SELECT 1 FROM pg_index WHERE indrelid = ? AND indisprimary"), {oid})
+            .isValid();
+    Execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 bigint GENERATED BY DEFAULT AS "
+                           "IDENTITY %3")
+                .arg(QuoteName(Table), QuoteName(QLatin1String(HiddenRowKey)),
+                     hasPrimary ? QStringLiteral("UNIQUE") : QStringLiteral("PRIMARY KEY")));
+}
+
 QString TPostgresConnection::RowIdColumn(const QString& Table) {
     const Variant column = Scalar(
         WithTableOid("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
@@ -951,6 +1031,11 @@ QString TPostgresConnection::RowIdColumn(const QString& Table) {
         {Table, Table});
     if (!VarIsNull(column))
         return QuoteName(column.toString());
+    if (Scalar(WithTableOid("SELECT 1 FROM pg_attribute WHERE attrelid = %1 AND attname = ? "
+                            "AND NOT attisdropped"),
+               {Table, Table, QLatin1String(HiddenRowKey)})
+            .isValid())
+        return QuoteName(QLatin1String(HiddenRowKey));
     if (!TableExists(Table))
         RaiseNoTable(Table);
     throw EDatabaseError(QStringLiteral("Table \"%1\" needs an integer key: a primary key of one "

@@ -3,6 +3,8 @@
 #include "Connection.h"
 
 #include <QMap>
+#include <memory>
+#include <optional>
 
 class TPostgresSession;
 
@@ -109,16 +111,24 @@ public:
     }
     // Sets the column's sequence (of a serial or identity column) past the largest value.
     void ContinueAutoIncrement(const QString& Table, const QString& Column) override;
+    // The server puts nulls last in ascending order unless told otherwise.
+    QString IndexOrderSql(bool Descending) const override {
+        return Descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" NULLS FIRST");
+    }
     // An expression: the index becomes an expression index on lower(column).
     QString CaseInsensitiveIndexColumn(const QString& QuotedName) const override {
         return QStringLiteral("lower(%1)").arg(QuotedName);
     }
     QString FoldCase(const QString& Value) const override { return Value.toLower(); }
+    // Kept until this connection changes the schema.
+    QHash<QString, QString> StoredNames() override;
+    // Adds the hidden column unless the table has a single integer primary key.
+    void EnsureRowKey(const QString& Table) override;
 
 private:
     // The oid of the table of that name, an exact match first; 0 when there is none.
     qint64 FindTable(const QString& Table);
-    qint64 TableOid(const QString& Table);
 
     std::shared_ptr<TPostgresSession> FSession;
+    std::optional<QHash<QString, QString>> FStoredNames;
 };

@@ -173,7 +173,8 @@ void TQuery::ParamsFromMaster() {
 }
 
 QString TQuery::EngineSql(QVariantList& Values) const {
-    const TParsedSql parsed = ParseSqlParams(TranslateLocalSql(FSQL->Text()));
+    const TParsedSql parsed =
+        ParseSqlParams(TranslateLocalSql(FSQL->Text(), Connection()->StoredNames()));
     for (const QString& name : parsed.Names)
         Values << FParams->ParamByName(name)->EngineValue();
     return parsed.Sql;
@@ -387,8 +388,13 @@ void TQuery::InternalInitFieldDefs() {
         FPlan->From = QuoteSqlName(FPlan->ResultTable);
         connection->Execute(QStringLiteral("CREATE TEMP TABLE %1 AS %2").arg(FPlan->From, sql),
                             values);
+        connection->EnsureRowKey(FPlan->ResultTable);
+        QStringList resultColumns;
+        for (const TColumnInfo& column : connection->TableColumns(FPlan->ResultTable))
+            resultColumns << QuoteSqlName(column.Name);
         auto sample =
-            connection->Prepare(QStringLiteral("SELECT * FROM %1 LIMIT 100").arg(FPlan->From));
+            connection->Prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 100")
+                                    .arg(resultColumns.join(QStringLiteral(", ")), FPlan->From));
         QList<TFieldType> types;
         QList<int> sizes;
         bool first = true;

@@ -141,11 +141,29 @@ QVariantList TSqlDataSet::RowOf(const TRecord& Record) const {
     return row;
 }
 
+namespace {
+
+// Row keys are integers: any other bookmark (one of a cancelled cached insertion, say)
+// names no row of the engine's. Such a record stands after every row.
+bool IsRowKey(const TBookmark& Bookmark) {
+    bool isKey = false;
+    Bookmark.toLongLong(&isKey);
+    return isKey;
+}
+
+} // namespace
+
 QList<TRecord> TSqlDataSet::InternalFetch(TFetchDirection Direction, const TRecord* From,
                                           int Count) {
     QList<TKeysetReader::TRow> rows;
     if (Count <= 0)
         return {};
+    if (From && !IsRowKey(From->Bookmark)) {
+        if (Direction == fdAfter)
+            return {};
+        if (Direction == fdBefore)
+            From = nullptr;
+    }
     switch (Direction) {
     case fdFirst:
         rows = FReader->First(Count);
@@ -168,6 +186,8 @@ QList<TRecord> TSqlDataSet::InternalFetch(TFetchDirection Direction, const TReco
 }
 
 std::optional<TRecord> TSqlDataSet::InternalFetchBookmark(const TBookmark& Bookmark) {
+    if (!IsRowKey(Bookmark))
+        return std::nullopt;
     const auto row = FReader->ByKey(Bookmark);
     if (!row)
         return std::nullopt;

@@ -207,16 +207,16 @@ void TTable::CreateTable() {
                                      .arg(index->Name()));
         QStringList fields;
         for (const QString& name : SplitFieldNames(index->Fields())) {
-            QString field = index->Options().Contains(ixCaseInsensitive)
-                                ? connection->CaseInsensitiveIndexColumn(QuoteSqlName(name))
-                                : QuoteSqlName(name);
-            if (index->Options().Contains(ixDescending))
-                field += QStringLiteral(" DESC");
-            fields << field;
+            const QString field = index->Options().Contains(ixCaseInsensitive)
+                                      ? connection->CaseInsensitiveIndexColumn(QuoteSqlName(name))
+                                      : QuoteSqlName(name);
+            fields << field + connection->IndexOrderSql(index->Options().Contains(ixDescending));
         }
         if (index->Options().Contains(ixPrimary)) {
+            // A key's columns are plain names: its order is the engine's own.
             if (!autoKey)
-                primary = fields;
+                for (const QString& name : SplitFieldNames(index->Fields()))
+                    primary << QuoteSqlName(name);
             continue;
         }
         const QString name = index->Name().isEmpty()
@@ -238,6 +238,7 @@ void TTable::CreateTable() {
     try {
         for (const QString& sql : statements)
             connection->Execute(sql);
+        connection->EnsureRowKey(BaseTableName());
         if (ownTransaction)
             connection->Commit();
     } catch (...) {

@@ -1,4 +1,4 @@
-#include "PeopleDatabase.h"
+#include "EngineTest.h"
 
 #include <db/Fields.h>
 #include <gtest/gtest.h>
@@ -6,6 +6,9 @@
 #include <rtl/Exceptions.h>
 
 namespace {
+
+ON_EVERY_ENGINE(CachedUpdates);
+ON_EVERY_ENGINE(LookupCache);
 
 QStringList Names(TDataSet* table) {
     QStringList names;
@@ -24,8 +27,8 @@ QStringList StoredNames(const TPeopleDatabase& db) {
     return Names(other.get());
 }
 
-TEST(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
-    TPeopleDatabase db;
+TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     country->SetIndexFieldNames(QStringLiteral("Id"));
     country->SetCachedUpdates(true);
@@ -53,8 +56,8 @@ TEST(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
     EXPECT_EQ(Names(country.get()), StoredNames(db));
 }
 
-TEST(CachedUpdates, CancelDropsEveryChange) {
-    TPeopleDatabase db;
+TEST_P(CachedUpdates, CancelDropsEveryChange) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     country->SetIndexFieldNames(QStringLiteral("Id"));
     country->SetCachedUpdates(true);
@@ -75,8 +78,8 @@ TEST(CachedUpdates, CancelDropsEveryChange) {
     country->SetCachedUpdates(false);
 }
 
-TEST(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
-    TPeopleDatabase db;
+TEST_P(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     country->SetIndexFieldNames(QStringLiteral("Id"));
     country->SetCachedUpdates(true);
@@ -98,8 +101,8 @@ TEST(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
     EXPECT_EQ(StoredNames(db).size(), 5);
 }
 
-TEST(LookupCache, PairsAreLoadedOnceAtOpen) {
-    TPeopleDatabase db(3);
+TEST_P(LookupCache, PairsAreLoadedOnceAtOpen) {
+    TPeopleDatabase db(3, Engine());
     TComponent form;
     TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
     TTable* people = db.NewTable(QStringLiteral("People.db"), &form);

@@ -83,6 +83,26 @@ TEST(LocalSqlTranslateTest, TrailingSemicolonGoesAndLineBreaksStay) {
     EXPECT_EQ(TranslateLocalSql(" ; "), "");
 }
 
+TEST(LocalSqlTranslateTest, StoredNamesAreQuotedInTheirCase) {
+    const QHash<QString, QString> stored = {{"people", "People"},
+                                            {"name", "Name"},
+                                            {"upper", "Upper"},
+                                            {"order", "Order"},
+                                            {"country", "Country"}};
+    EXPECT_EQ(TranslateLocalSql("select Name, upper(name) from People.db P where P.Country = 1 "
+                                "order by NAME",
+                                stored),
+              "select \"Name\", upper(\"Name\") from \"People\" P where P.\"Country\" = 1 "
+              "order by \"Name\"");
+    // Functions, keywords, aliases, strings and names quoted already stay as written.
+    EXPECT_EQ(
+        TranslateLocalSql("select Upper (x) as Total, 'Name' from T order by \"name\"", stored),
+        "select Upper (x) as Total, 'Name' from T order by \"name\"");
+    EXPECT_EQ(TranslateLocalSql("select * from Order.db", stored), "select * from Order");
+    EXPECT_EQ(TranslateLocalSql("select * from T where Country = :Country", stored),
+              "select * from T where \"Country\" = :Country");
+}
+
 // --- Statements on SQLite ------------------------------------------------------------------
 
 class LocalSqlSqliteTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "PeopleDatabase.h"
+#include "EngineTest.h"
 
 #include <db/DataSource.h>
 #include <db/Query.h>
@@ -8,6 +8,12 @@
 
 namespace {
 
+ON_EVERY_ENGINE(QueryLocalSql);
+ON_EVERY_ENGINE(QueryParams);
+ON_EVERY_ENGINE(QueryLive);
+ON_EVERY_ENGINE(QueryExec);
+ON_EVERY_ENGINE(QueryLarge);
+
 std::unique_ptr<TQuery> NewQuery(const TPeopleDatabase& db, const QString& sql) {
     auto query = std::make_unique<TQuery>();
     query->SetDatabaseName(db.Alias());
@@ -15,8 +21,8 @@ std::unique_ptr<TQuery> NewQuery(const TPeopleDatabase& db, const QString& sql) 
     return query;
 }
 
-TEST(QueryLocalSql, StatementsOfTheDesktopDialectRun) {
-    TPeopleDatabase db(20);
+TEST_P(QueryLocalSql, StatementsOfTheDesktopDialectRun) {
+    TPeopleDatabase db(20, Engine());
     auto query = NewQuery(db, QStringLiteral("select * from Country.db"));
     query->Open();
     EXPECT_EQ(query->RecordCount(), 3);
@@ -56,8 +62,8 @@ TEST(QueryLocalSql, StatementsOfTheDesktopDialectRun) {
                                   QStringLiteral("Person 0019")}));
 }
 
-TEST(QueryParams, ParametersAreTypedAndBoundByName) {
-    TPeopleDatabase db(20);
+TEST_P(QueryParams, ParametersAreTypedAndBoundByName) {
+    TPeopleDatabase db(20, Engine());
     auto query = NewQuery(db, QStringLiteral("select * from People.db where Country = :Country and "
                                              "Name >= :From order by Name"));
     ASSERT_EQ(query->ParamCount(), 2);
@@ -80,8 +86,8 @@ TEST(QueryParams, ParametersAreTypedAndBoundByName) {
     EXPECT_EQ(query->ParamCount(), 1);
 }
 
-TEST(QueryParams, ADetailQueryFollowsItsMaster) {
-    TPeopleDatabase db(9);
+TEST_P(QueryParams, ADetailQueryFollowsItsMaster) {
+    TPeopleDatabase db(9, Engine());
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     TDataSource source;
     source.SetDataSet(country.get());
@@ -99,8 +105,8 @@ TEST(QueryParams, ADetailQueryFollowsItsMaster) {
     EXPECT_EQ(people->GetDataSource(), &source);
 }
 
-TEST(QueryLive, OnlyLiveSingleTableQueriesCanBeEdited) {
-    TPeopleDatabase db(5);
+TEST_P(QueryLive, OnlyLiveSingleTableQueriesCanBeEdited) {
+    TPeopleDatabase db(5, Engine());
     auto query = NewQuery(db, QStringLiteral("select Id, Name from People.db order by Name"));
     query->Open();
     EXPECT_FALSE(query->CanModify());
@@ -120,8 +126,8 @@ TEST(QueryLive, OnlyLiveSingleTableQueriesCanBeEdited) {
     EXPECT_FALSE(counting->CanModify()); // a computed result is read-only
 }
 
-TEST(QueryExec, StatementsWithoutRecordsAndErrors) {
-    TPeopleDatabase db(5);
+TEST_P(QueryExec, StatementsWithoutRecordsAndErrors) {
+    TPeopleDatabase db(5, Engine());
     auto update = NewQuery(db, QStringLiteral("update People.db set Country = :C where Id <= 2"));
     update->ParamByName(QStringLiteral("C"))->SetAsInteger(9);
     update->ExecSQL();
@@ -139,8 +145,8 @@ TEST(QueryExec, StatementsWithoutRecordsAndErrors) {
     EXPECT_THROW(nothing->Open(), EDatabaseError); // gives no records
 }
 
-TEST(QueryLarge, AWrittenResultIsReadInWindowsToo) {
-    TPeopleDatabase db(300);
+TEST_P(QueryLarge, AWrittenResultIsReadInWindowsToo) {
+    TPeopleDatabase db(300, Engine());
     auto grouped = NewQuery(db, QStringLiteral("select Country, count(*) as N, max(Name) as Last "
                                                "from People.db group by Country order by Country"));
     grouped->Open();

@@ -1,14 +1,17 @@
-#include "PeopleDatabase.h"
+#include "EngineTest.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <db/Database.h>
+#include <db/Field.h>
 #include <db/Session.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
 
 namespace {
+
+ON_EVERY_ENGINE(EngineDatabases);
 
 // Sets the session's configuration mode for the length of a test.
 class SessionAliases : public ::testing::Test {
@@ -62,15 +65,15 @@ TEST_F(SessionAliases, PersistentAliasesAreKeptInTheConfigurationFile) {
     EXPECT_FALSE(afterDelete.IsAlias(QStringLiteral("AliasKept")));
 }
 
-TEST(Databases, TemporaryDatabasesComeAndGoWithTheirDataSets) {
-    TPeopleDatabase db(2);
+TEST_P(EngineDatabases, TemporaryDatabasesComeAndGoWithTheirDataSets) {
+    TPeopleDatabase db(2, Engine());
     EXPECT_EQ(Session()->FindDatabase(db.Alias()), nullptr);
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->Open();
     TDatabase* database = Session()->FindDatabase(db.Alias());
     ASSERT_NE(database, nullptr);
     EXPECT_TRUE(database->Temporary());
-    EXPECT_FALSE(database->IsSQLBased());
+    EXPECT_EQ(database->IsSQLBased(), Engine() == QLatin1String(PostgresEngine));
     EXPECT_EQ(database->DataSetCount(), 1);
     EXPECT_EQ(database->DataSets(0), people.get());
     EXPECT_EQ(
@@ -80,8 +83,8 @@ TEST(Databases, TemporaryDatabasesComeAndGoWithTheirDataSets) {
     EXPECT_EQ(Session()->FindDatabase(db.Alias()), nullptr);
 }
 
-TEST(Databases, TransactionsCommitAndRollBack) {
-    TPeopleDatabase db(2);
+TEST_P(EngineDatabases, TransactionsCommitAndRollBack) {
+    TPeopleDatabase db(2, Engine());
     TDatabase database;
     database.SetDatabaseName(QStringLiteral("PeopleDb"));
     database.SetAliasName(db.Alias());
@@ -101,6 +104,21 @@ TEST(Databases, TransactionsCommitAndRollBack) {
     EXPECT_FALSE(database.InTransaction());
     people->Refresh();
     EXPECT_EQ(people->RecordCount(), 1);
+
+    // A statement the engine refuses leaves the transaction usable for the next one.
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->SetDatabaseName(QStringLiteral("PeopleDb"));
+    country->Open();
+    const QString taken = country->FieldByName(QStringLiteral("Name"))->AsString();
+    database.StartTransaction();
+    country->Append();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(taken);
+    EXPECT_THROW(country->Post(), EDatabaseError); // the name is unique
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Atlantis"));
+    country->Post();
+    database.Commit();
+    country->Refresh();
+    EXPECT_EQ(country->RecordCount(), 4);
     database.Close(); // closes the datasets that use it
     EXPECT_FALSE(people->Active());
 }

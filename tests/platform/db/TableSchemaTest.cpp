@@ -1,4 +1,4 @@
-#include "PeopleDatabase.h"
+#include "EngineTest.h"
 
 #include <db/BlobStream.h>
 #include <db/FieldDefs.h>
@@ -12,8 +12,12 @@
 
 namespace {
 
-TEST(TableSchema, CreateEmptyAndDeleteTables) {
-    TPeopleDatabase db;
+ON_EVERY_ENGINE(TableSchema);
+ON_EVERY_ENGINE(TableBlobs);
+ON_EVERY_ENGINE(TableCalcFields);
+
+TEST_P(TableSchema, CreateEmptyAndDeleteTables) {
+    TPeopleDatabase db(0, Engine());
     std::unique_ptr<TTable> items(db.NewTable(QStringLiteral("Items.DB")));
     items->FieldDefs()->Add(QStringLiteral("Code"), ftString, 8, true);
     items->FieldDefs()->Add(QStringLiteral("Amount"), ftSmallint);
@@ -46,8 +50,8 @@ TEST(TableSchema, CreateEmptyAndDeleteTables) {
     EXPECT_FALSE(items->Exists());
 }
 
-TEST(TableBlobs, StreamsReadAndWriteBlobAndMemoFields) {
-    TPeopleDatabase db(1);
+TEST_P(TableBlobs, StreamsReadAndWriteBlobAndMemoFields) {
+    TPeopleDatabase db(1, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
     people->Open();
     auto* notes = qobject_cast<TBlobField*>(people->FieldByName(QStringLiteral("Notes")));
@@ -65,8 +69,8 @@ TEST(TableBlobs, StreamsReadAndWriteBlobAndMemoFields) {
     EXPECT_EQ(notes->AsString(), QStringLiteral("first line\nsecond línea"));
 }
 
-TEST(TableFields, AutoCalcFieldsOffCalculatesOnlyWhenRecordsAreRead) {
-    TPeopleDatabase db(2);
+TEST_P(TableCalcFields, AutoCalcFieldsOffCalculatesOnlyWhenRecordsAreRead) {
+    TPeopleDatabase db(2, Engine());
     TComponent form;
     TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
     auto* name = new TStringField(&form);
