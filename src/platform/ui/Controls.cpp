@@ -3,6 +3,7 @@
 #include "Forms.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -429,6 +430,10 @@ bool TControl::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& De
         if (FWidget && FWidget->isEnabled())
             return HandleMouseEvent(Event, Default);
         break;
+    case QEvent::ContextMenu:
+        if (HandleContextMenu(static_cast<QContextMenuEvent*>(Event)))
+            return Accepted(Event);
+        break;
     default:
         break;
     }
@@ -469,6 +474,8 @@ bool TControl::HandleMouseEvent(QEvent* Event, const TWidgetLink::TDefaultHandle
                 Click();
             if (guard && !IsDestroying())
                 MouseUp(*button, shift, pos.x(), pos.y());
+            if (*button == mbRight && guard && !IsDestroying())
+                DoContextPopup(mouse->globalPosition().toPoint());
         }
         break;
     default:
@@ -772,6 +779,10 @@ void TWinControl::Loaded() {
 }
 
 bool TWinControl::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
+    if (Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Menu &&
+        DoContextPopup(Widget()->mapToGlobal(Widget()->rect().center())))
+        return Accepted(Event);
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease)
         return HandleKeyEvent(Event, Default);
     return TControl::WidgetEvent(Event, Default);
@@ -793,10 +804,14 @@ bool TWinControl::HandleKeyEvent(QEvent* Event, const TWidgetLink::TDefaultHandl
         return Accepted(Event);
     }
     if (key) {
+        if (IsMenuKey(key, shift) || gone())
+            return Accepted(Event);
         if (DoKeyDown(key, shift) || gone())
             return Accepted(Event);
-        // Return and Escape go to the form's default and cancel buttons.
-        if ((key == VK_RETURN || key == VK_ESCAPE) && !WantKey(key))
+        // Return and Escape go to the form's default and cancel buttons, Ctrl+Tab to the
+        // page control around the focus.
+        if ((key == VK_RETURN || key == VK_ESCAPE || (key == VK_TAB && shift.Contains(ssCtrl))) &&
+            !WantKey(key))
             if (TForm* form = GetParentForm(this);
                 form && static_cast<TWinControl*>(form)->DialogKey(key, shift))
                 return Accepted(Event);
@@ -886,4 +901,61 @@ bool TWinControl::DialogKey(quint16 Key, TShiftState Shift) {
         if (child->Visible() && child->Enabled() && child->DialogKey(Key, Shift))
             return true;
     return false;
+}
+
+// Popup menus
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+    if (FPopupMenu == Value)
+        return;
+    if (FPopupMenu)
+        FPopupMenu->RemoveFreeNotification(this);
+    FPopupMenu = Value;
+    if (Value)
+        Value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FPopupMenu)
+        FPopupMenu = nullptr;
+}
+
+bool TControl::DoContextPopup(const QPoint& ScreenPos) {
+    for (TControl* c = this; c; c = c->Parent()) {
+        TPopupMenu* menu = c->FPopupMenu;
+        if (!menu)
+            continue;
+        if (!menu->AutoPopup())
+            return false;
+        menu->SetPopupComponent(c);
+        menu->Popup(ScreenPos.x(), ScreenPos.y());
+        return true;
+    }
+    return false;
+}
+
+bool TControl::HandleContextMenu(QContextMenuEvent* Event) {
+    // A right click opens the menu as the button is released (MouseUp); the window
+    // system's request counts only when it comes from the keyboard.
+    if (Event->reason() == QContextMenuEvent::Keyboard && !QApplication::activePopupWidget())
+        return DoContextPopup(Event->globalPos());
+    for (const TControl* c = this; c; c = c->Parent())
+        if (c->FPopupMenu)
+            return true;
+    return false;
+}
+
+bool TWinControl::IsMenuKey(quint16 Key, TShiftState Shift) {
+    const TShortCut shortCut = ShortCut(Key, Shift);
+    if (shortCut == scNone)
+        return false;
+    for (TControl* c = this; c; c = c->Parent())
+        if (TPopupMenu* menu = c->FPopupMenu; menu && menu->Items()->FindShortCut(shortCut)) {
+            menu->SetPopupComponent(c);
+            if (menu->IsShortCut(shortCut))
+                return true;
+        }
+    TForm* form = GetParentForm(this);
+    return form && form->IsShortCut(shortCut);
 }

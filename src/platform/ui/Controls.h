@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlWidget.h"
+#include "Menus.h"
 
 #include <QList>
 #include <QRect>
@@ -11,6 +12,7 @@
 #include <rtl/Font.h>
 #include <rtl/Keys.h>
 
+class QContextMenuEvent;
 class QEvent;
 class QWidget;
 class TWinControl;
@@ -84,6 +86,7 @@ class TControl : public TComponent {
     Q_PROPERTY(TMouseEvent OnMouseUp READ OnMouseUp WRITE SetOnMouseUp)
     Q_PROPERTY(TMouseMoveEvent OnMouseMove READ OnMouseMove WRITE SetOnMouseMove)
     Q_PROPERTY(TNotifyEvent OnResize READ OnResize WRITE SetOnResize)
+    Q_PROPERTY(TPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
 public:
     Q_INVOKABLE explicit TControl(TComponent* AOwner = nullptr);
     ~TControl() override;
@@ -172,7 +175,18 @@ public:
     void SetParentComponent(TComponent* Value) override;
     bool IsStoredProp(const QString& Name) const override;
 
+    // Popup menu: opened by a right click or the context-menu key over the control or a
+    // child without a menu of its own (with the control as PopupComponent); its shortcuts
+    // work while the focus is in the control.
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* Value);
+
 protected:
+    // Opens the popup menu of the control or its nearest parent with one, when AutoPopup,
+    // at ScreenPos; false when there is none.
+    virtual bool DoContextPopup(const QPoint& ScreenPos);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
     // The widget of this class, without parent; the control applies its state to it.
     virtual QWidget* CreateWidget();
     // Applies the whole state to the new widget; descendants add what is their own.
@@ -222,6 +236,8 @@ private:
     void ApplyCursor();
     void RequestAlign();
     bool HandleMouseEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default);
+    // True when the event was used, or held back for a popup menu of the control.
+    bool HandleContextMenu(QContextMenuEvent* Event);
 
     QWidget* FWidget = nullptr;
     TWinControl* FParent = nullptr;
@@ -250,6 +266,7 @@ private:
     TMouseEvent FOnMouseUp;
     TMouseMoveEvent FOnMouseMove;
     TNotifyEvent FOnResize;
+    TPopupMenu* FPopupMenu = nullptr;
 };
 
 // A control that can hold child controls and take the keyboard focus. Children are laid
@@ -352,6 +369,9 @@ private:
     bool DoKeyUp(quint16& Key, TShiftState Shift);
     bool DoKeyPress(QChar& Key);
     bool MoveFocusByTab(bool Next);
+    // Runs the menu item with this key's shortcut: the popup menus of the control and its
+    // parents first, then the form's menu.
+    bool IsMenuKey(quint16 Key, TShiftState Shift);
 
     QList<TControl*> FControls;
     QList<TWinControl*> FTabList;

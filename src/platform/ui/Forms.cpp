@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
 #include <rtl/ClassRegistry.h>
@@ -77,6 +78,7 @@ void TForm::InitWidget() {
     TWinControl::InitWidget();
     Widget()->setWindowTitle(Caption());
     ApplyWindowState();
+    ApplyMenu();
 }
 
 void TForm::TextChanged() {
@@ -414,6 +416,55 @@ bool TForm::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Defau
     default:
         return TWinControl::WidgetEvent(Event, Default);
     }
+}
+
+void TForm::SetMenu(TMainMenu* Value) {
+    if (FMenu == Value)
+        return;
+    if (FMenu)
+        FMenu->RemoveFreeNotification(this);
+    FMenu = Value;
+    if (Value)
+        Value->FreeNotification(this);
+    ApplyMenu();
+}
+
+void TForm::ApplyMenu() {
+    if (!HandleAllocated())
+        return;
+    delete FMenuBar;
+    FMenuBar = nullptr;
+    if (FMenu && !FMenu->IsDestroying()) {
+        FMenuBar = new QMenuBar(Widget());
+        FMenu->AttachBar(FMenuBar);
+        FMenuBar->setGeometry(0, 0, ClientWidth(), FMenuBar->sizeHint().height());
+        FMenuBar->show();
+    }
+    Realign();
+}
+
+void TForm::Resize() {
+    if (FMenuBar)
+        FMenuBar->setGeometry(0, 0, ClientWidth(), FMenuBar->height());
+    TWinControl::Resize();
+}
+
+void TForm::AdjustClientRect(QRect& Rect) const {
+    if (FMenuBar)
+        Rect.setTop(Rect.top() + FMenuBar->height());
+}
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FMenu) {
+        FMenu = nullptr;
+        if (!IsDestroying())
+            ApplyMenu();
+    }
+}
+
+bool TForm::IsShortCut(TShortCut Value) {
+    return FMenu && FMenu->IsShortCut(Value);
 }
 
 void TForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {

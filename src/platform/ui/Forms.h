@@ -3,6 +3,7 @@
 #include "Controls.h"
 
 class QEventLoop;
+class QMenuBar;
 
 PUBLISHED_ENUM(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly,
                poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter)
@@ -37,6 +38,7 @@ class TForm : public TWinControl {
     Q_PROPERTY(TWindowState WindowState READ WindowState WRITE SetWindowState)
     Q_PROPERTY(bool KeyPreview READ KeyPreview WRITE SetKeyPreview)
     Q_PROPERTY(TWinControl* ActiveControl READ ActiveControl WRITE SetActiveControl)
+    Q_PROPERTY(TMainMenu* Menu READ Menu WRITE SetMenu)
     Q_PROPERTY(int ModalResult READ ModalResult WRITE SetModalResult STORED false)
     Q_PROPERTY(TNotifyEvent OnCreate READ OnCreate WRITE SetOnCreate)
     Q_PROPERTY(TNotifyEvent OnDestroy READ OnDestroy WRITE SetOnDestroy)
@@ -73,6 +75,12 @@ public:
     void DefocusControl(TControl* Control);
     bool Active() const { return FActive; }
     void SetFocus() override;
+
+    // The menu bar, above the client area.
+    TMainMenu* Menu() const { return FMenu; }
+    void SetMenu(TMainMenu* Value);
+    // Runs the item of the form's menu with this shortcut; false when there is none.
+    virtual bool IsShortCut(TShortCut Value);
 
     // Setting a result other than mrNone ends ShowModal.
     int ModalResult() const { return FModalResult; }
@@ -126,6 +134,9 @@ protected:
     void ApplyVisible() override;
     void TextChanged() override;
     void Paint() override;
+    void Resize() override;
+    void AdjustClientRect(QRect& Rect) const override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     virtual void DoShow();
     virtual void DoHide();
@@ -141,6 +152,7 @@ private:
     void ApplyWindowFlags();
     void ApplyWindowState();
     void ApplyPosition();
+    void ApplyMenu();
     bool Sizeable() const;
     // Runs the event loop until ModalResult is set; false when the form was destroyed.
     bool WaitForModalResult();
@@ -155,6 +167,8 @@ private:
     bool FKeyPreview = false;
     TWinControl* FActiveControl = nullptr;
     TWinControl* FFocusedControl = nullptr;
+    TMainMenu* FMenu = nullptr;
+    QMenuBar* FMenuBar = nullptr;
     bool FActive = false;
     bool FPositioned = false;
     bool FModal = false;

@@ -1,8 +1,11 @@
 #include "UiClasses.h"
 
+#include "ComCtrls.h"
 #include "DataModule.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Menus.h"
+#include "Spin.h"
 #include "StdCtrls.h"
 
 #include <rtl/ClassRegistry.h>
@@ -12,7 +15,11 @@ void RegisterUiClasses() {
         for (TComponentClass componentClass :
              {&TForm::staticMetaObject, &TDataModule::staticMetaObject, &TLabel::staticMetaObject,
               &TEdit::staticMetaObject, &TButton::staticMetaObject, &TCheckBox::staticMetaObject,
-              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject})
+              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject,
+              &TPageControl::staticMetaObject, &TTabSheet::staticMetaObject,
+              &TSpinButton::staticMetaObject, &TSpinEdit::staticMetaObject,
+              &TMenuItem::staticMetaObject, &TPopupMenu::staticMetaObject,
+              &TMainMenu::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
