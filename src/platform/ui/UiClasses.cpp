@@ -1,6 +1,7 @@
 #include "UiClasses.h"
 
 #include "ComCtrls.h"
+#include "DBLookup.h"
 #include "DataModule.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -19,7 +20,8 @@ void RegisterUiClasses() {
               &TPageControl::staticMetaObject, &TTabSheet::staticMetaObject,
               &TSpinButton::staticMetaObject, &TSpinEdit::staticMetaObject,
               &TMenuItem::staticMetaObject, &TPopupMenu::staticMetaObject,
-              &TMainMenu::staticMetaObject})
+              &TMainMenu::staticMetaObject,
+              &TDBLookupComboBox::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
