@@ -1,8 +1,10 @@
 #include "UiClasses.h"
 
+#include "DBCtrls.h"
 #include "DataModule.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Mask.h"
 #include "StdCtrls.h"
 
 #include <rtl/ClassRegistry.h>
@@ -12,7 +14,11 @@ void RegisterUiClasses() {
         for (TComponentClass componentClass :
              {&TForm::staticMetaObject, &TDataModule::staticMetaObject, &TLabel::staticMetaObject,
               &TEdit::staticMetaObject, &TButton::staticMetaObject, &TCheckBox::staticMetaObject,
-              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject})
+              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject,
+              &TComboBox::staticMetaObject, &TMaskEdit::staticMetaObject,
+              &TDBEdit::staticMetaObject, &TDBText::staticMetaObject, &TDBMemo::staticMetaObject,
+              &TDBCheckBox::staticMetaObject, &TDBComboBox::staticMetaObject,
+              &TDBNavigator::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
