@@ -3,6 +3,8 @@
 #include "DataSource.h"
 #include "Field.h"
 
+#include <QScopedValueRollback>
+
 TDataLink::TDataLink() = default;
 
 TDataLink::~TDataLink() {
@@ -67,9 +69,9 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
-    FUpdating = true;
+    // A control whose value does not fit raises; the link goes on taking changes.
+    QScopedValueRollback updating(FUpdating, true);
     UpdateData();
-    FUpdating = false;
 }
 
 int TDataLink::MoveBy(int Distance) {

@@ -2,13 +2,18 @@
 
 #include "Forms.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStyleOptionComboBox>
+#include <QStyledItemDelegate>
 
 namespace {
 
@@ -51,7 +56,8 @@ Qt::ScrollBarPolicy ScrollBarPolicy(bool Shown) {
     return Shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
 }
 
-// The lines of a memo, reporting every change outside an update and the end of an update.
+// Lines reporting every change outside an update and the end of an update: a memo's lines,
+// a combo box's items.
 class TMemoLines : public TStringList {
 public:
     TMemoLines(QObject* Parent, std::function<void()> Notify)
@@ -202,12 +208,12 @@ void TEdit::InitWidget() {
     edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
     edit->setReadOnly(FReadOnly);
     edit->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
-    edit->setText(Text());
+    edit->setText(TWinControl::Text());
     StoreText(edit->text());
 }
 
 void TEdit::WidgetTextChanged(const QString& Value) {
-    if (FUpdatingWidget || Value == Text())
+    if (FUpdatingWidget || Value == TWinControl::Text())
         return;
     StoreText(Value);
     HandleExceptions([this] { Change(); });
@@ -216,7 +222,7 @@ void TEdit::WidgetTextChanged(const QString& Value) {
 void TEdit::TextChanged() {
     if (QLineEdit* edit = HandleAllocated() ? EditWidget() : nullptr) {
         QScopedValueRollback updating(FUpdatingWidget, true);
-        edit->setText(Text());
+        edit->setText(TWinControl::Text());
         StoreText(edit->text());
     }
     if (!IsLoading())
@@ -530,3 +536,329 @@ bool TMemo::WantKey(quint16 Key) const {
         return FWantTabs;
     return false;
 }
+
+// TCustomComboBox
+
+namespace {
+
+// A combo box that tells its control when the list opens and closes.
+class TComboBoxWidget : public TControlWidget<QComboBox> {
+public:
+    TComboBoxWidget(TControl* Control, std::function<void()> BeforeShow,
+                    std::function<void()> AfterHide)
+        : TControlWidget<QComboBox>(Control), FBeforeShow(std::move(BeforeShow)),
+          FAfterHide(std::move(AfterHide)) {}
+
+    void showPopup() override {
+        if (HandleExceptions(FBeforeShow))
+            QComboBox::showPopup();
+    }
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        HandleExceptions(FAfterHide);
+    }
+    // Where the closed combo shows its text.
+    QRect EditRect() const {
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField,
+                                       this);
+    }
+
+private:
+    std::function<void()> FBeforeShow;
+    std::function<void()> FAfterHide;
+};
+
+// Draws and measures the list's items through the combo when it is owner-drawn.
+class TComboItemDelegate : public QStyledItemDelegate {
+public:
+    TComboItemDelegate(TCustomComboBox* Combo, QObject* Parent)
+        : QStyledItemDelegate(Parent), FCombo(Combo) {}
+
+    void paint(QPainter* Painter, const QStyleOptionViewItem& Option,
+               const QModelIndex& Index) const override {
+        if (!FCombo->IsOwnerDrawn()) {
+            QStyledItemDelegate::paint(Painter, Option, Index);
+            return;
+        }
+        TOwnerDrawState state;
+        if (Option.state & QStyle::State_Selected)
+            state.Include(odSelected);
+        if (Option.state & QStyle::State_HasFocus)
+            state.Include(odFocused);
+        if (!(Option.state & QStyle::State_Enabled))
+            state.Include(odDisabled);
+        HandleExceptions([&] { FCombo->PaintItem(Painter, Index.row(), Option.rect, state); });
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(Option, Index);
+        if (FCombo->IsOwnerDrawn())
+            HandleExceptions([&] { size.setHeight(FCombo->ItemHeightOf(Index.row())); });
+        return size;
+    }
+
+private:
+    TCustomComboBox* FCombo;
+};
+
+} // namespace
+
+TCustomComboBox::TCustomComboBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(new TMemoLines(this, [this] { ItemsChanged(); })) {
+    SetControlStyle({});
+    SetBounds(0, 0, 145, 21);
+    SetTabStop(true);
+}
+
+QWidget* TCustomComboBox::CreateWidget() {
+    auto* combo = new TComboBoxWidget(
+        this, [this] { PopupShown(); }, [this] { PopupHidden(); });
+    combo->setItemDelegate(new TComboItemDelegate(this, combo));
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    connect(combo, &QComboBox::activated, this,
+            [this](int Index) { HandleExceptions([&] { WidgetActivated(Index); }); });
+    return combo;
+}
+
+QComboBox* TCustomComboBox::ComboWidget() {
+    return static_cast<QComboBox*>(Widget());
+}
+
+void TCustomComboBox::InitWidget() {
+    TWinControl::InitWidget();
+    QComboBox* combo = ComboWidget();
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    combo->addItems(FItems->ToStringList());
+    combo->setMaxVisibleItems(FDropDownCount);
+    ApplyStyle();
+}
+
+void TCustomComboBox::ApplyStyle() {
+    if (!HandleAllocated())
+        return;
+    QComboBox* combo = ComboWidget();
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    combo->setEditable(HasEditField());
+    if (QLineEdit* edit = combo->lineEdit()) {
+        combo->setCompleter(nullptr);
+        edit->setReadOnly(FEditReadOnly);
+        edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+        disconnect(edit, &QLineEdit::textEdited, this, nullptr);
+        connect(edit, &QLineEdit::textEdited, this, [this](const QString& Value) {
+            HandleExceptions([&] { WidgetTextEdited(Value); });
+        });
+    }
+    ApplyItemIndex();
+    combo->update();
+}
+
+void TCustomComboBox::ApplyItemIndex() {
+    if (!HandleAllocated())
+        return;
+    QComboBox* combo = ComboWidget();
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    if (combo->currentIndex() != FItemIndex)
+        combo->setCurrentIndex(FItemIndex);
+    if (combo->isEditable() && combo->currentText() != TWinControl::Text())
+        combo->setEditText(TWinControl::Text());
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
+    if (FStyle == Value)
+        return;
+    const QString text = Text();
+    FStyle = Value;
+    StoreText(text);
+    ApplyStyle();
+}
+
+TStrings* TCustomComboBox::Items() const {
+    return FItems;
+}
+
+void TCustomComboBox::SetItems(TStrings* Value) {
+    FItems->Assign(Value);
+}
+
+void TCustomComboBox::ItemsChanged() {
+    if (FItemIndex >= FItems->Count())
+        FItemIndex = -1;
+    if (!HandleAllocated())
+        return;
+    QComboBox* combo = ComboWidget();
+    {
+        QScopedValueRollback updating(FUpdatingWidget, true);
+        combo->clear();
+        combo->addItems(FItems->ToStringList());
+    }
+    ApplyItemIndex();
+}
+
+void TCustomComboBox::SetItemIndex(int Value) {
+    if (Value < -1 || Value >= FItems->Count())
+        Value = -1;
+    FItemIndex = Value;
+    if (HasEditField())
+        StoreText(Value >= 0 ? FItems->Strings(Value) : QString());
+    ApplyItemIndex();
+}
+
+QString TCustomComboBox::Text() const {
+    if (HasEditField())
+        return TWinControl::Text();
+    return FItemIndex >= 0 ? FItems->Strings(FItemIndex) : QString();
+}
+
+void TCustomComboBox::SetText(const QString& Value) {
+    const int index = FItems->IndexOf(Value);
+    if (!HasEditField()) {
+        SetItemIndex(index);
+        return;
+    }
+    FItemIndex = index >= 0 && FItems->Strings(index) == Value ? index : -1;
+    StoreText(Value);
+    ApplyItemIndex();
+}
+
+void TCustomComboBox::SetDroppedDown(bool Value) {
+    if (Value == FDroppedDown)
+        return;
+    if (Value)
+        ComboWidget()->showPopup();
+    else
+        ComboWidget()->hidePopup();
+}
+
+void TCustomComboBox::PopupShown() {
+    DropDown();
+    FDroppedDown = true;
+}
+
+void TCustomComboBox::PopupHidden() {
+    if (!std::exchange(FDroppedDown, false) || IsDestroying())
+        return;
+    CloseUp();
+}
+
+void TCustomComboBox::SetDropDownCount(int Value) {
+    FDropDownCount = qMax(Value, 1);
+    if (HandleAllocated())
+        ComboWidget()->setMaxVisibleItems(FDropDownCount);
+}
+
+bool TCustomComboBox::Sorted() const {
+    return FItems->Sorted();
+}
+
+void TCustomComboBox::SetSorted(bool Value) {
+    FItems->SetSorted(Value);
+}
+
+void TCustomComboBox::SetMaxLength(int Value) {
+    FMaxLength = qMax(Value, 0);
+    if (QLineEdit* edit = HandleAllocated() ? ComboWidget()->lineEdit() : nullptr)
+        edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+}
+
+void TCustomComboBox::SetItemHeight(int Value) {
+    FItemHeight = qMax(Value, 1);
+    Invalidate();
+}
+
+void TCustomComboBox::SetEditReadOnly(bool Value) {
+    FEditReadOnly = Value;
+    if (QLineEdit* edit = HandleAllocated() ? ComboWidget()->lineEdit() : nullptr)
+        edit->setReadOnly(Value);
+}
+
+void TCustomComboBox::SelectAll() {
+    if (QLineEdit* edit = HandleAllocated() ? ComboWidget()->lineEdit() : nullptr)
+        edit->selectAll();
+}
+
+void TCustomComboBox::WidgetActivated(int Index) {
+    if (FUpdatingWidget)
+        return;
+    FItemIndex = Index;
+    if (HasEditField())
+        StoreText(FItems->Strings(Index));
+    Select();
+}
+
+void TCustomComboBox::WidgetTextEdited(const QString& Value) {
+    if (FUpdatingWidget)
+        return;
+    const int index = FItems->IndexOf(Value);
+    FItemIndex = index >= 0 && FItems->Strings(index) == Value ? index : -1;
+    StoreText(Value);
+    Change();
+}
+
+void TCustomComboBox::Change() {
+    FOnChange(this);
+}
+
+void TCustomComboBox::Select() {
+    Click();
+    if (FOnSelect)
+        FOnSelect(this);
+    else
+        Change();
+}
+
+void TCustomComboBox::DropDown() {
+    FOnDropDown(this);
+}
+
+void TCustomComboBox::CloseUp() {
+    FOnCloseUp(this);
+}
+
+void TCustomComboBox::PaintItem(QPainter* Painter, int Index, const QRect& Rect,
+                                TOwnerDrawState State) {
+    QScopedValueRollback painter(FItemPainter, Painter);
+    DrawItem(Index, Rect, State);
+}
+
+void TCustomComboBox::DrawItem(int Index, const QRect& Rect, TOwnerDrawState State) {
+    if (FOnDrawItem) {
+        FOnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    const QPalette palette = Widget()->palette();
+    const bool selected = State.Contains(odSelected);
+    FItemPainter->fillRect(Rect, palette.color(selected ? QPalette::Highlight : QPalette::Base));
+    if (Index < 0 || Index >= FItems->Count())
+        return;
+    FItemPainter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    FItemPainter->drawText(Rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                           FItems->Strings(Index));
+}
+
+int TCustomComboBox::ItemHeightOf(int Index) {
+    int height = FItemHeight;
+    if (FStyle == csOwnerDrawVariable)
+        MeasureItem(Index, height);
+    return height;
+}
+
+void TCustomComboBox::MeasureItem(int Index, int& Height) {
+    FOnMeasureItem(this, Index, Height);
+}
+
+void TCustomComboBox::Paint() {
+    if (!IsOwnerDrawn())
+        return;
+    auto* combo = static_cast<TComboBoxWidget*>(Widget());
+    QPainter painter(combo);
+    TOwnerDrawState state{odComboBoxEdit};
+    if (Focused())
+        state += TOwnerDrawState{odSelected, odFocused};
+    PaintItem(&painter, FItemIndex, combo->EditRect(), state);
+}
+
+// TComboBox
+
+TComboBox::TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}

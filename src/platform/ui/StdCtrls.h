@@ -247,3 +247,139 @@ private:
     bool FUpdatingLines = false;
     TNotifyEvent FOnChange;
 };
+
+class QComboBox;
+class QPainter;
+
+PUBLISHED_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed,
+               csOwnerDrawVariable)
+// How an owner-drawn item is to be drawn; odComboBoxEdit marks the closed combo's own field.
+PUBLISHED_ENUM(TOwnerDrawStateItem, odSelected, odGrayed, odDisabled, odChecked, odFocused,
+               odDefault, odComboBoxEdit)
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+using TDrawItemEvent = TEvent<TWinControl*, int, QRect, TOwnerDrawState>;
+// Height starts as ItemHeight; the handler sets the item's own.
+using TMeasureItemEvent = TEvent<TWinControl*, int, int&>;
+
+// A drop-down list of Items with an edit field (csDropDown, csSimple) or without one.
+// The owner-drawn styles leave the drawing of each item, and of the closed combo's field,
+// to DrawItem (OnDrawItem), which paints with ItemPainter. A choice the user makes calls
+// Select (OnSelect, or OnChange when there is no OnSelect handler); typing into the field
+// calls Change. Keys reach KeyDown and KeyPress before the combo's own handling, so a
+// descendant can take them.
+class TCustomComboBox : public TWinControl {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TCustomComboBox(TComponent* AOwner = nullptr);
+
+    TComboBoxStyle Style() const { return FStyle; }
+    virtual void SetStyle(TComboBoxStyle Value);
+    TStrings* Items() const;
+    void SetItems(TStrings* Value);
+    // -1: no item chosen.
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int Value);
+    // The field's text; without an edit field the chosen item. Setting it chooses the
+    // item with that text, if any.
+    QString Text() const override;
+    void SetText(const QString& Value) override;
+    bool DroppedDown() const { return FDroppedDown; }
+    void SetDroppedDown(bool Value);
+    int DropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(int Value);
+    bool Sorted() const;
+    void SetSorted(bool Value);
+    // 0: no limit.
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value);
+    int ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int Value);
+    void SelectAll();
+    // The painter of the item being drawn; nullptr outside DrawItem.
+    QPainter* ItemPainter() const { return FItemPainter; }
+
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+    const TNotifyEvent& OnSelect() const { return FOnSelect; }
+    void SetOnSelect(const TNotifyEvent& Value) { FOnSelect = Value; }
+    const TNotifyEvent& OnDropDown() const { return FOnDropDown; }
+    void SetOnDropDown(const TNotifyEvent& Value) { FOnDropDown = Value; }
+    const TNotifyEvent& OnCloseUp() const { return FOnCloseUp; }
+    void SetOnCloseUp(const TNotifyEvent& Value) { FOnCloseUp = Value; }
+    const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+    void SetOnDrawItem(const TDrawItemEvent& Value) { FOnDrawItem = Value; }
+    const TMeasureItemEvent& OnMeasureItem() const { return FOnMeasureItem; }
+    void SetOnMeasureItem(const TMeasureItemEvent& Value) { FOnMeasureItem = Value; }
+
+    bool IsOwnerDrawn() const {
+        return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable;
+    }
+    bool HasEditField() const { return FStyle == csDropDown || FStyle == csSimple; }
+    // Draws item Index (-1: none) in Rect with Painter, through DrawItem.
+    void PaintItem(QPainter* Painter, int Index, const QRect& Rect, TOwnerDrawState State);
+    // The height of item Index, through MeasureItem for csOwnerDrawVariable.
+    int ItemHeightOf(int Index);
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void Paint() override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+
+    virtual void Change();
+    virtual void Select();
+    virtual void DropDown();
+    virtual void CloseUp();
+    virtual void DrawItem(int Index, const QRect& Rect, TOwnerDrawState State);
+    virtual void MeasureItem(int Index, int& Height);
+    // Keeps the user from typing into the edit field.
+    void SetEditReadOnly(bool Value);
+
+private:
+    QComboBox* ComboWidget();
+    void ItemsChanged();
+    void ApplyStyle();
+    void ApplyItemIndex();
+    void WidgetActivated(int Index);
+    void WidgetTextEdited(const QString& Value);
+    void PopupShown();
+    void PopupHidden();
+
+    TComboBoxStyle FStyle = csDropDown;
+    TStringList* FItems;
+    int FItemIndex = -1;
+    bool FDroppedDown = false;
+    int FDropDownCount = 8;
+    int FMaxLength = 0;
+    int FItemHeight = 16;
+    bool FEditReadOnly = false;
+    bool FUpdatingWidget = false;
+    QPainter* FItemPainter = nullptr;
+    TNotifyEvent FOnChange;
+    TNotifyEvent FOnSelect;
+    TNotifyEvent FOnDropDown;
+    TNotifyEvent FOnCloseUp;
+    TDrawItemEvent FOnDrawItem;
+    TMeasureItemEvent FOnMeasureItem;
+};
+
+// The combo box with its properties published.
+class TComboBox : public TCustomComboBox {
+    Q_OBJECT
+    Q_PROPERTY(TComboBoxStyle Style READ Style WRITE SetStyle)
+    Q_PROPERTY(TStrings* Items READ Items)
+    Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex)
+    Q_PROPERTY(QString Text READ Text WRITE SetText)
+    Q_PROPERTY(int DropDownCount READ DropDownCount WRITE SetDropDownCount)
+    Q_PROPERTY(bool Sorted READ Sorted WRITE SetSorted)
+    Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
+    Q_PROPERTY(int ItemHeight READ ItemHeight WRITE SetItemHeight)
+    Q_PROPERTY(TNotifyEvent OnChange READ OnChange WRITE SetOnChange)
+    Q_PROPERTY(TNotifyEvent OnSelect READ OnSelect WRITE SetOnSelect)
+    Q_PROPERTY(TNotifyEvent OnDropDown READ OnDropDown WRITE SetOnDropDown)
+    Q_PROPERTY(TNotifyEvent OnCloseUp READ OnCloseUp WRITE SetOnCloseUp)
+    Q_PROPERTY(TDrawItemEvent OnDrawItem READ OnDrawItem WRITE SetOnDrawItem)
+    Q_PROPERTY(TMeasureItemEvent OnMeasureItem READ OnMeasureItem WRITE SetOnMeasureItem)
+public:
+    Q_INVOKABLE explicit TComboBox(TComponent* AOwner = nullptr);
+};

@@ -7,6 +7,11 @@
 #include "Forms.h"
 #include "Menus.h"
 #include "Spin.h"
+#include "DBCtrls.h"
+#include "DataModule.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Mask.h"
 #include "StdCtrls.h"
 
 #include <rtl/ClassRegistry.h>
@@ -21,7 +26,11 @@ void RegisterUiClasses() {
               &TSpinButton::staticMetaObject, &TSpinEdit::staticMetaObject,
               &TMenuItem::staticMetaObject, &TPopupMenu::staticMetaObject,
               &TMainMenu::staticMetaObject,
-              &TDBLookupComboBox::staticMetaObject})
+              &TDBLookupComboBox::staticMetaObject,
+              &TComboBox::staticMetaObject, &TMaskEdit::staticMetaObject,
+              &TDBEdit::staticMetaObject, &TDBText::staticMetaObject, &TDBMemo::staticMetaObject,
+              &TDBCheckBox::staticMetaObject, &TDBComboBox::staticMetaObject,
+              &TDBNavigator::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
