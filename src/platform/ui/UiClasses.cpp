@@ -2,6 +2,7 @@
 
 #include "ComCtrls.h"
 #include "DBLookup.h"
+#include "DBRichEdit.h"
 #include "DataModule.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -30,7 +31,8 @@ void RegisterUiClasses() {
               &TComboBox::staticMetaObject, &TMaskEdit::staticMetaObject,
               &TDBEdit::staticMetaObject, &TDBText::staticMetaObject, &TDBMemo::staticMetaObject,
               &TDBCheckBox::staticMetaObject, &TDBComboBox::staticMetaObject,
-              &TDBNavigator::staticMetaObject})
+              &TDBNavigator::staticMetaObject,
+              &TRichEdit::staticMetaObject, &TDBRichEdit::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();

@@ -1,0 +1,110 @@
+#include "CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+constexpr int DefaultCodePage = 1252;
+const iconv_t NoConverter = reinterpret_cast<iconv_t>(-1);
+
+iconv_t OpenConverter(const QByteArray& To, const QByteArray& From) {
+    return iconv_open(To.constData(), From.constData());
+}
+
+QByteArray CodePageName(int CodePage) {
+    return "CP" + QByteArray::number(CodePage);
+}
+
+// Converts Input; on a byte sequence it cannot convert, writes Invalid (or fails when
+// Invalid is empty) and goes on after one byte.
+std::optional<QByteArray> Convert(iconv_t Converter, const QByteArray& Input,
+                                  const QByteArray& Invalid) {
+    iconv(Converter, nullptr, nullptr, nullptr, nullptr);
+    QByteArray output;
+    char buffer[256];
+    char* in = const_cast<char*>(Input.constData());
+    size_t inLeft = size_t(Input.size());
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t result = iconv(Converter, &in, &inLeft, &out, &outLeft);
+        output.append(buffer, out - buffer);
+        if (result != size_t(-1) || errno == E2BIG)
+            continue;
+        if (Invalid.isEmpty())
+            return std::nullopt;
+        output.append(Invalid);
+        ++in;
+        --inLeft;
+    }
+    return output;
+}
+
+} // namespace
+
+TCodePage::TCodePage(int CodePage) : FCodePage(CodePage) {
+    iconv_t decoder = OpenConverter("UTF-8", CodePageName(CodePage));
+    if (decoder == NoConverter) {
+        FCodePage = DefaultCodePage;
+        decoder = OpenConverter("UTF-8", CodePageName(DefaultCodePage));
+    }
+    FDecoder = decoder;
+    FEncoder = OpenConverter(CodePageName(FCodePage), "UTF-8");
+}
+
+TCodePage::~TCodePage() {
+    for (void* converter : {FDecoder, FEncoder})
+        if (converter != NoConverter)
+            iconv_close(static_cast<iconv_t>(converter));
+}
+
+QString TCodePage::Decode(const QByteArray& Bytes) const {
+    if (FDecoder == NoConverter)
+        return QString::fromLatin1(Bytes);
+    return QString::fromUtf8(*Convert(static_cast<iconv_t>(FDecoder), Bytes, "\xEF\xBF\xBD"));
+}
+
+std::optional<QByteArray> TCodePage::Encode(const QString& Text) const {
+    if (FEncoder == NoConverter)
+        return std::nullopt;
+    return Convert(static_cast<iconv_t>(FEncoder), Text.toUtf8(), QByteArray());
+}
+
+int CodePageOfCharset(int Charset) {
+    switch (Charset) {
+    case 0:
+    case 1:
+        return 1252;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    default:
+        return 0;
+    }
+}

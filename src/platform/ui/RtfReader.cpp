@@ -1,0 +1,881 @@
+#include "RtfReader.h"
+
+#include <QHash>
+#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <map>
+#include <memory>
+#include <rtl/CodePage.h>
+#include <vector>
+
+namespace {
+
+constexpr int DefaultCodePage = 1252;
+// Groups nested deeper than this are read as ignored groups, so the state stack stays small.
+constexpr int MaxGroupDepth = 4096;
+constexpr int MaxTwips = 31680; // 22 inches
+constexpr int TwipsPerPixel = 15;
+
+enum class TDestination {
+    Text,       // the document's text
+    FontTable,  // font numbers, character sets and names
+    ColorTable, // colour entries separated by ";"
+    Marker,     // the text standing for a list item's bullet or number
+    Numbering,  // how a paragraph is numbered
+    Skip        // ignored with everything inside
+};
+
+enum class TNumbering { None, Bullet, Numbered };
+
+enum class TKeyword {
+    // destinations
+    FontTable,
+    ColorTable,
+    Marker,
+    Numbering,
+    SkippedDestination,
+    // document
+    AnsiCodePage,
+    DefaultFont,
+    UnicodeSkip,
+    Unicode,
+    // special characters
+    Par,
+    Line,
+    Tab,
+    Character,
+    // character formatting
+    Plain,
+    Font,
+    FontSize,
+    FontCharset,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    StrikeOut,
+    Foreground,
+    Background,
+    Red,
+    Green,
+    Blue,
+    // paragraph formatting
+    ParagraphDefault,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    FirstIndent,
+    LeftIndent,
+    RightIndent,
+    SpaceBefore,
+    SpaceAfter,
+    // numbering
+    BulletLevel,
+    NumberedLevel,
+};
+
+struct TKeywordInfo {
+    TKeyword Keyword;
+    char16_t Character = 0; // for TKeyword::Character
+};
+
+const QHash<QByteArray, TKeywordInfo>& Keywords() {
+    static const QHash<QByteArray, TKeywordInfo> keywords = [] {
+        QHash<QByteArray, TKeywordInfo> k;
+        k.insert("fonttbl", {TKeyword::FontTable});
+        k.insert("colortbl", {TKeyword::ColorTable});
+        for (const char* word : {"pntext", "listtext"})
+            k.insert(word, {TKeyword::Marker});
+        k.insert("pn", {TKeyword::Numbering});
+        const QByteArray skipped =
+            "stylesheet info pict object header headerl headerr headerf footer footerl footerr "
+            "footerf footnote listtable listoverridetable revtbl filetbl private fldinst pntxtb "
+            "pntxta annotation xe tc themedata colorschememapping latentstyles datastore xmlnstbl "
+            "rsidtbl generator bkmkstart bkmkend";
+        for (const QByteArray& word : skipped.split(' '))
+            k.insert(word, {TKeyword::SkippedDestination});
+        k.insert("ansicpg", {TKeyword::AnsiCodePage});
+        k.insert("deff", {TKeyword::DefaultFont});
+        k.insert("uc", {TKeyword::UnicodeSkip});
+        k.insert("u", {TKeyword::Unicode});
+        for (const char* word : {"par", "sect", "page", "row"})
+            k.insert(word, {TKeyword::Par});
+        k.insert("line", {TKeyword::Line});
+        for (const char* word : {"tab", "cell"})
+            k.insert(word, {TKeyword::Tab});
+        const std::pair<const char*, char16_t> characters[] = {
+            {"emdash", 0x2014},  {"endash", 0x2013},    {"bullet", 0x2022},    {"lquote", 0x2018},
+            {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"emspace", 0x2003},
+            {"enspace", 0x2002}, {"qmspace", 0x2005},   {"zwj", 0x200D},       {"zwnj", 0x200C}};
+        for (const auto& [word, character] : characters)
+            k.insert(word, {TKeyword::Character, character});
+        k.insert("plain", {TKeyword::Plain});
+        k.insert("f", {TKeyword::Font});
+        k.insert("fs", {TKeyword::FontSize});
+        k.insert("fcharset", {TKeyword::FontCharset});
+        k.insert("b", {TKeyword::Bold});
+        k.insert("i", {TKeyword::Italic});
+        for (const char* word : {"ul", "uld", "uldb", "uldash", "uldashd", "uldashdd", "ulhair",
+                                 "ulth", "ulw", "ulwave", "ululdbwave", "ulthd", "ulthdash"})
+            k.insert(word, {TKeyword::Underline});
+        k.insert("ulnone", {TKeyword::UnderlineNone});
+        for (const char* word : {"strike", "striked"})
+            k.insert(word, {TKeyword::StrikeOut});
+        k.insert("cf", {TKeyword::Foreground});
+        for (const char* word : {"highlight", "cb", "chcbpat"})
+            k.insert(word, {TKeyword::Background});
+        k.insert("red", {TKeyword::Red});
+        k.insert("green", {TKeyword::Green});
+        k.insert("blue", {TKeyword::Blue});
+        k.insert("pard", {TKeyword::ParagraphDefault});
+        k.insert("ql", {TKeyword::AlignLeft});
+        k.insert("qc", {TKeyword::AlignCenter});
+        k.insert("qr", {TKeyword::AlignRight});
+        k.insert("qj", {TKeyword::AlignJustify});
+        k.insert("fi", {TKeyword::FirstIndent});
+        for (const char* word : {"li", "lin"})
+            k.insert(word, {TKeyword::LeftIndent});
+        for (const char* word : {"ri", "rin"})
+            k.insert(word, {TKeyword::RightIndent});
+        k.insert("sb", {TKeyword::SpaceBefore});
+        k.insert("sa", {TKeyword::SpaceAfter});
+        k.insert("pnlvlblt", {TKeyword::BulletLevel});
+        for (const char* word :
+             {"pnlvlbody", "pnlvl", "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm"})
+            k.insert(word, {TKeyword::NumberedLevel});
+        return k;
+    }();
+    return keywords;
+}
+
+struct TCharState {
+    int Font = -1;      // the font table's number; -1 for the document's font
+    int HalfPoints = 0; // 0 for the document's size
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    int Foreground = -1; // colour table index; -1 for the default colour
+    int Background = -1;
+    bool operator==(const TCharState&) const = default;
+};
+
+struct TParaState {
+    Qt::Alignment Alignment = Qt::AlignLeft;
+    int FirstIndent = 0; // twips
+    int LeftIndent = 0;
+    int RightIndent = 0;
+    int SpaceBefore = 0;
+    int SpaceAfter = 0;
+    TNumbering Numbering = TNumbering::None;
+};
+
+struct TGroupState {
+    TDestination Destination = TDestination::Text;
+    TCharState Char;
+    TParaState Para;
+    int UnicodeSkip = 1;
+    bool Ignorable = false; // "\*" began the group
+};
+
+struct TFontEntry {
+    QString Name;
+    int CodePage = 0; // 0: the document's
+};
+
+qreal TwipsToPixels(int Twips) {
+    return qreal(Twips) / TwipsPerPixel;
+}
+
+// A list marker that stands for a bullet rather than a number or letter.
+bool LooksLikeBullet(const QString& Marker) {
+    const QString text = Marker.trimmed();
+    return text.size() == 1 && (!text[0].isLetterOrNumber() || text[0] == QLatin1Char('o'));
+}
+
+// A string made valid UTF-16: unpaired surrogates become U+FFFD.
+QString WithoutLoneSurrogates(QString Text) {
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        if (Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate())
+            ++i;
+        else if (Text[i].isSurrogate())
+            Text[i] = QChar::ReplacementCharacter;
+    }
+    return Text;
+}
+
+// Reads rich text into a document. Text bytes wait in FBytes until something else comes,
+// so that characters of several bytes decode together; decoded text waits in FText until
+// the character formatting changes or the paragraph ends.
+class TRtfParser {
+public:
+    TRtfParser(QTextDocument* Document, const QByteArray& Data, bool Utf8Text)
+        : FData(Data), FUtf8Text(Utf8Text), FCursor(Document) {}
+
+    void Run();
+
+private:
+    enum class TByteKind { Escaped, Raw };
+
+    TGroupState& State() { return FStates.back(); }
+    bool Skipping() const {
+        return FSkippedDepth > 0 || FStates.back().Destination == TDestination::Skip;
+    }
+
+    void ReadControl();
+    int ReadParameter(bool& HasParameter);
+    void GroupStart();
+    void GroupEnd();
+    void ControlWord(const QByteArray& Word, bool HasParameter, int Parameter);
+    void ControlSymbol(char Symbol);
+    void SetDestination(TDestination Destination);
+    void Keyword(const TKeywordInfo& Info, bool HasParameter, int Parameter);
+    void CharacterKeyword(TKeyword Keyword, bool HasParameter, int Parameter);
+    void ParagraphKeyword(TKeyword Keyword, int Parameter);
+    void TableKeyword(TKeyword Keyword, int Parameter);
+    // False, counting down, while the fallback characters after \u are being skipped.
+    bool ConsumeFallback();
+    void Byte(char Value, TByteKind Kind);
+    void Character(QChar Value);
+    void FlushBytes();
+    void AppendText(const QString& Text);
+    void FlushText();
+    void ResolveMarker();
+    void EndParagraph();
+    void ApplyParagraph();
+    void Finish();
+    void CommitFont();
+    void CommitColor();
+    int CodePageOfState();
+    const TCodePage& CodePage(int Number);
+    QTextCharFormat CharFormat(const TCharState& State) const;
+    QColor TableColor(int Index) const;
+
+    const QByteArray FData;
+    const bool FUtf8Text;
+    qsizetype FPos = 0;
+    bool FFinished = false;
+    QTextCursor FCursor;
+    std::vector<TGroupState> FStates{TGroupState()};
+    int FSkippedDepth = 0; // groups opened beyond MaxGroupDepth
+    int FFallbackLeft = 0; // characters still to skip after \u
+
+    int FDocumentCodePage = DefaultCodePage;
+    int FDefaultFont = -1;
+    std::map<int, TFontEntry> FFonts;
+    std::map<int, std::unique_ptr<TCodePage>> FCodePages;
+    QList<QColor> FColors;
+
+    // The font table entry being read.
+    int FFontNumber = -1;
+    int FFontCharset = 0;
+    QString FFontName;
+    // The colour table entry being read.
+    int FRed = 0, FGreen = 0, FBlue = 0;
+    bool FColorGiven = false;
+
+    QByteArray FBytes;
+    TByteKind FBytesKind = TByteKind::Raw;
+    int FBytesCodePage = DefaultCodePage;
+    QString FText;
+    TCharState FTextState;
+
+    QString FMarker;
+    bool FHasMarker = false;
+    bool FBulletByMarker = false;
+    QTextList* FList = nullptr;
+    // The current paragraph was begun by \par and holds nothing yet.
+    bool FAfterParagraphEnd = false;
+};
+
+void TRtfParser::Run() {
+    FCursor.beginEditBlock();
+    while (FPos < FData.size() && !FFinished) {
+        const char c = FData[FPos++];
+        switch (c) {
+        case '{':
+            GroupStart();
+            break;
+        case '}':
+            GroupEnd();
+            break;
+        case '\\':
+            ReadControl();
+            break;
+        case '\r':
+        case '\n':
+            break;
+        case '\t':
+            if (!Skipping() && ConsumeFallback())
+                Character(QLatin1Char('\t'));
+            break;
+        default:
+            if (!Skipping())
+                Byte(c, TByteKind::Raw);
+        }
+    }
+    Finish();
+    FCursor.endEditBlock();
+}
+
+void TRtfParser::ReadControl() {
+    if (FPos >= FData.size())
+        return;
+    const char first = FData[FPos];
+    if (!QChar::isLetter(uchar(first)) || uchar(first) >= 0x80) {
+        ++FPos;
+        if (first == '\'') {
+            bool ok = false;
+            const int value = FData.mid(FPos, 2).toInt(&ok, 16);
+            FPos = qMin(FPos + 2, FData.size());
+            if (ok && !Skipping() && ConsumeFallback())
+                Byte(char(value), TByteKind::Escaped);
+        } else {
+            ControlSymbol(first);
+        }
+        return;
+    }
+    QByteArray word;
+    while (FPos < FData.size() && QChar::isLetter(uchar(FData[FPos])) &&
+           uchar(FData[FPos]) < 0x80) {
+        if (word.size() < 32)
+            word += FData[FPos];
+        ++FPos;
+    }
+    bool hasParameter = false;
+    const int parameter = ReadParameter(hasParameter);
+    if (FPos < FData.size() && FData[FPos] == ' ')
+        ++FPos;
+    ControlWord(word, hasParameter, parameter);
+}
+
+// Digits after an optional "-", saturated to the range of int.
+int TRtfParser::ReadParameter(bool& HasParameter) {
+    const bool negative =
+        FPos + 1 < FData.size() && FData[FPos] == '-' && QChar::isDigit(uchar(FData[FPos + 1]));
+    if (negative)
+        ++FPos;
+    qint64 value = 0;
+    while (FPos < FData.size() && FData[FPos] >= '0' && FData[FPos] <= '9') {
+        HasParameter = true;
+        value = qMin<qint64>(value * 10 + (FData[FPos] - '0'), qint64(1) << 32);
+        ++FPos;
+    }
+    return int(qBound(qint64(INT_MIN), negative ? -value : value, qint64(INT_MAX)));
+}
+
+void TRtfParser::GroupStart() {
+    FlushBytes();
+    FFallbackLeft = 0;
+    if (FSkippedDepth > 0 || int(FStates.size()) >= MaxGroupDepth) {
+        ++FSkippedDepth;
+        return;
+    }
+    TGroupState state = State();
+    state.Ignorable = false;
+    FStates.push_back(state);
+}
+
+void TRtfParser::GroupEnd() {
+    FlushBytes();
+    FFallbackLeft = 0;
+    if (FSkippedDepth > 0) {
+        --FSkippedDepth;
+        return;
+    }
+    const TDestination ending = State().Destination;
+    if (ending == TDestination::FontTable && !FFontName.isEmpty())
+        CommitFont();
+    if (FStates.size() <= 2) {
+        // The document's own group ends: what follows is not part of it.
+        FFinished = FStates.size() == 2;
+        return;
+    }
+    FStates.pop_back();
+}
+
+void TRtfParser::SetDestination(TDestination Destination) {
+    FlushBytes();
+    State().Destination = Destination;
+    if (Destination == TDestination::Marker) {
+        FMarker.clear();
+        FHasMarker = true;
+    }
+}
+
+void TRtfParser::ControlSymbol(char Symbol) {
+    if (Skipping())
+        return;
+    FlushBytes();
+    switch (Symbol) {
+    case '*':
+        State().Ignorable = true;
+        return;
+    case '\\':
+    case '{':
+    case '}':
+        if (ConsumeFallback())
+            Byte(Symbol, TByteKind::Raw);
+        return;
+    case '\r':
+    case '\n':
+        if (ConsumeFallback())
+            EndParagraph();
+        return;
+    case '~':
+        if (ConsumeFallback())
+            Character(QChar(0x00A0));
+        return;
+    case '_':
+        if (ConsumeFallback())
+            Character(QChar(0x2011));
+        return;
+    default:
+        return;
+    }
+}
+
+void TRtfParser::ControlWord(const QByteArray& Word, bool HasParameter, int Parameter) {
+    if (Word == "bin") {
+        // Binary data follows: skip it without looking at it.
+        FPos += qBound(qsizetype(0), qsizetype(HasParameter ? Parameter : 0), FData.size() - FPos);
+        return;
+    }
+    if (Skipping())
+        return;
+    FlushBytes();
+    // "\*" makes only the word right after it a destination the reader may skip.
+    const bool ignorable = std::exchange(State().Ignorable, false);
+    const auto found = Keywords().constFind(Word);
+    if (found == Keywords().cend()) {
+        if (ignorable)
+            SetDestination(TDestination::Skip);
+        else
+            ConsumeFallback();
+        return;
+    }
+    Keyword(*found, HasParameter, Parameter);
+}
+
+void TRtfParser::Keyword(const TKeywordInfo& Info, bool HasParameter, int Parameter) {
+    const TDestination destination = State().Destination;
+    switch (Info.Keyword) {
+    case TKeyword::FontTable:
+        SetDestination(TDestination::FontTable);
+        return;
+    case TKeyword::ColorTable:
+        SetDestination(TDestination::ColorTable);
+        FColors.clear();
+        return;
+    case TKeyword::Marker:
+        FlushText();
+        SetDestination(TDestination::Marker);
+        return;
+    case TKeyword::Numbering:
+        SetDestination(TDestination::Numbering);
+        return;
+    case TKeyword::SkippedDestination:
+        SetDestination(TDestination::Skip);
+        return;
+    case TKeyword::AnsiCodePage:
+        FlushBytes();
+        FDocumentCodePage = Parameter > 0 ? Parameter : DefaultCodePage;
+        return;
+    case TKeyword::DefaultFont:
+        FDefaultFont = Parameter;
+        if (FStates.size() > 1 && State().Char.Font < 0)
+            State().Char.Font = Parameter;
+        return;
+    case TKeyword::UnicodeSkip:
+        State().UnicodeSkip = qBound(0, Parameter, 8);
+        return;
+    case TKeyword::Unicode:
+        Character(QChar(char16_t(Parameter < 0 ? Parameter + 65536 : Parameter)));
+        FFallbackLeft = State().UnicodeSkip;
+        return;
+    default:
+        break;
+    }
+    if (!ConsumeFallback())
+        return;
+    if (destination == TDestination::FontTable || destination == TDestination::ColorTable) {
+        TableKeyword(Info.Keyword, Parameter);
+        return;
+    }
+    if (destination == TDestination::Numbering) {
+        // The numbering belongs to the paragraph around the \pn group.
+        TParaState& para = FStates[FStates.size() - 2].Para;
+        if (Info.Keyword == TKeyword::BulletLevel)
+            para.Numbering = TNumbering::Bullet;
+        else if (Info.Keyword == TKeyword::NumberedLevel && para.Numbering != TNumbering::Bullet)
+            para.Numbering = TNumbering::Numbered;
+        return;
+    }
+    switch (Info.Keyword) {
+    case TKeyword::Par:
+        if (destination == TDestination::Text)
+            EndParagraph();
+        return;
+    case TKeyword::Line:
+        Character(QChar::LineSeparator);
+        return;
+    case TKeyword::Tab:
+        Character(QLatin1Char('\t'));
+        return;
+    case TKeyword::Character:
+        Character(QChar(Info.Character));
+        return;
+    default:
+        break;
+    }
+    CharacterKeyword(Info.Keyword, HasParameter, Parameter);
+    ParagraphKeyword(Info.Keyword, Parameter);
+}
+
+void TRtfParser::TableKeyword(TKeyword Keyword, int Parameter) {
+    switch (Keyword) {
+    case TKeyword::Font:
+        FlushBytes();
+        if (!FFontName.isEmpty())
+            CommitFont();
+        FFontNumber = Parameter;
+        FFontCharset = 0;
+        return;
+    case TKeyword::FontCharset:
+        FFontCharset = Parameter;
+        return;
+    case TKeyword::Red:
+        FRed = qBound(0, Parameter, 255);
+        FColorGiven = true;
+        return;
+    case TKeyword::Green:
+        FGreen = qBound(0, Parameter, 255);
+        FColorGiven = true;
+        return;
+    case TKeyword::Blue:
+        FBlue = qBound(0, Parameter, 255);
+        FColorGiven = true;
+        return;
+    default:
+        return;
+    }
+}
+
+void TRtfParser::CharacterKeyword(TKeyword Keyword, bool HasParameter, int Parameter) {
+    TCharState& state = State().Char;
+    const bool on = !HasParameter || Parameter != 0;
+    switch (Keyword) {
+    case TKeyword::Plain:
+        FlushBytes();
+        state = TCharState();
+        state.Font = FDefaultFont;
+        return;
+    case TKeyword::Font:
+        FlushBytes();
+        state.Font = Parameter;
+        return;
+    case TKeyword::FontSize:
+        state.HalfPoints = HasParameter ? qBound(2, Parameter, 3276) : 24;
+        return;
+    case TKeyword::Bold:
+        state.Bold = on;
+        return;
+    case TKeyword::Italic:
+        state.Italic = on;
+        return;
+    case TKeyword::Underline:
+        state.Underline = on;
+        return;
+    case TKeyword::UnderlineNone:
+        state.Underline = false;
+        return;
+    case TKeyword::StrikeOut:
+        state.StrikeOut = on;
+        return;
+    case TKeyword::Foreground:
+        state.Foreground = Parameter;
+        return;
+    case TKeyword::Background:
+        state.Background = Parameter;
+        return;
+    default:
+        return;
+    }
+}
+
+void TRtfParser::ParagraphKeyword(TKeyword Keyword, int Parameter) {
+    TParaState& para = State().Para;
+    const int indent = qBound(-MaxTwips, Parameter, MaxTwips);
+    const int margin = qBound(0, Parameter, MaxTwips);
+    switch (Keyword) {
+    case TKeyword::ParagraphDefault:
+        para = TParaState();
+        return;
+    case TKeyword::AlignLeft:
+        para.Alignment = Qt::AlignLeft;
+        return;
+    case TKeyword::AlignCenter:
+        para.Alignment = Qt::AlignHCenter;
+        return;
+    case TKeyword::AlignRight:
+        para.Alignment = Qt::AlignRight;
+        return;
+    case TKeyword::AlignJustify:
+        para.Alignment = Qt::AlignJustify;
+        return;
+    case TKeyword::FirstIndent:
+        para.FirstIndent = indent;
+        return;
+    case TKeyword::LeftIndent:
+        para.LeftIndent = margin;
+        return;
+    case TKeyword::RightIndent:
+        para.RightIndent = margin;
+        return;
+    case TKeyword::SpaceBefore:
+        para.SpaceBefore = margin;
+        return;
+    case TKeyword::SpaceAfter:
+        para.SpaceAfter = margin;
+        return;
+    default:
+        return;
+    }
+}
+
+bool TRtfParser::ConsumeFallback() {
+    if (FFallbackLeft == 0)
+        return true;
+    --FFallbackLeft;
+    return false;
+}
+
+void TRtfParser::Byte(char Value, TByteKind Kind) {
+    if (Kind == TByteKind::Raw && !ConsumeFallback())
+        return;
+    const TDestination destination = State().Destination;
+    if (destination == TDestination::FontTable && Value == ';') {
+        FlushBytes();
+        CommitFont();
+        return;
+    }
+    if (destination == TDestination::ColorTable) {
+        if (Value == ';')
+            CommitColor();
+        return;
+    }
+    const int codePage = CodePageOfState();
+    if (!FBytes.isEmpty() && (Kind != FBytesKind || codePage != FBytesCodePage))
+        FlushBytes();
+    FBytesKind = Kind;
+    FBytesCodePage = codePage;
+    FBytes += Value;
+}
+
+void TRtfParser::Character(QChar Value) {
+    FlushBytes();
+    AppendText(QString(Value));
+}
+
+void TRtfParser::FlushBytes() {
+    if (FBytes.isEmpty())
+        return;
+    const QByteArray bytes = std::exchange(FBytes, QByteArray());
+    if (FBytesKind == TByteKind::Raw && FUtf8Text)
+        AppendText(QString::fromUtf8(bytes));
+    else
+        AppendText(CodePage(FBytesCodePage).Decode(bytes));
+}
+
+void TRtfParser::AppendText(const QString& Text) {
+    switch (State().Destination) {
+    case TDestination::Text:
+        if (!(State().Char == FTextState))
+            FlushText();
+        FTextState = State().Char;
+        FText += Text;
+        return;
+    case TDestination::FontTable:
+        FFontName += Text;
+        return;
+    case TDestination::Marker:
+        FMarker += Text;
+        return;
+    default:
+        return;
+    }
+}
+
+void TRtfParser::FlushText() {
+    FlushBytes();
+    if (FText.isEmpty())
+        return;
+    ResolveMarker();
+    FCursor.insertText(WithoutLoneSurrogates(std::exchange(FText, QString())),
+                       CharFormat(FTextState));
+    FAfterParagraphEnd = false;
+}
+
+// The marker before a list item's text is dropped when the item is a bullet; a number
+// stays in the text, as the list is not kept.
+void TRtfParser::ResolveMarker() {
+    if (!FHasMarker)
+        return;
+    FHasMarker = false;
+    const TNumbering numbering = State().Para.Numbering;
+    if (numbering == TNumbering::Bullet)
+        return;
+    if (numbering == TNumbering::None && LooksLikeBullet(FMarker)) {
+        FBulletByMarker = true;
+        return;
+    }
+    FCursor.insertText(WithoutLoneSurrogates(FMarker), CharFormat(State().Char));
+    FAfterParagraphEnd = false;
+}
+
+void TRtfParser::EndParagraph() {
+    FlushText();
+    ResolveMarker();
+    ApplyParagraph();
+    FCursor.setBlockCharFormat(CharFormat(State().Char));
+    FCursor.insertBlock(QTextBlockFormat(), CharFormat(State().Char));
+    FAfterParagraphEnd = true;
+}
+
+void TRtfParser::ApplyParagraph() {
+    const TParaState& para = State().Para;
+    QTextBlockFormat format;
+    format.setAlignment(para.Alignment);
+    format.setLeftMargin(TwipsToPixels(para.LeftIndent));
+    format.setTextIndent(TwipsToPixels(para.FirstIndent));
+    format.setRightMargin(TwipsToPixels(para.RightIndent));
+    format.setTopMargin(TwipsToPixels(para.SpaceBefore));
+    format.setBottomMargin(TwipsToPixels(para.SpaceAfter));
+    FCursor.setBlockFormat(format);
+    const bool bullet = para.Numbering == TNumbering::Bullet || FBulletByMarker;
+    FBulletByMarker = false;
+    if (!bullet) {
+        FList = nullptr;
+    } else if (FList) {
+        FList->add(FCursor.block());
+    } else {
+        QTextListFormat listFormat;
+        listFormat.setStyle(QTextListFormat::ListDisc);
+        listFormat.setIndent(0);
+        FList = FCursor.createList(listFormat);
+    }
+}
+
+void TRtfParser::Finish() {
+    FlushText();
+    if (FAfterParagraphEnd) {
+        // A final \par ends the last paragraph rather than beginning another.
+        FCursor.deletePreviousChar();
+    } else {
+        ResolveMarker();
+        ApplyParagraph();
+    }
+}
+
+void TRtfParser::CommitFont() {
+    QString name = FFontName.trimmed();
+    FFontName.clear();
+    if (FFontNumber < 0)
+        return;
+    FFonts[FFontNumber] = {name, CodePageOfCharset(FFontCharset)};
+}
+
+void TRtfParser::CommitColor() {
+    FColors.append(FColorGiven ? QColor(FRed, FGreen, FBlue) : QColor());
+    FRed = FGreen = FBlue = 0;
+    FColorGiven = false;
+}
+
+int TRtfParser::CodePageOfState() {
+    const int font = State().Destination == TDestination::FontTable ? -1 : State().Char.Font;
+    const auto found = FFonts.find(font);
+    if (found != FFonts.end() && found->second.CodePage > 0)
+        return found->second.CodePage;
+    if (State().Destination == TDestination::FontTable && CodePageOfCharset(FFontCharset) > 0)
+        return CodePageOfCharset(FFontCharset);
+    return FDocumentCodePage;
+}
+
+const TCodePage& TRtfParser::CodePage(int Number) {
+    std::unique_ptr<TCodePage>& codePage = FCodePages[Number];
+    if (!codePage)
+        codePage = std::make_unique<TCodePage>(Number);
+    return *codePage;
+}
+
+QColor TRtfParser::TableColor(int Index) const {
+    return Index >= 0 && Index < FColors.size() ? FColors[Index] : QColor();
+}
+
+QTextCharFormat TRtfParser::CharFormat(const TCharState& State) const {
+    QTextCharFormat format;
+    const auto font = FFonts.find(State.Font);
+    if (font != FFonts.end() && !font->second.Name.isEmpty())
+        format.setFontFamilies(QStringList{font->second.Name});
+    if (State.HalfPoints > 0)
+        format.setFontPointSize(State.HalfPoints / 2.0);
+    format.setFontWeight(State.Bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(State.Italic);
+    format.setFontUnderline(State.Underline);
+    format.setFontStrikeOut(State.StrikeOut);
+    if (const QColor color = TableColor(State.Foreground); color.isValid())
+        format.setForeground(color);
+    if (const QColor color = TableColor(State.Background); color.isValid())
+        format.setBackground(color);
+    return format;
+}
+
+qsizetype SkipWhiteSpace(const QByteArray& Data) {
+    qsizetype pos = Data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (pos < Data.size() && QChar::isSpace(uchar(Data[pos])))
+        ++pos;
+    return pos;
+}
+
+QString PlainText(const QByteArray& Data) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(Data);
+    return utf8.hasError() ? TCodePage(DefaultCodePage).Decode(Data) : text;
+}
+
+void ReadPlainText(QTextDocument* Document, const QString& Text) {
+    Document->setPlainText(QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+} // namespace
+
+bool IsRtf(const QByteArray& Data) {
+    const QByteArray rest = Data.mid(SkipWhiteSpace(Data));
+    return rest.startsWith("{\\rtf") || rest.trimmed() == "{}";
+}
+
+bool IsRtf(const QString& Text) {
+    return IsRtf(Text.left(16).toUtf8());
+}
+
+void ReadRtf(QTextDocument* Document, const QByteArray& Data) {
+    if (!IsRtf(Data)) {
+        ReadPlainText(Document, PlainText(Data));
+        return;
+    }
+    Document->clear();
+    TRtfParser(Document, Data, false).Run();
+}
+
+void ReadRtf(QTextDocument* Document, const QString& Text) {
+    if (!IsRtf(Text)) {
+        ReadPlainText(Document, Text);
+        return;
+    }
+    Document->clear();
+    TRtfParser(Document, Text.toUtf8(), true).Run();
+}
