@@ -1,5 +1,6 @@
 #include "UiClasses.h"
 
+#include "Buttons.h"
 #include "DataModule.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -12,7 +13,11 @@ void RegisterUiClasses() {
         for (TComponentClass componentClass :
              {&TForm::staticMetaObject, &TDataModule::staticMetaObject, &TLabel::staticMetaObject,
               &TEdit::staticMetaObject, &TButton::staticMetaObject, &TCheckBox::staticMetaObject,
-              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject})
+              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject,
+              &TBitBtn::staticMetaObject, &TSpeedButton::staticMetaObject,
+              &TRadioButton::staticMetaObject, &TListBox::staticMetaObject,
+              &TRadioGroup::staticMetaObject, &TBevel::staticMetaObject,
+              &TScrollBox::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
