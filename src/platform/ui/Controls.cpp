@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "DragDrop.h"
 #include "Forms.h"
 
 #include <QApplication>
@@ -47,6 +48,10 @@ bool Accepted(QEvent* Event) {
     Event->accept();
     return true;
 }
+
+// Where the left button was last pressed on a control: where a drag that is not
+// immediate starts from.
+QPoint LastPressPos;
 
 } // namespace
 
@@ -147,7 +152,7 @@ void TControl::InitWidget() {
 }
 
 QWidget* TControl::ParentWidget() const {
-    return FParent ? FParent->Widget() : nullptr;
+    return FParent ? FParent->ClientWidget() : nullptr;
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -453,7 +458,11 @@ bool TControl::HandleMouseEvent(QEvent* Event, const TWidgetLink::TDefaultHandle
     case QEvent::MouseButtonPress:
         if (button) {
             FMousePressed = *button == mbLeft;
+            if (FMousePressed)
+                LastPressPos = mouse->globalPosition().toPoint();
             MouseDown(*button, shift, pos.x(), pos.y());
+            if (FMousePressed && FDragMode == dmAutomatic && guard && !IsDestroying())
+                BeginDrag(false);
         }
         break;
     case QEvent::MouseButtonDblClick:
@@ -512,6 +521,47 @@ void TControl::Resize() {
 
 bool TControl::DialogKey(quint16, TShiftState) {
     return false;
+}
+
+// TControl: dragging
+
+void TControl::BeginDrag(bool Immediate, int Threshold) {
+    TDragTracker::Begin(this, LastPressPos, Immediate,
+                        Threshold < 0 ? QApplication::startDragDistance() : Threshold);
+}
+
+void TControl::EndDrag(bool Drop) {
+    if (Dragging())
+        TDragTracker::End(Drop);
+}
+
+bool TControl::Dragging() const {
+    return TDragTracker::Source() == this;
+}
+
+QPoint TControl::ScreenToClient(const QPoint& Global) {
+    return ClientWidget()->mapFromGlobal(Global);
+}
+
+QPoint TControl::ClientToScreen(const QPoint& Client) {
+    return ClientWidget()->mapToGlobal(Client);
+}
+
+void TControl::DoStartDrag() {
+    FOnStartDrag(this);
+}
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+    Accept = FOnDragOver.IsAssigned();
+    FOnDragOver(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+    FOnDragDrop(this, Source, X, Y);
+}
+
+void TControl::DoEndDrag(TObject* Target, int X, int Y) {
+    FOnEndDrag(this, Target, X, Y);
 }
 
 // TWinControl

@@ -50,6 +50,16 @@ using TKeyEvent = TEvent<TObject*, quint16&, TShiftState>;
 // A handler that sets Key to a null character consumes it.
 using TKeyPressEvent = TEvent<TObject*, QChar&>;
 
+// Dragging a control with the mouse onto another control of the program.
+PUBLISHED_ENUM(TDragMode, dmManual, dmAutomatic)
+PUBLISHED_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove)
+// Sender is the control under the mouse, Source the one dragged, X and Y are in Sender's
+// client coordinates. Accept comes in true; a handler that sets it to false refuses the drop.
+using TDragOverEvent = TEvent<TObject*, TObject*, int, int, TDragState, bool&>;
+using TDragDropEvent = TEvent<TObject*, TObject*, int, int>;
+// Target is the control that took the drop; nullptr when the drag was cancelled or refused.
+using TEndDragEvent = TEvent<TObject*, TObject*, int, int>;
+
 class EInvalidOperation : public Exception {
 public:
     using Exception::Exception;
@@ -87,6 +97,12 @@ class TControl : public TComponent {
     Q_PROPERTY(TMouseMoveEvent OnMouseMove READ OnMouseMove WRITE SetOnMouseMove)
     Q_PROPERTY(TNotifyEvent OnResize READ OnResize WRITE SetOnResize)
     Q_PROPERTY(TPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
+    Q_PROPERTY(TDragMode DragMode READ DragMode WRITE SetDragMode)
+    Q_PROPERTY(TCursor DragCursor READ DragCursor WRITE SetDragCursor)
+    Q_PROPERTY(TDragOverEvent OnDragOver READ OnDragOver WRITE SetOnDragOver)
+    Q_PROPERTY(TDragDropEvent OnDragDrop READ OnDragDrop WRITE SetOnDragDrop)
+    Q_PROPERTY(TNotifyEvent OnStartDrag READ OnStartDrag WRITE SetOnStartDrag)
+    Q_PROPERTY(TEndDragEvent OnEndDrag READ OnEndDrag WRITE SetOnEndDrag)
 public:
     Q_INVOKABLE explicit TControl(TComponent* AOwner = nullptr);
     ~TControl() override;
@@ -170,6 +186,34 @@ public:
     const TNotifyEvent& OnResize() const { return FOnResize; }
     void SetOnResize(const TNotifyEvent& Value) { FOnResize = Value; }
 
+    // Dragging -------------------------------------------------------------------------
+    // With DragMode dmAutomatic, pressing the left button on the control begins a drag.
+    // A drag follows the mouse at once when Immediate, else once the mouse has moved
+    // Threshold pixels with the button down (the system's distance when negative); a
+    // drag released before it began is abandoned without events. See DragDrop.h.
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode Value) { FDragMode = Value; }
+    // The cursor shown while the control is dragged over one that accepts it.
+    TCursor DragCursor() const { return FDragCursor; }
+    void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // Drops on the control under the mouse when Drop and it accepts; else cancels.
+    void EndDrag(bool Drop);
+    // From BeginDrag until the drag ends or is abandoned.
+    bool Dragging() const;
+    QPoint ScreenToClient(const QPoint& Global);
+    QPoint ClientToScreen(const QPoint& Client);
+
+    const TDragOverEvent& OnDragOver() const { return FOnDragOver; }
+    void SetOnDragOver(const TDragOverEvent& Value) { FOnDragOver = Value; }
+    const TDragDropEvent& OnDragDrop() const { return FOnDragDrop; }
+    void SetOnDragDrop(const TDragDropEvent& Value) { FOnDragDrop = Value; }
+    const TNotifyEvent& OnStartDrag() const { return FOnStartDrag; }
+    void SetOnStartDrag(const TNotifyEvent& Value) { FOnStartDrag = Value; }
+    const TEndDragEvent& OnEndDrag() const { return FOnEndDrag; }
+    void SetOnEndDrag(const TEndDragEvent& Value) { FOnEndDrag = Value; }
+    // ----------------------------------------------------------------------------------
+
     bool HasParent() const override { return true; }
     TComponent* GetParentComponent() const override;
     void SetParentComponent(TComponent* Value) override;
@@ -223,9 +267,23 @@ protected:
     virtual void ApplyBounds();
     virtual void ApplyVisible();
 
+    // Dragging -------------------------------------------------------------------------
+    // The widget whose coordinates are the client coordinates (of the mouse and of the
+    // child controls) and that holds the widgets of the child controls.
+    virtual QWidget* ClientWidget() { return Widget(); }
+    virtual void DoStartDrag();
+    // Accept comes in as whether OnDragOver is assigned.
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TObject* Source, int X, int Y);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+    // The cursor shown while dragged over an accepting control: DragCursor.
+    virtual TCursor DraggingCursor() const { return FDragCursor; }
+    // ----------------------------------------------------------------------------------
+
 private:
     friend class TWidgetLink;
     friend class TWinControl;
+    friend class TDragTracker;
 
     void FontChangeNotified(TObject* Sender);
     void WidgetDestroyed() { FWidget = nullptr; }
@@ -267,6 +325,12 @@ private:
     TMouseMoveEvent FOnMouseMove;
     TNotifyEvent FOnResize;
     TPopupMenu* FPopupMenu = nullptr;
+    TDragMode FDragMode = dmManual;
+    TCursor FDragCursor = crDrag;
+    TDragOverEvent FOnDragOver;
+    TDragDropEvent FOnDragDrop;
+    TNotifyEvent FOnStartDrag;
+    TEndDragEvent FOnEndDrag;
 };
 
 // A control that can hold child controls and take the keyboard focus. Children are laid

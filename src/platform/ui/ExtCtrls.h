@@ -1,10 +1,17 @@
 #pragma once
 
-#include "Controls.h"
+#include "Forms.h"
+#include "StdCtrls.h"
 
 #include <rtl/Alignment.h>
 
+class QScrollArea;
+
 PUBLISHED_ENUM(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
+PUBLISHED_ENUM(TBevelShape, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine,
+               bsSpacer)
+PUBLISHED_ENUM(TBevelStyle, bsLowered, bsRaised)
+PUBLISHED_ENUM(TScrollBarKind, sbHorizontal, sbVertical)
 
 // A container with up to two bevels (outer, then inner) and a caption drawn inside.
 // Children are aligned within the bevels and the border.
@@ -48,4 +55,130 @@ private:
     TBevelCut FBevelInner = bvNone;
     int FBevelWidth = 1;
     int FBorderWidth = 0;
+};
+
+// A group box of radio buttons, one for each line of Items, laid out in Columns columns
+// filled one after the other. ItemIndex is the checked button, -1 for none; OnClick fires
+// whenever it changes, by mouse, keys or when set.
+class TRadioGroup : public TGroupBox {
+    Q_OBJECT
+    Q_PROPERTY(TStrings* Items READ Items)
+    Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex)
+    Q_PROPERTY(int Columns READ Columns WRITE SetColumns)
+public:
+    Q_INVOKABLE explicit TRadioGroup(TComponent* AOwner = nullptr);
+
+    TStrings* Items() const;
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int Value);
+    int Columns() const { return FColumns; }
+    // At least 1.
+    void SetColumns(int Value);
+    // The button of the line at Index.
+    TRadioButton* Buttons(int Index) const;
+
+    void Loaded() override;
+
+protected:
+    void AlignControls() override;
+
+private:
+    void ItemsChanged(TObject* Sender);
+    void ButtonClicked(TObject* Sender);
+    void CheckButtons();
+    void ArrangeButtons();
+
+    TStringList* FItems;
+    QList<TRadioButton*> FButtons;
+    int FItemIndex = -1;
+    int FColumns = 1;
+    bool FCheckingButtons = false;
+};
+
+// A frame or line drawn to set controls apart: a box, an etched frame, a line along one
+// edge, or nothing (bsSpacer). Lowered, the darker line comes first (top or left).
+class TBevel : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(TBevelShape Shape READ Shape WRITE SetShape)
+    Q_PROPERTY(TBevelStyle Style READ Style WRITE SetStyle)
+public:
+    Q_INVOKABLE explicit TBevel(TComponent* AOwner = nullptr);
+
+    TBevelShape Shape() const { return FShape; }
+    void SetShape(TBevelShape Value);
+    TBevelStyle Style() const { return FStyle; }
+    void SetStyle(TBevelStyle Value);
+
+protected:
+    void Paint() override;
+
+private:
+    TBevelShape FShape = bsBox;
+    TBevelStyle FStyle = bsLowered;
+};
+
+class TScrollBox;
+
+// A scroll bar of a scroll box. The scrolled area is as large as Range, the child
+// controls and the view each require; Position is the offset of the view in it.
+class TControlScrollBar : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(int Range READ Range WRITE SetRange)
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
+public:
+    TControlScrollBar(TScrollBox* Box, TScrollBarKind Kind);
+
+    TScrollBarKind Kind() const { return FKind; }
+    int Range() const { return FRange; }
+    void SetRange(int Value);
+    int Position() const { return FPosition; }
+    void SetPosition(int Value);
+
+    void Assign(TPersistent* Source) override;
+
+private:
+    friend class TScrollBox;
+
+    TScrollBox* FBox;
+    TScrollBarKind FKind;
+    int FRange = 0;
+    int FPosition = 0;
+};
+
+// A container whose child controls scroll in a view. Child bounds are positions in the
+// scrolled area and do not change as it scrolls; aligned children fill the view.
+// BorderStyle is bsSingle or bsNone.
+class TScrollBox : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(TControlScrollBar* HorzScrollBar READ HorzScrollBar)
+    Q_PROPERTY(TControlScrollBar* VertScrollBar READ VertScrollBar)
+    Q_PROPERTY(TFormBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+public:
+    Q_INVOKABLE explicit TScrollBox(TComponent* AOwner = nullptr);
+
+    TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar; }
+    TControlScrollBar* VertScrollBar() const { return FVertScrollBar; }
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle Value);
+
+    // The view.
+    QRect ClientRect() const override;
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    QWidget* ClientWidget() override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    friend class TControlScrollBar;
+
+    QScrollArea* ScrollArea();
+    // Sizes the scrolled area and scrolls to the positions of the scroll bars.
+    void UpdateScrollArea();
+    int FrameWidth() const;
+
+    TControlScrollBar* FHorzScrollBar;
+    TControlScrollBar* FVertScrollBar;
+    TFormBorderStyle FBorderStyle = bsSingle;
 };

@@ -8,12 +8,18 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
+#include <algorithm>
+#include <numeric>
+#include <rtl/List.h>
 
 namespace {
 
@@ -392,6 +398,451 @@ void TCheckBox::SetState(TCheckBoxState Value) {
     ApplyState();
     if (!IsLoading())
         Click();
+}
+
+// TRadioButton
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
+    SetControlStyle({});
+    SetBounds(0, 0, 113, 17);
+    SetTabStop(true);
+}
+
+QWidget* TRadioButton::CreateWidget() {
+    auto* button = new TControlWidget<QRadioButton>(this);
+    // The control keeps its group exclusive itself, whether the widget exists or not.
+    button->setAutoExclusive(false);
+    connect(button, &QRadioButton::toggled, this, [this](bool Value) {
+        if (!FUpdatingWidget)
+            HandleExceptions([this, Value] { WidgetToggled(Value); });
+    });
+    return button;
+}
+
+QRadioButton* TRadioButton::RadioWidget() {
+    return static_cast<QRadioButton*>(Widget());
+}
+
+void TRadioButton::InitWidget() {
+    TWinControl::InitWidget();
+    RadioWidget()->setText(Caption());
+    ApplyChecked();
+}
+
+void TRadioButton::TextChanged() {
+    if (HandleAllocated())
+        RadioWidget()->setText(Caption());
+}
+
+void TRadioButton::ApplyChecked() {
+    if (!HandleAllocated())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    RadioWidget()->setChecked(FChecked);
+}
+
+void TRadioButton::WidgetToggled(bool Value) {
+    // A click on the checked button leaves it checked.
+    if (Value)
+        SetChecked(true);
+    else
+        ApplyChecked();
+}
+
+void TRadioButton::SetChecked(bool Value) {
+    if (FChecked == Value)
+        return;
+    FChecked = Value;
+    ApplyChecked();
+    if (!Value)
+        return;
+    for (TRadioButton* other : Group())
+        if (other != this)
+            other->SetChecked(false);
+    if (!IsLoading())
+        Click();
+}
+
+QList<TRadioButton*> TRadioButton::Group() const {
+    QList<TRadioButton*> group;
+    if (!Parent())
+        return group;
+    QList<TWinControl*> order;
+    Parent()->GetTabOrderList(order);
+    for (TWinControl* control : std::as_const(order))
+        if (auto* button = qobject_cast<TRadioButton*>(control);
+            button && button->Parent() == Parent())
+            group.append(button);
+    return group;
+}
+
+void TRadioButton::KeyDown(quint16& Key, TShiftState Shift) {
+    TWinControl::KeyDown(Key, Shift);
+    const bool back = Key == VK_UP || Key == VK_LEFT;
+    if ((!back && Key != VK_DOWN && Key != VK_RIGHT) || !Shift.IsEmpty())
+        return;
+    Key = 0;
+    const QList<TRadioButton*> group = Group();
+    const qsizetype count = group.size();
+    const qsizetype start = group.indexOf(this);
+    for (qsizetype step = 1; step < count; ++step) {
+        TRadioButton* next = group[(start + (back ? count - step : step)) % count];
+        if (next->CanFocus()) {
+            next->SetFocus();
+            next->SetChecked(true);
+            return;
+        }
+    }
+}
+
+// TListBox
+
+// The lines of a list box, stored by the box itself.
+class TListBox::TItems : public TStrings {
+public:
+    explicit TItems(TListBox* Box) : TStrings(Box), FBox(Box) {}
+
+    int Count() const override { return int(FBox->FLines.size()); }
+    QString Strings(int Index) const override {
+        CheckIndex(Index);
+        return FBox->FLines[Index].Text;
+    }
+    void SetStrings(int Index, const QString& S) override {
+        CheckIndex(Index);
+        FBox->FLines[Index].Text = S;
+        FBox->ShowLine(Index);
+    }
+    TObject* Objects(int Index) const override {
+        CheckIndex(Index);
+        return FBox->FLines[Index].Object;
+    }
+    void SetObjects(int Index, TObject* AObject) override {
+        CheckIndex(Index);
+        FBox->FLines[Index].Object = AObject;
+    }
+    int AddObject(const QString& S, TObject* AObject) override {
+        if (!FBox->FSorted)
+            return TStrings::AddObject(S, AObject);
+        // After the lines that sort equal, so that they keep the order they came in.
+        const auto position = std::upper_bound(FBox->FLines.cbegin(), FBox->FLines.cend(), S,
+                                               [this](const QString& s, const TLine& line) {
+                                                   return CompareStrings(s, line.Text) < 0;
+                                               });
+        const int index = int(position - FBox->FLines.cbegin());
+        FBox->InsertLine(index, {S, AObject});
+        return index;
+    }
+    void InsertObject(int Index, const QString& S, TObject* AObject) override {
+        if (Index < 0 || Index > Count())
+            ListIndexError(Index);
+        FBox->InsertLine(Index, {S, AObject});
+    }
+    void Delete(int Index) override {
+        CheckIndex(Index);
+        FBox->DeleteLine(Index);
+    }
+    void Clear() override { FBox->ClearLines(); }
+    void Move(int CurIndex, int NewIndex) override {
+        CheckIndex(CurIndex);
+        CheckIndex(NewIndex);
+        FBox->MoveLine(CurIndex, NewIndex);
+    }
+
+    // Stable, the line with the focus keeping it.
+    void Sort() {
+        QList<int> order(Count());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+            return CompareStrings(FBox->FLines[a].Text, FBox->FLines[b].Text) < 0;
+        });
+        QList<TLine> sorted;
+        sorted.reserve(order.size());
+        for (const int index : std::as_const(order))
+            sorted.append(FBox->FLines[index]);
+        FBox->FLines = sorted;
+        FBox->FItemIndex = FBox->FItemIndex < 0 ? -1 : int(order.indexOf(FBox->FItemIndex));
+        FBox->ShowLines();
+    }
+
+protected:
+    void SetUpdateState(bool Updating) override {
+        FBox->FItemsUpdating = Updating;
+        if (!Updating)
+            FBox->ShowLines();
+    }
+
+private:
+    TListBox* FBox;
+};
+
+namespace {
+
+// A list widget whose viewport passes its mouse events to the control: the viewport's
+// coordinates are the list box's client coordinates.
+class TListBoxWidget : public TControlWidget<QListWidget> {
+public:
+    using TControlWidget::TControlWidget;
+
+protected:
+    bool viewportEvent(QEvent* Event) override {
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            return DispatchEvent(Event,
+                                 [this](QEvent* e) { return QListWidget::viewportEvent(e); });
+        default:
+            return QListWidget::viewportEvent(Event);
+        }
+    }
+};
+
+} // namespace
+
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TItems(this)) {
+    SetControlStyle({});
+    SetBounds(0, 0, 121, 97);
+    SetTabStop(true);
+}
+
+TStrings* TListBox::Items() const {
+    return FItems;
+}
+
+void TListBox::Clear() {
+    FItems->Clear();
+}
+
+QWidget* TListBox::CreateWidget() {
+    auto* list = new TListBoxWidget(this);
+    list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    connect(list, &QListWidget::itemSelectionChanged, this, [this] { ReadSelection(); });
+    connect(list, &QListWidget::currentRowChanged, this, [this] { ReadSelection(); });
+    return list;
+}
+
+QListWidget* TListBox::ListWidget() {
+    return static_cast<QListWidget*>(Widget());
+}
+
+QWidget* TListBox::ClientWidget() {
+    return ListWidget()->viewport();
+}
+
+void TListBox::InitWidget() {
+    TWinControl::InitWidget();
+    ApplySelectionMode();
+    ShowLines();
+    SetTopIndex(FTopIndex);
+}
+
+bool TListBox::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
+    const bool handled = TWinControl::WidgetEvent(Event, Default);
+    if (std::exchange(FSelectionChanged, false) && !IsDestroying())
+        Click();
+    return handled;
+}
+
+void TListBox::ApplySelectionMode() {
+    if (!HandleAllocated())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    ListWidget()->setSelectionMode(!FMultiSelect     ? QAbstractItemView::SingleSelection
+                                   : FExtendedSelect ? QAbstractItemView::ExtendedSelection
+                                                     : QAbstractItemView::MultiSelection);
+}
+
+void TListBox::InsertLine(int Index, const TLine& Line) {
+    FLines.insert(Index, Line);
+    if (FItemIndex >= Index)
+        ++FItemIndex;
+    if (!ShowsChanges())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    ListWidget()->insertItem(Index, Line.Text);
+    ShowSelection();
+}
+
+void TListBox::DeleteLine(int Index) {
+    FLines.removeAt(Index);
+    if (FItemIndex == Index)
+        FItemIndex = -1;
+    else if (FItemIndex > Index)
+        --FItemIndex;
+    if (!ShowsChanges())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    delete ListWidget()->takeItem(Index);
+    ShowSelection();
+}
+
+void TListBox::MoveLine(int CurIndex, int NewIndex) {
+    if (CurIndex == NewIndex)
+        return;
+    FLines.move(CurIndex, NewIndex);
+    if (FItemIndex == CurIndex)
+        FItemIndex = NewIndex;
+    else if (CurIndex < FItemIndex && NewIndex >= FItemIndex)
+        --FItemIndex;
+    else if (CurIndex > FItemIndex && NewIndex <= FItemIndex && FItemIndex >= 0)
+        ++FItemIndex;
+    if (!ShowsChanges())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    QListWidget* list = ListWidget();
+    list->insertItem(NewIndex, list->takeItem(CurIndex));
+    ShowSelection();
+}
+
+void TListBox::ClearLines() {
+    FLines.clear();
+    FItemIndex = -1;
+    if (!ShowsChanges())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    ListWidget()->clear();
+}
+
+void TListBox::ShowLine(int Index) {
+    if (ShowsChanges())
+        ListWidget()->item(Index)->setText(FLines[Index].Text);
+}
+
+void TListBox::ShowLines() {
+    if (!ShowsChanges())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    QListWidget* list = ListWidget();
+    list->clear();
+    for (const TLine& line : std::as_const(FLines))
+        list->addItem(line.Text);
+    ShowSelection();
+}
+
+void TListBox::ShowSelection() {
+    if (!ShowsChanges())
+        return;
+    QScopedValueRollback updating(FUpdatingWidget, true);
+    QListWidget* list = ListWidget();
+    QItemSelection selection;
+    for (int i = 0; i < FLines.size(); ++i)
+        if (FLines[i].Selected) {
+            const QModelIndex index = list->model()->index(i, 0);
+            selection.select(index, index);
+        }
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    list->selectionModel()->setCurrentIndex(list->model()->index(FItemIndex, 0),
+                                            QItemSelectionModel::NoUpdate);
+}
+
+void TListBox::ReadSelection() {
+    if (FUpdatingWidget || FItemsUpdating)
+        return;
+    QListWidget* list = ListWidget();
+    int selected = -1;
+    for (int i = 0; i < FLines.size(); ++i) {
+        const bool value = list->item(i)->isSelected();
+        FSelectionChanged |= FLines[i].Selected != value;
+        FLines[i].Selected = value;
+        if (value && selected < 0)
+            selected = i;
+    }
+    const int itemIndex = FMultiSelect ? list->currentRow() : selected;
+    FSelectionChanged |= itemIndex != FItemIndex;
+    FItemIndex = itemIndex;
+}
+
+void TListBox::SetItemIndex(int Value) {
+    if (Value < -1 || Value >= FLines.size())
+        ListIndexError(Value);
+    FItemIndex = Value;
+    if (!FMultiSelect)
+        SelectItemIndexOnly();
+    ShowSelection();
+}
+
+void TListBox::SelectItemIndexOnly() {
+    for (int i = 0; i < FLines.size(); ++i)
+        FLines[i].Selected = i == FItemIndex;
+}
+
+void TListBox::CheckLine(int Index) const {
+    if (Index < 0 || Index >= FLines.size())
+        ListIndexError(Index);
+}
+
+bool TListBox::Selected(int Index) const {
+    CheckLine(Index);
+    return FLines[Index].Selected;
+}
+
+void TListBox::SetSelected(int Index, bool Value) {
+    CheckLine(Index);
+    if (!FMultiSelect) {
+        if (Value || Index == FItemIndex)
+            SetItemIndex(Value ? Index : -1);
+        return;
+    }
+    FLines[Index].Selected = Value;
+    ShowSelection();
+}
+
+int TListBox::SelCount() const {
+    return int(std::count_if(FLines.cbegin(), FLines.cend(),
+                             [](const TLine& line) { return line.Selected; }));
+}
+
+void TListBox::SetMultiSelect(bool Value) {
+    if (FMultiSelect == Value)
+        return;
+    FMultiSelect = Value;
+    if (!Value) {
+        if (FItemIndex < 0 || !FLines[FItemIndex].Selected) {
+            const auto first = std::find_if(FLines.cbegin(), FLines.cend(),
+                                            [](const TLine& line) { return line.Selected; });
+            FItemIndex = first == FLines.cend() ? -1 : int(first - FLines.cbegin());
+        }
+        SelectItemIndexOnly();
+    }
+    ApplySelectionMode();
+    ShowSelection();
+}
+
+void TListBox::SetExtendedSelect(bool Value) {
+    FExtendedSelect = Value;
+    ApplySelectionMode();
+}
+
+void TListBox::SetSorted(bool Value) {
+    if (FSorted == Value)
+        return;
+    FSorted = Value;
+    if (Value)
+        FItems->Sort();
+}
+
+int TListBox::TopIndex() const {
+    // The widget scrolls by lines: its scroll bar counts them.
+    const auto* list = static_cast<const QListWidget*>(AllocatedWidget());
+    return list ? list->verticalScrollBar()->value() : FTopIndex;
+}
+
+void TListBox::SetTopIndex(int Value) {
+    FTopIndex = std::clamp(Value, 0, std::max(int(FLines.size()) - 1, 0));
+    if (HandleAllocated() && !FLines.isEmpty())
+        ListWidget()->scrollToItem(ListWidget()->item(FTopIndex), QAbstractItemView::PositionAtTop);
+}
+
+int TListBox::ItemAtPos(const QPoint& Pos, bool Existing) {
+    const QModelIndex index = ListWidget()->indexAt(Pos);
+    if (index.isValid())
+        return index.row();
+    return Existing ? -1 : int(FLines.size());
+}
+
+TCursor TListBox::DraggingCursor() const {
+    return DragCursor() == crDrag && SelCount() > 1 ? crMultiDrag : DragCursor();
 }
 
 // TGroupBox

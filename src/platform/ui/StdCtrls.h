@@ -8,8 +8,10 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 
 PUBLISHED_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
 PUBLISHED_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
@@ -174,6 +176,121 @@ private:
     bool FAllowGrayed = false;
     TCheckBoxState FState = cbUnchecked;
     bool FUpdatingWidget = false;
+};
+
+// A radio button. Checking it unchecks the radio buttons beside it (those with the same
+// parent); OnClick fires whenever it becomes checked, clicked or set. The arrow keys move
+// the focus to the previous or next of those buttons and check it.
+class TRadioButton : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
+public:
+    Q_INVOKABLE explicit TRadioButton(TComponent* AOwner = nullptr);
+
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    void TextChanged() override;
+    void KeyDown(quint16& Key, TShiftState Shift) override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+
+private:
+    QRadioButton* RadioWidget();
+    void ApplyChecked();
+    void WidgetToggled(bool Value);
+    // The radio buttons with the same parent, this one included, in tab order.
+    QList<TRadioButton*> Group() const;
+
+    bool FChecked = false;
+    bool FUpdatingWidget = false;
+};
+
+// A list of lines to choose from. The lines (with their objects) and the selection are
+// the box's own, shown by its widget and taken back from it: lines inserted, deleted or
+// moved keep their selection. With MultiSelect any number of lines can be selected (with
+// ExtendedSelect by clicks with Shift and Ctrl, without it each click toggles a line) and
+// ItemIndex is the line with the focus, which setting it does not select; without
+// MultiSelect ItemIndex is the one selected line, or -1. A Sorted box adds lines in
+// order. OnClick fires once for every change of the selection by the user.
+//
+// Dragged while several lines are selected, the box shows crMultiDrag in place of crDrag.
+class TListBox : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(TStrings* Items READ Items)
+    Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex STORED false)
+    Q_PROPERTY(bool MultiSelect READ MultiSelect WRITE SetMultiSelect)
+    Q_PROPERTY(bool ExtendedSelect READ ExtendedSelect WRITE SetExtendedSelect)
+    Q_PROPERTY(bool Sorted READ Sorted WRITE SetSorted)
+public:
+    Q_INVOKABLE explicit TListBox(TComponent* AOwner = nullptr);
+
+    TStrings* Items() const;
+    void Clear();
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int Value);
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool Value);
+    bool ExtendedSelect() const { return FExtendedSelect; }
+    void SetExtendedSelect(bool Value);
+    bool Sorted() const { return FSorted; }
+    void SetSorted(bool Value);
+
+    bool Selected(int Index) const;
+    void SetSelected(int Index, bool Value);
+    int SelCount() const;
+    // The first line in view.
+    int TopIndex() const;
+    void SetTopIndex(int Value);
+    // The line at Pos, in client coordinates; where there is none -1, or the number of
+    // lines when not Existing.
+    int ItemAtPos(const QPoint& Pos, bool Existing);
+
+protected:
+    QWidget* CreateWidget() override;
+    void InitWidget() override;
+    bool WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) override;
+    QWidget* ClientWidget() override;
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+    TCursor DraggingCursor() const override;
+
+private:
+    class TItems;
+    struct TLine {
+        QString Text;
+        TObject* Object = nullptr;
+        bool Selected = false;
+    };
+
+    QListWidget* ListWidget();
+    void CheckLine(int Index) const;
+    // Whether changes of the lines go to the widget now, outside a BeginUpdate block.
+    bool ShowsChanges() const { return HandleAllocated() && !FItemsUpdating; }
+    void InsertLine(int Index, const TLine& Line);
+    void DeleteLine(int Index);
+    void MoveLine(int CurIndex, int NewIndex);
+    void ClearLines();
+    void ShowLine(int Index);
+    void ShowLines();
+    void ShowSelection();
+    void ApplySelectionMode();
+    void ReadSelection();
+    // Single selection: only the line at ItemIndex is selected.
+    void SelectItemIndexOnly();
+
+    QList<TLine> FLines;
+    TItems* FItems;
+    int FItemIndex = -1;
+    int FTopIndex = 0;
+    bool FMultiSelect = false;
+    bool FExtendedSelect = true;
+    bool FSorted = false;
+    bool FItemsUpdating = false;
+    bool FUpdatingWidget = false;
+    bool FSelectionChanged = false;
 };
 
 // A frame with a caption around child controls.

@@ -1,5 +1,6 @@
 #include "UiClasses.h"
 
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "DBCtrls.h"
 #include "DBLookup.h"
@@ -16,34 +17,40 @@
 
 void RegisterUiClasses() {
     static const bool registered = [] {
-        for (TComponentClass componentClass : {&TForm::staticMetaObject,
-                                               &TDataModule::staticMetaObject,
-                                               &TLabel::staticMetaObject,
-                                               &TEdit::staticMetaObject,
-                                               &TButton::staticMetaObject,
-                                               &TCheckBox::staticMetaObject,
-                                               &TGroupBox::staticMetaObject,
-                                               &TMemo::staticMetaObject,
-                                               &TPanel::staticMetaObject,
-                                               &TPageControl::staticMetaObject,
-                                               &TTabSheet::staticMetaObject,
-                                               &TSpinButton::staticMetaObject,
-                                               &TSpinEdit::staticMetaObject,
-                                               &TMenuItem::staticMetaObject,
-                                               &TPopupMenu::staticMetaObject,
-                                               &TMainMenu::staticMetaObject,
-                                               &TDBLookupComboBox::staticMetaObject,
-                                               &TComboBox::staticMetaObject,
-                                               &TMaskEdit::staticMetaObject,
-                                               &TDBEdit::staticMetaObject,
-                                               &TDBText::staticMetaObject,
-                                               &TDBMemo::staticMetaObject,
-                                               &TDBCheckBox::staticMetaObject,
-                                               &TDBComboBox::staticMetaObject,
-                                               &TDBNavigator::staticMetaObject,
-                                               &TRichEdit::staticMetaObject,
-                                               &TDBRichEdit::staticMetaObject})
-            RegisterClass(componentClass);
+        RegisterClass(&TForm::staticMetaObject);
+        RegisterClass(&TDataModule::staticMetaObject);
+        RegisterClass(&TLabel::staticMetaObject);
+        RegisterClass(&TEdit::staticMetaObject);
+        RegisterClass(&TButton::staticMetaObject);
+        RegisterClass(&TCheckBox::staticMetaObject);
+        RegisterClass(&TGroupBox::staticMetaObject);
+        RegisterClass(&TMemo::staticMetaObject);
+        RegisterClass(&TPanel::staticMetaObject);
+        RegisterClass(&TPageControl::staticMetaObject);
+        RegisterClass(&TTabSheet::staticMetaObject);
+        RegisterClass(&TSpinButton::staticMetaObject);
+        RegisterClass(&TSpinEdit::staticMetaObject);
+        RegisterClass(&TMenuItem::staticMetaObject);
+        RegisterClass(&TPopupMenu::staticMetaObject);
+        RegisterClass(&TMainMenu::staticMetaObject);
+        RegisterClass(&TDBLookupComboBox::staticMetaObject);
+        RegisterClass(&TComboBox::staticMetaObject);
+        RegisterClass(&TMaskEdit::staticMetaObject);
+        RegisterClass(&TDBEdit::staticMetaObject);
+        RegisterClass(&TDBText::staticMetaObject);
+        RegisterClass(&TDBMemo::staticMetaObject);
+        RegisterClass(&TDBCheckBox::staticMetaObject);
+        RegisterClass(&TDBComboBox::staticMetaObject);
+        RegisterClass(&TDBNavigator::staticMetaObject);
+        RegisterClass(&TRichEdit::staticMetaObject);
+        RegisterClass(&TDBRichEdit::staticMetaObject);
+        RegisterClass(&TBitBtn::staticMetaObject);
+        RegisterClass(&TSpeedButton::staticMetaObject);
+        RegisterClass(&TRadioButton::staticMetaObject);
+        RegisterClass(&TListBox::staticMetaObject);
+        RegisterClass(&TRadioGroup::staticMetaObject);
+        RegisterClass(&TBevel::staticMetaObject);
+        RegisterClass(&TScrollBox::staticMetaObject);
         return true;
     }();
     (void)registered;
