@@ -1,6 +1,7 @@
 #include "UiClasses.h"
 
 #include "DataModule.h"
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
@@ -12,7 +13,10 @@ void RegisterUiClasses() {
         for (TComponentClass componentClass :
              {&TForm::staticMetaObject, &TDataModule::staticMetaObject, &TLabel::staticMetaObject,
               &TEdit::staticMetaObject, &TButton::staticMetaObject, &TCheckBox::staticMetaObject,
-              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject})
+              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject,
+              &TImage::staticMetaObject, &TOpenDialog::staticMetaObject,
+              &TSaveDialog::staticMetaObject, &TFontDialog::staticMetaObject,
+              &TPrinterSetupDialog::staticMetaObject, &TPrintDialog::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
