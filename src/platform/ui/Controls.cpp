@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <optional>
@@ -1008,4 +1009,45 @@ bool TWinControl::IsMenuKey(quint16 Key, TShiftState Shift) {
         }
     TForm* form = GetParentForm(this);
     return form && form->IsShortCut(shortCut);
+}
+
+// Drawing
+
+TControlCanvas::TControlCanvas(TControl* Control) : TCanvas(nullptr, Control), FControl(Control) {}
+
+bool TControlCanvas::Painting(const std::function<bool()>& Paint) {
+    Font()->Assign(FControl->Font());
+    Brush()->SetColor(FControl->Color());
+    SetDevice(FControl->Widget());
+    FPainting = true;
+    const auto paintEnd = qScopeGuard([this] {
+        FPainting = false;
+        ReleaseHandle();
+    });
+    return Paint();
+}
+
+void TControlCanvas::CreateHandle() {
+    if (!FPainting)
+        throw EInvalidGraphicOperation(
+            QStringLiteral("%1 can be drawn on only while it paints").arg(FControl->Name()));
+    TCanvas::CreateHandle();
+}
+
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), FCanvas(new TControlCanvas(this)) {}
+
+bool TGraphicControl::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
+    if (Event->type() != QEvent::Paint)
+        return TControl::WidgetEvent(Event, Default);
+    return FCanvas->Painting([&] { return TControl::WidgetEvent(Event, Default); });
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {}
+
+bool TCustomControl::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
+    if (Event->type() != QEvent::Paint)
+        return TWinControl::WidgetEvent(Event, Default);
+    return FCanvas->Painting([&] { return TWinControl::WidgetEvent(Event, Default); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlWidget.h"
+#include "Graphics.h"
 #include "Menus.h"
 
 #include <QList>
@@ -448,4 +449,53 @@ private:
     TKeyEvent FOnKeyDown;
     TKeyEvent FOnKeyUp;
     TKeyPressEvent FOnKeyPress;
+};
+
+// Drawing on a control: the canvas draws on the control's widget only while the control
+// paints; at the start of each painting it takes the control's font and colour. It
+// measures text at any time.
+class TControlCanvas : public TCanvas {
+    Q_OBJECT
+public:
+    explicit TControlCanvas(TControl* Control);
+
+    // Runs Paint with the canvas open for drawing on the control.
+    bool Painting(const std::function<bool()>& Paint);
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TControl* FControl;
+    bool FPainting = false;
+};
+
+// A control without children that draws itself: Paint draws through Canvas.
+class TGraphicControl : public TControl {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TGraphicControl(TComponent* AOwner = nullptr);
+
+    TCanvas* Canvas() const { return FCanvas; }
+
+protected:
+    bool WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) override;
+
+private:
+    TControlCanvas* FCanvas;
+};
+
+// A control with children that draws itself: Paint draws through Canvas.
+class TCustomControl : public TWinControl {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TCustomControl(TComponent* AOwner = nullptr);
+
+    TCanvas* Canvas() const { return FCanvas; }
+
+protected:
+    bool WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) override;
+
+private:
+    TControlCanvas* FCanvas;
 };

@@ -1,8 +1,15 @@
 #include "Dialogs.h"
 
+#include "Printers.h"
+
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
 #include <QHash>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <cstdio>
 #include <utility>
@@ -102,10 +109,14 @@ TModalResult AnswerWithoutScreen(const TMessageRequest& Request) {
     return buttons.isEmpty() ? mrNone : ModalResultOf(buttons.first());
 }
 
+bool HasScreen() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 TModalResult Ask(const TMessageRequest& Request) {
     if (InstalledResponder)
         return InstalledResponder->MessageDlg(Request);
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!HasScreen())
         return AnswerWithoutScreen(Request);
     return ShowMessageBox(Request);
 }
@@ -155,4 +166,170 @@ TModalResult MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons 
 
 void ShowMessage(const QString& Msg) {
     Ask({CaptionOf(mtCustom), Msg, mtCustom, {mbOK}, 0});
+}
+
+bool TCommonDialog::Execute() {
+    bool accepted = false;
+    if (InstalledResponder)
+        accepted = InstalledResponder->ExecuteDialog(this) && AcceptAnswer();
+    else if (HasScreen())
+        accepted = ShowDialog();
+    if (accepted)
+        Accepted();
+    return accepted;
+}
+
+TOpenDialog::TOpenDialog(TComponent* AOwner)
+    : TCommonDialog(AOwner), FFiles(new TStringList(this)) {}
+
+QString TOpenDialog::DefaultTitle() const {
+    return QStringLiteral("Open");
+}
+
+QStringList TOpenDialog::NameFilters() const {
+    const QStringList parts = FFilter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString patterns =
+            parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+        const QString suffix = QStringLiteral("(%1)").arg(patterns);
+        result.append(description.endsWith(suffix)
+                          ? description
+                          : QStringLiteral("%1 %2").arg(description, suffix));
+    }
+    return result;
+}
+
+bool TOpenDialog::ShowDialog() {
+    QFileDialog dialog(QApplication::activeWindow(), Caption(), FInitialDir);
+    dialog.setAcceptMode(Saving() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!Saving() && FOptions.Contains(ofAllowMultiSelect))
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    else if (!Saving() && FOptions.Contains(ofFileMustExist))
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    else
+        dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !FOptions.Contains(ofOverwritePrompt));
+    const QStringList filters = NameFilters();
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (FFilterIndex >= 1 && FFilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FFilterIndex - 1]);
+    dialog.setDefaultSuffix(FDefaultExt);
+    if (!FFileName.isEmpty())
+        dialog.selectFile(FFileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const QStringList files = dialog.selectedFiles();
+    FFiles->Clear();
+    for (const QString& file : files)
+        FFiles->Add(file);
+    FFileName = files.first();
+    if (const qsizetype index = filters.indexOf(dialog.selectedNameFilter()); index >= 0)
+        FFilterIndex = int(index) + 1;
+    return true;
+}
+
+bool TOpenDialog::AcceptAnswer() {
+    if (FFileName.isEmpty())
+        return false;
+    if (!FDefaultExt.isEmpty() && QFileInfo(FFileName).suffix().isEmpty())
+        FFileName += QLatin1Char('.') + FDefaultExt;
+    if (!FOptions.Contains(ofAllowMultiSelect) || FFiles->IndexOf(FFileName) < 0) {
+        FFiles->Clear();
+        FFiles->Add(FFileName);
+    }
+    if (!Saving() && FOptions.Contains(ofFileMustExist))
+        for (int i = 0; i < FFiles->Count(); ++i)
+            if (!QFileInfo::exists(FFiles->Strings(i))) {
+                MessageDlg(QStringLiteral("%1\nFile not found.").arg(FFiles->Strings(i)), mtWarning,
+                           {mbOK});
+                return false;
+            }
+    if (Saving() && FOptions.Contains(ofOverwritePrompt) && QFileInfo::exists(FFileName))
+        return MessageDlg(
+                   QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(FFileName),
+                   mtConfirmation, {mbYes, mbNo}) == mrYes;
+    return true;
+}
+
+void TOpenDialog::Accepted() {
+    const bool different = !FDefaultExt.isEmpty() && QFileInfo(FFileName).suffix().compare(
+                                                         FDefaultExt, Qt::CaseInsensitive) != 0;
+    if (different)
+        FOptions.Include(ofExtensionDifferent);
+    else
+        FOptions.Exclude(ofExtensionDifferent);
+}
+
+TSaveDialog::TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+
+QString TSaveDialog::DefaultTitle() const {
+    return QStringLiteral("Save As");
+}
+
+TFontDialog::TFontDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFont(new TFont(this)) {}
+
+QString TFontDialog::DefaultTitle() const {
+    return QStringLiteral("Font");
+}
+
+bool TFontDialog::ShowDialog() {
+    bool accepted = false;
+    const QFont font =
+        QFontDialog::getFont(&accepted, FFont->ToQFont(), QApplication::activeWindow(), Caption());
+    if (accepted)
+        FFont->SetFromQFont(font);
+    return accepted;
+}
+
+TPrinterSetupDialog::TPrinterSetupDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+
+QString TPrinterSetupDialog::DefaultTitle() const {
+    return QStringLiteral("Printer setup");
+}
+
+bool TPrinterSetupDialog::ShowDialog() {
+    QPrintDialog dialog(Printer()->Handle(), QApplication::activeWindow());
+    dialog.setWindowTitle(Caption());
+    dialog.setOptions({});
+    return dialog.exec() == QDialog::Accepted;
+}
+
+TPrintDialog::TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+
+QString TPrintDialog::DefaultTitle() const {
+    return QStringLiteral("Print");
+}
+
+bool TPrintDialog::ShowDialog() {
+    QPrinter* printer = Printer()->Handle();
+    printer->setCopyCount(qMax(1, FCopies));
+    QPrintDialog dialog(printer, QApplication::activeWindow());
+    dialog.setWindowTitle(Caption());
+    QAbstractPrintDialog::PrintDialogOptions options;
+    options.setFlag(QAbstractPrintDialog::PrintPageRange, FOptions.Contains(poPageNums));
+    options.setFlag(QAbstractPrintDialog::PrintSelection, FOptions.Contains(poSelection));
+    options.setFlag(QAbstractPrintDialog::PrintToFile, !FOptions.Contains(poDisablePrintToFile));
+    dialog.setOptions(options);
+    if (FMaxPage > 0)
+        dialog.setMinMax(FMinPage, FMaxPage);
+    dialog.setFromTo(FFromPage, FToPage);
+    dialog.setPrintRange(FPrintRange == prPageNums    ? QAbstractPrintDialog::PageRange
+                         : FPrintRange == prSelection ? QAbstractPrintDialog::Selection
+                                                      : QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    FCopies = printer->copyCount();
+    FFromPage = dialog.fromPage();
+    FToPage = dialog.toPage();
+    FPrintRange = dialog.printRange() == QAbstractPrintDialog::PageRange   ? prPageNums
+                  : dialog.printRange() == QAbstractPrintDialog::Selection ? prSelection
+                                                                           : prAllPages;
+    return true;
+}
+
+void TPrintDialog::Accepted() {
+    Printer()->SetCopies(FCopies);
 }

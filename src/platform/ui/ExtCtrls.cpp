@@ -371,3 +371,55 @@ bool TScrollBox::eventFilter(QObject* Watched, QEvent* Event) {
     }
     return false;
 }
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(new TPicture(this)) {
+    SetBounds(0, 0, 105, 105);
+    FPicture->SetOnChange(TNotifyEvent(this, &TImage::PictureChanged));
+}
+
+void TImage::SetAutoSize(bool Value) {
+    FAutoSize = Value;
+    AdjustSize();
+}
+
+void TImage::SetTransparent(bool Value) {
+    FTransparent = Value;
+    if (FPicture->Graphic())
+        FPicture->Graphic()->SetTransparent(Value);
+    Invalidate();
+}
+
+void TImage::SetOption(bool& Field, bool Value) {
+    Field = Value;
+    Invalidate();
+}
+
+void TImage::PictureChanged(TObject*) {
+    if (TGraphic* graphic = FPicture->Graphic(); graphic && graphic->Transparent() != FTransparent)
+        graphic->SetTransparent(FTransparent);
+    AdjustSize();
+    Invalidate();
+}
+
+void TImage::AdjustSize() {
+    if (FAutoSize && FPicture->Width() > 0 && FPicture->Height() > 0)
+        SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
+}
+
+QRect TImage::DestRect() const {
+    const QRect client = ClientRect();
+    QSize size(FPicture->Width(), FPicture->Height());
+    const bool larger = size.width() > client.width() || size.height() > client.height();
+    if (FProportional && !size.isEmpty() && (FStretch || larger))
+        size.scale(client.size(), Qt::KeepAspectRatio);
+    else if (FStretch)
+        size = client.size();
+    QRect result(client.topLeft(), size);
+    if (FCenter)
+        result.moveCenter(client.center());
+    return result;
+}
+
+void TImage::Paint() {
+    Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
+}

@@ -182,3 +182,49 @@ private:
     TControlScrollBar* FVertScrollBar;
     TFormBorderStyle FBorderStyle = bsSingle;
 };
+
+// Shows a picture: at its own size in the top-left corner, centred, or stretched to the
+// control (keeping its proportions when Proportional, which also shrinks a picture larger
+// than the control). With AutoSize the control takes the picture's size.
+class TImage : public TGraphicControl {
+    Q_OBJECT
+    Q_PROPERTY(TPicture* Picture READ Picture WRITE SetPicture)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
+    Q_PROPERTY(bool Center READ Center WRITE SetCenter)
+    Q_PROPERTY(bool Proportional READ Proportional WRITE SetProportional)
+    Q_PROPERTY(bool Stretch READ Stretch WRITE SetStretch)
+    Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
+public:
+    Q_INVOKABLE explicit TImage(TComponent* AOwner = nullptr);
+
+    TPicture* Picture() const { return FPicture; }
+    void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool Center() const { return FCenter; }
+    void SetCenter(bool Value) { SetOption(FCenter, Value); }
+    bool Proportional() const { return FProportional; }
+    void SetProportional(bool Value) { SetOption(FProportional, Value); }
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool Value) { SetOption(FStretch, Value); }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+
+    // Where the picture is drawn in the client area.
+    QRect DestRect() const;
+
+protected:
+    void Paint() override;
+
+private:
+    void SetOption(bool& Field, bool Value);
+    void PictureChanged(TObject* Sender);
+    void AdjustSize();
+
+    TPicture* FPicture;
+    bool FAutoSize = false;
+    bool FCenter = false;
+    bool FProportional = false;
+    bool FStretch = false;
+    bool FTransparent = false;
+};

@@ -38,7 +38,7 @@ TForm* GetParentForm(const TControl* Control) {
     return qobject_cast<TForm*>(const_cast<TControl*>(top));
 }
 
-TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+TForm::TForm(TComponent* AOwner) : TCustomControl(AOwner) {
     SetControlStyle({csAcceptsControls, csClickEvents});
     TWinControl::SetVisible(false);
     SetParentFont(false);
@@ -414,7 +414,7 @@ bool TForm::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Defau
         return result;
     }
     default:
-        return TWinControl::WidgetEvent(Event, Default);
+        return TCustomControl::WidgetEvent(Event, Default);
     }
 }
 

@@ -28,7 +28,7 @@ using TCloseQueryEvent = TEvent<TObject*, bool&>;
 // window system's activation: OnActivate and OnDeactivate fire as forms become active,
 // OnEnter and OnExit of the controls as the focus moves. ShowModal goes through the modal
 // responder (Dialogs.h) when one is installed.
-class TForm : public TWinControl {
+class TForm : public TCustomControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(TPosition Position READ Position WRITE SetPosition)

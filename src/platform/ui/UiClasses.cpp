@@ -6,6 +6,7 @@
 #include "DBLookup.h"
 #include "DBRichEdit.h"
 #include "DataModule.h"
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "Mask.h"
@@ -51,6 +52,12 @@ void RegisterUiClasses() {
         RegisterClass(&TRadioGroup::staticMetaObject);
         RegisterClass(&TBevel::staticMetaObject);
         RegisterClass(&TScrollBox::staticMetaObject);
+        RegisterClass(&TImage::staticMetaObject);
+        RegisterClass(&TOpenDialog::staticMetaObject);
+        RegisterClass(&TSaveDialog::staticMetaObject);
+        RegisterClass(&TFontDialog::staticMetaObject);
+        RegisterClass(&TPrinterSetupDialog::staticMetaObject);
+        RegisterClass(&TPrintDialog::staticMetaObject);
         return true;
     }();
     (void)registered;
