@@ -1,5 +1,6 @@
 #include "UiClasses.h"
 
+#include "DBGrids.h"
 #include "DataModule.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -12,7 +13,8 @@ void RegisterUiClasses() {
         for (TComponentClass componentClass :
              {&TForm::staticMetaObject, &TDataModule::staticMetaObject, &TLabel::staticMetaObject,
               &TEdit::staticMetaObject, &TButton::staticMetaObject, &TCheckBox::staticMetaObject,
-              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject})
+              &TGroupBox::staticMetaObject, &TMemo::staticMetaObject, &TPanel::staticMetaObject,
+              &TDBGrid::staticMetaObject})
             RegisterClass(componentClass);
         return true;
     }();
