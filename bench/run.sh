@@ -38,7 +38,7 @@ fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKRO_BUILD_TESTS=OFF \
     -DKRO_BUILD_BENCH=ON >/dev/null
-ninja -C "$build" -j2 generate_people dataset_bench
+ninja -C "$build" -j2 generate_people dataset_bench grid_bench
 
 server_dir=""
 stop_server() {
@@ -58,3 +58,5 @@ for rows in 100000 1000000; do
     echo
     "$build/bench/dataset_bench" "${mode[@]}" "$dir" "$@"
 done
+echo
+"$build/bench/grid_bench" "/tmp/kro-bench-$schema-1000000" "$@"

@@ -3,6 +3,7 @@
 #include "Buttons.h"
 #include "ComCtrls.h"
 #include "DBCtrls.h"
+#include "DBGrids.h"
 #include "DBLookup.h"
 #include "DBRichEdit.h"
 #include "DataModule.h"
@@ -58,6 +59,7 @@ void RegisterUiClasses() {
         RegisterClass(&TFontDialog::staticMetaObject);
         RegisterClass(&TPrinterSetupDialog::staticMetaObject);
         RegisterClass(&TPrintDialog::staticMetaObject);
+        RegisterClass(&TDBGrid::staticMetaObject);
         return true;
     }();
     (void)registered;

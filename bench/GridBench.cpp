@@ -1,0 +1,174 @@
+// grid_bench DIR [repeat]: times a data grid of 10 columns and 40 visible rows over the
+// People table that generate_people made in DIR, on the offscreen platform: a repaint of
+// one screen, Last and a page down each followed by a repaint, and 200 consecutive Next
+// with the grid attached against the same without it. Prints the medians and the memory.
+
+#include "MedianTimer.h"
+#include "ProcessMemory.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <cstdio>
+#include <db/DataSource.h>
+#include <db/Database.h>
+#include <db/Field.h>
+#include <db/Fields.h>
+#include <db/Session.h>
+#include <db/Table.h>
+#include <exception>
+#include <memory>
+#include <ui/DBGrids.h>
+#include <ui/Forms.h>
+
+namespace {
+
+constexpr int VisibleRows = 40;
+constexpr int ShownColumns = 10;
+constexpr int NextCount = 200;
+
+// The form of the benchmark: a grid of the first ten fields of People in Name order.
+class TGridBench {
+public:
+    explicit TGridBench(const QString& Alias) {
+        Table = new TTable(&Form);
+        Table->SetDatabaseName(Alias);
+        Table->SetTableName(QStringLiteral("People"));
+        Table->SetIndexFieldNames(QStringLiteral("Name"));
+        Source = new TDataSource(&Form);
+        Source->SetDataSet(Table);
+        Grid = new TDBGrid(&Form);
+        Grid->SetParent(&Form);
+        Table->Open();
+        Grid->BeginLayout();
+        for (int i = 0; i < ShownColumns; ++i)
+            Grid->Columns()->Add()->SetFieldName(Table->Fields()->Fields(i)->FieldName());
+        Grid->EndLayout();
+        Form.SetBounds(0, 0, 1600, 1000);
+        Grid->SetBounds(0, 0, 1580, 900);
+        Grid->SetDataSource(Source);
+        Form.Show();
+        // The window must be exposed before a repaint draws anything.
+        QCoreApplication::processEvents();
+        FitRows();
+    }
+
+    // How many data cells one repaint draws: the check that the figures time drawing.
+    int CellsPainted() {
+        int cells = 0;
+        Grid->SetOnDrawColumnCell(TDrawColumnCellEvent(
+            [&](TObject*, const QRect&, int, TColumn*, TGridDrawState) { ++cells; }));
+        Repaint();
+        Grid->SetOnDrawColumnCell(nullptr);
+        return cells;
+    }
+
+    // Sizes the grid to show VisibleRows rows.
+    void FitRows() {
+        for (int tries = 0; tries < 8 && Grid->VisibleRowCount() != VisibleRows; ++tries)
+            Grid->SetHeight(Grid->Height() + (VisibleRows - Grid->VisibleRowCount()) *
+                                                 (Grid->DefaultRowHeight() + 1));
+    }
+    void Repaint() { Grid->Widget()->repaint(); }
+
+    TForm Form;
+    TTable* Table;
+    TDataSource* Source;
+    TDBGrid* Grid;
+};
+
+void Print(const char* Name, double Microseconds, int Operations = 1) {
+    std::printf("%-40s %10.1f us", Name, Microseconds / Operations);
+    if (Operations > 1)
+        std::printf("   (%d operations: %.1f ms)", Operations, Microseconds / 1000);
+    std::printf("\n");
+}
+
+int Bench(const QString& Dir, int Repeat) {
+    const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
+    if (!QFile::exists(file))
+        throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
+    const QString alias = QStringLiteral("GridBenchPeople");
+    Session()->SetConfigMode({cmSession});
+    Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));
+    RegisterFieldClasses();
+    TDatabase database;
+    database.SetDatabaseName(alias);
+    database.Open();
+
+    TGridBench bench(alias);
+    TDBGrid* grid = bench.Grid;
+    TTable* table = bench.Table;
+    std::printf("%s: %lld people, grid of %d columns and %d rows (%d held), median of %d runs\n",
+                qPrintable(file), static_cast<long long>(table->RecordCount()),
+                grid->Columns()->Count(), grid->VisibleRowCount(), grid->DataLink()->BufferCount(),
+                Repeat);
+    const int cells = bench.CellsPainted();
+    if (cells == 0)
+        throw std::runtime_error("the grid does not paint: no window to paint on");
+    std::printf("one repaint draws %d data cells\n", cells);
+    std::printf("%-40s %13s\n", "operation", "time");
+
+    const auto none = [] {};
+    Print("repaint one screen", MedianMicroseconds(Repeat, none, [&] { bench.Repaint(); }));
+    Print("Last + repaint", MedianMicroseconds(
+                                Repeat, [&] { table->First(); },
+                                [&] {
+                                    table->Last();
+                                    bench.Repaint();
+                                }));
+    Print("page down (key) + repaint", MedianMicroseconds(
+                                           Repeat, [&] { table->First(); },
+                                           [&] {
+                                               QTest::keyClick(grid->Widget(), Qt::Key_PageDown);
+                                               bench.Repaint();
+                                           }));
+    Print("page up from the end (key) + repaint", MedianMicroseconds(
+                                                      Repeat, [&] { table->Last(); },
+                                                      [&] {
+                                                          QTest::keyClick(grid->Widget(),
+                                                                          Qt::Key_PageUp);
+                                                          bench.Repaint();
+                                                      }));
+    const auto nextTimes = [&] {
+        for (int i = 0; i < NextCount; ++i)
+            table->Next();
+    };
+    Print("Next, grid attached (+ final repaint)",
+          MedianMicroseconds(
+              Repeat, [&] { table->First(); },
+              [&] {
+                  nextTimes();
+                  bench.Repaint();
+              }),
+          NextCount);
+    grid->SetDataSource(nullptr);
+    Print("Next, no grid",
+          MedianMicroseconds(
+              Repeat, [&] { table->First(); }, nextTimes),
+          NextCount);
+
+    const TResidentMemory now = CurrentResidentMiB();
+    std::printf("memory: peak resident %.1f MiB; now heap %.1f MiB, mapped files %.1f MiB\n",
+                PeakResidentMiB(), now.Anonymous, now.File);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: grid_bench DIR [repeat]\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        return Bench(QString::fromLocal8Bit(argv[1]), argc > 2 ? std::atoi(argv[2]) : 11);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "grid_bench: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Renders a form with data grids over a generated People database, headless, to a PNG
+# (default build/grid.png) for review. Uses the Release tree of bench/run.sh.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build/bench"
+out="${1:-$root/build/grid.png}"
+dir="/tmp/kro-render-grid"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKRO_BUILD_TESTS=OFF \
+    -DKRO_BUILD_BENCH=ON >/dev/null
+ninja -C "$build" -j2 generate_people render_grid
+if [[ ! -f "$dir/tables.sqlite3" ]]; then
+    "$build/bench/generate_people" "$dir" 2000
+fi
+QT_QPA_PLATFORM=offscreen "$build/bench/render_grid" "$dir" "$out"

@@ -1,0 +1,153 @@
+#include "TestForms.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <ui/Grids.h>
+
+namespace {
+
+// A grid of texts, edited in place; cells of column 2 pick from a list.
+class TTextGrid : public TCustomGrid {
+public:
+    explicit TTextGrid(TComponent* AOwner) : TCustomGrid(AOwner) {
+        SetColCount(4);
+        SetRowCount(30);
+        SetDefaultRowHeight(20);
+        SetDefaultColWidth(60);
+        SetGridOptions(GridOptions() + TGridOptions{goEditing, goColSizing});
+    }
+    QString Cell(int ACol, int ARow) const { return FCells.value({ACol, ARow}); }
+    QStringList Drawn;
+    using TCustomGrid::VerticalScrollBar;
+
+protected:
+    void DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState) override {
+        TCustomGrid::DrawCell(ACol, ARow, ARect, AState);
+        if (AState.Contains(gdFocused))
+            Drawn.append(QStringLiteral("focused %1,%2").arg(ACol).arg(ARow));
+    }
+    QString GetEditText(int ACol, int ARow) override { return Cell(ACol, ARow); }
+    void SetEditText(int ACol, int ARow, const QString& Value) override {
+        FCells[{ACol, ARow}] = Value;
+    }
+    TEditStyle GetEditStyle(int ACol, int) override { return ACol == 2 ? esPickList : esSimple; }
+    QStringList GetPickList(int, int) override { return {"red", "green", "blue"}; }
+
+private:
+    QMap<std::pair<int, int>, QString> FCells;
+};
+
+class GridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Grid = new TTextGrid(&Form);
+        Grid->SetParent(&Form);
+        Grid->SetBounds(0, 0, 300, 200);
+        Form.Show();
+        Activate(&Form);
+        Grid->SetFocus();
+        ProcessEvents();
+    }
+    static void Key(Qt::Key K, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), K, Modifiers);
+    }
+
+    TForm Form;
+    TTextGrid* Grid = nullptr;
+};
+
+} // namespace
+
+TEST_F(GridTest, CellsLieInRowsAndColumnsAfterTheFixedOnes) {
+    // Column 0 and row 0 are fixed; every cell is followed by a 1-pixel line.
+    EXPECT_EQ(Grid->CellRect(0, 0), QRect(0, 0, 60, 20));
+    EXPECT_EQ(Grid->CellRect(2, 3), QRect(122, 63, 60, 20));
+    EXPECT_EQ(Grid->MouseCoord(130, 70), (TGridCoord{2, 3}));
+    EXPECT_EQ(Grid->MouseCoord(182, 70), (TGridCoord{2, 3})) << "the line after a cell";
+    EXPECT_EQ(Grid->MouseCoord(290, 70), TGridCoord{}) << "beyond the last column";
+    const int rows = Grid->VisibleRowCount();
+    EXPECT_EQ(rows, (Grid->ClientRect().height() - 20) / 21);
+    EXPECT_TRUE(Grid->CellRect(1, rows + 2).isEmpty());
+
+    EXPECT_THROW(Grid->SetFixedCols(4), EInvalidOperation);
+    EXPECT_THROW(Grid->ColWidths(9), EInvalidOperation);
+    EXPECT_EQ(Grid->FixedCols(), 1);
+}
+
+TEST_F(GridTest, KeysMoveTheCurrentCellAndScrollItIntoView) {
+    EXPECT_EQ(Grid->Col(), 1);
+    EXPECT_EQ(Grid->Row(), 1);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Down);
+    EXPECT_EQ((TGridCoord{Grid->Col(), Grid->Row()}), (TGridCoord{2, 2}));
+    Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ((TGridCoord{Grid->Col(), Grid->Row()}), (TGridCoord{3, 29}));
+    EXPECT_EQ(Grid->TopRow(), 30 - Grid->VisibleRowCount());
+    EXPECT_EQ(Grid->VerticalScrollBar()->value(), Grid->TopRow() - 1);
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(Grid->Row(), 29 - Grid->VisibleRowCount());
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ((TGridCoord{Grid->Col(), Grid->Row()}), (TGridCoord{1, 1}));
+    EXPECT_EQ(Grid->TopRow(), 1);
+
+    ProcessEvents();
+    Grid->Drawn.clear();
+    Grid->Widget()->repaint();
+    Grid->Drawn.removeDuplicates();
+    EXPECT_EQ(Grid->Drawn, QStringList({"focused 1,1"})) << "only the current cell is focused";
+
+    Grid->SetTopRow(10);
+    EXPECT_EQ(Grid->VerticalScrollBar()->value(), 9);
+    Grid->SetTopRow(100);
+    EXPECT_EQ(Grid->TopRow(), 30 - Grid->VisibleRowCount()) << "the grid stays filled";
+}
+
+TEST_F(GridTest, TypingEditsTheCellInPlace) {
+    QTest::keyClicks(Grid->Widget(), QStringLiteral("a"));
+    TInplaceEdit* editor = Grid->InplaceEditor();
+    ASSERT_TRUE(editor && editor->Visible());
+    EXPECT_TRUE(Grid->EditorMode());
+    EXPECT_EQ(editor->BoundsRect(), Grid->CellRect(1, 1));
+    Key(Qt::Key_B);
+    EXPECT_EQ(Grid->Cell(1, 1), QStringLiteral("ab"));
+    EXPECT_EQ(editor->EditText(), QStringLiteral("ab"));
+
+    // The editor follows the current cell and loads its text.
+    Key(Qt::Key_Down);
+    EXPECT_EQ(editor->BoundsRect(), Grid->CellRect(1, 2));
+    EXPECT_EQ(editor->Text(), QString());
+    Key(Qt::Key_Up);
+    EXPECT_EQ(editor->Text(), QStringLiteral("ab"));
+    EXPECT_FALSE(editor->Modified());
+
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(editor->Visible());
+    EXPECT_TRUE(Grid->Focused());
+    Key(Qt::Key_F2);
+    EXPECT_TRUE(editor->Visible());
+    EXPECT_EQ(editor->SelLength(), 2) << "the text is selected";
+}
+
+TEST_F(GridTest, APickListIsChosenFromWithTheMouse) {
+    Key(Qt::Key_Right);
+    Key(Qt::Key_F2);
+    TInplaceEdit* editor = Grid->InplaceEditor();
+    ASSERT_TRUE(editor && editor->Visible());
+    EXPECT_EQ(editor->EditStyle(), esPickList);
+    Key(Qt::Key_F4);
+    QListWidget* list = editor->ListWidget();
+    ASSERT_TRUE(editor->ListVisible());
+    EXPECT_EQ(list->count(), 3);
+    const QRect item = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    EXPECT_FALSE(editor->ListVisible());
+    EXPECT_EQ(Grid->Cell(2, 1), QStringLiteral("green"));
+
+    Key(Qt::Key_F4);
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(editor->ListVisible());
+    EXPECT_EQ(Grid->Cell(2, 1), QStringLiteral("green")) << "Escape takes nothing";
+}
