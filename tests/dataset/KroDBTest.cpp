@@ -366,6 +366,7 @@ public:
         return mrOk;
     }
     TModalResult ShowModal(TForm*) override { return mrCancel; }
+    bool ExecuteDialog(TCommonDialog*) override { return false; }
     QList<TMessageRequest> Shown;
     bool ShowingWhileActivated = false;
 

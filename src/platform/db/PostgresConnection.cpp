@@ -827,7 +827,7 @@ std::unique_ptr<TDbStatement> TPostgresConnection::Prepare(const QString& Sql) {
 
 qint64 TPostgresConnection::Execute(const QString& Sql, const QVariantList& Params) {
     if (ChangesSchema(Sql))
-        FStoredNames.reset();
+        ForgetSchema();
     if (Params.isEmpty())
         return FSession->InSavepoint([&] { return FSession->RunScript(Sql); });
     const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
@@ -906,7 +906,33 @@ bool TPostgresConnection::TableExists(const QString& Table) {
     return FindTable(Table) != 0;
 }
 
+void TPostgresConnection::ForgetSchema() {
+    FStoredNames.reset();
+    FTables.clear();
+}
+
 QList<TColumnInfo> TPostgresConnection::TableColumns(const QString& Table) {
+    std::optional<QList<TColumnInfo>>& columns = FTables[Table].Columns;
+    if (!columns)
+        columns = ReadTableColumns(Table);
+    return *columns;
+}
+
+QList<TIndexInfo> TPostgresConnection::TableIndexes(const QString& Table) {
+    std::optional<QList<TIndexInfo>>& indexes = FTables[Table].Indexes;
+    if (!indexes)
+        indexes = ReadTableIndexes(Table);
+    return *indexes;
+}
+
+QString TPostgresConnection::RowIdColumn(const QString& Table) {
+    std::optional<QString>& rowId = FTables[Table].RowId;
+    if (!rowId)
+        rowId = ReadRowIdColumn(Table);
+    return *rowId;
+}
+
+QList<TColumnInfo> TPostgresConnection::ReadTableColumns(const QString& Table) {
     const std::unique_ptr<TDbStatement> statement = PrepareWith(
         WithTableOid(
             "SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
@@ -936,7 +962,7 @@ QList<TColumnInfo> TPostgresConnection::TableColumns(const QString& Table) {
     return columns;
 }
 
-QList<TIndexInfo> TPostgresConnection::TableIndexes(const QString& Table) {
+QList<TIndexInfo> TPostgresConnection::ReadTableIndexes(const QString& Table) {
     const std::unique_ptr<TDbStatement> keys = PrepareWith(
         WithTableOid("SELECT i.indexrelid, ic.relname, i.indisprimary, i.indisunique, a.attname, "
                      "pg_get_indexdef(i.indexrelid, k.n, true), i.indoption[k.n - 1] & 1 "
@@ -1022,7 +1048,7 @@ void TPostgresConnection::EnsureRowKey(const QString& Table) {
                      hasPrimary ? QStringLiteral("UNIQUE") : QStringLiteral("PRIMARY KEY")));
 }
 
-QString TPostgresConnection::RowIdColumn(const QString& Table) {
+QString TPostgresConnection::ReadRowIdColumn(const QString& Table) {
     const Variant column = Scalar(
         WithTableOid("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
                      "ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
