@@ -18,8 +18,15 @@
 
 TDataSetColItem::TDataSetColItem(TCollection* Collection) : TCollectionItem(Collection) {}
 
+void TDataSetColItem::SetDataSet(TDataSet* Value) {
+    FDataSet = Value;
+    if (auto* holder = qobject_cast<TComponent*>(Collection() ? Collection()->GetOwner() : nullptr))
+        holder->FreeNotification(Value);
+}
+
 QString TDataSetColItem::DisplayName() const {
-    return FDataSet ? FDataSet->Name() : TCollectionItem::DisplayName();
+    const TDataSet* dataSet = DataSet();
+    return dataSet ? dataSet->Name() : TCollectionItem::DisplayName();
 }
 
 TDataSetCol::TDataSetCol(TPersistent* Owner, const QMetaObject* ItemClass)
@@ -339,19 +346,6 @@ bool LocateKey(TDataSet* DataSet, const QString& KeyFields, const Variant& KeyVa
 
 // ---- Cloning ----------------------------------------------------------------------------
 
-namespace {
-
-// The values of the current record's copied fields, in field order.
-QList<QPair<TField*, Variant>> CopyRecord(TDataSet* DataSet) {
-    QList<QPair<TField*, Variant>> values;
-    for (TField* field : *DataSet->Fields())
-        if (field->FieldKind() == fkData && field->DataType() != ftAutoInc)
-            values.append({field, field->Value()});
-    return values;
-}
-
-} // namespace
-
 void ForceFieldValue(TField* Field, const Variant& Value) {
     const bool readOnly = Field->ReadOnly();
     Field->SetReadOnly(false);
@@ -364,22 +358,31 @@ void ForceFieldValue(TField* Field, const Variant& Value) {
     Field->SetReadOnly(readOnly);
 }
 
-void CloneCurrentRecord(TDataSet* DataSet) {
-    DataSet->CheckBrowseMode();
-    const QList<QPair<TField*, Variant>> values = CopyRecord(DataSet);
-    const TDataSetNotifyEvent saved = DataSet->OnNewRecord();
-    DataSet->SetOnNewRecord(TDataSetNotifyEvent([&values, &saved](TDataSet* Sender) {
-        for (const auto& [field, value] : values)
-            ForceFieldValue(field, value);
+TRecordCopy::TRecordCopy(TDataSet* DataSet) : FDataSet(DataSet) {
+    for (TField* field : *DataSet->Fields())
+        if (field->FieldKind() == fkData && field->DataType() != ftAutoInc)
+            FValues.append({field->FieldName(), field->Value()});
+}
+
+void TRecordCopy::Insert() const {
+    const TDataSetNotifyEvent saved = FDataSet->OnNewRecord();
+    FDataSet->SetOnNewRecord(TDataSetNotifyEvent([this, &saved](TDataSet* Sender) {
+        for (const auto& [name, value] : FValues)
+            ForceFieldValue(Sender->FieldByName(name), value);
         saved(Sender);
     }));
     try {
-        DataSet->Insert();
+        FDataSet->Insert();
     } catch (...) {
-        DataSet->SetOnNewRecord(saved);
+        FDataSet->SetOnNewRecord(saved);
         throw;
     }
-    DataSet->SetOnNewRecord(saved);
+    FDataSet->SetOnNewRecord(saved);
+}
+
+void CloneCurrentRecord(TDataSet* DataSet) {
+    DataSet->CheckBrowseMode();
+    TRecordCopy(DataSet).Insert();
 }
 
 // ---- Key handlers -----------------------------------------------------------------------

@@ -66,19 +66,22 @@ private:
     QString FCaption;
 };
 
-// An item of a TDataSetCol: one dataset, cleared when the dataset goes.
+// An item of a TDataSetCol: one dataset, cleared when the dataset goes. The component that
+// holds the collection is told (Notification) when an item's dataset is destroyed.
 class TDataSetColItem : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(TDataSet* DataSet READ DataSet WRITE SetDataSet)
 public:
     Q_INVOKABLE explicit TDataSetColItem(TCollection* Collection = nullptr);
 
-    TDataSet* DataSet() const { return FDataSet; }
-    void SetDataSet(TDataSet* Value) { FDataSet = Value; }
+    TDataSet* DataSet() const { return qobject_cast<TDataSet*>(FDataSet.data()); }
+    void SetDataSet(TDataSet* Value);
+    // Whether the item names Component, also while Component is being destroyed.
+    bool Names(const TComponent* Component) const { return FDataSet == Component; }
     QString DisplayName() const override;
 
 private:
-    QPointer<TDataSet> FDataSet;
+    QPointer<QObject> FDataSet; // not TDataSet: compared while the dataset is destroyed
 };
 
 // A collection of datasets, owned by a component.
@@ -133,6 +136,22 @@ bool LocateKey(TDataSet* DataSet, const QString& KeyFields, const Variant& KeyVa
 
 // Assigns Value to Field even when the field is read-only.
 void ForceFieldValue(TField* Field, const Variant& Value);
+
+// The copied fields of a dataset's current record: every data field but the
+// auto-increment ones, in field order, blobs whole.
+class TRecordCopy {
+public:
+    explicit TRecordCopy(TDataSet* DataSet);
+
+    // Inserts a record into the dataset copied from, filled with the copied values before
+    // the dataset's own OnNewRecord handler runs.
+    void Insert() const;
+
+private:
+    TDataSet* FDataSet;
+    QList<QPair<QString, Variant>> FValues; // by field name
+};
+
 // Inserts a copy of the current record (auto-increment fields left to the engine).
 void CloneCurrentRecord(TDataSet* DataSet);
 
