@@ -1,13 +1,15 @@
 #include "KroDB.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
+#include <cstdio>
 #include <db/DBDataSet.h>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/Field.h>
 #include <db/Session.h>
 #include <db/Table.h>
+#include <forms/DiAdv.h>
 #include <rtl/TypeInfo.h>
 #include <ui/Application.h>
 #include <ui/DataModule.h>
@@ -76,9 +78,9 @@ TKroApp& KroApp() {
     return app;
 }
 
-// A screen exists where windows can be shown.
+// A screen exists where forms can be shown: in a widget application.
 bool HasScreen() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 void OpenStartUpDataSets() {
@@ -114,6 +116,16 @@ bool KroMessageShowing() {
 void ShowKroMessage(const QString& Text) {
     TKroMessageScope scope;
     MessageDlg(Text, mtCustom, {mbOK});
+}
+
+void ShowKroError(const QString& Message, const QString& Detail) {
+    TKroMessageScope scope;
+    if (HasScreen())
+        DlgErrorAdv()->Execute(Message, Detail);
+    else if (Detail.isEmpty())
+        std::fprintf(stderr, "Error: %s\n", qPrintable(Message));
+    else
+        std::fprintf(stderr, "Error: %s\n%s\n", qPrintable(Message), qPrintable(Detail));
 }
 
 void InitKroApplication(bool OpenDataSets) {

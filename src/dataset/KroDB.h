@@ -179,6 +179,9 @@ public:
 bool KroMessageShowing();
 // A plain message box (no icon, an OK button) inside a TKroMessageScope.
 void ShowKroMessage(const QString& Text);
+// The library's error dialog (DiAdv.h) with Message and Detail behind its "Detail" button,
+// inside a TKroMessageScope. Without a screen both go to standard error.
+void ShowKroError(const QString& Message, const QString& Detail);
 
 // Key handlers for OnKeyDown. EnterAsTab: Enter also moves the focus to the next control.
 void EnterAsTab(TObject* Sender, quint16& Key);

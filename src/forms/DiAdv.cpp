@@ -2,11 +2,61 @@
 
 #include <QFontMetrics>
 #include <QImage>
+#include <QPointer>
 #include <rtl/ClassRegistry.h>
 #include <rtl/Component.h>
 #include <rtl/Font.h>
 #include <rtl/Streaming.h>
 #include <rtl/TypeInfo.h>
+#include <ui/Application.h>
+#include <ui/StdCtrls.h>
+
+TDlgErrorAdv::TDlgErrorAdv(TComponent* AOwner) : TForm(AOwner) {
+    Q_INIT_RESOURCE(Forms);
+    InitForm();
+}
+
+// Fired by InitForm, before the constructor could look the controls up.
+void TDlgErrorAdv::FormCreate(TObject*) {
+    LabelError = FormComponent<TLabel>(this, "LabelError");
+    MemoDetail = FormComponent<TMemo>(this, "MemoDetail");
+    ButtonOk = FormComponent<TButton>(this, "ButtonOk");
+    ButtonDetail = FormComponent<TButton>(this, "ButtonDetail");
+    SetCaption(QStringLiteral("Error"));
+    ButtonOk->SetCaption(QStringLiteral("OK"));
+    ButtonDetail->SetCaption(QStringLiteral("Detail"));
+    ShowDetail(false);
+}
+
+void TDlgErrorAdv::ButtonDetailClick(TObject*) {
+    ShowDetail(!FDetailShown);
+}
+
+void TDlgErrorAdv::ShowDetail(bool Value) {
+    FDetailShown = Value;
+    MemoDetail->SetVisible(Value);
+    // The window ends as far below the buttons, or below the memo, as the memo is from
+    // its left edge.
+    const int margin = MemoDetail->Left();
+    SetClientHeight(Value ? MemoDetail->Top() + MemoDetail->Height() + margin
+                          : MemoDetail->Top() + margin);
+}
+
+void TDlgErrorAdv::Execute(const QString& Message, const QString& Detail) {
+    if (FDetailShown)
+        ShowDetail(false);
+    LabelError->SetCaption(Message);
+    MemoDetail->SetText(Detail);
+    ButtonDetail->SetEnabled(!Detail.isEmpty());
+    ShowModal();
+}
+
+TDlgErrorAdv* DlgErrorAdv() {
+    static QPointer<TDlgErrorAdv> dialog;
+    if (!dialog)
+        dialog = new TDlgErrorAdv(Application());
+    return dialog;
+}
 
 QString PadString(const QString& S, int Width, TAlignment Alignment) {
     if (Width <= 0)

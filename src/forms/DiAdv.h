@@ -3,10 +3,57 @@
 #include <QSize>
 #include <QString>
 #include <rtl/Alignment.h>
+#include <rtl/Exceptions.h>
+#include <ui/Forms.h>
 
 class QObject;
+class TButton;
 class TComponent;
 class TFont;
+class TLabel;
+class TMemo;
+
+// Root's component called Name, which its form file made a T; raises EComponentError when
+// there is none.
+template <class T> T* FormComponent(const TComponent* Root, const char* Name) {
+    if (auto* component = qobject_cast<T*>(Root->FindComponent(QString::fromLatin1(Name))))
+        return component;
+    throw EComponentError(QStringLiteral("%1 has no %2 \"%3\"")
+                              .arg(Root->Name(),
+                                   QString::fromLatin1(T::staticMetaObject.className()),
+                                   QString::fromLatin1(Name)));
+}
+
+// An error message with an OK button and a "Detail" button that unfolds a memo with
+// further text below them.
+class TDlgErrorAdv : public TForm {
+    Q_OBJECT
+    Q_CLASSINFO("FormFile", ":/kro/forms/DiAdv.form")
+public:
+    Q_INVOKABLE explicit TDlgErrorAdv(TComponent* AOwner = nullptr);
+
+    TLabel* LabelError = nullptr;
+    TMemo* MemoDetail = nullptr;
+    TButton* ButtonOk = nullptr;
+    TButton* ButtonDetail = nullptr;
+
+    bool DetailShown() const { return FDetailShown; }
+    // Shows Message, with Detail folded behind "Detail" (disabled when Detail is empty),
+    // and returns when the dialog is closed.
+    void Execute(const QString& Message, const QString& Detail);
+
+    Q_INVOKABLE void FormCreate(TObject* Sender);
+    // Unfolds the detail memo, or folds it away again.
+    Q_INVOKABLE void ButtonDetailClick(TObject* Sender);
+
+private:
+    void ShowDetail(bool Value);
+
+    bool FDetailShown = false;
+};
+
+// The program's one error dialog, made on first use and owned by the application.
+TDlgErrorAdv* DlgErrorAdv();
 
 // General routines shared across the library.
 
