@@ -283,6 +283,7 @@ public:
         return mrOk;
     }
     TModalResult ShowModal(TForm*) override { return mrCancel; }
+    bool ExecuteDialog(TCommonDialog*) override { return false; }
     bool Counted = false;
 
 private:
