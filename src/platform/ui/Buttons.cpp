@@ -34,11 +34,32 @@ const TKindInfo& KindInfo(TBitBtnKind Kind) {
     return Infos[Kind];
 }
 
+int CheckedNumGlyphs(int Value) {
+    if (Value < 1 || Value > 4)
+        throw EPropertyError(QStringLiteral("NumGlyphs must be from 1 to 4, not %1").arg(Value));
+    return Value;
+}
+
+// Shows the first of the NumGlyphs images of Glyph on Button, at its own size.
+void ShowGlyph(QAbstractButton* Button, TBitmap* Glyph, int NumGlyphs) {
+    const QImage& image = Glyph->Image();
+    const QImage first = image.copy(0, 0, image.width() / NumGlyphs, image.height());
+    Button->setIcon(first.isNull() ? QIcon() : QIcon(QPixmap::fromImage(first)));
+    Button->setIconSize(first.isNull() ? QSize() : first.size());
+}
+
 } // namespace
 
 // TBitBtn
 
-TBitBtn::TBitBtn(TComponent* AOwner) : TButton(AOwner) {}
+TBitBtn::TBitBtn(TComponent* AOwner) : TButton(AOwner), FGlyph(new TBitmap(this)) {
+    FGlyph->SetOnChange([this](TObject*) { ApplyPicture(); });
+}
+
+void TBitBtn::SetNumGlyphs(int Value) {
+    FNumGlyphs = CheckedNumGlyphs(Value);
+    ApplyPicture();
+}
 
 void TBitBtn::InitWidget() {
     TButton::InitWidget();
@@ -70,9 +91,12 @@ void TBitBtn::ApplyPicture() {
     if (!HandleAllocated())
         return;
     auto* button = static_cast<QPushButton*>(Widget());
-    button->setIcon(FKind == bkCustom
-                        ? QIcon()
-                        : button->style()->standardIcon(KindInfo(FKind).Icon, nullptr, button));
+    if (!FGlyph->Empty() || FKind == bkCustom) {
+        ShowGlyph(button, FGlyph, FNumGlyphs);
+    } else {
+        button->setIcon(button->style()->standardIcon(KindInfo(FKind).Icon, nullptr, button));
+        button->setIconSize(QSize());
+    }
     button->setLayoutDirection(FLayout == blGlyphRight ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
@@ -97,8 +121,19 @@ bool TBitBtn::IsStoredProp(const QString& Name) const {
 
 // TSpeedButton
 
-TSpeedButton::TSpeedButton(TComponent* AOwner) : TControl(AOwner) {
+TSpeedButton::TSpeedButton(TComponent* AOwner) : TControl(AOwner), FGlyph(new TBitmap(this)) {
     SetBounds(0, 0, 23, 22);
+    FGlyph->SetOnChange([this](TObject*) { ApplyGlyph(); });
+}
+
+void TSpeedButton::SetNumGlyphs(int Value) {
+    FNumGlyphs = CheckedNumGlyphs(Value);
+    ApplyGlyph();
+}
+
+void TSpeedButton::ApplyGlyph() {
+    if (HandleAllocated())
+        ShowGlyph(ButtonWidget(), FGlyph, FNumGlyphs);
 }
 
 QWidget* TSpeedButton::CreateWidget() {
@@ -118,6 +153,7 @@ void TSpeedButton::InitWidget() {
     TControl::InitWidget();
     ButtonWidget()->setText(Caption());
     ButtonWidget()->setAutoRaise(FFlat);
+    ApplyGlyph();
     ApplyDown();
 }
 

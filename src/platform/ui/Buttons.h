@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Graphics.h"
 #include "StdCtrls.h"
 
 class QToolButton;
@@ -13,15 +14,26 @@ PUBLISHED_ENUM(TButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBott
 // OK or Yes button the default button and a Cancel or No button the cancel button. A
 // Close button closes its form after OnClick. The picture stands left of the caption,
 // or right of it with Layout blGlyphRight; Margin and Spacing are kept for form files
-// and not applied.
+// and not applied. A Glyph, when it is not empty, takes the place of the kind's icon: it
+// holds NumGlyphs (1 to 4) images side by side, for the up, disabled, down and held states;
+// only the first is shown, in every state.
 class TBitBtn : public TButton {
     Q_OBJECT
     Q_PROPERTY(TBitBtnKind Kind READ Kind WRITE SetKind)
     Q_PROPERTY(TButtonLayout Layout READ Layout WRITE SetLayout)
     Q_PROPERTY(int Margin READ Margin WRITE SetMargin)
     Q_PROPERTY(int Spacing READ Spacing WRITE SetSpacing)
+    Q_PROPERTY(TBitmap* Glyph READ Glyph WRITE SetGlyph)
+    Q_PROPERTY(int NumGlyphs READ NumGlyphs WRITE SetNumGlyphs)
 public:
     Q_INVOKABLE explicit TBitBtn(TComponent* AOwner = nullptr);
+
+    TBitmap* Glyph() const { return FGlyph; }
+    // Takes a copy of Value.
+    void SetGlyph(TBitmap* Value) { FGlyph->Assign(Value); }
+    int NumGlyphs() const { return FNumGlyphs; }
+    // Raises EPropertyError outside 1 to 4.
+    void SetNumGlyphs(int Value);
 
     TBitBtnKind Kind() const { return FKind; }
     void SetKind(TBitBtnKind Value);
@@ -42,6 +54,8 @@ protected:
 private:
     void ApplyPicture();
 
+    TBitmap* FGlyph;
+    int FNumGlyphs = 1;
     TBitBtnKind FKind = bkCustom;
     TButtonLayout FLayout = blGlyphLeft;
     int FMargin = -1;
@@ -52,7 +66,8 @@ private:
 // GroupIndex other than 0 form a group in which at most one is Down: clicking one puts it
 // down and the others up; clicking the one that is down leaves it down, or with
 // AllowAllUp (shared by the group) puts it up. A button with GroupIndex 0 is never down.
-// OnClick fires on every click. A Flat button shows its frame only under the mouse.
+// OnClick fires on every click. A Flat button shows its frame only under the mouse. Its
+// Glyph stands left of the caption, as the first of NumGlyphs images, as TBitBtn's does.
 class TSpeedButton : public TControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -60,8 +75,15 @@ class TSpeedButton : public TControl {
     Q_PROPERTY(int GroupIndex READ GroupIndex WRITE SetGroupIndex)
     Q_PROPERTY(bool AllowAllUp READ AllowAllUp WRITE SetAllowAllUp)
     Q_PROPERTY(bool Down READ Down WRITE SetDown)
+    Q_PROPERTY(TBitmap* Glyph READ Glyph WRITE SetGlyph)
+    Q_PROPERTY(int NumGlyphs READ NumGlyphs WRITE SetNumGlyphs)
 public:
     Q_INVOKABLE explicit TSpeedButton(TComponent* AOwner = nullptr);
+
+    TBitmap* Glyph() const { return FGlyph; }
+    void SetGlyph(TBitmap* Value) { FGlyph->Assign(Value); }
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value);
 
     bool Flat() const { return FFlat; }
     void SetFlat(bool Value);
@@ -87,7 +109,10 @@ private:
     // The other buttons of the group.
     QList<TSpeedButton*> GroupMates() const;
     void ReleaseMates();
+    void ApplyGlyph();
 
+    TBitmap* FGlyph;
+    int FNumGlyphs = 1;
     bool FFlat = false;
     int FGroupIndex = 0;
     bool FAllowAllUp = false;

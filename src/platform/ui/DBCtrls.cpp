@@ -1,6 +1,8 @@
 #include "DBCtrls.h"
 
+#include "Clipbrd.h"
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 
 #include <QHBoxLayout>
 #include <QScopedValueRollback>
@@ -530,4 +532,152 @@ void TDBNavigator::BtnClick(TNavigateBtn Index) {
         }
     }
     FOnClick(this, Index);
+}
+
+// TDBImage
+
+TDBImage::TDBImage(TComponent* AOwner) : TCustomControl(AOwner), FPicture(new TPicture(this)) {
+    SetBounds(0, 0, 105, 105);
+    SetColor(clWindow);
+    SetTabStop(true);
+    FPicture->SetOnChange(TNotifyEvent(this, &TDBImage::PictureChanged));
+    FDataLink.OnDataChange = [this] { DataChange(); };
+    FDataLink.OnUpdateData = [this] { UpdateData(); };
+    FocusOnRequest(this);
+}
+
+void TDBImage::SetOption(bool& Field, bool Value) {
+    Field = Value;
+    Invalidate();
+}
+
+void TDBImage::SetAutoDisplay(bool Value) {
+    FAutoDisplay = Value;
+    if (Value)
+        LoadPicture();
+}
+
+void TDBImage::PictureChanged(TObject*) {
+    if (!ShowingData()) {
+        FPictureLoaded = true;
+        FDamaged = false;
+        FDataLink.Modified();
+    }
+    Invalidate();
+}
+
+void TDBImage::DataChange() {
+    ShowData([this] { FPicture->SetGraphic(nullptr); });
+    FPictureLoaded = false;
+    FDamaged = false;
+    if (FAutoDisplay)
+        LoadPicture();
+    Invalidate();
+}
+
+void TDBImage::LoadPicture() {
+    TField* field = Field();
+    if (FPictureLoaded || !field)
+        return;
+    const QByteArray bytes = field->IsNull() ? QByteArray() : field->AsBytes();
+    ShowData([&] {
+        if (bytes.isEmpty()) {
+            FPicture->SetGraphic(nullptr);
+            return;
+        }
+        TBitmap bitmap;
+        try {
+            bitmap.LoadFromBytes(bytes);
+            FPicture->SetGraphic(&bitmap);
+        } catch (const EInvalidGraphic&) {
+            FDamaged = true;
+            FPicture->SetGraphic(nullptr);
+        }
+    });
+    FPictureLoaded = true;
+    Invalidate();
+}
+
+void TDBImage::UpdateData() {
+    if (!FPicture->Graphic() || FPicture->Graphic()->Empty())
+        Field()->Clear();
+    else
+        Field()->SetValue(FPicture->Graphic()->SaveToBytes("PNG"));
+}
+
+void TDBImage::Paint() {
+    const QRect client = ClientRect();
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(client);
+    Canvas()->Brush()->SetColor(clBtnShadow);
+    Canvas()->FrameRect(client);
+    const QRect inside = client.adjusted(2, 2, -2, -2);
+    if (TGraphic* graphic = FPicture->Graphic()) {
+        Canvas()->StretchDraw(PlacePicture(QSize(graphic->Width(), graphic->Height()), inside,
+                                           FStretch, FCenter, FProportional),
+                              graphic);
+        return;
+    }
+    QString text;
+    if (FDamaged)
+        text = QStringLiteral("(Invalid picture)");
+    else if (!FPictureLoaded && Field())
+        text = Field()->DisplayLabel();
+    if (text.isEmpty())
+        return;
+    const QSize extent = Canvas()->TextExtent(text);
+    Canvas()->Brush()->SetStyle(bsClear);
+    Canvas()->TextOut(inside.center().x() - extent.width() / 2,
+                      inside.center().y() - extent.height() / 2, text);
+    Canvas()->Brush()->SetStyle(bsSolid);
+}
+
+void TDBImage::CopyToClipboard() {
+    if (FPicture->Graphic())
+        Clipboard()->Assign(FPicture);
+}
+
+void TDBImage::ClearPicture() {
+    if (EditField())
+        FPicture->SetGraphic(nullptr);
+}
+
+void TDBImage::CutToClipboard() {
+    if (!FPicture->Graphic())
+        return;
+    CopyToClipboard();
+    ClearPicture();
+}
+
+void TDBImage::PasteFromClipboard() {
+    if (Clipboard()->HasFormat(CF_BITMAP) && EditField())
+        FPicture->Assign(Clipboard());
+}
+
+void TDBImage::KeyDown(quint16& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    const bool ctrl = Shift.Contains(ssCtrl);
+    const bool shift = Shift.Contains(ssShift);
+    if ((ctrl && Key == 'C') || (ctrl && Key == VK_INSERT))
+        CopyToClipboard();
+    else if ((ctrl && Key == 'X') || (shift && Key == VK_DELETE))
+        CutToClipboard();
+    else if ((ctrl && Key == 'V') || (shift && Key == VK_INSERT))
+        PasteFromClipboard();
+    else if (Key == VK_DELETE)
+        ClearPicture();
+    else if (Key == VK_RETURN)
+        LoadPicture();
+    else
+        RestoreOnEscape(Key);
+}
+
+void TDBImage::DblClick() {
+    LoadPicture();
+    TCustomControl::DblClick();
+}
+
+void TDBImage::DoExit() {
+    UpdateRecordOnExit(this);
+    TCustomControl::DoExit();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Graphics.h"
 #include "Mask.h"
 #include "StdCtrls.h"
 
@@ -188,6 +189,68 @@ protected:
     // The link became active or inactive, or the record started or stopped being edited.
     virtual void ActiveChange();
     virtual void EditingChange();
+};
+
+// A picture held by a graphic or blob field, placed as TImage places its picture. With
+// AutoDisplay off a record's picture is loaded only by LoadPicture, Enter or a double
+// click; until then the control shows the field's name. Bytes that hold no picture show
+// "(Invalid picture)". Pasting, cutting or deleting (Delete) starts editing the record;
+// the field gets the picture as PNG bytes when the focus leaves or at UpdateRecord, and
+// Escape shows the field's picture again. Ctrl+C, Ctrl+X and Ctrl+V copy, cut and paste.
+class TDBImage : public TCustomControl, public TFieldDataControl {
+    Q_OBJECT
+    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(TPicture* Picture READ Picture WRITE SetPicture STORED false)
+    Q_PROPERTY(bool AutoDisplay READ AutoDisplay WRITE SetAutoDisplay)
+    Q_PROPERTY(bool Center READ Center WRITE SetCenter)
+    Q_PROPERTY(bool Proportional READ Proportional WRITE SetProportional)
+    Q_PROPERTY(bool Stretch READ Stretch WRITE SetStretch)
+public:
+    Q_INVOKABLE explicit TDBImage(TComponent* AOwner = nullptr);
+
+    TPicture* Picture() const { return FPicture; }
+    void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+    bool AutoDisplay() const { return FAutoDisplay; }
+    void SetAutoDisplay(bool Value);
+    bool Center() const { return FCenter; }
+    void SetCenter(bool Value) { SetOption(FCenter, Value); }
+    bool Proportional() const { return FProportional; }
+    void SetProportional(bool Value) { SetOption(FProportional, Value); }
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool Value) { SetOption(FStretch, Value); }
+    // Whether the record's bytes could not be read as a picture.
+    bool PictureDamaged() const { return FDamaged; }
+
+    // Shows the current record's picture, when it is not shown yet.
+    void LoadPicture();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+
+protected:
+    Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+    void Paint() override;
+    void KeyDown(quint16& Key, TShiftState Shift) override;
+    void DblClick() override;
+    void DoExit() override;
+    virtual void DataChange();
+    virtual void UpdateData();
+
+private:
+    void SetOption(bool& Field, bool Value);
+    void PictureChanged(TObject* Sender);
+    // Empties the picture as the user's change, when the field can be edited.
+    void ClearPicture();
+
+    TPicture* FPicture;
+    bool FPictureLoaded = false;
+    bool FDamaged = false;
+    bool FAutoDisplay = true;
+    bool FCenter = true;
+    bool FProportional = false;
+    bool FStretch = false;
 };
 
 PUBLISHED_ENUM(TNavigateBtn, nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost,

@@ -406,18 +406,21 @@ void TImage::AdjustSize() {
         SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
 }
 
-QRect TImage::DestRect() const {
-    const QRect client = ClientRect();
-    QSize size(FPicture->Width(), FPicture->Height());
-    const bool larger = size.width() > client.width() || size.height() > client.height();
-    if (FProportional && !size.isEmpty() && (FStretch || larger))
-        size.scale(client.size(), Qt::KeepAspectRatio);
-    else if (FStretch)
-        size = client.size();
-    QRect result(client.topLeft(), size);
-    if (FCenter)
-        result.moveCenter(client.center());
+QRect PlacePicture(QSize Size, const QRect& Client, bool Stretch, bool Center, bool Proportional) {
+    const bool larger = Size.width() > Client.width() || Size.height() > Client.height();
+    if (Proportional && !Size.isEmpty() && (Stretch || larger))
+        Size.scale(Client.size(), Qt::KeepAspectRatio);
+    else if (Stretch)
+        Size = Client.size();
+    QRect result(Client.topLeft(), Size);
+    if (Center)
+        result.moveCenter(Client.center());
     return result;
+}
+
+QRect TImage::DestRect() const {
+    return PlacePicture(QSize(FPicture->Width(), FPicture->Height()), ClientRect(), FStretch,
+                        FCenter, FProportional);
 }
 
 void TImage::Paint() {

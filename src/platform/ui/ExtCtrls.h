@@ -183,6 +183,9 @@ private:
     TFormBorderStyle FBorderStyle = bsSingle;
 };
 
+// Where a picture of Size goes in Client: as TImage places its picture.
+QRect PlacePicture(QSize Size, const QRect& Client, bool Stretch, bool Center, bool Proportional);
+
 // Shows a picture: at its own size in the top-left corner, centred, or stretched to the
 // control (keeping its proportions when Proportional, which also shrinks a picture larger
 // than the control). With AutoSize the control takes the picture's size.

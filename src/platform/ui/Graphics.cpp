@@ -343,6 +343,21 @@ void TGraphic::SaveToFile(const QString& FileName) {
     SaveToStream(&file, format.constData());
 }
 
+void TGraphic::LoadFromBytes(const QByteArray& Bytes) {
+    QByteArray bytes = Bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LoadFromStream(&buffer);
+}
+
+QByteArray TGraphic::SaveToBytes(const char* Format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    SaveToStream(&buffer, Format);
+    return bytes;
+}
+
 TBitmap::TBitmap(QObject* parent) : TGraphic(parent) {}
 
 TBitmap::~TBitmap() {
@@ -360,6 +375,12 @@ void TBitmap::Assign(TPersistent* Source) {
     } else {
         TGraphic::Assign(Source);
     }
+}
+
+void TBitmap::DefineProperties(TFiler& Filer) {
+    Filer.DefineBinaryProperty(
+        QStringLiteral("Data"), [this](const QByteArray& Data) { LoadFromBytes(Data); },
+        [this] { return SaveToBytes(); }, !Empty());
 }
 
 void TBitmap::SetSize(int AWidth, int AHeight) {
@@ -445,21 +466,11 @@ void TPicture::DefineProperties(TFiler& Filer) {
     Filer.DefineBinaryProperty(
         QStringLiteral("Data"),
         [this](const QByteArray& Data) {
-            QByteArray bytes = Data;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
             auto bitmap = std::make_unique<TBitmap>();
-            bitmap->LoadFromStream(&buffer);
+            bitmap->LoadFromBytes(Data);
             TakeGraphic(bitmap.release());
         },
-        [this] {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            FGraphic->SaveToStream(&buffer, "PNG");
-            return bytes;
-        },
-        FGraphic && !FGraphic->Empty());
+        [this] { return FGraphic->SaveToBytes(); }, FGraphic && !FGraphic->Empty());
 }
 
 void TPicture::SetGraphic(TGraphic* Value) {

@@ -230,6 +230,9 @@ public:
     void SaveToFile(const QString& FileName);
     virtual void LoadFromStream(QIODevice* Stream) = 0;
     virtual void SaveToStream(QIODevice* Stream, const char* Format = "BMP") = 0;
+    // The picture from, or as, the bytes of a picture file.
+    void LoadFromBytes(const QByteArray& Bytes);
+    QByteArray SaveToBytes(const char* Format = "PNG");
 
     const TNotifyEvent& OnChange() const { return FOnChange; }
     void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
@@ -245,7 +248,8 @@ private:
 };
 
 // A picture held as an image in memory, with a canvas to draw on it. Reads and writes
-// every image format Qt knows (BMP, PNG, JPEG among them).
+// every image format Qt knows (BMP, PNG, JPEG among them). Form files store it in its
+// Data, as PNG.
 class TBitmap : public TGraphic {
     Q_OBJECT
 public:
@@ -253,6 +257,7 @@ public:
     ~TBitmap() override;
 
     void Assign(TPersistent* Source) override;
+    void DefineProperties(TFiler& Filer) override;
 
     int Width() const override { return FImage.width(); }
     void SetWidth(int Value) override { SetSize(Value, Height()); }

@@ -44,6 +44,7 @@ void RegisterUiClasses() {
         RegisterClass(&TDBCheckBox::staticMetaObject);
         RegisterClass(&TDBComboBox::staticMetaObject);
         RegisterClass(&TDBNavigator::staticMetaObject);
+        RegisterClass(&TDBImage::staticMetaObject);
         RegisterClass(&TRichEdit::staticMetaObject);
         RegisterClass(&TDBRichEdit::staticMetaObject);
         RegisterClass(&TBitBtn::staticMetaObject);

@@ -4,8 +4,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <memory>
+#include <rtl/Streaming.h>
 #include <ui/Buttons.h>
 #include <ui/ScriptedResponder.h>
+#include <ui/UiClasses.h>
 
 namespace {
 
@@ -195,4 +198,92 @@ TEST(BitBtn, KindsEndAModalFormWithTheirResult) {
     EXPECT_EQ(form.ShowModal(), mrCancel);
     responder.Answer([](TForm* Form) { QTest::keyClick(Form->Widget(), Qt::Key_Return); });
     EXPECT_EQ(form.ShowModal(), mrOk);
+}
+
+namespace {
+
+// A glyph of Count 8x8 images side by side: red, green, blue, yellow.
+std::unique_ptr<TBitmap> Glyphs(int Count) {
+    static const TColor Colors[] = {clRed, clLime, clBlue, clYellow};
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(8 * Count, 8);
+    for (int i = 0; i < Count; ++i) {
+        bitmap->Canvas()->Brush()->SetColor(Colors[i]);
+        bitmap->Canvas()->FillRect(QRect(8 * i, 0, 8, 8));
+    }
+    return bitmap;
+}
+
+// The image a button shows beside its caption.
+QImage ShownGlyph(QWidget* Widget) {
+    auto* button = qobject_cast<QAbstractButton*>(Widget);
+    return button->icon().isNull() ? QImage() : button->icon().pixmap(button->iconSize()).toImage();
+}
+
+} // namespace
+
+TEST(Glyph, ButtonsShowTheFirstOfTheirGlyphsAndKeepACopy) {
+    TForm form;
+    auto* bitBtn = new TBitBtn(&form);
+    bitBtn->SetParent(&form);
+    auto* speed = new TSpeedButton(&form);
+    speed->SetParent(&form);
+    bitBtn->SetKind(bkOK);
+    const QImage kindIcon = ShownGlyph(bitBtn->Widget());
+    ASSERT_FALSE(kindIcon.isNull());
+
+    auto glyphs = Glyphs(3);
+    bitBtn->SetGlyph(glyphs.get());
+    speed->SetGlyph(glyphs.get());
+    bitBtn->SetNumGlyphs(3);
+    speed->SetNumGlyphs(3);
+    glyphs->Canvas()->Brush()->SetColor(clBlack);
+    glyphs->Canvas()->FillRect(QRect(0, 0, 24, 8));
+    for (TControl* button : std::initializer_list<TControl*>{bitBtn, speed}) {
+        SCOPED_TRACE(button->ClassName().toStdString());
+        const QImage shown = ShownGlyph(button->Widget());
+        ASSERT_EQ(shown.size(), QSize(8, 8)) << "one of three images, at its own size";
+        EXPECT_EQ(QColor(shown.pixel(7, 4)), QColor(Qt::red)) << "the first image, copied";
+    }
+
+    bitBtn->SetGlyph(nullptr);
+    EXPECT_EQ(ShownGlyph(bitBtn->Widget()).size(), kindIcon.size())
+        << "without a glyph the kind's icon is back";
+    bitBtn->SetKind(bkCustom);
+    EXPECT_TRUE(ShownGlyph(bitBtn->Widget()).isNull());
+
+    for (int bad : {0, 5})
+        EXPECT_THROW(speed->SetNumGlyphs(bad), EPropertyError);
+    EXPECT_EQ(speed->NumGlyphs(), 3);
+}
+
+TEST(Glyph, FormFilesStoreTheGlyphAsPictureData) {
+    RegisterUiClasses();
+    TForm form;
+    form.SetName(QStringLiteral("GlyphForm"));
+    auto* bitBtn = new TBitBtn(&form);
+    bitBtn->SetName(QStringLiteral("Bit1"));
+    bitBtn->SetParent(&form);
+    bitBtn->SetGlyph(Glyphs(2).get());
+    bitBtn->SetNumGlyphs(2);
+    auto* speed = new TSpeedButton(&form);
+    speed->SetName(QStringLiteral("Speed1"));
+    speed->SetParent(&form);
+    const QString text = WriteComponentToText(&form);
+    EXPECT_TRUE(text.contains(QStringLiteral("Glyph.Data"))) << text.toStdString();
+
+    std::unique_ptr<TComponent> read(ReadComponentFromText(text, QStringLiteral("glyph.form")));
+    auto* copy = qobject_cast<TBitBtn*>(read->FindComponent(QStringLiteral("Bit1")));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->NumGlyphs(), 2);
+    EXPECT_EQ(copy->Glyph()->Width(), 16);
+    EXPECT_EQ(copy->Glyph()->Canvas()->Pixels(12, 4), clLime);
+    auto* speedCopy = qobject_cast<TSpeedButton*>(read->FindComponent(QStringLiteral("Speed1")));
+    ASSERT_TRUE(speedCopy);
+    EXPECT_TRUE(speedCopy->Glyph()->Empty());
+
+    const QString badCount =
+        QString(text).replace(QStringLiteral("NumGlyphs = 2"), QStringLiteral("NumGlyphs = 7"));
+    ASSERT_NE(badCount, text);
+    EXPECT_THROW(ReadComponentFromText(badCount, QStringLiteral("bad.form")), Exception);
 }
