@@ -9,6 +9,8 @@
 #include <rtl/Streaming.h>
 #include <rtl/TypeInfo.h>
 #include <ui/Application.h>
+#include <ui/ExtCtrls.h>
+#include <ui/Graphics.h>
 #include <ui/StdCtrls.h>
 
 TDlgErrorAdv::TDlgErrorAdv(TComponent* AOwner) : TForm(AOwner) {
@@ -17,7 +19,31 @@ TDlgErrorAdv::TDlgErrorAdv(TComponent* AOwner) : TForm(AOwner) {
 }
 
 // Fired by InitForm, before the constructor could look the controls up.
+namespace {
+
+// The dialog's icon: a red disc with a white cross, on the dialog's colour.
+void DrawStopSign(TPicture* Picture) {
+    TBitmap* bitmap = Picture->Bitmap();
+    bitmap->SetSize(32, 32);
+    TCanvas* canvas = bitmap->Canvas();
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(QRect(0, 0, 32, 32));
+    canvas->Brush()->SetColor(clRed);
+    canvas->Pen()->SetColor(clMaroon);
+    canvas->Ellipse(1, 1, 31, 31);
+    canvas->Pen()->SetColor(clWhite);
+    canvas->Pen()->SetWidth(3);
+    canvas->MoveTo(10, 10);
+    canvas->LineTo(22, 22);
+    canvas->MoveTo(22, 10);
+    canvas->LineTo(10, 22);
+}
+
+} // namespace
+
 void TDlgErrorAdv::FormCreate(TObject*) {
+    ImageError = FormComponent<TImage>(this, "ImageError");
+    DrawStopSign(ImageError->Picture());
     LabelError = FormComponent<TLabel>(this, "LabelError");
     MemoDetail = FormComponent<TMemo>(this, "MemoDetail");
     ButtonOk = FormComponent<TButton>(this, "ButtonOk");

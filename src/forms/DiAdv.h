@@ -10,6 +10,7 @@ class QObject;
 class TButton;
 class TComponent;
 class TFont;
+class TImage;
 class TLabel;
 class TMemo;
 
@@ -32,6 +33,7 @@ class TDlgErrorAdv : public TForm {
 public:
     Q_INVOKABLE explicit TDlgErrorAdv(TComponent* AOwner = nullptr);
 
+    TImage* ImageError = nullptr;
     TLabel* LabelError = nullptr;
     TMemo* MemoDetail = nullptr;
     TButton* ButtonOk = nullptr;

@@ -3,6 +3,8 @@
 #include <forms/DiAdv.h>
 #include <gtest/gtest.h>
 #include <ui/Application.h>
+#include <ui/ExtCtrls.h>
+#include <ui/Graphics.h>
 #include <ui/ScriptedResponder.h>
 #include <ui/StdCtrls.h>
 
@@ -44,6 +46,11 @@ TEST(ErrorDialog, ReadsItsLayoutAndCaptionsFromItsFormFile) {
     EXPECT_EQ(dialog.Position(), poScreenCenter);
     EXPECT_FALSE(dialog.DetailShown());
 
+    EXPECT_EQ(dialog.ImageError->BoundsRect(), QRect(4, 10, 32, 32));
+    // The stop sign: red inside, the dialog's colour in the corners.
+    const QImage sign = dialog.ImageError->Picture()->Bitmap()->Image();
+    EXPECT_EQ(sign.pixelColor(6, 16), QColor(Qt::red));
+    EXPECT_EQ(sign.pixelColor(0, 0), ColorToQColor(ColorToRGB(clBtnFace)));
     EXPECT_EQ(dialog.LabelError->BoundsRect(), QRect(42, 17, 198, 13));
     EXPECT_EQ(dialog.LabelError->Alignment(), taCenter);
     EXPECT_FALSE(dialog.LabelError->AutoSize());
