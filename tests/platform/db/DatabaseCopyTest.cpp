@@ -364,7 +364,7 @@ TEST_F(DatabaseCopy, SqliteToPostgresqlAndBack) {
     QUrlQuery query;
     for (const QString& param : {QStringLiteral("HOST"), QStringLiteral("PORT")})
         query.addQueryItem(param.toLower(), server.Params().value(param));
-    query.addQueryItem(QStringLiteral("schema"), QStringLiteral("kro_copy_test"));
+    query.addQueryItem(QStringLiteral("schema"), server.Params().value(QStringLiteral("SCHEMA")));
     QUrl url;
     url.setScheme(QStringLiteral("postgresql"));
     url.setUserName(server.Params().value(QStringLiteral("USER")));

@@ -14,7 +14,7 @@ inline constexpr const char* PostgresEngine = "postgresql";
 class TPeopleDatabase {
 public:
     // Makes the alias and the tables: for SqliteEngine in a temporary directory, for
-    // PostgresEngine in the schema kro_people_test, made anew, of the test server. People
+    // PostgresEngine in the schema kro_people_test_PID, made anew, of the test server. People
     // gets PeopleRows rows named "Person 0001"... with countries cycling through the three
     // countries.
     explicit TPeopleDatabase(int PeopleRows = 0, const QString& Engine = SqliteEngine);

@@ -1,5 +1,6 @@
 #include "PostgresTestServer.h"
 
+#include <QCoreApplication>
 #include <QProcessEnvironment>
 #include <db/PostgresConnection.h>
 
@@ -13,7 +14,8 @@ std::optional<QMap<QString, QString>> PostgresTestParams(const QString& Schema) 
         {QStringLiteral("PORT"), environment.value(QStringLiteral("KRO_PG_PORT"))},
         {QStringLiteral("USER"), environment.value(QStringLiteral("KRO_PG_USER"))},
         {QStringLiteral("DATABASE"), environment.value(QStringLiteral("KRO_PG_DATABASE"))},
-        {QStringLiteral("SCHEMA"), Schema},
+        {QStringLiteral("SCHEMA"),
+         QStringLiteral("%1_%2").arg(Schema).arg(QCoreApplication::applicationPid())},
     };
 }
 

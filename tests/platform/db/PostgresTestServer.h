@@ -8,8 +8,9 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-// The connection parameters of the test server with SCHEMA set to Schema, or nothing when
-// the environment names no server.
+// The connection parameters of the test server with SCHEMA set to Schema followed by the
+// process id, so that test programs running at once keep apart; nothing when the
+// environment names no server.
 std::optional<QMap<QString, QString>> PostgresTestParams(const QString& Schema);
 // True where the tests must reach the server (KRO_PG_REQUIRED or CI set): there a missing
 // server fails them instead of skipping them.
