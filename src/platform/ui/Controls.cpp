@@ -12,6 +12,7 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <optional>
+#include <rtl/Reference.h>
 #include <rtl/ShortCut.h>
 
 namespace {
@@ -957,13 +958,7 @@ bool TWinControl::DialogKey(quint16 Key, TShiftState Shift) {
 // Popup menus
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
-    if (FPopupMenu == Value)
-        return;
-    if (FPopupMenu)
-        FPopupMenu->RemoveFreeNotification(this);
-    FPopupMenu = Value;
-    if (Value)
-        Value->FreeNotification(this);
+    ReplaceReference(this, FPopupMenu, Value);
 }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <rtl/ClassRegistry.h>
 #include <rtl/GlobalRoots.h>
+#include <rtl/Reference.h>
 
 namespace {
 
@@ -419,14 +420,8 @@ bool TForm::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Defau
 }
 
 void TForm::SetMenu(TMainMenu* Value) {
-    if (FMenu == Value)
-        return;
-    if (FMenu)
-        FMenu->RemoveFreeNotification(this);
-    FMenu = Value;
-    if (Value)
-        Value->FreeNotification(this);
-    ApplyMenu();
+    if (ReplaceReference(this, FMenu, Value))
+        ApplyMenu();
 }
 
 void TForm::ApplyMenu() {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QRegularExpression>
+#include <rtl/Reference.h>
 
 namespace {
 
@@ -248,13 +249,7 @@ TPopupMenu::~TPopupMenu() {
 }
 
 void TPopupMenu::SetPopupComponent(TComponent* Value) {
-    if (FPopupComponent == Value)
-        return;
-    if (FPopupComponent)
-        FPopupComponent->RemoveFreeNotification(this);
-    FPopupComponent = Value;
-    if (Value)
-        Value->FreeNotification(this);
+    ReplaceReference(this, FPopupComponent, Value);
 }
 
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
+#include <rtl/Reference.h>
 
 namespace {
 
@@ -50,13 +51,7 @@ void TSpinButton::Resize() {
 }
 
 void TSpinButton::SetFocusControl(TWinControl* Value) {
-    if (FFocusControl == Value)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (Value)
-        Value->FreeNotification(this);
+    ReplaceReference(this, FFocusControl, Value);
 }
 
 void TSpinButton::Notification(TComponent* AComponent, TOperation Operation) {

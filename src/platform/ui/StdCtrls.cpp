@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <numeric>
 #include <rtl/List.h>
+#include <rtl/Reference.h>
 
 namespace {
 
@@ -151,14 +152,8 @@ void TLabel::SetWordWrap(bool Value) {
 }
 
 void TLabel::SetFocusControl(TWinControl* Value) {
-    if (FFocusControl == Value)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (Value)
-        Value->FreeNotification(this);
-    ApplyText();
+    if (ReplaceReference(this, FFocusControl, Value))
+        ApplyText();
 }
 
 void TLabel::TextChanged() {
