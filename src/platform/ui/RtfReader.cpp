@@ -746,6 +746,11 @@ void TRtfParser::EndParagraph() {
     FAfterParagraphEnd = true;
 }
 
+// A list renumbers all its items whenever one is added, so a single list of n paragraphs
+// takes n² steps to build. Bullets carry no numbers: a run of them is read as a sequence of
+// lists of at most this many items, which looks the same and keeps reading linear.
+constexpr int BulletsPerList = 64;
+
 void TRtfParser::ApplyParagraph() {
     const TParaState& para = State().Para;
     QTextBlockFormat format;
@@ -760,7 +765,7 @@ void TRtfParser::ApplyParagraph() {
     FBulletByMarker = false;
     if (!bullet) {
         FList = nullptr;
-    } else if (FList) {
+    } else if (FList && FList->count() < BulletsPerList) {
         FList->add(FCursor.block());
     } else {
         QTextListFormat listFormat;

@@ -152,6 +152,8 @@ void TRtfWriter::WriteBlock(const QTextBlock& Block) {
     bool empty = true;
     for (auto it = Block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
+        if (fragment.charFormat().objectType() != QTextFormat::NoObject)
+            continue; // pictures and other embedded objects are not kept
         WriteCharProps(PropsOf(fragment.charFormat()));
         WriteText(fragment.text());
         empty = false;
@@ -251,9 +253,7 @@ void TRtfWriter::WriteText(const QString& Text) {
             Word("line");
         } else if (unicode == 0xA0) {
             Raw("\\~");
-        } else if (unicode < 0x20 || c == QChar::ObjectReplacementCharacter) {
-            continue;
-        } else if (unicode < 0x80) {
+        } else if (unicode >= 0x20 && unicode < 0x80) {
             const char ascii = char(unicode);
             const bool escaped = ascii == '\\' || ascii == '{' || ascii == '}';
             Raw(escaped ? QByteArray("\\") + ascii : QByteArray(1, ascii));

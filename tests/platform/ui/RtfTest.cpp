@@ -307,3 +307,39 @@ TEST(Rtf, EveryTruncationAndCorruptionReads) {
         WriteRtf(&document);
     }
 }
+
+TEST(Rtf, EveryCharacterSurvivesWritingAndReading) {
+    QString text;
+    for (char16_t c = 1; c < 0x20; ++c)
+        if (c != '\n' && c != '\r')
+            text += QChar(c);
+    text += QStringLiteral("x\u007f\ufffcy") + QChar(QChar::LineSeparator);
+    for (const QString& sample :
+         {text, QStringLiteral("end") + QChar(QChar::LineSeparator),
+          QStringLiteral("two") + QChar(QChar::LineSeparator) + QChar(QChar::LineSeparator)}) {
+        QTextDocument original;
+        QTextCursor(&original).insertText(sample);
+        const auto copy = Read(WriteRtf(&original));
+        EXPECT_EQ(copy->toRawText(), original.toRawText()) << sample.toStdString();
+    }
+}
+
+TEST(Rtf, LongBulletListsReadAsBullets) {
+    QByteArray rtf = "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}";
+    const int items = 1000;
+    for (int i = 0; i < items; ++i)
+        rtf += "\\pard{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}item " +
+               QByteArray::number(i) + "\\par\n";
+    rtf += "\\pard plain\\par}";
+    const auto document = Read(rtf);
+    ASSERT_EQ(document->blockCount(), items + 1);
+    for (int i = 0; i < items; ++i) {
+        const QTextBlock block = document->findBlockByNumber(i);
+        ASSERT_TRUE(block.textList()) << i;
+        EXPECT_EQ(block.textList()->format().style(), QTextListFormat::ListDisc);
+        EXPECT_EQ(block.text(), QStringLiteral("item %1").arg(i));
+    }
+    EXPECT_FALSE(document->lastBlock().textList());
+    // Writing it again keeps every bullet.
+    EXPECT_EQ(WriteRtf(document.get()).count("\\pnlvlblt"), items);
+}
