@@ -222,10 +222,11 @@ private:
             while (!AtEnd() && IsHexDigit(Peek()))
                 Take();
             bool ok = false;
-            qint64 v = qint64(FText.mid(digits, FPos - digits).toULongLong(&ok, 16));
+            const quint64 v = FText.mid(digits, FPos - digits).toULongLong(&ok, 16);
             if (!ok)
                 Error(QStringLiteral("invalid hexadecimal number"));
-            return TFormValue::OfInteger(FText[start] == QLatin1Char('-') ? -v : v);
+            // Hexadecimal digits give the bits of a 64-bit integer; a sign negates them.
+            return TFormValue::OfInteger(qint64(FText[start] == QLatin1Char('-') ? 0 - v : v));
         }
         bool isFloat = false;
         while (!AtEnd()) {

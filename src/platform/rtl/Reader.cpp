@@ -9,6 +9,7 @@
 #include "GlobalRoots.h"
 
 #include <QDateTime>
+#include <optional>
 
 namespace {
 
@@ -17,6 +18,15 @@ bool SameText(const QString& a, const char* b) {
 }
 
 const QDate DateBase(1899, 12, 30);
+
+// A date and time given as days since DateBase, within the years 1 to 9999.
+std::optional<QDateTime> DateTimeOfDays(double Days) {
+    constexpr double FirstDay = -693593; // 0001-01-01
+    constexpr double LastDay = 2958466;  // the day after 9999-12-31
+    if (!(Days >= FirstDay && Days < LastDay))
+        return std::nullopt;
+    return QDateTime(DateBase, QTime(0, 0)).addMSecs(qint64(Days * 86400000.0));
+}
 
 } // namespace
 
@@ -224,11 +234,10 @@ void TReader::SetValue(QObject* object, const TPropInfo& info, const TFormValue&
         if (value.Kind == TFormValue::vkString)
             dt = VarToDateTime(value.Text);
         else if (value.Kind == TFormValue::vkFloat || value.Kind == TFormValue::vkInteger)
-            dt = QDateTime(DateBase, QTime(0, 0))
-                     .addMSecs(qint64(
-                         (value.Kind == TFormValue::vkFloat ? value.Float : double(value.Integer)) *
-                         86400000.0));
-        else
+            dt = DateTimeOfDays(value.Kind == TFormValue::vkFloat ? value.Float
+                                                                  : double(value.Integer))
+                     .value_or(QDateTime());
+        if (!dt.isValid() && value.Kind != TFormValue::vkString)
             invalid();
         QVariant v(dt);
         if (info.Type().id() == QMetaType::QDate)
@@ -293,6 +302,7 @@ void TReader::SetOrdinal(QObject* object, const TPropInfo& info, const TFormValu
     }
     if (!ordinal)
         Error(QStringLiteral("Invalid property value for %1").arg(info.Name()));
+    CheckOrdinalRange(info, *ordinal);
     WriteProp(object, info, OrdVariant(type, *ordinal));
 }
 

@@ -5,6 +5,8 @@
 #include "Persistent.h"
 
 #include <cstring>
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -15,6 +17,52 @@ namespace {
 
 [[noreturn]] void InvalidValue(const TPropInfo& info) {
     throw EPropertyError(QStringLiteral("Invalid property value for %1").arg(info.Name()));
+}
+
+// The ordinals a type holds, or nothing where any 64-bit value fits.
+std::optional<std::pair<qint64, qint64>> OrdinalBounds(QMetaType type) {
+    if (const auto* set = EnumRegistry::SetOf(type)) {
+        const qsizetype members = set->Names.size();
+        return std::pair<qint64, qint64>(0, members >= 63 ? std::numeric_limits<qint64>::max()
+                                                          : (qint64(1) << members) - 1);
+    }
+    if (const auto* enumeration = EnumRegistry::EnumOf(type))
+        return std::pair<qint64, qint64>(0, enumeration->Names.size() - 1);
+    const auto bounds = [](auto sample) {
+        using T = decltype(sample);
+        return std::pair<qint64, qint64>(std::numeric_limits<T>::min(),
+                                         std::numeric_limits<T>::max());
+    };
+    if (type.flags() & QMetaType::IsEnumeration) {
+        switch (type.sizeOf()) {
+        case 1:
+            return bounds(qint8());
+        case 2:
+            return bounds(qint16());
+        case 4:
+            return bounds(qint32());
+        default:
+            return std::nullopt;
+        }
+    }
+    switch (type.id()) {
+    case QMetaType::Int:
+        return bounds(qint32());
+    case QMetaType::UInt:
+        return bounds(quint32());
+    case QMetaType::Short:
+        return bounds(qint16());
+    case QMetaType::UShort:
+    case QMetaType::QChar:
+        return bounds(quint16());
+    case QMetaType::Char:
+    case QMetaType::SChar:
+        return bounds(qint8());
+    case QMetaType::UChar:
+        return bounds(quint8());
+    default:
+        return std::nullopt;
+    }
 }
 
 TPropInfo Require(const QObject* instance, const QString& name) {
@@ -204,6 +252,16 @@ TMethod MethodValue(const Variant& value) {
     return *static_cast<const TMethod*>(value.constData());
 }
 
+void CheckOrdinalRange(const TPropInfo& info, qint64 ordinal) {
+    const auto bounds = OrdinalBounds(info.Type());
+    if (bounds && (ordinal < bounds->first || ordinal > bounds->second))
+        throw EPropertyError(QStringLiteral("Value %1 is out of range for property %2 (%3 to %4)")
+                                 .arg(ordinal)
+                                 .arg(info.Name())
+                                 .arg(bounds->first)
+                                 .arg(bounds->second));
+}
+
 Variant ReadProp(const QObject* instance, const TPropInfo& info) {
     return info.Property().read(instance);
 }
@@ -219,7 +277,9 @@ void WriteProp(QObject* instance, const TPropInfo& info, const Variant& value) {
                    (VarIsNumeric(value) || value.metaType().id() == QMetaType::Bool ||
                     (value.metaType().flags() & QMetaType::IsEnumeration) ||
                     EnumRegistry::SetOf(value.metaType()))) {
-            converted = OrdVariant(info.Type(), OrdValue(value));
+            const qint64 ordinal = OrdValue(value);
+            CheckOrdinalRange(info, ordinal);
+            converted = OrdVariant(info.Type(), ordinal);
         } else if (info.Kind() == tkClass && VarIsNull(value)) {
             converted = QVariant(info.Type(), nullptr);
         } else if (!converted.convert(info.Type())) {
@@ -247,6 +307,7 @@ qint64 GetOrdProp(const QObject* instance, const QString& name) {
 void SetOrdProp(QObject* instance, const QString& name, qint64 value) {
     const TPropInfo info =
         RequireKind(instance, name, {tkInteger, tkInt64, tkChar, tkEnumeration, tkSet});
+    CheckOrdinalRange(info, value);
     WriteProp(instance, info, OrdVariant(info.Type(), value));
 }
 

@@ -83,4 +83,7 @@ Variant ReadProp(const QObject* instance, const TPropInfo& info);
 void WriteProp(QObject* instance, const TPropInfo& info, const Variant& value);
 qint64 OrdValue(const Variant& value);              // of an ordinal-kind property value
 Variant OrdVariant(QMetaType type, qint64 ordinal); // a value of an ordinal-kind type
-TMethod MethodValue(const Variant& value);          // of a method-kind property value
+// Raises EPropertyError when ordinal does not fit the property's type (an integer of its
+// width, an enumeration's members, a set's members), instead of storing it cut.
+void CheckOrdinalRange(const TPropInfo& info, qint64 ordinal);
+TMethod MethodValue(const Variant& value); // of a method-kind property value

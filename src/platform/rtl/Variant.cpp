@@ -68,7 +68,8 @@ qint64 VarToInt(const Variant& v) {
     if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float) {
         const double d = v.toDouble();
         ok = d >= -9.2e18 && d <= 9.2e18;
-        result = qRound64(d);
+        if (ok)
+            result = qRound64(d);
     } else if (VarIsStr(v)) {
         result = v.toString().trimmed().toLongLong(&ok);
     } else {

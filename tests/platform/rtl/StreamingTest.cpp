@@ -265,6 +265,39 @@ TEST_F(Streaming, DamagedFormsAreReportedWithFileAndLine) {
                     3, QStringLiteral("Property ReadOnlyText does not exist"));
 }
 
+// Values that do not fit their property are errors, never stored cut or wrapped.
+TEST_F(Streaming, OutOfRangeValuesAreReadErrors) {
+    const auto sample = [](const char* line) {
+        return QStringLiteral("object R: TSampleRoot\n  object A: TSample\n    %1\n  end\nend\n")
+            .arg(QLatin1String(line));
+    };
+    ExpectReadError(sample("Count = 99999999999"), 3,
+                    QStringLiteral("Value 99999999999 is out of range for property Count"));
+    ExpectReadError(sample("Count = -2147483649"), 3,
+                    QStringLiteral("out of range for property Count"));
+    ExpectReadError(sample("Kind = 99"), 3, QStringLiteral("out of range for property Kind"));
+    ExpectReadError(sample("Kind = -1"), 3, QStringLiteral("out of range for property Kind"));
+    ExpectReadError(sample("Day = 1e9"), 3, QStringLiteral("Invalid property value for Day"));
+    ExpectReadError(sample("Stamp = 1e300"), 3, QStringLiteral("Invalid property value for Stamp"));
+    ExpectReadError(sample("Stamp = -1e300"), 3,
+                    QStringLiteral("Invalid property value for Stamp"));
+
+    // The extremes that fit are kept.
+    std::unique_ptr<TSampleRoot> root(
+        ReadRoot(sample("Count = -2147483648")
+                     .replace(QStringLiteral("end\nend"),
+                              QStringLiteral("end\n  object B: TSample\n    Big = "
+                                             "-$8000000000000000\n    Day = 2958465\n"
+                                             "    Kind = 3\n  end\nend"))));
+    const auto* a = static_cast<TSample*>(root->FindComponent(QStringLiteral("A")));
+    const auto* b = static_cast<TSample*>(root->FindComponent(QStringLiteral("B")));
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->Count(), std::numeric_limits<int>::min());
+    EXPECT_EQ(b->Big(), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(b->Day(), QDate(9999, 12, 31));
+    EXPECT_EQ(b->Kind(), TSampleKind(3));
+}
+
 // Damages a real form in many ways; every read either succeeds or raises a read error.
 TEST_F(Streaming, DamagedVariantsNeverCrash) {
     const auto original = MakeRichRoot();

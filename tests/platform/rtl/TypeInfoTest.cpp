@@ -48,6 +48,23 @@ TEST(PropertyAccess, OrdinalPropertiesReadAndWriteByName) {
     EXPECT_THROW(SetOrdProp(&sample, QStringLiteral("Caption"), 1), EPropertyError);
 }
 
+TEST(PropertyAccess, ValuesThatDoNotFitAreRefused) {
+    TSample sample;
+    sample.SetCount(7);
+    sample.SetKind(skFirst);
+    EXPECT_THROW(SetOrdProp(&sample, QStringLiteral("Count"), qint64(1) << 40), EPropertyError);
+    EXPECT_THROW(SetOrdProp(&sample, QStringLiteral("Kind"), 4), EPropertyError);
+    EXPECT_THROW(SetOrdProp(&sample, QStringLiteral("Kinds"), 1 << 4), EPropertyError);
+    EXPECT_THROW(SetPropValue(&sample, QStringLiteral("Count"), 1e65), EConvertError);
+    EXPECT_THROW(SetPropValue(&sample, QStringLiteral("Count"), -1e300), EConvertError);
+    EXPECT_EQ(sample.Count(), 7);
+    EXPECT_EQ(sample.Kind(), skFirst);
+    SetPropValue(&sample, QStringLiteral("Count"), 2.6);
+    EXPECT_EQ(sample.Count(), 3);
+    SetOrdProp(&sample, QStringLiteral("Kinds"), 0b1111);
+    EXPECT_EQ(sample.Kinds(), (TSampleKinds{skNone, skFirst, skSecond, skThird}));
+}
+
 TEST(PropertyAccess, EnumerationsByName) {
     TSample sample;
     SetEnumProp(&sample, QStringLiteral("Kind"), QStringLiteral("skthird"));
