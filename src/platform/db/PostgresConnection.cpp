@@ -1,11 +1,14 @@
 #include "PostgresConnection.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <cerrno>
 #include <cmath>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <rtl/Exceptions.h>
 #include <vector>
 
@@ -273,6 +276,17 @@ Variant ValueAt(const PGresult* Result, int Row, int Column) {
 
 // The settings of a session as libpq passes them to the server, where spaces and
 // backslashes in values are escaped with backslashes.
+// A parameter giving milliseconds, Default when absent.
+int MillisecondsParam(const QMap<QString, QString>& Params, const QString& Name, int Default) {
+    const QString text = Params.value(Name, QString::number(Default));
+    bool valid = false;
+    const int value = text.trimmed().toInt(&valid);
+    if (!valid || value < 0)
+        throw EDatabaseError(
+            QStringLiteral("%1 must be a number of milliseconds, not \"%2\"").arg(Name, text));
+    return value;
+}
+
 QString ServerOptions(int StatementTimeout, const QString& Schema) {
     QString options =
         QStringLiteral("-c statement_timeout=%1 -c DateStyle=ISO").arg(StatementTimeout);
@@ -318,7 +332,13 @@ public:
     // undoes what it did, as on the embedded engine, and leaves the transaction usable.
     template <class TStatement> auto InSavepoint(TStatement&& Statement);
     PGTransactionStatusType TransactionStatus() const { return PQtransactionStatus(FConn); }
-    bool Connected() const { return PQstatus(FConn) == CONNECTION_OK; }
+    bool Connected() const { return !FAbandoned && PQstatus(FConn) == CONNECTION_OK; }
+    // A transaction is open, or was when the connection was lost: then every statement
+    // raises until the application rolls back.
+    bool InTransaction() const;
+    bool LostInTransaction() const { return FInTransaction && !Connected(); }
+    // After a rollback of a transaction the server undid with the lost connection.
+    void ForgetLostTransaction() { FInTransaction = false; }
     // Creates the domain Name AS Definition unless a type of that name exists.
     void EnsureDomain(const QString& Name, const QString& Definition);
 
@@ -329,8 +349,17 @@ private:
     };
     TPrepared& Prepared(const QString& Sql, const QByteArray& Text,
                         const QList<TParameter>& Params);
-    // Reconnects once when the connection was lost.
+    // Reconnects once when the connection was lost outside a transaction.
     void EnsureConnected();
+    struct TAnswer {
+        TResult Result; // the first failed result, else the last
+        qint64 RowsAffected = 0;
+    };
+    // Collects the answer to what was sent; raises for a failure or a lost connection.
+    TAnswer Collect(const QString& Sql);
+    // The next result of what was sent, giving the connection up when the server stays
+    // silent for FAnswerTimeout.
+    PGresult* NextResult(const QString& Sql);
     void Check(PGresult* Result, const QString& Sql) const;
     [[noreturn]] void Raise(const QString& Sql, const PGresult* Result) const;
     QString ConnectionMessage() const {
@@ -339,21 +368,21 @@ private:
 
     static constexpr int MaxPrepared = 200;
     PGconn* FConn = nullptr;
-    QString FTarget; // the database and server, for messages
+    int FAnswerTimeout = 0;      // ms of silence before the connection is given up; 0: none
+    bool FAbandoned = false;     // given up while waiting; made again like a lost one
+    bool FInTransaction = false; // as the server last said
+    QString FTarget;             // the database and server, for messages
     QHash<QByteArray, TPrepared> FPrepared;
     qint64 FSerial = 0;
     QSet<QString> FDomains;
 };
 
 TPostgresSession::TPostgresSession(const QMap<QString, QString>& Params) {
-    const QString timeoutText =
-        Params.value(QStringLiteral("STATEMENTTIMEOUT"), QStringLiteral("30000"));
-    bool valid = false;
-    const int timeout = timeoutText.trimmed().toInt(&valid);
-    if (!valid || timeout < 0)
-        throw EDatabaseError(
-            QStringLiteral("STATEMENTTIMEOUT must be a number of milliseconds, not \"%1\"")
-                .arg(timeoutText));
+    const int timeout = MillisecondsParam(Params, QStringLiteral("STATEMENTTIMEOUT"), 30000);
+    // The server ends a statement past its timeout; the client waits a little longer for
+    // that answer before it takes the server for frozen.
+    FAnswerTimeout = MillisecondsParam(Params, QStringLiteral("CLIENTTIMEOUT"),
+                                       timeout > 0 ? timeout + 10000 : 0);
     const QString host = Params.value(QStringLiteral("HOST"));
     const QString database =
         Params.value(QStringLiteral("DATABASE"), Params.value(QStringLiteral("DBNAME")));
@@ -364,6 +393,12 @@ TPostgresSession::TPostgresSession(const QMap<QString, QString>& Params) {
         {"user", Params.value(QStringLiteral("USER"))},
         {"client_encoding", QStringLiteral("UTF8")},
         {"connect_timeout", QStringLiteral("10")},
+        // A server that goes away without closing the connection is noticed over TCP.
+        {"keepalives", QStringLiteral("1")},
+        {"keepalives_idle", QStringLiteral("30")},
+        {"keepalives_interval", QStringLiteral("10")},
+        {"keepalives_count", QStringLiteral("3")},
+        {"tcp_user_timeout", QStringLiteral("60000")},
         {"options", ServerOptions(timeout, Params.value(QStringLiteral("SCHEMA")))},
     };
     QList<QByteArray> values;
@@ -394,10 +429,29 @@ TPostgresSession::TPostgresSession(const QMap<QString, QString>& Params) {
         FConn, [](void*, const char*) {}, nullptr);
 }
 
+bool TPostgresSession::InTransaction() const {
+    if (!Connected())
+        return FInTransaction;
+    switch (TransactionStatus()) {
+    case PQTRANS_ACTIVE:
+    case PQTRANS_INTRANS:
+    case PQTRANS_INERROR:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TPostgresSession::EnsureConnected() {
     if (Connected())
         return;
+    if (FInTransaction)
+        throw EDatabaseError(
+            QStringLiteral("The connection to %1 was lost inside a transaction, which the "
+                           "server has undone: roll the transaction back to go on")
+                .arg(FTarget));
     FPrepared.clear();
+    FAbandoned = false;
     PQreset(FConn);
     if (!Connected())
         throw EDatabaseError(
@@ -439,13 +493,13 @@ TPostgresSession::TPrepared& TPostgresSession::Prepared(const QString& Sql, cons
     if (cached != FPrepared.end())
         return *cached;
     if (FPrepared.size() >= MaxPrepared) {
-        PQclear(PQexec(FConn, "DEALLOCATE ALL"));
+        RunScript(QStringLiteral("DEALLOCATE ALL"));
         FPrepared.clear();
     }
     const QByteArray name = "kro_" + QByteArray::number(++FSerial);
-    TResult result(
-        PQprepare(FConn, name.constData(), Text.constData(), int(types.size()), types.data()));
-    Check(result.get(), Sql);
+    if (!PQsendPrepare(FConn, name.constData(), Text.constData(), int(types.size()), types.data()))
+        Raise(Sql, nullptr);
+    Check(Collect(Sql).Result.get(), Sql);
     return *FPrepared.insert(key, {name, nullptr});
 }
 
@@ -483,8 +537,10 @@ TResult TPostgresSession::Run(const QString& Sql, const QByteArray& Text,
             lengths.push_back(int(p.Value.size()));
             formats.push_back(p.Binary ? 1 : 0);
         }
-        TResult result(PQexecPrepared(FConn, name.constData(), int(values.size()), values.data(),
-                                      lengths.data(), formats.data(), 0));
+        if (!PQsendQueryPrepared(FConn, name.constData(), int(values.size()), values.data(),
+                                 lengths.data(), formats.data(), 0))
+            Raise(Sql, nullptr);
+        TResult result = Collect(Sql).Result;
         Check(result.get(), Sql);
         return result;
     });
@@ -495,7 +551,9 @@ std::shared_ptr<PGresult> TPostgresSession::Describe(const QString& Sql, const Q
     EnsureConnected();
     TPrepared& prepared = Prepared(Sql, Text, Params);
     if (!prepared.Description) {
-        TResult result(PQdescribePrepared(FConn, prepared.Name.constData()));
+        if (!PQsendDescribePrepared(FConn, prepared.Name.constData()))
+            Raise(Sql, nullptr);
+        TResult result = Collect(Sql).Result;
         Check(result.get(), Sql);
         prepared.Description = std::shared_ptr<PGresult>(result.release(), PQclear);
     }
@@ -506,19 +564,54 @@ qint64 TPostgresSession::RunScript(const QString& Sql) {
     EnsureConnected();
     if (!PQsendQuery(FConn, Sql.toUtf8().constData()))
         Raise(Sql, nullptr);
-    qint64 rowsAffected = 0;
-    TResult failed;
-    while (PGresult* next = PQgetResult(FConn)) {
+    return Collect(Sql).RowsAffected;
+}
+
+TPostgresSession::TAnswer TPostgresSession::Collect(const QString& Sql) {
+    TAnswer answer;
+    bool failed = false;
+    while (PGresult* next = NextResult(Sql)) {
         TResult result(next);
         const ExecStatusType status = PQresultStatus(next);
-        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
-            rowsAffected += RowsAffectedOf(next);
-        else if (status != PGRES_EMPTY_QUERY && !failed)
-            failed = std::move(result);
+        const bool succeeded = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        if (succeeded)
+            answer.RowsAffected += RowsAffectedOf(next);
+        if (!failed) {
+            failed = !succeeded && status != PGRES_EMPTY_QUERY;
+            answer.Result = std::move(result);
+        }
     }
+    if (Connected())
+        FInTransaction = TransactionStatus() != PQTRANS_IDLE;
     if (failed || !Connected())
-        Raise(Sql, failed.get());
-    return rowsAffected;
+        Raise(Sql, failed ? answer.Result.get() : nullptr);
+    return answer;
+}
+
+PGresult* TPostgresSession::NextResult(const QString& Sql) {
+    if (FAnswerTimeout > 0) {
+        QDeadlineTimer silence(FAnswerTimeout);
+        while (PQisBusy(FConn)) {
+            pollfd socket{PQsocket(FConn), POLLIN, 0};
+            if (socket.fd < 0)
+                break; // PQgetResult reports the broken connection
+            const int ready = poll(&socket, 1, int(silence.remainingTime()));
+            if (ready == 0) {
+                FAbandoned = true;
+                throw EDatabaseError(
+                    QStringLiteral("Cannot run \"%1\": %2 did not answer within %3 ms, so the "
+                                   "connection was given up")
+                        .arg(Sql, FTarget)
+                        .arg(FAnswerTimeout));
+            }
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0 || !PQconsumeInput(FConn))
+                break;
+            silence.setRemainingTime(FAnswerTimeout);
+        }
+    }
+    return PQgetResult(FConn);
 }
 
 void TPostgresSession::EnsureDomain(const QString& Name, const QString& Definition) {
@@ -853,6 +946,10 @@ void TPostgresConnection::StartTransaction() {
 }
 
 void TPostgresConnection::Commit() {
+    if (FSession->LostInTransaction())
+        throw EDatabaseError(QStringLiteral(
+            "Cannot commit: the connection was lost inside the transaction, which the server "
+            "has undone; roll it back to go on"));
     switch (FSession->TransactionStatus()) {
     case PQTRANS_INTRANS:
         FSession->RunScript(QStringLiteral("COMMIT"));
@@ -867,22 +964,17 @@ void TPostgresConnection::Commit() {
 }
 
 void TPostgresConnection::Rollback() {
-    if (!FSession->Connected())
-        return; // the server discarded the transaction with the connection
+    if (!FSession->Connected()) {
+        FSession->ForgetLostTransaction(); // the server discarded it with the connection
+        return;
+    }
     if (!InTransaction())
         throw EDatabaseError(QStringLiteral("Cannot roll back: no transaction is active"));
     FSession->RunScript(QStringLiteral("ROLLBACK"));
 }
 
 bool TPostgresConnection::InTransaction() const {
-    switch (FSession->TransactionStatus()) {
-    case PQTRANS_ACTIVE:
-    case PQTRANS_INTRANS:
-    case PQTRANS_INERROR:
-        return true;
-    default:
-        return false;
-    }
+    return FSession->InTransaction();
 }
 
 QStringList TPostgresConnection::TableNames() {

@@ -11,13 +11,18 @@ class TPostgresSession;
 // A connection to a database of a PostgreSQL server (driver "POSTGRESQL"). Parameters:
 // HOST (a name, an address or a Unix socket directory), PORT, DATABASE (or DBNAME), USER,
 // SCHEMA (the one schema the connection sees besides the catalog; default the server's
-// search path) and STATEMENTTIMEOUT in milliseconds (default 30000; 0 waits for ever).
-// The password comes
-// from libpq's own sources (PGPASSWORD, the password file) or is not needed (trust); it is
-// never kept here. Each statement runs at most STATEMENTTIMEOUT, then raises EDatabaseError.
+// search path), STATEMENTTIMEOUT in milliseconds (default 30000; 0 waits for ever) and
+// CLIENTTIMEOUT, the milliseconds the client waits for a silent server (default 10 s more
+// than STATEMENTTIMEOUT; 0 waits for ever). The password comes from libpq's own sources
+// (PGPASSWORD, the password file) or is not needed (trust); it is never kept here. Each
+// statement runs at most STATEMENTTIMEOUT, then raises EDatabaseError; a server that stays
+// silent for CLIENTTIMEOUT (frozen, or gone without closing the connection) makes the
+// statement raise and the connection count as lost. TCP connections send keepalives.
 //
-// A lost connection raises EDatabaseError saying so, and the next operation reconnects
-// once (an open transaction is gone with the old connection). Server errors raise
+// A lost connection raises EDatabaseError saying so. Outside a transaction the next
+// operation reconnects once. Inside one, the server has undone the transaction: every
+// statement and Commit raise until Rollback, which succeeds and lets the next operation
+// reconnect, so that nothing after the loss commits on its own. Server errors raise
 // EDatabaseError with the server's message and detail.
 //
 // Parameters are written "?" and become $1..$n outside strings, quoted identifiers and

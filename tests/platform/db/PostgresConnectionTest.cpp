@@ -5,6 +5,7 @@
 #include <chrono>
 #include <db/PostgresConnection.h>
 #include <rtl/Exceptions.h>
+#include <signal.h>
 #include <thread>
 
 static void PrintTo(const QString& s, std::ostream* os) {
@@ -364,21 +365,77 @@ TEST_F(PostgresConnectionTest, ALostConnectionRaisesAndTheNextOperationReconnect
     const QString sql = QStringLiteral("SELECT v FROM t WHERE v = ?");
     EXPECT_EQ(db->Scalar(sql, {7}).toLongLong(), 7); // prepared on the first server process
     const qint64 pid = db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong();
-    db->StartTransaction();
 
-    const auto admin = Open();
     EXPECT_EQ(
-        admin->Scalar(QStringLiteral("SELECT pg_terminate_backend(?::int)"), {pid}).toLongLong(),
+        Open()->Scalar(QStringLiteral("SELECT pg_terminate_backend(?::int)"), {pid}).toLongLong(),
         1);
     const QString message = DatabaseErrorOf([&] { db->Scalar(sql, {7}); });
     EXPECT_TRUE(message.contains(QStringLiteral("connection to the server was lost")))
         << message.toStdString();
-    EXPECT_FALSE(db->InTransaction()); // gone with the connection
-    EXPECT_NO_THROW(db->Rollback());
 
     // Reconnected, with the schema and the statements prepared again.
     EXPECT_EQ(db->Scalar(sql, {7}).toLongLong(), 7);
     EXPECT_NE(db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong(), pid);
+}
+
+// Nothing after the loss may commit on its own, and the application can still finish.
+TEST_F(PostgresConnectionTest, AConnectionLostInATransactionFailsItUntilRolledBack) {
+    const auto db = Open();
+    db->Execute(QStringLiteral("CREATE TABLE t (v integer)"));
+    const qint64 pid = db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong();
+    db->StartTransaction();
+    db->Execute(QStringLiteral("INSERT INTO t VALUES (?)"), {1});
+
+    const auto other = Open();
+    other->Scalar(QStringLiteral("SELECT pg_terminate_backend(?::int)"), {pid});
+    EXPECT_THROW(db->Execute(QStringLiteral("INSERT INTO t VALUES (?)"), {2}), EDatabaseError);
+    const QString later =
+        DatabaseErrorOf([&] { db->Execute(QStringLiteral("INSERT INTO t VALUES (?)"), {3}); });
+    EXPECT_TRUE(later.contains(QStringLiteral("lost inside a transaction"))) << later.toStdString();
+    EXPECT_TRUE(db->InTransaction());
+    const QString commit = DatabaseErrorOf([&] { db->Commit(); });
+    EXPECT_TRUE(commit.contains(QStringLiteral("roll it back"))) << commit.toStdString();
+    EXPECT_TRUE(db->InTransaction());
+
+    EXPECT_NO_THROW(db->Rollback());
+    EXPECT_FALSE(db->InTransaction());
+    db->Execute(QStringLiteral("INSERT INTO t VALUES (?)"), {4}); // reconnects, commits alone
+    EXPECT_EQ(other->Scalar(QStringLiteral("SELECT string_agg(v::text, ',') FROM t")).toString(),
+              QStringLiteral("4"));
+
+    db->StartTransaction(); // and transactions work again
+    db->Execute(QStringLiteral("INSERT INTO t VALUES (?)"), {5});
+    db->Rollback();
+    EXPECT_EQ(other->Scalar(QStringLiteral("SELECT count(*) FROM t")).toLongLong(), 1);
+}
+
+// A server process that stops answering (here: stopped by a signal) ends in an error after
+// the client's limit instead of blocking the caller.
+TEST_F(PostgresConnectionTest, AFrozenServerEndsInAnErrorAfterTheClientTimeout) {
+    const auto db = Open({{QStringLiteral("CLIENTTIMEOUT"), QStringLiteral("300")}});
+    db->Execute(QStringLiteral("CREATE TABLE t (v integer)"));
+    const pid_t pid = pid_t(db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong());
+    ASSERT_EQ(kill(pid, SIGSTOP), 0) << "the test server runs on this machine as this user or "
+                                        "root";
+    const QString message = DatabaseErrorOf([&] { db->Scalar(QStringLiteral("SELECT 1")); });
+    kill(pid, SIGCONT);
+    EXPECT_TRUE(message.contains(QStringLiteral("did not answer within 300 ms")))
+        << message.toStdString();
+    // The connection is made again for the next statement.
+    EXPECT_EQ(db->Scalar(QStringLiteral("SELECT 2")).toLongLong(), 2);
+    EXPECT_NE(db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong(), qint64(pid));
+
+    // Inside a transaction the loss fails the transaction as a lost connection does.
+    db->StartTransaction();
+    db->Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
+    const pid_t second = pid_t(db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong());
+    ASSERT_EQ(kill(second, SIGSTOP), 0);
+    EXPECT_THROW(db->Execute(QStringLiteral("INSERT INTO t VALUES (2)")), EDatabaseError);
+    kill(second, SIGCONT);
+    EXPECT_THROW(db->Commit(), EDatabaseError);
+    EXPECT_NO_THROW(db->Rollback());
+    EXPECT_EQ(db->Scalar(QStringLiteral("SELECT count(*) FROM t")).toLongLong(), 0);
+    EXPECT_THROW(Open({{QStringLiteral("CLIENTTIMEOUT"), QStringLiteral("soon")}}), EDatabaseError);
 }
 
 // --- Transactions -------------------------------------------------------------------------
