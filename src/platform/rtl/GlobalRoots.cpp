@@ -17,11 +17,13 @@ QList<TPendingReference>& PendingReferences() {
     return pending;
 }
 
-// Resolves what can be resolved now; drops references whose object is gone.
-void Resolve() {
+// Resolves what can be resolved now; drops references whose object is gone and those
+// whose target does not suit, telling of the latter.
+QStringList Resolve() {
+    QStringList refused;
     auto& pending = PendingReferences();
     for (qsizetype i = pending.size() - 1; i >= 0; --i) {
-        const TPendingReference& ref = pending[i];
+        const TPendingReference ref = pending[i];
         if (!ref.Instance) {
             pending.removeAt(i);
             continue;
@@ -30,18 +32,30 @@ void Resolve() {
         TComponent* target = root ? root->FindComponent(ref.ComponentName) : nullptr;
         if (!target)
             continue;
-        SetObjectProp(ref.Instance, QString::fromLatin1(ref.Property), target);
         pending.removeAt(i);
+        const QString property = QString::fromLatin1(ref.Property);
+        const TPropInfo info = GetPropInfo(ref.Instance, property);
+        if (info && info.Kind() == tkClass && target->metaObject()->inherits(info.ClassType()))
+            SetObjectProp(ref.Instance, property, target);
+        else
+            refused.prepend(QStringLiteral("%1: %2.%3 is a %4, which does not suit %5")
+                                .arg(ref.Where, ref.RootName, ref.ComponentName,
+                                     target->ClassName(), property));
     }
+    return refused;
 }
 } // namespace
 
-void Register(TComponent* root) {
+void Add(TComponent* root) {
     auto& roots = Roots();
     roots.removeAll(nullptr);
     if (!roots.contains(root))
         roots.append(root);
-    Resolve();
+}
+
+QStringList Register(TComponent* root) {
+    Add(root);
+    return Resolve();
 }
 
 TComponent* Find(const QString& name) {
@@ -55,7 +69,6 @@ TComponent* Find(const QString& name) {
 
 void AddPending(const TPendingReference& reference) {
     PendingReferences().append(reference);
-    Resolve();
 }
 
 QStringList Pending() {

@@ -9,8 +9,12 @@ class TComponent;
 // references to roots not yet loaded, resolved when such a root arrives.
 namespace GlobalRoots {
 
-// Registers a loaded root and resolves the references that waited for it.
-void Register(TComponent* root);
+// Adds a root that nothing can wait for yet (a new one, without a name or components).
+void Add(TComponent* root);
+// Registers a loaded root and resolves the references that waited for it. A reference
+// whose target does not suit its property is dropped; the result says so for each, as
+// "file(line): what" of the file that holds the reference.
+[[nodiscard]] QStringList Register(TComponent* root);
 TComponent* Find(const QString& name); // ignores case; nullptr when absent
 
 struct TPendingReference {

@@ -64,6 +64,9 @@ TComponent* TReader::ReadRoot(const TFormObject& tree, TComponent* instance, TCo
         for (const QPointer<TComponent>& component : std::as_const(FLoaded))
             if (component)
                 component->Loaded();
+        if (!lookupRoot)
+            if (const QStringList refused = GlobalRoots::Register(FRoot); !refused.isEmpty())
+                throw EReadError(refused.join(QLatin1Char('\n')));
     } catch (const EReadError&) {
         Cleanup();
         throw;
@@ -71,8 +74,6 @@ TComponent* TReader::ReadRoot(const TFormObject& tree, TComponent* instance, TCo
         Cleanup();
         Error(e.Message());
     }
-    if (!lookupRoot)
-        GlobalRoots::Register(FRoot);
     return FRoot;
 }
 

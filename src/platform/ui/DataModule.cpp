@@ -10,7 +10,7 @@
 TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) {
     if (IsCreatingPrototype())
         return;
-    GlobalRoots::Register(this);
+    GlobalRoots::Add(this);
     Screen()->AddDataModule(this);
 }
 

@@ -47,7 +47,7 @@ TForm::TForm(TComponent* AOwner) : TCustomControl(AOwner) {
     SetBounds(0, 0, 320, 240);
     if (IsCreatingPrototype())
         return;
-    GlobalRoots::Register(this);
+    GlobalRoots::Add(this);
     Screen()->AddForm(this);
 }
 

@@ -175,6 +175,33 @@ TEST_F(Streaming, ReferencesAcrossRootsWaitForTheOtherRoot) {
     EXPECT_EQ(job->Buddy(), nullptr);
 }
 
+// A waiting reference that meets a component of the wrong class is a read error of the file
+// that holds it; the root just read goes, and later reads are not troubled by it.
+TEST_F(Streaming, AWaitingReferenceToTheWrongClassIsAReadErrorOfItsFile) {
+    const QString module = QStringLiteral("object DModWrong: TSampleRoot\n  object TbJob: TSample\n"
+                                          "    Buddy = FormWrong.Inner\n  end\nend\n");
+    const QString form =
+        QStringLiteral("object FormWrong: TSampleRoot\n  object Inner: TSampleRoot\n"
+                       "  end\nend\n");
+    std::unique_ptr<TSampleRoot> dmod(ReadRoot(module, "dmod.form"));
+    try {
+        delete ReadRoot(form, "form.form");
+        ADD_FAILURE() << "the wrong class was accepted";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("dmod.form(3): FormWrong.Inner is a TSampleRoot, "
+                                              "which does not suit Buddy"));
+    }
+    EXPECT_EQ(GlobalRoots::Find(QStringLiteral("FormWrong")), nullptr) << "not left registered";
+    EXPECT_TRUE(GlobalRoots::Pending().isEmpty());
+    auto* job = static_cast<TSample*>(dmod->FindComponent(QStringLiteral("TbJob")));
+    EXPECT_EQ(job->Buddy(), nullptr);
+
+    // The same form reads now, and so do others.
+    std::unique_ptr<TSampleRoot> again(ReadRoot(form, "form.form"));
+    EXPECT_NE(again, nullptr);
+    EXPECT_EQ(job->Buddy(), nullptr);
+}
+
 TEST_F(Streaming, ReadingIntoAnExistingInstanceKeepsItOnFailure) {
     TSampleRoot root;
     const QString good = QStringLiteral(
