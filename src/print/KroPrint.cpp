@@ -109,6 +109,7 @@ public:
         Translated("Error closing document", [&] { FJob.EndDoc(); });
     }
     void Cancel() noexcept override { FJob.Abort(); }
+    int JobId() const { return FJob.JobId(); }
 
 private:
     TRawPrintJob FJob;
@@ -363,6 +364,7 @@ void TKroPrinter::OpenDocument() {
         QByteArray spacing("\x1b"
                            "3");
         spacing.append(char(LineSpacing(FDefaultSet ? 1 : FSet->Interval)));
+        FJobId = output->JobId();
         output->WriteBytes(PitchOf(FDefaultSet ? ptNormal : FSet->Pitch).Codes + spacing);
         FOutput = std::move(output);
     } else if (FDocMode == pmFile) {

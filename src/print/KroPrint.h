@@ -139,6 +139,8 @@ public:
     void PrintDashes(int Count);
 
     bool InDoc() const { return FInDoc; }
+    // The spooler's number of the last text-mode document; 0 before the first.
+    int JobId() const { return FJobId; }
     int PageNumber() const { return FPage; }
     bool PageSelected() const { return FSelected; }
     // Columns (or pixels) of the text area and its lines (or pixels) on the page.
@@ -188,6 +190,7 @@ private:
     bool FSelected = false;
     bool FPageStarted = false;
     QString FNumberText;
+    int FJobId = 0;
 };
 
 // The program's printer, made on first use.

@@ -78,6 +78,11 @@ int CupsActiveJobs(const QString& Queue) {
     return qMax(count, 0);
 }
 
+void SetCupsServer(const QByteArray& Socket) {
+    qputenv("CUPS_SERVER", Socket);
+    cupsSetServer(nullptr);
+}
+
 bool AddCupsQueue(const QString& Queue) {
     return RunLpadmin({QStringLiteral("-p"), Queue, QStringLiteral("-E"), QStringLiteral("-v"),
                        QStringLiteral("kroraw:") + Env("KRO_CUPS_JOBS")});

@@ -24,6 +24,8 @@ std::optional<QByteArray> CupsJobOutput(int JobId);
 int CupsJobState(int JobId, bool Settled = true);
 // The jobs of Queue waiting or printing.
 int CupsActiveJobs(const QString& Queue);
+// Points this process, Qt's printers included, at the scheduler of Socket.
+void SetCupsServer(const QByteArray& Socket);
 // Makes a raw queue writing to the backend's directory, or removes a queue; true on success.
 bool AddCupsQueue(const QString& Queue);
 bool DeleteCupsQueue(const QString& Queue);
