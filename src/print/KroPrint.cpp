@@ -212,14 +212,19 @@ QList<TField*> SelectedFields(TDataSet* DataSet, const QString& Fields) {
     return result;
 }
 
-// Lines of pieces put side by side within Width (0: a piece a line); a table piece has a
-// heading above it.
+// Lines of pieces put side by side, a blank apart, within Width (0: a piece a line); a
+// table piece has a heading above it.
 class TPieceLines {
 public:
     explicit TPieceLines(int Width) : FWidth(Width) {}
     void Add(const QString& Piece, const QString& Heading = QString()) {
-        if (!FLine.isEmpty() && (FWidth <= 0 || FLine.size() + Piece.size() > FWidth))
+        if (!FLine.isEmpty() && (FWidth <= 0 || FLine.size() + 1 + Piece.size() > FWidth))
             Flush();
+        // A blank between pieces keeps values that fill their width apart.
+        if (!FLine.isEmpty()) {
+            FLine += QLatin1Char(' ');
+            FHeading += QLatin1Char(' ');
+        }
         FLine += Piece;
         FHeading += Heading;
     }

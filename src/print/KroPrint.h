@@ -98,7 +98,7 @@ QString KroPageNumberText(const QString& Format, int Page);
 // end in 8), "VisibleFields" (those of UserFields that are visible) or a ";"-separated
 // list of names. With a Separator each field is "label separator value" (record layout);
 // without one the fields are columns, a line of labels above a line of values (table
-// layout).
+// layout). Fields on one line stand a blank apart.
 QStringList KroFormatRecord(TDataSet* DataSet, const QString& Fields, const QString& Separator,
                             int Width);
 

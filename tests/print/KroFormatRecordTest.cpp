@@ -33,10 +33,10 @@ TEST_F(FormatRecord, RecordLayoutPutsLabelSeparatorAndValue) {
               QStringList(
                   {QStringLiteral("Name    : Person 0001 "), QStringLiteral("Country : 1      ")}))
         << "labels padded to the longest, values to the larger of label and display width";
-    EXPECT_EQ(KroFormatRecord(People.get(), fields, QStringLiteral(":"), 36),
-              QStringList{QStringLiteral("Name : Person 0001 Country : 1      ")});
+    EXPECT_EQ(KroFormatRecord(People.get(), fields, QStringLiteral(":"), 37),
+              QStringList{QStringLiteral("Name : Person 0001  Country : 1      ")});
     EXPECT_EQ(
-        KroFormatRecord(People.get(), fields, QStringLiteral(":"), 35),
+        KroFormatRecord(People.get(), fields, QStringLiteral(":"), 36),
         QStringList({QStringLiteral("Name : Person 0001 "), QStringLiteral("Country : 1      ")}))
         << "a piece that would pass the width starts a new line";
 }
@@ -46,12 +46,15 @@ TEST_F(FormatRecord, TableLayoutPutsHeadingsAboveValues) {
     EXPECT_EQ(KroFormatRecord(People.get(), fields, QString(), 0),
               QStringList({QStringLiteral("    Name    "), QStringLiteral("Person 0001 "),
                            QStringLiteral("Country"), QStringLiteral("1      ")}));
-    EXPECT_EQ(KroFormatRecord(People.get(), fields, QString(), 19),
-              QStringList(
-                  {QStringLiteral("    Name    Country"), QStringLiteral("Person 0001 1      ")}));
+    EXPECT_EQ(KroFormatRecord(People.get(), fields, QString(), 20),
+              QStringList({QStringLiteral("    Name     Country"),
+                           QStringLiteral("Person 0001  1      ")}));
+    EXPECT_EQ(KroFormatRecord(People.get(), fields, QString(), 19).size(), 4);
+    People->FieldByName(QStringLiteral("Name"))->SetDisplayWidth(11);
     People->Next();
-    EXPECT_EQ(KroFormatRecord(People.get(), fields, QString(), 19).last(),
-              QStringLiteral("Person 0002 2      "));
+    EXPECT_EQ(KroFormatRecord(People.get(), fields, QString(), 20).last(),
+              QStringLiteral("Person 0002 2      "))
+        << "a value that fills its column stays apart from the next";
 }
 
 TEST_F(FormatRecord, SelectsAllUserOrVisibleFieldsOrAList) {
