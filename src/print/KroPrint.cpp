@@ -290,7 +290,7 @@ TKroPrinter::~TKroPrinter() {
 }
 
 void TKroPrinter::SetMode(quint8 Value) {
-    if (FInDoc)
+    if (FInDoc && Value != FMode)
         EndDoc();
     FMode = Value;
 }
