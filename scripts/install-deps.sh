@@ -18,6 +18,8 @@ packages=(
     libpq-dev
     postgresql
     libcups2-dev
+    cups-daemon
+    cups-client
     fonts-liberation
     poppler-utils
 )

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the debug (sanitized) tree, starts a throwaway
-# PostgreSQL server and runs every test. Fails when a test fails or when no test ran.
+# PostgreSQL server and a throwaway CUPS scheduler and runs every test. Fails when a test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -13,10 +13,14 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 log="$(mktemp)"
 pg_dir=""
+cups_dir=""
 cleanup() {
     rm -f "$log"
     if [[ -n "$pg_dir" ]]; then
         scripts/pg-test-server.sh stop "$pg_dir" || true
+    fi
+    if [[ -n "$cups_dir" ]]; then
+        scripts/cups-test-server.sh stop "$cups_dir" || true
     fi
 }
 trap cleanup EXIT
@@ -29,6 +33,15 @@ if pg_env="$(scripts/pg-test-server.sh start)"; then
     pg_dir="$KRO_PG_DIR"
 else
     echo "test.sh: error: the PostgreSQL test server did not start; its tests will fail" >&2
+fi
+
+# The same for the printing tests and their CUPS scheduler.
+export KRO_CUPS_REQUIRED=1
+if cups_env="$(scripts/cups-test-server.sh start)"; then
+    eval "$cups_env"
+    cups_dir="$KRO_CUPS_DIR"
+else
+    echo "test.sh: error: the CUPS test scheduler did not start; its tests will fail" >&2
 fi
 
 status=0

@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <QLocale>
 #include <cerrno>
 #include <iconv.h>
 
@@ -16,10 +17,19 @@ QByteArray CodePageName(int CodePage) {
     return "CP" + QByteArray::number(CodePage);
 }
 
-// Converts Input; on a byte sequence it cannot convert, writes Invalid (or fails when
-// Invalid is empty) and goes on after one byte.
+// The length of the UTF-8 sequence that starts with Lead; 1 for a stray byte.
+size_t Utf8Length(unsigned char Lead) {
+    if (Lead >= 0xF0 && Lead < 0xF8)
+        return 4;
+    if (Lead >= 0xE0)
+        return Lead < 0xF0 ? 3 : 1;
+    return Lead >= 0xC0 ? 2 : 1;
+}
+
+// Converts Input; on a character it cannot convert, writes Invalid (or fails when Invalid
+// is empty) and goes on after it: one byte, or a UTF-8 sequence when Utf8Input.
 std::optional<QByteArray> Convert(iconv_t Converter, const QByteArray& Input,
-                                  const QByteArray& Invalid) {
+                                  const QByteArray& Invalid, bool Utf8Input = false) {
     iconv(Converter, nullptr, nullptr, nullptr, nullptr);
     QByteArray output;
     char buffer[256];
@@ -35,8 +45,10 @@ std::optional<QByteArray> Convert(iconv_t Converter, const QByteArray& Input,
         if (Invalid.isEmpty())
             return std::nullopt;
         output.append(Invalid);
-        ++in;
-        --inLeft;
+        const size_t skip =
+            Utf8Input ? qMin(Utf8Length(static_cast<unsigned char>(*in)), inLeft) : 1;
+        in += skip;
+        inLeft -= skip;
     }
     return output;
 }
@@ -69,6 +81,17 @@ std::optional<QByteArray> TCodePage::Encode(const QString& Text) const {
     if (FEncoder == NoConverter)
         return std::nullopt;
     return Convert(static_cast<iconv_t>(FEncoder), Text.toUtf8(), QByteArray());
+}
+
+QByteArray TCodePage::EncodeLossy(const QString& Text, char Replacement) const {
+    if (FEncoder == NoConverter)
+        return QByteArray(Text.size(), Replacement);
+    return *Convert(static_cast<iconv_t>(FEncoder), Text.toUtf8(), QByteArray(1, Replacement),
+                    true);
+}
+
+int OemCodePage() {
+    return QLocale().script() == QLocale::CyrillicScript ? 866 : 437;
 }
 
 int CodePageOfCharset(int Charset) {

@@ -17,12 +17,12 @@ public:
 protected:
     void CreateHandle() override {
         if (!FPrinter->Printing())
-            throw EPrinter(QStringLiteral("Printer is not currently printing"));
+            throw EPrinterError(QStringLiteral("Printer is not currently printing"));
         if (!Painter().begin(Device())) {
             const QString target = FPrinter->OutputFileName().isEmpty()
                                        ? FPrinter->PrinterName()
                                        : FPrinter->OutputFileName();
-            throw EPrinter(QStringLiteral("Cannot start printing on %1").arg(target));
+            throw EPrinterError(QStringLiteral("Cannot start printing on %1").arg(target));
         }
     }
 
@@ -56,8 +56,8 @@ TPrinter::~TPrinter() = default;
 void TPrinter::CheckPrinting(bool Expected) const {
     if (FPrinting == Expected)
         return;
-    throw EPrinter(Expected ? QStringLiteral("Printer is not currently printing")
-                            : QStringLiteral("Printing in progress"));
+    throw EPrinterError(Expected ? QStringLiteral("Printer is not currently printing")
+                                 : QStringLiteral("Printing in progress"));
 }
 
 QStringList TPrinter::Printers() const {
@@ -72,7 +72,7 @@ void TPrinter::SetPrinterIndex(int Value) {
     CheckPrinting(false);
     const QStringList printers = Printers();
     if (Value < -1 || Value >= printers.size())
-        throw EPrinter(QStringLiteral("Printer index out of range"));
+        throw EPrinterError(QStringLiteral("Printer index out of range"));
     FPrinter->setPrinterName(Value < 0 ? QPrinterInfo::defaultPrinterName() : printers[Value]);
 }
 
@@ -94,7 +94,7 @@ void TPrinter::SetOutputFileName(const QString& Value) {
 void TPrinter::BeginDoc() {
     CheckPrinting(false);
     if (OutputFileName().isEmpty() && PrinterName().isEmpty())
-        throw EPrinter(QStringLiteral("There is no default printer currently selected"));
+        throw EPrinterError(QStringLiteral("There is no default printer currently selected"));
     FCanvas->SetPixelsPerInch(FPrinter->resolution());
     FCanvas->SetPenPos(QPoint());
     FPrinting = true;
@@ -117,7 +117,7 @@ void TPrinter::EndDoc() {
 void TPrinter::NewPage() {
     CheckPrinting(true);
     if (!FPrinter->newPage())
-        throw EPrinter(QStringLiteral("Cannot start a new page"));
+        throw EPrinterError(QStringLiteral("Cannot start a new page"));
     ++FPageNumber;
     FCanvas->SetPenPos(QPoint());
 }
@@ -138,7 +138,7 @@ int TPrinter::Copies() const {
 
 void TPrinter::SetCopies(int Value) {
     if (Value < 1)
-        throw EPrinter(QStringLiteral("Invalid number of copies: %1").arg(Value));
+        throw EPrinterError(QStringLiteral("Invalid number of copies: %1").arg(Value));
     FPrinter->setCopyCount(Value);
 }
 
@@ -205,7 +205,8 @@ void TPrinter::SetPaper(const QPageSize& Value) {
         return Paper.isEquivalentTo(Value);
     });
     if (!Value.isValid() || (OutputFileName().isEmpty() && !known) || !FPrinter->setPageSize(Value))
-        throw EPrinter(QStringLiteral("The printer does not take the paper %1").arg(Value.name()));
+        throw EPrinterError(
+            QStringLiteral("The printer does not take the paper %1").arg(Value.name()));
 }
 
 TPrinter* Printer() {

@@ -8,12 +8,6 @@
 
 class QPrinter;
 
-// A printer operation out of place: no printer, no document, a bad choice.
-class EPrinter : public Exception {
-public:
-    using Exception::Exception;
-};
-
 PUBLISHED_ENUM(TPrinterOrientation, poPortrait, poLandscape)
 
 // The printer documents go to: one of the system's printers or, with an output file set,
@@ -38,7 +32,7 @@ public:
     void SetOutputFileName(const QString& Value);
 
     TCanvas* Canvas() const { return FCanvas.get(); }
-    // Starts a document on page 1; raises EPrinter when there is nowhere to print.
+    // Starts a document on page 1; raises EPrinterError when there is nowhere to print.
     void BeginDoc();
     void EndDoc();
     void NewPage();
@@ -68,7 +62,7 @@ public:
     // The papers the printer takes (the standard ones when printing to a file).
     QList<QPageSize> Papers() const;
     QPageSize Paper() const;
-    // Raises EPrinter for a paper the printer does not take.
+    // Raises EPrinterError for a paper the printer does not take.
     void SetPaper(const QPageSize& Value);
 
     QPrinter* Handle() const { return FPrinter.get(); }

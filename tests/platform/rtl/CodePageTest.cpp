@@ -1,3 +1,4 @@
+#include <QLocale>
 #include <gtest/gtest.h>
 #include <rtl/CodePage.h>
 
@@ -22,4 +23,28 @@ TEST(CodePage, OfCharacterSets) {
     EXPECT_EQ(CodePageOfCharset(204), 1251);
     EXPECT_EQ(CodePageOfCharset(238), 1250);
     EXPECT_EQ(CodePageOfCharset(2), 0) << "symbol fonts have none";
+}
+
+TEST(CodePage, EncodesLossilyWithAReplacementForWhatItLacks) {
+    const TCodePage us(437);
+    EXPECT_EQ(us.EncodeLossy(QStringLiteral("Gr\u00fc\u00dfe")), QByteArray("Gr\x81\xe1"
+                                                                            "e"));
+    EXPECT_EQ(us.EncodeLossy(QStringLiteral("a\u0416b\u2713c\U0001F600d")), QByteArray("a?b?c?d"))
+        << "one replacement for each character, whatever its UTF-8 length";
+    EXPECT_EQ(us.EncodeLossy(QStringLiteral("\u20ac"), '#'), QByteArray("#"));
+
+    const TCodePage russian(866);
+    EXPECT_EQ(russian.EncodeLossy(QStringLiteral("\u0416\u0443\u043a \u00fc")),
+              QByteArray("\x86\xe3\xaa ?"));
+}
+
+TEST(CodePage, OemCodePageFollowsTheUserLanguage) {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    EXPECT_EQ(OemCodePage(), 866);
+    QLocale::setDefault(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
+    EXPECT_EQ(OemCodePage(), 866);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(OemCodePage(), 437);
+    QLocale::setDefault(previous);
 }
