@@ -178,8 +178,9 @@ TEST_P(EngineOracle, SearchesFindTheFirstMatchInTheOrder) {
                                  .toStdString());
                 const std::optional<qint64> first = FirstMatching(order, value, option);
                 ASSERT_EQ(FTable->Locate(name, value, option), first.has_value());
-                if (first)
+                if (first) {
                     EXPECT_EQ(Id(), *first);
+                }
                 if (option.IsEmpty()) {
                     const Variant looked = FTable->Lookup(name, value, QStringLiteral("Id"));
                     EXPECT_EQ(VarIsNull(looked) ? std::optional<qint64>() : looked.toLongLong(),
@@ -192,10 +193,11 @@ TEST_P(EngineOracle, SearchesFindTheFirstMatchInTheOrder) {
                         if (!nearest && !VarIsNull(Row(id).Name) &&
                             Row(id).Name.toString().toUtf8() >= value.toUtf8())
                             nearest = id;
-                    if (nearest)
+                    if (nearest) {
                         EXPECT_EQ(Id(), *nearest);
-                    else
+                    } else {
                         EXPECT_TRUE(FTable->Eof());
+                    }
                 }
             }
     }

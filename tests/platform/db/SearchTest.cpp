@@ -212,10 +212,14 @@ TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
     TPeopleDatabase db(0, Engine());
     auto word = WordTable(
         db, {QStringLiteral("b"), QString(), QStringLiteral("Apfel"), QStringLiteral("a")});
-    Session()
-        ->OpenDatabase(db.Alias())
-        ->Connection()
-        ->Execute(QStringLiteral("INSERT INTO \"Word\" (\"Text\") VALUES ('longer than eight')"));
+    // SQLite keeps a text longer than its column's declared size, as another program wrote it.
+    const bool sqlite = Engine() == QLatin1String(SqliteEngine);
+    if (sqlite)
+        Session()
+            ->OpenDatabase(db.Alias())
+            ->Connection()
+            ->Execute(
+                QStringLiteral("INSERT INTO \"Word\" (\"Text\") VALUES ('longer than eight')"));
     word->SetIndexFieldNames(QStringLiteral("Text"));
     const QString text = QStringLiteral("Text");
     for (const bool inProcess : {false, true}) {
@@ -230,10 +234,9 @@ TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
         EXPECT_EQ(TextOf(word.get()), QStringLiteral("Apfel"));
         // Lookup answers with the first record in the order, as Locate does.
         EXPECT_EQ(word->Lookup(text, QStringLiteral("b"), text).toString(), QStringLiteral("b"));
-        EXPECT_EQ(word->Lookup(QStringLiteral("Id"), 5, text).toString(),
-                  QStringLiteral("longer than eight"));
+        EXPECT_EQ(word->Lookup(QStringLiteral("Id"), 2, text).toString(), QString());
         // A value longer than the field finds what another program wrote, or nothing.
-        EXPECT_TRUE(word->Locate(text, QStringLiteral("longer than eight"), {}));
+        EXPECT_EQ(word->Locate(text, QStringLiteral("longer than eight"), {}), sqlite);
         EXPECT_FALSE(word->Locate(text, QStringLiteral("longer than nine"), {}));
     }
 }
