@@ -102,6 +102,11 @@ public:
     // A value compared with such a column, folded as the column is (identity where the
     // engine's comparison itself ignores case).
     virtual QString FoldCase(const QString& Value) const { return Value; }
+    // An expression that is Expression (text) in Unicode lower case, as QString::toLower
+    // gives it: every letter compares ignoring case, where the index form may fold fewer.
+    virtual QString LowerCaseColumn(const QString& Expression) const {
+        return CaseInsensitiveIndexColumn(Expression);
+    }
     QString QuoteName(const QString& Name) const;
     // Names of tables and columns as stored, by their lower-case form, where the engine
     // folds unquoted names to lower case and would not find mixed-case names written

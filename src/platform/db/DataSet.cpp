@@ -711,7 +711,23 @@ TUpdateCache::TSource TDataSet::CacheSource() {
             },
             [this](const TBookmark& Bookmark) { return InternalFetchBookmark(Bookmark); },
             [this] { return InternalRecordCount(); },
-            [this](const TRecord& Record) { return InternalRecNo(Record); }};
+            [this](const TRecord& Record) { return InternalRecNo(Record); },
+            [this](const TRecord& Record) { return MeetsEngineCondition(Record); }};
+}
+
+bool TDataSet::MeetsEngineCondition(const TRecord& Record) {
+    if (FFiltered && FExpression && FExpressionInEngine) {
+        TRecord record = Record;
+        TRestore<TRecord*> calc(FCalcRecord, &record);
+        TRestore<TDataSetState> state(FState, dsFilter);
+        if (!FExpression->Evaluate([&](const QString& name) { return FieldByName(name)->Value(); }))
+            return false;
+    }
+    return InternalAdmits(Record);
+}
+
+bool TDataSet::SearchesInProcess() const {
+    return FiltersInProcess() || UpdatesPending();
 }
 
 QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, int Count) {
@@ -967,9 +983,7 @@ int TDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Book
 namespace {
 
 bool IsTextField(const TField* Field) {
-    const TFieldType type = Field->DataType();
-    return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo ||
-           type == ftFmtMemo;
+    return IsTextType(Field->DataType());
 }
 
 // Whether a record's value matches a searched one as Locate compares them.
@@ -979,11 +993,11 @@ bool Matches(const TField* Field, const Variant& Stored, const Variant& Wanted,
         return VarIsNull(Wanted) && VarIsNull(Stored);
     if (!IsTextField(Field))
         return VarSameValue(Stored, Wanted);
-    const Qt::CaseSensitivity cs =
-        Options.Contains(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    const QString stored = Stored.toString(), wanted = Wanted.toString();
-    return Options.Contains(loPartialKey) ? stored.startsWith(wanted, cs)
-                                          : stored.compare(wanted, cs) == 0;
+    // Ignoring case is comparing in lower case, as the engines are asked to.
+    const bool lower = Options.Contains(loCaseInsensitive);
+    const QString stored = lower ? Stored.toString().toLower() : Stored.toString();
+    const QString wanted = lower ? Wanted.toString().toLower() : Wanted.toString();
+    return Options.Contains(loPartialKey) ? stored.startsWith(wanted) : stored == wanted;
 }
 
 } // namespace
@@ -995,23 +1009,35 @@ void TDataSet::GoTo(const TRecord& Record) {
     DoAfterScroll();
 }
 
+QVariantList TDataSet::SearchValues(const QList<TField*>& Fields, const Variant& KeyValues) const {
+    QVariantList values =
+        Fields.size() == 1 && !VarIsArray(KeyValues) ? QVariantList{KeyValues} : KeyValues.toList();
+    if (values.size() != Fields.size())
+        Fail(this, QStringLiteral("%1 values for %2 fields").arg(values.size()).arg(Fields.size()));
+    // Values take the fields' types; texts stay whole, as a longer one finds nothing (or
+    // what another program wrote longer than the field).
+    for (qsizetype i = 0; i < Fields.size(); ++i)
+        if (!VarIsNull(values[i]))
+            values[i] = IsTextField(Fields[i]) ? Variant(VarToStr(values[i]))
+                                               : Fields[i]->CheckedValue(values[i]);
+    return values;
+}
+
+std::optional<TRecord> TDataSet::FindFirst(const QList<TField*>& Fields, const QVariantList& Values,
+                                           TLocateOptions Options) {
+    // Records the process filters out, cached changes and the values of calculated fields
+    // are only seen by reading the records.
+    const bool calculated = std::any_of(Fields.begin(), Fields.end(),
+                                        [](const TField* f) { return f->FieldNo() <= 0; });
+    return SearchesInProcess() || calculated ? TDataSet::InternalLocate(Fields, Values, Options)
+                                             : InternalLocate(Fields, Values, Options);
+}
+
 bool TDataSet::Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
     CheckBrowseMode();
     const QList<TField*> fields = FFields->GetFieldList(KeyFields);
-    QVariantList values =
-        fields.size() == 1 && !VarIsArray(KeyValues) ? QVariantList{KeyValues} : KeyValues.toList();
-    if (values.size() != fields.size())
-        Fail(this, QStringLiteral("Locate: %1 values for %2 fields")
-                       .arg(values.size())
-                       .arg(fields.size()));
-    // Values take the fields' types, except the leading parts of partial text searches.
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        if (!(Options.Contains(loPartialKey) && IsTextField(fields[i])))
-            values[i] = fields[i]->CheckedValue(values[i]);
-    // Records the process filters out are only seen by reading them.
-    std::optional<TRecord> found = FiltersInProcess()
-                                       ? TDataSet::InternalLocate(fields, values, Options)
-                                       : InternalLocate(fields, values, Options);
+    const std::optional<TRecord> found =
+        FindFirst(fields, SearchValues(fields, KeyValues), Options);
     if (!found)
         return false;
     GoTo(*found);
@@ -1021,13 +1047,21 @@ bool TDataSet::Locate(const QString& KeyFields, const Variant& KeyValues, TLocat
 std::optional<TRecord> TDataSet::InternalLocate(const QList<TField*>& Fields,
                                                 const QVariantList& Values,
                                                 TLocateOptions Options) {
+    const bool calculated = std::any_of(Fields.begin(), Fields.end(),
+                                        [](const TField* f) { return f->FieldNo() <= 0; });
     for (QList<TRecord> window = Fetch(fdFirst, nullptr, 64); !window.isEmpty();
          window = Fetch(fdAfter, &window.last(), 64)) {
-        for (const TRecord& record : window) {
+        for (TRecord& record : window) {
+            if (calculated)
+                CalculateFields(record);
             bool all = true;
-            for (qsizetype i = 0; i < Fields.size() && all; ++i)
-                all = Matches(Fields[i], record.Values.value(Fields[i]->FieldNo() - 1), Values[i],
-                              Options);
+            for (qsizetype i = 0; i < Fields.size() && all; ++i) {
+                const TField* field = Fields[i];
+                const Variant& stored = field->FieldNo() > 0
+                                            ? record.Values.value(field->FieldNo() - 1)
+                                            : record.Calculated.value(field->FCalcSlot);
+                all = Matches(field, stored, Values[i], Options);
+            }
             if (all)
                 return record;
         }
@@ -1099,8 +1133,10 @@ bool TDataSet::GotoKey() {
     const QList<TField*> fields = KeyFields(KeyFieldCount());
     const QVariantList values = KeyValuesOf(fields);
     SetState(dsBrowse);
-    std::optional<TRecord> found = FiltersInProcess() ? TDataSet::InternalLocate(fields, values, {})
-                                                      : InternalLocate(fields, values, {});
+    TLocateOptions options;
+    if (IndexIgnoresCase())
+        options.Include(loCaseInsensitive);
+    const std::optional<TRecord> found = FindFirst(fields, values, options);
     if (!found)
         return false;
     GoTo(*found);
@@ -1113,8 +1149,8 @@ void TDataSet::GotoNearest() {
     const QList<TField*> fields = KeyFields(KeyFieldCount());
     const QVariantList values = KeyValuesOf(fields);
     SetState(dsBrowse);
-    std::optional<TRecord> found = FiltersInProcess() ? TDataSet::InternalNearest(fields, values)
-                                                      : InternalNearest(fields, values);
+    std::optional<TRecord> found = SearchesInProcess() ? TDataSet::InternalNearest(fields, values)
+                                                       : InternalNearest(fields, values);
     if (found) {
         GoTo(*found);
     } else {
@@ -1171,8 +1207,17 @@ Variant TDataSet::FieldValues(const QString& FieldNames) const {
     return values;
 }
 
-Variant TDataSet::Lookup(const QString&, const Variant&, const QString&) {
-    return Null();
+Variant TDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
+                         const QString& ResultFields) {
+    CheckActive();
+    const QList<TField*> keys = FFields->GetFieldList(KeyFields);
+    std::optional<TRecord> found = FindFirst(keys, SearchValues(keys, KeyValues), {});
+    if (!found)
+        return Null();
+    CalculateFields(*found);
+    TRestore<TRecord*> record(FCalcRecord, &*found);
+    TRestore<TDataSetState> state(FState, dsCalcFields);
+    return FieldValues(ResultFields);
 }
 
 Variant TDataSet::GetFieldValue(const TField* Field) const {

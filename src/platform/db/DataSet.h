@@ -170,6 +170,8 @@ public:
     void SetKeyFieldCount(int Value) { FKeyFieldCount = Value; }
     // The fields of the current index order (none for a dataset without one).
     virtual QStringList IndexFields() const { return {}; }
+    // Whether the current index order compares texts ignoring case (and so the key search).
+    virtual bool IndexIgnoresCase() const { return false; }
 
     // Fields.
     TFields* Fields() const { return FFields; }
@@ -266,6 +268,14 @@ protected:
     // The first record whose Fields (leading index fields) are at or after Values.
     virtual std::optional<TRecord> InternalNearest(const QList<TField*>& Fields,
                                                    const QVariantList& Values);
+    // Whether Record meets the descendant's own condition (a detail's master key).
+    virtual bool InternalAdmits(const TRecord& Record) {
+        (void)Record;
+        return true;
+    }
+    // Whether searches read the records instead of asking the descendant: the process
+    // filters, or cached changes stand between the descendant's records and those shown.
+    bool SearchesInProcess() const;
     // Runs Writes, the cached changes being written; engines wrap them in a transaction.
     virtual void InternalApplyUpdates(const std::function<void()>& Writes) {
         Writes();
@@ -308,10 +318,18 @@ private:
     qint64 CountRecords();
     qint64 PositionOf(const TRecord& Record);
     TUpdateCache::TSource CacheSource();
+    // Whether Record meets what the descendant applies: its condition and the filter
+    // expression it took.
+    bool MeetsEngineCondition(const TRecord& Record);
 
     void GoTo(const TRecord& Record);
     void BeginInsert(bool AtEnd);
     QList<TField*> KeyFields(int Count) const;
+    // The searched values of Fields, in the fields' types.
+    QVariantList SearchValues(const QList<TField*>& Fields, const Variant& KeyValues) const;
+    // The first record in the order whose Fields match Values.
+    std::optional<TRecord> FindFirst(const QList<TField*>& Fields, const QVariantList& Values,
+                                     TLocateOptions Options);
     QVariantList KeyValuesOf(const QList<TField*>& Fields);
     // Enters dsSetKey with the leading index fields set to KeyValues; gives those fields.
     QList<TField*> PrepareKey(const QVariantList& KeyValues);

@@ -13,3 +13,9 @@ PUBLISHED_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, f
 inline bool IsBlobType(TFieldType Type) {
     return Type >= ftBlob && Type <= ftTypedBinary;
 }
+
+// Text compared as text: searched by leading part and ignoring case.
+inline bool IsTextType(TFieldType Type) {
+    return Type == ftString || Type == ftFixedChar || Type == ftWideString || Type == ftMemo ||
+           Type == ftFmtMemo;
+}

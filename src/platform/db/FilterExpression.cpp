@@ -528,12 +528,12 @@ private:
 
 // --- SQL ----------------------------------------------------------------------------------
 
-// The smallest string above every string that starts with Prefix: Prefix with its last
-// code point incremented, skipping surrogates and, when the comparison folds case, code
-// points that Fold changes (they compare as their folded form). Nullopt when the last
-// code point is the highest.
-std::optional<QString> Successor(const QString& Prefix,
-                                 const std::function<QString(const QString&)>* Fold) {
+} // namespace
+
+// Prefix with its last code point incremented, skipping surrogates and, when the comparison
+// folds case, code points that Fold changes (they compare as their folded form).
+std::optional<QString> PrefixSuccessor(const QString& Prefix,
+                                       const std::function<QString(const QString&)>* Fold) {
     const qsizetype size = Prefix.size();
     const bool pair =
         size >= 2 && Prefix[size - 1].isLowSurrogate() && Prefix[size - 2].isHighSurrogate();
@@ -552,6 +552,8 @@ std::optional<QString> Successor(const QString& Prefix,
         return std::nullopt;
     return Prefix.left(size - (pair ? 2 : 1)) + QString::fromUcs4(&c, 1);
 }
+
+namespace {
 
 class TFilterSqlWriter {
 public:
@@ -627,7 +629,7 @@ private:
         if (prefix.isEmpty()) {
             match = column + QLatin1String(" >= ") + Parameter(prefix);
         } else if (const auto next =
-                       Successor(prefix, C.IgnoreCase ? &FDialect.FoldCase : nullptr)) {
+                       PrefixSuccessor(prefix, C.IgnoreCase ? &FDialect.FoldCase : nullptr)) {
             // Parameters in the order of their "?": operands of + are not sequenced.
             const QString from = Parameter(prefix);
             const QString to = Parameter(*next);

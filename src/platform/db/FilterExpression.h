@@ -61,6 +61,12 @@ TFilterDialect SqliteFilterDialect();
 // are ranges that hold under a collation ordering by code point ("C").
 TFilterDialect LowerCaseFilterDialect();
 
+// The smallest text above every text that starts with Prefix, in code point order of the
+// texts or, with Fold, of their folded forms; nullopt when the last code point is the
+// highest. The upper bound of a leading-part range.
+std::optional<QString> PrefixSuccessor(const QString& Prefix,
+                                       const std::function<QString(const QString&)>* Fold);
+
 // A condition for a WHERE clause: every constant is a "?" parameter, in order, of the
 // field's type (qint64 or double, double, bool, QString, QDate, QTime, QDateTime). Partial
 // matches are index ranges on code point order (binary collation, or the folded one).

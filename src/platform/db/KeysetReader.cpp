@@ -9,9 +9,8 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
         QStringList terms;
         for (qsizetype i = 0; i < FSource.OrderColumns.size(); ++i) {
             const bool desc = FSource.Descending.value(i) != reverse;
-            terms << FSource.Columns[FSource.OrderColumns[i]] +
-                         (desc ? QStringLiteral(" DESC NULLS LAST")
-                               : QStringLiteral(" ASC NULLS FIRST"));
+            terms << OrderTerm(int(i)) + (desc ? QStringLiteral(" DESC NULLS LAST")
+                                               : QStringLiteral(" ASC NULLS FIRST"));
         }
         terms << FSource.RowKey + (reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
         FOrderBy[reverse] = QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
@@ -21,6 +20,17 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
     FByKeySql = QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
                 WhereWith(FSource.RowKey + QStringLiteral(" = ?")) + QStringLiteral(" LIMIT ?");
     FCountSql = QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString());
+}
+
+QString TKeysetReader::OrderTerm(int I) const {
+    const QString& column = FSource.Columns[FSource.OrderColumns[I]];
+    return FSource.IgnoreCase.value(I) ? FConnection->CaseInsensitiveIndexColumn(column) : column;
+}
+
+Variant TKeysetReader::OrderParam(int I, const Variant& Value) const {
+    return FSource.IgnoreCase.value(I) && !VarIsNull(Value)
+               ? Variant(FConnection->FoldCase(Value.toString()))
+               : Value;
 }
 
 QString TKeysetReader::WhereWith(const QString& Condition) const {
@@ -109,7 +119,7 @@ QString TKeysetReader::RangeSql(const TRow& Row, const TRange& Range, bool After
                                 bool Counting) const {
     QStringList conditions;
     const int n = int(FSource.OrderColumns.size());
-    auto column = [&](int i) { return FSource.Columns[FSource.OrderColumns[i]]; };
+    auto column = [&](int i) { return OrderTerm(i); };
     if (Range.Kind == rkRowValue) {
         QStringList names, marks;
         for (int i = 0; i < n; ++i) {
@@ -150,12 +160,12 @@ QVariantList TKeysetReader::RangeParams(const TRow& Row, const TRange& Range, bo
     for (int i = 0; i < equal; ++i) {
         const Variant& v = Row[FSource.OrderColumns[i]];
         if (!VarIsNull(v) || Range.Kind == rkRowValue)
-            params << v;
+            params << OrderParam(i, v);
     }
     if (Range.Kind == rkRowValue || Range.Prefix == n)
         params << Row.last();
     else if (Range.Kind == rkBeyond)
-        params << Row[FSource.OrderColumns[Range.Prefix]];
+        params << OrderParam(Range.Prefix, Row[FSource.OrderColumns[Range.Prefix]]);
     return params;
 }
 

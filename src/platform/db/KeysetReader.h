@@ -15,6 +15,7 @@ struct TKeysetSource {
     QVariantList WhereParams; // the values of its "?" in order
     QList<int> OrderColumns;  // indexes into Columns
     QList<bool> Descending;   // per order column
+    QList<bool> IgnoreCase;   // per order column: compared in the engine's case-insensitive form
 };
 
 // Reads rows of a source a window at a time in its order, relative to a known row:
@@ -33,6 +34,9 @@ public:
     TKeysetReader(TDbConnection* Connection, TKeysetSource Source);
 
     const TKeysetSource& Source() const { return FSource; }
+    // The expression order column I is compared by, and a value as it is compared with it.
+    QString OrderTerm(int I) const;
+    Variant OrderParam(int I, const Variant& Value) const;
     // New values for the condition's parameters (a detail's master key): the prepared
     // statements stay.
     void SetWhereParams(const QVariantList& Params) { FSource.WhereParams = Params; }

@@ -203,14 +203,16 @@ bool ParameterOf(const Variant& Value, TParameter& Parameter) {
     }
 }
 
-// A time or timestamp as the server writes it, with exactly three digits of fraction.
+// A time or timestamp as the server writes it, with at least three digits of fraction: the
+// same value, so that it compares equal to the column's when bound again.
 QString WithMilliseconds(const QString& Text) {
     static const QRegularExpression pattern(QStringLiteral(R"(^(.*:\d\d)(?:\.(\d+))?$)"));
     const QRegularExpressionMatch match = pattern.match(Text);
     if (!match.hasMatch())
         return Text;
+    const QString fraction = match.captured(2);
     return match.captured(1) + QLatin1Char('.') +
-           (match.captured(2) + QStringLiteral("000")).left(3);
+           (fraction.size() >= 3 ? fraction : (fraction + QStringLiteral("000")).left(3));
 }
 
 // A timestamp with a zone offset ("2024-01-02 10:00:00.5+01", "...+05:30") in local time.
@@ -220,7 +222,7 @@ QString LocalTimestamp(const QString& Text) {
     const QRegularExpressionMatch match = pattern.match(Text);
     if (!match.hasMatch())
         return Text;
-    const QDateTime plain = QDateTime::fromString(WithMilliseconds(match.captured(1)),
+    const QDateTime plain = QDateTime::fromString(WithMilliseconds(match.captured(1)).left(23),
                                                   QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     if (!plain.isValid())
         return Text;

@@ -6,6 +6,8 @@
 #include "FieldDefs.h"
 #include "LocalSql.h"
 
+#include <algorithm>
+#include <optional>
 #include <rtl/Exceptions.h>
 
 namespace {
@@ -218,7 +220,7 @@ void TQuery::MasterChanged() {
         if (IsEditing())
             Cancel();
         SetSourceParams(values);
-        Refresh();
+        First(); // a detail starts at its first record, as a detail table does
     } else {
         Close();
         Open();
@@ -262,7 +264,230 @@ void TQuery::DropResultTable() {
     }
 }
 
-// Plans the statement: one table read directly, or the result written to a table first.
+// ---- Planning ------------------------------------------------------------------------
+//
+// A statement is read straight from its table when it is a SELECT of columns of one table
+// ("*" or names, each perhaps qualified), with at most an alias, a WHERE condition that holds
+// every parameter, and an ORDER BY on selected columns, each ASC or DESC. Its records are
+// the table's rows, in keyset windows, editable with RequestLive. Any other statement (joins,
+// grouping, DISTINCT, LIMIT, set operations, expressions or sub-queries in the list or the
+// order) is run once into a temporary table, in its own order with nulls placed as the
+// datasets place them (first ascending, last descending), and read from there read-only.
+
+namespace {
+
+// Where the top-level clauses of a statement stand among its tokens (-1: absent), and
+// whether it has any that only a written result can give.
+struct TClauses {
+    qsizetype From = -1, Where = -1, Order = -1;
+    bool Other = false; // grouping, joins, DISTINCT, LIMIT, set operations
+};
+
+TClauses FindClauses(const QList<TToken>& Tokens) {
+    TClauses clauses;
+    for (qsizetype i = 1; i < Tokens.size(); ++i) {
+        const TToken& t = Tokens[i];
+        if (t.Depth != 0)
+            continue;
+        if (IsWord(t, "from") && clauses.From < 0)
+            clauses.From = i;
+        else if (IsWord(t, "where") && clauses.Where < 0 && clauses.From > 0)
+            clauses.Where = i;
+        else if (IsWord(t, "order") && i + 1 < Tokens.size() && IsWord(Tokens[i + 1], "by"))
+            clauses.Order = i;
+        else if (IsWord(t, "group") || IsWord(t, "having") || IsWord(t, "union") ||
+                 IsWord(t, "join") || IsWord(t, "limit") || IsWord(t, "distinct") ||
+                 IsWord(t, "intersect") || IsWord(t, "except"))
+            clauses.Other = true;
+    }
+    return clauses;
+}
+
+// The FROM clause names one table, perhaps with an alias, and parameters stand only in the
+// condition.
+bool HasOneTableShape(const QList<TToken>& Tokens, const TClauses& C, bool WithParams) {
+    const qsizetype fromEnd = C.Where > 0 ? C.Where : (C.Order > 0 ? C.Order : Tokens.size());
+    if (C.Other || C.From <= 1 || fromEnd - C.From < 2 || fromEnd - C.From > 4 ||
+        !IsName(Tokens[C.From + 1]) || (C.Order >= 0 && C.Order < C.Where))
+        return false;
+    for (qsizetype i = C.From + 2; i < fromEnd; ++i)
+        if (!IsName(Tokens[i]) || (i != C.From + 2 && !IsWord(Tokens[i - 1], "as")))
+            return false;
+    if (!WithParams)
+        return true;
+    const qsizetype whereStart = C.Where > 0 ? Tokens[C.Where].End : -1;
+    const qsizetype whereEnd = C.Order > 0 ? Tokens[C.Order].Start : Tokens.last().End;
+    return std::all_of(Tokens.begin(), Tokens.end(), [&](const TToken& t) {
+        return !(t.Kind == TToken::tkSymbol && t.Text == QLatin1String("?")) ||
+               (t.Start >= whereStart && whereStart >= 0 && t.Start < whereEnd);
+    });
+}
+
+// Whether Tokens[From..To) name a column, perhaps qualified: its name, else empty.
+QString ColumnName(const QList<TToken>& Tokens, qsizetype From, qsizetype To) {
+    const qsizetype parts = To - From;
+    if ((parts == 1 || (parts == 3 && Tokens[From + 1].Text == QLatin1String("."))) &&
+        IsName(Tokens[To - 1]))
+        return Tokens[To - 1].Text;
+    return QString();
+}
+
+int IndexOfColumn(const QList<TColumnInfo>& Columns, const QString& Name) {
+    for (qsizetype c = 0; c < Columns.size(); ++c)
+        if (!Name.isEmpty() && Columns[c].Name.compare(Name, Qt::CaseInsensitive) == 0)
+            return int(c);
+    return -1;
+}
+
+// The end of the comma-separated item that starts at From, before Limit.
+qsizetype ItemEnd(const QList<TToken>& Tokens, qsizetype From, qsizetype Limit) {
+    qsizetype end = From;
+    while (end < Limit && !(Tokens[end].Kind == TToken::tkSymbol &&
+                            Tokens[end].Text == QLatin1String(",") && Tokens[end].Depth == 0))
+        ++end;
+    return end;
+}
+
+// The columns of the select list, when it is "*" or columns of the table.
+std::optional<QList<TColumnInfo>> SelectedColumns(const QList<TToken>& Tokens, const TClauses& C,
+                                                  const QList<TColumnInfo>& TableColumns) {
+    QList<TColumnInfo> columns;
+    for (qsizetype i = 1; i < C.From; i = ItemEnd(Tokens, i, C.From) + 1) {
+        const qsizetype end = ItemEnd(Tokens, i, C.From);
+        const int column = IndexOfColumn(TableColumns, ColumnName(Tokens, i, end));
+        if (end - i == 1 && Tokens[i].Text == QLatin1String("*"))
+            columns << TableColumns;
+        else if (column >= 0)
+            columns << TableColumns[column];
+        else
+            return std::nullopt;
+    }
+    return columns;
+}
+
+// The order, when each of its terms is a selected column, ascending or descending.
+bool ReadOrder(const QList<TToken>& Tokens, const TClauses& C, const QList<TColumnInfo>& Columns,
+               QList<int>& OrderColumns, QList<bool>& Descending) {
+    if (C.Order < 0)
+        return true;
+    for (qsizetype i = C.Order + 2; i < Tokens.size(); i = ItemEnd(Tokens, i, Tokens.size()) + 1) {
+        const qsizetype end = ItemEnd(Tokens, i, Tokens.size());
+        qsizetype nameEnd = end;
+        bool descending = false;
+        if (nameEnd - i > 1 &&
+            (IsWord(Tokens[nameEnd - 1], "desc") || IsWord(Tokens[nameEnd - 1], "asc"))) {
+            descending = IsWord(Tokens[nameEnd - 1], "desc");
+            --nameEnd;
+        }
+        const int column = IndexOfColumn(Columns, ColumnName(Tokens, i, nameEnd));
+        if (column < 0)
+            return false;
+        OrderColumns << column;
+        Descending << descending;
+    }
+    return true;
+}
+
+// The statement with its top-level order placing nulls as the datasets do: first in an
+// ascending term, last in a descending one, unless the term says otherwise.
+QString WithNullsPlaced(const QString& Sql, const QList<TToken>& Tokens, const TClauses& C) {
+    if (C.Order < 0)
+        return Sql;
+    QList<std::pair<qsizetype, QString>> insertions;
+    for (qsizetype i = C.Order + 2; i < Tokens.size();) {
+        qsizetype end = i;
+        bool nulls = false;
+        while (
+            end < Tokens.size() &&
+            !(Tokens[end].Depth == 0 &&
+              ((Tokens[end].Kind == TToken::tkSymbol && (Tokens[end].Text == QLatin1String(",") ||
+                                                         Tokens[end].Text == QLatin1String(";"))) ||
+               IsWord(Tokens[end], "limit") || IsWord(Tokens[end], "offset") ||
+               IsWord(Tokens[end], "fetch")))) {
+            nulls = nulls || IsWord(Tokens[end], "nulls");
+            ++end;
+        }
+        if (end > i && !nulls)
+            insertions.prepend({Tokens[end - 1].End, IsWord(Tokens[end - 1], "desc")
+                                                         ? QStringLiteral(" NULLS LAST")
+                                                         : QStringLiteral(" NULLS FIRST")});
+        if (end >= Tokens.size() || Tokens[end].Text != QLatin1String(","))
+            break;
+        i = end + 1;
+    }
+    QString sql = Sql;
+    for (const auto& [at, text] : insertions)
+        sql.insert(at, text);
+    return sql;
+}
+
+// The field types of a written result's columns: a column named as one of the source
+// table's takes that column's type; the others the kinds of the values they hold.
+QList<std::pair<TFieldType, int>> ResultTypes(TDbConnection* Connection, const QString& Result,
+                                              const QList<TColumnInfo>& Columns,
+                                              const QList<TColumnInfo>& SourceColumns) {
+    QStringList quoted;
+    for (const TColumnInfo& column : Columns)
+        quoted << QuoteSqlName(column.Name);
+    QList<std::pair<TFieldType, int>> types(Columns.size(), {ftUnknown, 1});
+    QList<bool> known(Columns.size(), false);
+    for (qsizetype c = 0; c < Columns.size(); ++c) {
+        const int source = IndexOfColumn(SourceColumns, Columns[c].Name);
+        if (source < 0)
+            continue;
+        int size = 0;
+        const TFieldType type = Connection->FieldTypeOf(SourceColumns[source], size);
+        types[c] = {type == ftAutoInc ? ftInteger : type, size};
+        known[c] = true;
+    }
+    if (known.contains(false)) {
+        // Every value decides: a later one may need a wider type than the first ones.
+        auto values = Connection->Prepare(
+            QStringLiteral("SELECT %1 FROM %2").arg(quoted.join(QStringLiteral(", ")), Result));
+        while (values->Step())
+            for (int c = 0; c < Columns.size(); ++c) {
+                const Variant v = values->Column(c);
+                if (known[c] || VarIsNull(v))
+                    continue;
+                const int id = v.metaType().id();
+                const TFieldType type =
+                    id == QMetaType::Double       ? ftFloat
+                    : id == QMetaType::QByteArray ? ftBlob
+                    : id == QMetaType::QString
+                        ? ftString
+                        : (v.toLongLong() == qint64(int(v.toLongLong())) ? ftInteger : ftLargeint);
+                auto& [was, size] = types[c];
+                if (was == ftUnknown || (was == ftInteger && type != ftInteger) ||
+                    (was == ftLargeint && type != ftInteger && type != ftLargeint))
+                    was = type;
+                if (type == ftString)
+                    size = qMax(size, int(v.toString().size()));
+            }
+    }
+    for (qsizetype c = 0; c < Columns.size(); ++c)
+        if (!known[c] && (types[c].first == ftUnknown || types[c].first == ftString))
+            types[c] = {ftString, qMax(types[c].second, 20)};
+        else if (!known[c])
+            types[c].second = 0;
+    return types;
+}
+
+// The FROM text of a straight read (the table and its alias) and its condition, up to the
+// end of the condition's last token: a comment after it would hide what the reader adds.
+QString StraightFrom(const QString& Sql, const QList<TToken>& Tokens, const TClauses& C) {
+    const qsizetype fromEnd = C.Where > 0 ? C.Where : (C.Order > 0 ? C.Order : Tokens.size());
+    return Sql.mid(Tokens[C.From + 1].Start, Tokens[fromEnd - 1].End - Tokens[C.From + 1].Start);
+}
+
+QString StraightWhere(const QString& Sql, const QList<TToken>& Tokens, const TClauses& C) {
+    if (C.Where < 0)
+        return QString();
+    const TToken& last = Tokens[(C.Order > 0 ? C.Order : Tokens.size()) - 1];
+    return Sql.mid(Tokens[C.Where].End, last.End - Tokens[C.Where].End).trimmed();
+}
+
+} // namespace
+
 void TQuery::InternalInitFieldDefs() {
     QVariantList values;
     const QString sql = EngineSql(values);
@@ -272,188 +497,47 @@ void TQuery::InternalInitFieldDefs() {
                                  .arg(Name(), FSQL->Text().trimmed()));
     FPlan = std::make_unique<TPlan>();
     TDbConnection* connection = Connection();
-
-    // Top-level clauses of a direct plan: SELECT list FROM table [alias] [WHERE ...]
-    // [ORDER BY ...]; anything else is written to a table first.
-    qsizetype from = -1, where = -1, order = -1;
-    bool direct = true;
-    for (qsizetype i = 1; i < tokens.size() && direct; ++i) {
-        const TToken& t = tokens[i];
-        if (t.Depth != 0)
-            continue;
-        if (IsWord(t, "from") && from < 0)
-            from = i;
-        else if (IsWord(t, "where") && where < 0 && from > 0)
-            where = i;
-        else if (IsWord(t, "order") && i + 1 < tokens.size() && IsWord(tokens[i + 1], "by"))
-            order = i;
-        else if (IsWord(t, "group") || IsWord(t, "having") || IsWord(t, "union") ||
-                 IsWord(t, "join") || IsWord(t, "limit") || IsWord(t, "distinct") ||
-                 IsWord(t, "intersect") || IsWord(t, "except"))
-            direct = false;
-    }
-    const qsizetype fromEnd = where > 0 ? where : (order > 0 ? order : tokens.size());
-    direct = direct && from > 1 && fromEnd - from >= 2 && fromEnd - from <= 4 &&
-             IsName(tokens[from + 1]) && (order < 0 || order > where);
-    if (direct)
-        for (qsizetype i = from + 2; i < fromEnd; ++i)
-            direct =
-                direct && (IsName(tokens[i]) && (i == from + 2 || IsWord(tokens[i - 1], "as")));
-    // Parameters of a direct plan may stand only in its condition.
-    if (direct && !values.isEmpty()) {
-        const qsizetype whereStart = where > 0 ? tokens[where].End : sql.size();
-        const qsizetype whereEnd = order > 0 ? tokens[order].Start : sql.size();
-        for (const TToken& t : tokens)
-            if (t.Kind == TToken::tkSymbol && t.Text == QLatin1String("?") &&
-                (t.Start < whereStart || t.Start >= whereEnd))
-                direct = false;
-    }
+    const TClauses clauses = FindClauses(tokens);
     QList<TColumnInfo> tableColumns;
-    if (direct) {
-        FPlan->Table = tokens[from + 1].Text;
-        direct = connection->TableExists(FPlan->Table);
-        if (direct)
-            tableColumns = connection->TableColumns(FPlan->Table);
+    if (clauses.From > 0 && clauses.From + 1 < tokens.size() && IsName(tokens[clauses.From + 1]) &&
+        connection->TableExists(tokens[clauses.From + 1].Text)) {
+        FPlan->Table = tokens[clauses.From + 1].Text;
+        tableColumns = connection->TableColumns(FPlan->Table);
     }
-    auto columnNamed = [&](const QString& name) -> int {
-        for (qsizetype c = 0; c < tableColumns.size(); ++c)
-            if (tableColumns[c].Name.compare(name, Qt::CaseInsensitive) == 0)
-                return int(c);
-        return -1;
-    };
-    if (direct) {
-        // The select list: "*" or columns of the table.
-        for (qsizetype i = 1; i < from && direct;) {
-            qsizetype end = i;
-            while (end < from && !(tokens[end].Text == QLatin1String(",") &&
-                                   tokens[end].Kind == TToken::tkSymbol))
-                ++end;
-            const qsizetype parts = end - i;
-            const TToken& last = tokens[end - 1];
-            if (parts == 1 && last.Text == QLatin1String("*")) {
-                FPlan->Columns << tableColumns;
-            } else if ((parts == 1 || (parts == 3 && tokens[i + 1].Text == QLatin1String("."))) &&
-                       IsName(last) && columnNamed(last.Text) >= 0) {
-                FPlan->Columns << tableColumns[columnNamed(last.Text)];
-            } else {
-                direct = false;
-            }
-            i = end + 1;
-        }
-    }
-    if (direct && order > 0) {
-        // The order: selected columns, each ascending or descending.
-        for (qsizetype i = order + 2; i < tokens.size() && direct;) {
-            qsizetype end = i;
-            while (end < tokens.size() && tokens[end].Text != QLatin1String(","))
-                ++end;
-            qsizetype nameEnd = end;
-            bool descending = false;
-            if (nameEnd - i > 1 &&
-                (IsWord(tokens[nameEnd - 1], "desc") || IsWord(tokens[nameEnd - 1], "asc"))) {
-                descending = IsWord(tokens[nameEnd - 1], "desc");
-                --nameEnd;
-            }
-            const qsizetype parts = nameEnd - i;
-            int column = -1;
-            if ((parts == 1 || (parts == 3 && tokens[i + 1].Text == QLatin1String("."))) &&
-                IsName(tokens[nameEnd - 1]))
-                for (qsizetype c = 0; c < FPlan->Columns.size() && column < 0; ++c)
-                    if (FPlan->Columns[c].Name.compare(tokens[nameEnd - 1].Text,
-                                                       Qt::CaseInsensitive) == 0)
-                        column = int(c);
-            if (column < 0)
-                direct = false;
-            FPlan->OrderColumns << column;
-            FPlan->Descending << descending;
-            i = end + 1;
-        }
-    }
-    FPlan->Direct = direct;
-    if (direct) {
-        FPlan->From =
-            sql.mid(tokens[from + 1].Start, tokens[fromEnd - 1].End - tokens[from + 1].Start);
-        if (where > 0)
-            FPlan->Where =
-                sql.mid(tokens[where].End,
-                        (order > 0 ? tokens[order].Start : sql.size()) - tokens[where].End)
-                    .trimmed();
+    std::optional<QList<TColumnInfo>> selected;
+    if (!FPlan->Table.isEmpty() && HasOneTableShape(tokens, clauses, !values.isEmpty()))
+        selected = SelectedColumns(tokens, clauses, tableColumns);
+    FPlan->Direct =
+        selected && ReadOrder(tokens, clauses, *selected, FPlan->OrderColumns, FPlan->Descending);
+    QList<std::pair<TFieldType, int>> types;
+    if (FPlan->Direct) {
+        FPlan->Columns = *selected;
+        FPlan->From = StraightFrom(sql, tokens, clauses);
+        FPlan->Where = StraightWhere(sql, tokens, clauses);
         FPlan->WhereValues = values;
+        for (const TColumnInfo& column : std::as_const(FPlan->Columns)) {
+            int size = 0;
+            const TFieldType type = connection->FieldTypeOf(column, size);
+            types << std::pair{type, size};
+        }
     } else {
-        // Written to a temporary table, in the statement's order, and read from there.
-        FPlan->Columns.clear();
         FPlan->OrderColumns.clear();
         FPlan->Descending.clear();
         FPlan->ResultTable = QStringLiteral("kro_result_%1").arg(++SerialOfResults);
         FPlan->From = QuoteSqlName(FPlan->ResultTable);
-        connection->Execute(QStringLiteral("CREATE TEMP TABLE %1 AS %2").arg(FPlan->From, sql),
+        // The statement's own order numbers the row keys, which order the result.
+        connection->Execute(QStringLiteral("CREATE TEMP TABLE %1 AS %2")
+                                .arg(FPlan->From, WithNullsPlaced(sql, tokens, clauses)),
                             values);
         connection->EnsureRowKey(FPlan->ResultTable);
-        QStringList resultColumns;
-        for (const TColumnInfo& column : connection->TableColumns(FPlan->ResultTable))
-            resultColumns << QuoteSqlName(column.Name);
-        auto sample =
-            connection->Prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 100")
-                                    .arg(resultColumns.join(QStringLiteral(", ")), FPlan->From));
-        QList<TFieldType> types;
-        QList<int> sizes;
-        bool first = true;
-        while (sample->Step()) {
-            if (first) {
-                for (int c = 0; c < sample->ColumnCount(); ++c) {
-                    TColumnInfo info;
-                    info.Name = sample->ColumnName(c);
-                    FPlan->Columns << info;
-                    types << ftUnknown;
-                    sizes << 1;
-                }
-                first = false;
-            }
-            for (int c = 0; c < sample->ColumnCount(); ++c) {
-                const Variant v = sample->Column(c);
-                if (VarIsNull(v))
-                    continue;
-                const int id = v.metaType().id();
-                TFieldType type =
-                    id == QMetaType::Double       ? ftFloat
-                    : id == QMetaType::QByteArray ? ftBlob
-                    : id == QMetaType::QString
-                        ? ftString
-                        : (v.toLongLong() == qint64(int(v.toLongLong())) ? ftInteger : ftLargeint);
-                if (types[c] == ftUnknown || (types[c] == ftInteger && type != ftInteger))
-                    types[c] = type;
-                if (type == ftString)
-                    sizes[c] = qMax(sizes[c], int(v.toString().size()));
-            }
-        }
-        if (first) {
-            for (int c = 0; c < sample->ColumnCount(); ++c) {
-                TColumnInfo info;
-                info.Name = sample->ColumnName(c);
-                FPlan->Columns << info;
-                types << ftString;
-                sizes << 20;
-            }
-        }
-        FieldDefs()->BeginUpdate();
-        FieldDefs()->Clear();
-        for (qsizetype c = 0; c < FPlan->Columns.size(); ++c) {
-            const TFieldType type = types[c] == ftUnknown ? ftString : types[c];
-            FieldDefs()->Add(FPlan->Columns[c].Name, type,
-                             type == ftString ? qMax(sizes[c], 20) : 0);
-        }
-        FieldDefs()->EndUpdate();
-        return;
+        FPlan->Columns = connection->TableColumns(FPlan->ResultTable);
+        types = ResultTypes(connection, FPlan->From, FPlan->Columns, tableColumns);
     }
     FieldDefs()->BeginUpdate();
     FieldDefs()->Clear();
-    for (const TColumnInfo& column : std::as_const(FPlan->Columns)) {
-        if (FieldDefs()->IndexOf(column.Name) >= 0)
-            continue;
-        int size = 0;
-        const TFieldType type = connection->FieldTypeOf(column, size);
-        FieldDefs()->Add(column.Name, type, size, false);
-    }
+    for (qsizetype c = 0; c < FPlan->Columns.size(); ++c)
+        if (FieldDefs()->IndexOf(FPlan->Columns[c].Name) < 0)
+            FieldDefs()->Add(FPlan->Columns[c].Name, types[c].first, types[c].second);
     FieldDefs()->EndUpdate();
 }
 

@@ -10,6 +10,13 @@ QString QuoteSqlName(const QString& Name) {
            QLatin1Char('"');
 }
 
+namespace {
+// A text in lower case, as the engine's LowerCaseColumn compares it.
+QString Lowered(const QString& Text) {
+    return Text.toLower();
+}
+} // namespace
+
 TSqlDataSet::TSqlDataSet(TComponent* AOwner) : TDBDataSet(AOwner) {}
 
 QString TSqlDataSet::QuotedUpdateTable() const {
@@ -52,11 +59,9 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
             TDbConnection* connection = Connection();
             TFilterDialect dialect = SqliteFilterDialect();
             dialect.CaseInsensitive = [connection](const QString& column) {
-                return connection->CaseInsensitiveIndexColumn(column);
+                return connection->LowerCaseColumn(column);
             };
-            dialect.FoldCase = [connection](const QString& value) {
-                return connection->FoldCase(value);
-            };
+            dialect.FoldCase = Lowered;
             dialect.QuoteName = [this](const QString& name) {
                 return FReader ? FReader->Source().Columns[FieldDefs()->IndexOf(name)]
                                : QuoteSqlName(name);
@@ -82,15 +87,32 @@ void TSqlDataSet::InternalRefresh() {
     FCount.reset();
 }
 
-Variant TSqlDataSet::FromEngine(TFieldType Type, const Variant& Value) const {
+namespace {
+// An integer of a narrower field type, which another program may have written beyond it.
+int NarrowInteger(const TFieldDef* Def, const Variant& Value) {
+    const qint64 value = VarToInt(Value);
+    const auto [min, max] = Def->DataType() == ftSmallint ? std::pair<qint64, qint64>(-32768, 32767)
+                            : Def->DataType() == ftWord
+                                ? std::pair<qint64, qint64>(0, 65535)
+                                : std::pair<qint64, qint64>(std::numeric_limits<int>::min(),
+                                                            std::numeric_limits<int>::max());
+    if (value < min || value > max)
+        throw EDatabaseError(QStringLiteral("Field '%1' holds %2, beyond the range of its type")
+                                 .arg(Def->Name())
+                                 .arg(value));
+    return int(value);
+}
+} // namespace
+
+Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
     if (VarIsNull(Value))
         return Value;
-    switch (Type) {
+    switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
     case ftWord:
     case ftAutoInc:
-        return int(VarToInt(Value));
+        return NarrowInteger(Def, Value);
     case ftLargeint:
         return VarToInt(Value);
     case ftBoolean:
@@ -127,12 +149,15 @@ TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
     const int columns = FieldDefs()->Count();
     record.Values.reserve(columns);
     for (int i = 0; i < columns; ++i)
-        record.Values << FromEngine(FieldDefs()->Items(i)->DataType(), Row[i]);
+        record.Values << FromEngine(FieldDefs()->Items(i), Row[i]);
     record.Bookmark = Row.last();
+    record.EngineRow = Row;
     return record;
 }
 
 QVariantList TSqlDataSet::RowOf(const TRecord& Record) const {
+    if (!Record.EngineRow.isEmpty())
+        return Record.EngineRow;
     QVariantList row;
     row.reserve(Record.Values.size() + 1);
     for (int i = 0; i < Record.Values.size(); ++i)
@@ -226,8 +251,10 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
             if (VarIsNull(was)) {
                 unchanged << QuoteSqlName(def->Name()) + QStringLiteral(" IS NULL");
             } else {
+                // The engine's own value as read compares equal to the column's.
                 unchanged << QuoteSqlName(def->Name()) + QStringLiteral(" = ?");
-                originals << ToEngine(def->DataType(), was);
+                originals << (Original->EngineRow.isEmpty() ? ToEngine(def->DataType(), was)
+                                                            : Original->EngineRow.value(i));
             }
         }
     }
@@ -269,51 +296,6 @@ void TSqlDataSet::InternalDelete(const TRecord& Record) {
         {Record.Bookmark});
 }
 
-Variant TSqlDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
-                            const QString& ResultFields) {
-    CheckActive();
-    const QStringList keys = SplitFieldNames(KeyFields);
-    const QStringList results = SplitFieldNames(ResultFields);
-    const QVariantList keyValues = keys.size() == 1 ? QVariantList{KeyValues} : KeyValues.toList();
-    if (keyValues.size() != keys.size() || results.isEmpty())
-        throw EDatabaseError(QStringLiteral("%1: Lookup with mismatched keys").arg(Name()));
-    QStringList conditions;
-    QVariantList params;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const TFieldDef* def = FieldDefs()->Find(keys[i]);
-        if (VarIsNull(keyValues[i])) {
-            conditions << FReader->Source().Columns[def->Index()] + QStringLiteral(" IS NULL");
-        } else {
-            conditions << FReader->Source().Columns[def->Index()] + QStringLiteral(" = ?");
-            params << ToEngine(def->DataType(), keyValues[i]);
-        }
-    }
-    QStringList columns;
-    for (const QString& name : results)
-        columns << FReader->Source().Columns[FieldDefs()->IndexOf(FieldDefs()->Find(name)->Name())];
-    const QString where =
-        FReader->Source().Where.isEmpty()
-            ? conditions.join(QStringLiteral(" AND "))
-            : QStringLiteral("(%1) AND %2")
-                  .arg(FReader->Source().Where, conditions.join(QStringLiteral(" AND ")));
-    auto statement = Connection()->Prepare(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
-            .arg(columns.join(QStringLiteral(", ")), FReader->Source().From, where));
-    int index = 0;
-    for (const QVariant& p : FReader->Source().WhereParams)
-        statement->Bind(index++, p);
-    for (const QVariant& p : params)
-        statement->Bind(index++, p);
-    if (!statement->Step())
-        return Null();
-    if (results.size() == 1)
-        return FromEngine(FieldDefs()->Find(results[0])->DataType(), statement->Column(0));
-    QVariantList values;
-    for (qsizetype i = 0; i < results.size(); ++i)
-        values << FromEngine(FieldDefs()->Find(results[i])->DataType(), statement->Column(int(i)));
-    return values;
-}
-
 QString TSqlDataSet::ColumnOf(const TField* Field) const {
     if (Field->FieldNo() <= 0)
         throw EDatabaseError(
@@ -321,57 +303,67 @@ QString TSqlDataSet::ColumnOf(const TField* Field) const {
     return FReader->Source().Columns[Field->FieldNo() - 1];
 }
 
-namespace {
-// The smallest text greater than every text that starts with Prefix, or "" when none.
-QString PrefixSuccessor(QString Prefix) {
-    while (!Prefix.isEmpty()) {
-        const char16_t last = Prefix.back().unicode();
-        if (last < 0xFFFF && !QChar::isSurrogate(last + 1)) {
-            Prefix.back() = QChar(char16_t(last + 1));
-            return Prefix;
-        }
-        Prefix.chop(1);
+void TSqlDataSet::AddTextRange(const QString& Column, const QString& Prefix,
+                               const std::function<QString(const QString&)>* Fold,
+                               QStringList& Conditions, QVariantList& Params) const {
+    Conditions << Column + QStringLiteral(" >= ?");
+    Params << Prefix;
+    if (Prefix.isEmpty())
+        return;
+    if (const auto successor = PrefixSuccessor(Prefix, Fold)) {
+        Conditions << Column + QStringLiteral(" < ?");
+        Params << *successor;
     }
-    return Prefix;
 }
-} // namespace
 
 std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
                                                    const QVariantList& Values,
                                                    TLocateOptions Options) {
+    TDbConnection* connection = Connection();
+    const std::function<QString(const QString&)> indexFold = [connection](const QString& value) {
+        return connection->FoldCase(value);
+    };
+    const std::function<QString(const QString&)> lowered = Lowered;
     QStringList conditions;
     QVariantList params;
     for (qsizetype i = 0; i < Fields.size(); ++i) {
         const TField* field = Fields[i];
-        QString column = ColumnOf(field);
+        const QString column = ColumnOf(field);
         const Variant& value = Values[i];
         if (VarIsNull(value)) {
             conditions << column + QStringLiteral(" IS NULL");
             continue;
         }
-        const bool text = field->DataType() == ftString || field->DataType() == ftMemo ||
-                          field->DataType() == ftFixedChar || field->DataType() == ftWideString;
-        const bool ignoreCase = text && Options.Contains(loCaseInsensitive);
-        if (ignoreCase)
-            column = Connection()->CaseInsensitiveIndexColumn(column);
-        if (text && Options.Contains(loPartialKey)) {
-            // A range, so that an index on the field serves a leading-part search.
-            const QString prefix =
-                ignoreCase ? Connection()->FoldCase(value.toString()) : value.toString();
-            if (prefix.isEmpty())
-                continue;
-            const QString successor = PrefixSuccessor(prefix);
-            conditions << column + QStringLiteral(" >= ?");
-            params << prefix;
-            if (!successor.isEmpty()) {
-                conditions << column + QStringLiteral(" < ?");
-                params << successor;
+        const bool text = IsTextType(field->DataType());
+        const bool partial = text && Options.Contains(loPartialKey);
+        if (!text || !Options.Contains(loCaseInsensitive)) {
+            if (partial)
+                AddTextRange(column, value.toString(), nullptr, conditions, params);
+            else {
+                conditions << column + QStringLiteral(" = ?");
+                params << ToEngine(field->DataType(), value);
             }
             continue;
         }
-        conditions << column + QStringLiteral(" = ?");
-        params << (ignoreCase ? Variant(Connection()->FoldCase(value.toString()))
-                              : ToEngine(field->DataType(), value));
+        // Ignoring case: every letter in lower case; where the engine's index form folds
+        // fewer letters, a range of it on the leading ASCII part lets the index serve.
+        const QString lower = connection->LowerCaseColumn(column);
+        const QString indexed = connection->CaseInsensitiveIndexColumn(column);
+        const QString wanted = Lowered(value.toString());
+        if (lower != indexed) {
+            qsizetype ascii = 0;
+            while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80)
+                ++ascii;
+            if (ascii > 0)
+                AddTextRange(indexed, indexFold(wanted.left(ascii)), &indexFold, conditions,
+                             params);
+        }
+        if (partial) {
+            AddTextRange(lower, wanted, &lowered, conditions, params);
+        } else {
+            conditions << lower + QStringLiteral(" = ?");
+            params << wanted;
+        }
     }
     if (conditions.isEmpty())
         conditions << QStringLiteral("1 = 1");
@@ -383,34 +375,39 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
 
 std::optional<TRecord> TSqlDataSet::InternalNearest(const QList<TField*>& Fields,
                                                     const QVariantList& Values) {
-    // At or after (v1..vk): c1 > v1, or c1 = v1 and c2 > v2, ..., or all equal. Nulls
-    // sort first: a null key value is passed by every value.
+    // At or after (v1..vk) in the order: beyond v1, or equal to v1 and beyond v2, ..., or
+    // equal in all. Beyond is greater ascending, less descending; nulls come first
+    // ascending and last descending.
     QStringList alternatives;
     QVariantList params;
     QStringList equal;
     QVariantList equalParams;
     for (qsizetype i = 0; i < Fields.size(); ++i) {
-        const QString column = ColumnOf(Fields[i]);
-        const Variant value = ToEngine(Fields[i]->DataType(), Values[i]);
-        const bool last = i == Fields.size() - 1;
+        const int order = int(i);
+        const QString column = FReader->OrderTerm(order);
+        const Variant value =
+            FReader->OrderParam(order, ToEngine(Fields[i]->DataType(), Values[i]));
+        const bool descending = FReader->Source().Descending.value(order);
+        QString beyond;
         if (VarIsNull(value)) {
-            alternatives << (equal + QStringList{column + QStringLiteral(" IS NOT NULL")})
-                                .join(QStringLiteral(" AND "));
-            params << equalParams;
-            equal << column + QStringLiteral(" IS NULL");
+            if (!descending)
+                beyond = column + QStringLiteral(" IS NOT NULL");
         } else {
-            alternatives << (equal + QStringList{column + (last ? QStringLiteral(" >= ?")
-                                                                : QStringLiteral(" > ?"))})
-                                .join(QStringLiteral(" AND "));
-            params << equalParams << value;
-            equal << column + QStringLiteral(" = ?");
-            equalParams << value;
+            beyond = descending ? QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(column)
+                                : column + QStringLiteral(" > ?");
         }
-        if (last && VarIsNull(value)) {
-            alternatives << equal.join(QStringLiteral(" AND "));
+        if (!beyond.isEmpty()) {
+            alternatives << (equal + QStringList{beyond}).join(QStringLiteral(" AND "));
             params << equalParams;
+            if (!VarIsNull(value))
+                params << value;
         }
+        equal << column + (VarIsNull(value) ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
+        if (!VarIsNull(value))
+            equalParams << value;
     }
+    alternatives << equal.join(QStringLiteral(" AND "));
+    params << equalParams;
     const auto row = FReader->FirstMatching(
         QLatin1Char('(') + alternatives.join(QStringLiteral(") OR (")) + QLatin1Char(')'), params);
     if (!row)

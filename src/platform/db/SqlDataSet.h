@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class TFieldDef;
+
 // A dataset whose records an SQL engine gives: it reads them through a keyset reader over
 // the source its descendant defines (a table, or a query), writes posted records to the
 // descendant's update table by row key, and has the engine search, count and look up.
@@ -12,9 +14,6 @@ class TSqlDataSet : public TDBDataSet {
     Q_OBJECT
 public:
     explicit TSqlDataSet(TComponent* AOwner = nullptr);
-
-    Variant Lookup(const QString& KeyFields, const Variant& KeyValues,
-                   const QString& ResultFields) override;
 
 protected:
     // The descendant's source: table, selected columns (one per field definition, in
@@ -45,7 +44,8 @@ protected:
     std::optional<TRecord> InternalNearest(const QList<TField*>& Fields,
                                            const QVariantList& Values) override;
 
-    Variant FromEngine(TFieldType Type, const Variant& Value) const;
+    // A value of the engine in the field's type; raises for one the type cannot hold.
+    Variant FromEngine(const TFieldDef* Def, const Variant& Value) const;
     Variant ToEngine(TFieldType Type, const Variant& Value) const;
     TRecord RecordOf(const QVariantList& Row) const;
     QVariantList RowOf(const TRecord& Record) const;
@@ -54,6 +54,11 @@ protected:
 private:
     // The column expression of a field in the source.
     QString ColumnOf(const TField* Field) const;
+    // Column within the texts that start with Prefix (all texts but Null when it is empty),
+    // compared in code point order of their forms folded by Fold.
+    void AddTextRange(const QString& Column, const QString& Prefix,
+                      const std::function<QString(const QString&)>* Fold, QStringList& Conditions,
+                      QVariantList& Params) const;
 
     std::unique_ptr<TKeysetReader> FReader;
     std::optional<qint64> FCount; // cached until the data change

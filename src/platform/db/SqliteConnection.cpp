@@ -57,6 +57,20 @@ void RegisterLike(sqlite3* Db) {
             RaiseError(Db, QStringLiteral("Cannot install LIKE"));
 }
 
+// kro_lower(text): the text in Unicode lower case (SQLite's lower() folds ASCII only).
+void LowerFunction(sqlite3_context* Context, int, sqlite3_value** Arguments) {
+    if (sqlite3_value_type(Arguments[0]) == SQLITE_NULL)
+        return sqlite3_result_null(Context);
+    const QByteArray lower = ArgumentText(Arguments[0]).toLower().toUtf8();
+    sqlite3_result_text(Context, lower.constData(), int(lower.size()), SQLITE_TRANSIENT);
+}
+
+void RegisterLower(sqlite3* Db) {
+    if (sqlite3_create_function_v2(Db, "kro_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   LowerFunction, nullptr, nullptr, nullptr) != SQLITE_OK)
+        RaiseError(Db, QStringLiteral("Cannot install kro_lower"));
+}
+
 template <class T> Variant TextOf(const T& Value, QStringView Format) {
     return Value.isValid() ? Variant(Value.toString(Format)) : Null();
 }
@@ -127,10 +141,11 @@ struct TColumnType {
 constexpr TColumnType ColumnTypes[] = {
     {ftString, "VARCHAR(%1)"},
     {ftSmallint, "SMALLINT"},
-    {ftInteger, "INTEGER"},
+    {ftInteger, "INT"},
     {ftWord, "UNSIGNED SMALLINT"},
-    {ftAutoInc, "INTEGER"},
     {ftLargeint, "BIGINT"},
+    {ftLargeint, "INTEGER"},
+    {ftAutoInc, "INTEGER"},
     {ftFloat, "DOUBLE"},
     {ftCurrency, "MONEY REAL"},
     {ftBCD, "DECIMAL(32,%1)"},
@@ -396,6 +411,7 @@ TSqliteConnection::TSqliteConnection(const QString& FileName)
     : FFileName(FileName), FDatabase(std::make_shared<TSqliteDatabase>(FileName)) {
     SetBusyTimeout(FBusyTimeout);
     RegisterLike(FDatabase->Handle());
+    RegisterLower(FDatabase->Handle());
     ExecuteScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                                  "PRAGMA mmap_size=67108864; PRAGMA cache_size=-16000;"
                                  "PRAGMA foreign_keys=ON"));
@@ -591,6 +607,21 @@ TFieldType TSqliteConnection::FieldTypeOf(const TColumnInfo& Column, int& Size) 
         return columnType.Type;
     }
     return FieldTypeByAffinity(declared, Size);
+}
+
+QString TSqliteConnection::RowIdColumn(const QString& Table) {
+    const std::unique_ptr<TDbStatement> taken = PrepareWith(
+        QStringLiteral("SELECT 1 FROM pragma_table_xinfo(?) WHERE lower(name) = ?"), {Table});
+    for (const char* name : {"rowid", "_rowid_", "oid"}) {
+        taken->Reset();
+        taken->Bind(0, Table);
+        taken->Bind(1, QString::fromLatin1(name));
+        if (!taken->Step())
+            return QString::fromLatin1(name);
+    }
+    throw EDatabaseError(
+        QStringLiteral("Table \"%1\": columns named rowid, _rowid_ and oid hide its row key")
+            .arg(Table));
 }
 
 QString TSqliteConnection::FoldCase(const QString& Value) const {

@@ -22,11 +22,11 @@ class TSqliteDatabase;
 // distinct, so it maps back, and gives the column SQLite's affinity for the values:
 //   ftString      VARCHAR(n)          TEXT     Size n
 //   ftSmallint    SMALLINT            INTEGER
-//   ftInteger     INTEGER             INTEGER
+//   ftInteger     INT                 INTEGER
 //   ftWord        UNSIGNED SMALLINT   INTEGER
+//   ftLargeint    BIGINT              INTEGER  and INTEGER, SQLite's own 64-bit integer
 //   ftAutoInc     INTEGER             INTEGER  declared PRIMARY KEY AUTOINCREMENT by the
 //                                              table's creator; read back by AutoIncrement
-//   ftLargeint    BIGINT              INTEGER
 //   ftFloat       DOUBLE              REAL
 //   ftCurrency    MONEY REAL          REAL
 //   ftBCD         DECIMAL(32,n)       NUMERIC  Size n: digits after the decimal point
@@ -79,7 +79,8 @@ public:
     TFieldType FieldTypeOf(const TColumnInfo& Column, int& Size) const override;
 
     bool IsSQLBased() const override { return false; }
-    QString RowIdColumn(const QString&) override { return QStringLiteral("rowid"); }
+    // The first of SQLite's names for the rowid that no column of Table takes.
+    QString RowIdColumn(const QString& Table) override;
     QString AutoIncrementColumnSql(const QString& QuotedName) const override {
         return QuotedName + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
     }
@@ -88,6 +89,10 @@ public:
     }
     // NOCASE compares ASCII letters in lower case; ranges need their bounds folded alike.
     QString FoldCase(const QString& Value) const override;
+    // kro_lower, a function of the connection: Unicode lower case.
+    QString LowerCaseColumn(const QString& Expression) const override {
+        return QStringLiteral("kro_lower(%1)").arg(Expression);
+    }
 
 private:
     qint64 ExecuteScript(const QString& Sql);

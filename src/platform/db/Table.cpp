@@ -313,8 +313,16 @@ QStringList TTable::IndexFields() const {
     return OrderFields(descending);
 }
 
-QStringList TTable::OrderFields(QList<bool>& Descending) const {
+bool TTable::IndexIgnoresCase() const {
+    QList<bool> descending, ignoreCase;
+    OrderFields(descending, &ignoreCase);
+    return ignoreCase.contains(true);
+}
+
+QStringList TTable::OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase) const {
     Descending.clear();
+    if (IgnoreCase)
+        IgnoreCase->clear();
     if (!FIndexFieldNames.isEmpty()) {
         const QStringList fields = SplitFieldNames(FIndexFieldNames);
         for (qsizetype i = 0; i < fields.size(); ++i)
@@ -335,8 +343,11 @@ QStringList TTable::OrderFields(QList<bool>& Descending) const {
     if (!index)
         return {};
     const QStringList fields = SplitFieldNames(index->Fields());
-    for (qsizetype i = 0; i < fields.size(); ++i)
+    for (qsizetype i = 0; i < fields.size(); ++i) {
         Descending << index->Options().Contains(ixDescending);
+        if (IgnoreCase)
+            *IgnoreCase << index->Options().Contains(ixCaseInsensitive);
+    }
     return fields;
 }
 
@@ -345,7 +356,7 @@ void TTable::DefineSource(TKeysetSource& source) {
     for (int i = 0; i < FieldDefs()->Count(); ++i)
         source.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
     source.RowKey = Connection()->RowIdColumn(BaseTableName());
-    const QStringList order = OrderFields(source.Descending);
+    const QStringList order = OrderFields(source.Descending, &source.IgnoreCase);
     for (const QString& name : order) {
         const int column = FieldDefs()->IndexOf(name);
         if (column < 0)
@@ -365,11 +376,26 @@ void TTable::DefineSource(TKeysetSource& source) {
                 source.WhereParams.clear();
                 break;
             }
-            conditions << QuoteSqlName(order[i]) + QStringLiteral(" = ?");
+            conditions << source.Columns[source.OrderColumns[i]] + QStringLiteral(" = ?");
             source.WhereParams << ToEngine(FieldDefs()->Find(order[i])->DataType(), value);
         }
         source.Where = conditions.join(QStringLiteral(" AND "));
     }
+}
+
+bool TTable::InternalAdmits(const TRecord& Record) {
+    if (!MasterSource() || FMasterFields.isEmpty())
+        return true;
+    QList<bool> descending;
+    const QStringList order = OrderFields(descending);
+    const qsizetype count = SplitFieldNames(FMasterFields).size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const Variant master = FMasterValues.value(i);
+        const Variant value = Record.Values.value(FieldDefs()->IndexOf(order.value(i)));
+        if (VarIsNull(master) || !VarSameValue(master, value))
+            return false;
+    }
+    return true;
 }
 
 QVariantList TTable::MasterValues() const {

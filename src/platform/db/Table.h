@@ -61,6 +61,7 @@ public:
     void SetReadOnly(bool Value);
     TDataSource* GetDataSource() const override { return MasterSource(); }
     QStringList IndexFields() const override;
+    bool IndexIgnoresCase() const override;
     bool CanModify() const override;
 
     bool Exists();
@@ -75,13 +76,15 @@ protected:
     void InternalInitRecord(TRecord& Record) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void DefineSource(TKeysetSource& Source) override;
+    bool InternalAdmits(const TRecord& Record) override;
     QString UpdateTableName() const override { return BaseTableName(); }
 
 private:
     friend class TMasterDataLink;
     void ReadIndexDefs(TIndexDefs& Defs);
-    // The order fields and their directions for the current settings.
-    QStringList OrderFields(QList<bool>& Descending) const;
+    // The order fields and their directions (and whether they ignore case) for the
+    // current settings.
+    QStringList OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase = nullptr) const;
     void MasterChanged();
     QVariantList MasterValues() const;
     QString QuotedTable() const;

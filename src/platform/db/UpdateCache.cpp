@@ -66,12 +66,42 @@ const TRecord& TUpdateCache::Shown(const TRecord& Record) const {
     return Record;
 }
 
+const TRecord& TUpdateCache::Stored(const TRecord& Record) const {
+    for (const auto& [edited, original] : FEdited)
+        if (SameBookmark(edited.Bookmark, Record.Bookmark))
+            return original;
+    for (const TRecord& d : FDeleted)
+        if (SameBookmark(d.Bookmark, Record.Bookmark))
+            return d;
+    return Record;
+}
+
+bool TUpdateCache::IsDeleted(const TBookmark& Bookmark) const {
+    return std::any_of(FDeleted.begin(), FDeleted.end(),
+                       [&](const TRecord& d) { return SameBookmark(d.Bookmark, Bookmark); });
+}
+
+QList<TRecord> TUpdateCache::Inserted(const TSource& Source) const {
+    QList<TRecord> admitted;
+    for (const TRecord& record : FInserted)
+        if (!Source.Admits || Source.Admits(record))
+            admitted << record;
+    return admitted;
+}
+
+int TUpdateCache::AdmittedIndex(const QList<TRecord>& Inserted, const TBookmark& Bookmark) const {
+    for (int i = 0; i < Inserted.size(); ++i)
+        if (SameBookmark(Inserted[i].Bookmark, Bookmark))
+            return i;
+    return -1;
+}
+
 QList<TRecord> TUpdateCache::Visible(const TSource& Source, bool After, const TRecord* From,
                                      int Count) const {
     QList<TRecord> result;
     std::optional<TRecord> cursor;
     if (From)
-        cursor = *From;
+        cursor = Stored(*From);
     while (result.size() < Count) {
         const int wanted = Count - int(result.size()) + int(FDeleted.size());
         QList<TRecord> read = Source.Fetch(After, cursor ? &*cursor : nullptr, wanted);
@@ -80,14 +110,9 @@ QList<TRecord> TUpdateCache::Visible(const TSource& Source, bool After, const TR
         cursor = After ? read.last() : read.first();
         if (!After)
             std::reverse(read.begin(), read.end());
-        for (const TRecord& record : read) {
-            const bool deleted =
-                std::any_of(FDeleted.begin(), FDeleted.end(), [&](const TRecord& d) {
-                    return SameBookmark(d.Bookmark, record.Bookmark);
-                });
-            if (!deleted && result.size() < Count)
+        for (const TRecord& record : read)
+            if (!IsDeleted(record.Bookmark) && result.size() < Count)
                 result << Shown(record);
-        }
         if (read.size() < wanted)
             break;
     }
@@ -98,30 +123,36 @@ QList<TRecord> TUpdateCache::Visible(const TSource& Source, bool After, const TR
 
 QList<TRecord> TUpdateCache::First(const TSource& Source, int Count) const {
     QList<TRecord> result = Visible(Source, true, nullptr, Count);
-    for (qsizetype i = 0; i < FInserted.size() && result.size() < Count; ++i)
-        result << FInserted[i];
+    if (result.size() < Count)
+        result += Inserted(Source).mid(0, Count - result.size());
     return result;
 }
 
 QList<TRecord> TUpdateCache::Last(const TSource& Source, int Count) const {
-    QList<TRecord> result = FInserted.mid(qMax<qsizetype>(0, FInserted.size() - Count));
+    const QList<TRecord> inserted = Inserted(Source);
+    QList<TRecord> result = inserted.mid(qMax<qsizetype>(0, inserted.size() - Count));
     if (result.size() < Count)
         result = Visible(Source, false, nullptr, Count - int(result.size())) + result;
     return result;
 }
 
 QList<TRecord> TUpdateCache::After(const TSource& Source, const TRecord& From, int Count) const {
-    if (const int i = InsertedIndex(From.Bookmark); i >= 0)
-        return FInserted.mid(i + 1, Count);
+    const QList<TRecord> inserted = Inserted(Source);
+    if (IsInserted(From.Bookmark)) {
+        const int i = AdmittedIndex(inserted, From.Bookmark);
+        return i < 0 ? QList<TRecord>() : inserted.mid(i + 1, Count);
+    }
     QList<TRecord> result = Visible(Source, true, &From, Count);
-    for (qsizetype i = 0; i < FInserted.size() && result.size() < Count; ++i)
-        result << FInserted[i];
+    if (result.size() < Count)
+        result += inserted.mid(0, Count - result.size());
     return result;
 }
 
 QList<TRecord> TUpdateCache::Before(const TSource& Source, const TRecord& From, int Count) const {
-    if (const int i = InsertedIndex(From.Bookmark); i >= 0) {
-        QList<TRecord> result = FInserted.mid(qMax(0, i - Count), qMin(i, Count));
+    if (IsInserted(From.Bookmark)) {
+        const QList<TRecord> inserted = Inserted(Source);
+        const int i = qMax(0, AdmittedIndex(inserted, From.Bookmark));
+        QList<TRecord> result = inserted.mid(qMax(0, i - Count), qMin(i, Count));
         if (result.size() < Count)
             result = Visible(Source, false, nullptr, Count - int(result.size())) + result;
         return result;
@@ -132,26 +163,36 @@ QList<TRecord> TUpdateCache::Before(const TSource& Source, const TRecord& From, 
 std::optional<TRecord> TUpdateCache::Find(const TSource& Source, const TBookmark& Bookmark) const {
     if (const int i = InsertedIndex(Bookmark); i >= 0)
         return FInserted[i];
-    for (const TRecord& d : FDeleted)
-        if (SameBookmark(d.Bookmark, Bookmark))
-            return std::nullopt;
+    if (IsDeleted(Bookmark))
+        return std::nullopt;
     std::optional<TRecord> record = Source.FetchBookmark(Bookmark);
     if (record)
         record = Shown(*record);
     return record;
 }
 
+namespace {
+// How many of Records the source admits.
+qint64 AdmittedCount(const QList<TRecord>& Records, const TUpdateCache::TSource& Source) {
+    return std::count_if(Records.begin(), Records.end(),
+                         [&](const TRecord& r) { return !Source.Admits || Source.Admits(r); });
+}
+} // namespace
+
 qint64 TUpdateCache::Count(const TSource& Source) const {
-    return Source.Count() - FDeleted.size() + FInserted.size();
+    return Source.Count() - AdmittedCount(FDeleted, Source) + Inserted(Source).size();
 }
 
 qint64 TUpdateCache::Position(const TSource& Source, const TRecord& Record) const {
-    if (const int i = InsertedIndex(Record.Bookmark); i >= 0)
-        return Source.Count() - FDeleted.size() + i + 1;
-    const qint64 position = Source.Position(Record);
+    if (IsInserted(Record.Bookmark)) {
+        const int i = AdmittedIndex(Inserted(Source), Record.Bookmark);
+        return i < 0 ? -1 : Source.Count() - AdmittedCount(FDeleted, Source) + i + 1;
+    }
+    const qint64 position = Source.Position(Stored(Record));
     const qint64 deletedBefore =
-        std::count_if(FDeleted.begin(), FDeleted.end(),
-                      [&](const TRecord& d) { return Source.Position(d) < position; });
+        std::count_if(FDeleted.begin(), FDeleted.end(), [&](const TRecord& d) {
+            return (!Source.Admits || Source.Admits(d)) && Source.Position(d) < position;
+        });
     return position - deletedBefore;
 }
 

@@ -1,5 +1,6 @@
 #include "EngineTest.h"
 
+#include <db/DataSource.h>
 #include <db/Fields.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -135,6 +136,115 @@ TEST_P(LookupCache, PairsAreLoadedOnceAtOpen) {
     writer->Post();
     people->Refresh();
     EXPECT_EQ(countryName->AsString(), QStringLiteral("Spain"));
+}
+
+// Country in the order of its names, with cached updates.
+std::unique_ptr<TTable> CachedCountryByName(const TPeopleDatabase& db) {
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->SetIndexFieldNames(QStringLiteral("Name"));
+    country->SetCachedUpdates(true);
+    country->Open();
+    return country;
+}
+
+void SetName(TDataSet* table, const char* name) {
+    table->Edit();
+    table->FieldByName(QStringLiteral("Name"))->SetAsString(QString::fromUtf8(name));
+    table->Post();
+}
+
+// The names from the last record back, at most Limit of them.
+QStringList NamesBackwards(TDataSet* table, int Limit = 20) {
+    QStringList names;
+    for (table->Last(); !table->Bof() && names.size() < Limit; table->Prior())
+        names.prepend(table->FieldByName(QStringLiteral("Name"))->AsString());
+    return names;
+}
+
+TEST_P(CachedUpdates, EditingAnOrderFieldKeepsTheRecordWhereTheEngineHasIt) {
+    TPeopleDatabase db(0, Engine());
+    auto country = CachedCountryByName(db); // France, Italy, Spain
+    SetName(country.get(), "Zealand");      // France, shown at France's place
+    const QStringList shown{QStringLiteral("Zealand"), QStringLiteral("Italy"),
+                            QStringLiteral("Spain")};
+    EXPECT_EQ(Names(country.get()), shown);
+    EXPECT_EQ(NamesBackwards(country.get()), shown);
+    country->First();
+    EXPECT_EQ(country->RecNo(), 1);
+    country->Next();
+    EXPECT_EQ(country->RecNo(), 2);
+    country->Prior();
+    SetName(country.get(), "Andorra"); // edited twice
+    country->Delete();
+    EXPECT_EQ(country->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Italy"));
+    EXPECT_EQ(country->RecNo(), 1);
+    EXPECT_EQ(NamesBackwards(country.get()),
+              (QStringList{QStringLiteral("Italy"), QStringLiteral("Spain")}));
+}
+
+TEST_P(CachedUpdates, SearchesSeeTheCachedRecords) {
+    TPeopleDatabase db(0, Engine());
+    auto country = CachedCountryByName(db); // France, Italy, Spain
+    SetName(country.get(), "Gaul");         // France
+    country->Next();
+    country->Delete(); // Italy
+    country->Append();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Malta"));
+    country->Post();
+    country->First();
+    const QString name = QStringLiteral("Name");
+    EXPECT_FALSE(country->Locate(name, QStringLiteral("Italy"), {}));
+    EXPECT_FALSE(country->Locate(name, QStringLiteral("France"), {}));
+    EXPECT_TRUE(country->Locate(name, QStringLiteral("gau"), {loPartialKey, loCaseInsensitive}));
+    EXPECT_EQ(country->FieldByName(name)->AsString(), QStringLiteral("Gaul"));
+    EXPECT_TRUE(country->Locate(name, QStringLiteral("Malta"), {}));
+    EXPECT_EQ(country->FieldByName(name)->AsString(), QStringLiteral("Malta"));
+    EXPECT_FALSE(country->FindKey({QStringLiteral("Italy")}));
+    EXPECT_TRUE(country->FindKey({QStringLiteral("Gaul")}));
+    EXPECT_EQ(country->FieldByName(name)->AsString(), QStringLiteral("Gaul"));
+    EXPECT_TRUE(country->FindKey({QStringLiteral("Malta")}));
+    country->FindNearest({QStringLiteral("H")}); // past Gaul; Italy is gone
+    EXPECT_EQ(country->FieldByName(name)->AsString(), QStringLiteral("Spain"));
+    EXPECT_TRUE(VarIsNull(country->Lookup(name, QStringLiteral("Italy"), QStringLiteral("Id"))));
+    EXPECT_TRUE(VarIsNull(country->Lookup(name, QStringLiteral("France"), QStringLiteral("Id"))));
+    EXPECT_EQ(country->Lookup(name, QStringLiteral("Gaul"), QStringLiteral("Id")).toInt(), 2);
+    EXPECT_EQ(country->Lookup(QStringLiteral("Id"), 2, name).toString(), QStringLiteral("Gaul"));
+    EXPECT_EQ(country->Lookup(name, QStringLiteral("Malta"), name).toString(),
+              QStringLiteral("Malta"));
+}
+
+TEST_P(CachedUpdates, InsertedRecordsFollowTheMasterAndTheFilter) {
+    TPeopleDatabase db(6, Engine());
+    TComponent form;
+    TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
+    country->SetIndexFieldNames(QStringLiteral("Id"));
+    auto* source = new TDataSource(&form);
+    source->SetDataSet(country);
+    TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
+    people->SetIndexFieldNames(QStringLiteral("country;NAME")); // names match ignoring case
+    people->SetMasterSource(source);
+    people->SetMasterFields(QStringLiteral("id"));
+    people->SetCachedUpdates(true);
+    country->Open();
+    people->Open();
+    people->Append(); // under Spain
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zoe"));
+    people->Post();
+    EXPECT_EQ(Names(people), (QStringList{QStringLiteral("Person 0001"),
+                                          QStringLiteral("Person 0004"), QStringLiteral("Zoe")}));
+    country->Next(); // France
+    EXPECT_EQ(Names(people),
+              (QStringList{QStringLiteral("Person 0002"), QStringLiteral("Person 0005")}));
+    EXPECT_EQ(people->RecordCount(), 2);
+    country->First();
+    EXPECT_EQ(people->RecordCount(), 3);
+    people->SetFilter(QStringLiteral("Name = 'Person 0004'"));
+    people->SetFiltered(true);
+    EXPECT_EQ(Names(people), QStringList{QStringLiteral("Person 0004")});
+    EXPECT_EQ(people->RecordCount(), 1);
+    people->Last();
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0004"));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "EngineTest.h"
 
 #include <db/DataSource.h>
+#include <db/FieldDefs.h>
+#include <db/Fields.h>
 #include <db/Query.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -99,10 +101,25 @@ TEST_P(QueryParams, ADetailQueryFollowsItsMaster) {
     EXPECT_EQ(people->RecordCount(), 3);
     EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->AsString(),
               QStringLiteral("Person 0001"));
+    people->Last(); // Person 0007
     country->Next();
     EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->AsString(),
-              QStringLiteral("Person 0002"));
+              QStringLiteral("Person 0002")); // the first record of the new master's
     EXPECT_EQ(people->GetDataSource(), &source);
+}
+
+TEST_P(QueryParams, AConditionMayEndInAComment) {
+    TPeopleDatabase db(9, Engine());
+    auto people =
+        NewQuery(db, QStringLiteral("select * from People.db where Country = 1 -- Spain"));
+    people->Open();
+    EXPECT_EQ(people->RecordCount(), 3);
+    auto ordered = NewQuery(
+        db, QStringLiteral("select * from People.db where Country = 2 -- France\norder by Name"));
+    ordered->Open();
+    EXPECT_EQ(ordered->RecordCount(), 3);
+    EXPECT_EQ(ordered->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0002"));
 }
 
 TEST_P(QueryLive, OnlyLiveSingleTableQueriesCanBeEdited) {
@@ -157,6 +174,49 @@ TEST_P(QueryLarge, AWrittenResultIsReadInWindowsToo) {
     EXPECT_EQ(grouped->FieldByName(QStringLiteral("Last"))->AsString(),
               QStringLiteral("Person 0300"));
     EXPECT_EQ(grouped->FieldByName(QStringLiteral("Last"))->DataType(), ftString);
+}
+
+} // namespace
+
+namespace {
+
+ON_EVERY_ENGINE(QueryResult);
+
+TEST_P(QueryResult, AWrittenResultTakesItsTypesFromTheSourceAndPlacesNullsFirst) {
+    TPeopleDatabase db(0, Engine());
+    std::unique_ptr<TTable> money(db.NewTable(QStringLiteral("Money")));
+    money->FieldDefs()->Add(QStringLiteral("Id"), ftAutoInc);
+    money->FieldDefs()->Add(QStringLiteral("Grp"), ftInteger);
+    money->FieldDefs()->Add(QStringLiteral("Amount"), ftBCD, 2);
+    money->CreateTable();
+    money->Open();
+    for (int i = 1; i <= 151; ++i) {
+        money->Append();
+        if (i % 50 != 0)
+            money->FieldByName(QStringLiteral("Grp"))->SetAsInteger(i % 3);
+        money->FieldByName(QStringLiteral("Amount"))->SetAsFloat(i <= 150 ? i : 10.75);
+        money->Post();
+    }
+    money->Close();
+    // LIMIT makes the result a written one.
+    auto query = NewQuery(db, QStringLiteral("select Amount from Money order by Id limit 500"));
+    query->Open();
+    query->Last();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Amount"))->AsFloat(), 10.75);
+    EXPECT_EQ(query->RecordCount(), 151);
+    // One order whatever the plan: nulls first, read straight or written.
+    auto straight = NewQuery(db, QStringLiteral("select Grp from Money order by Grp"));
+    auto written = NewQuery(db, QStringLiteral("select distinct Grp from Money order by Grp"));
+    auto down = NewQuery(db, QStringLiteral("select distinct Grp from Money order by Grp desc"));
+    straight->Open();
+    written->Open();
+    down->Open();
+    EXPECT_TRUE(straight->FieldByName(QStringLiteral("Grp"))->IsNull());
+    EXPECT_TRUE(written->FieldByName(QStringLiteral("Grp"))->IsNull());
+    EXPECT_EQ(written->RecordCount(), 4);
+    EXPECT_EQ(down->FieldByName(QStringLiteral("Grp"))->AsInteger(), 2);
+    down->Last();
+    EXPECT_TRUE(down->FieldByName(QStringLiteral("Grp"))->IsNull());
 }
 
 } // namespace

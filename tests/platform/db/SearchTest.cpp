@@ -1,8 +1,10 @@
 #include "EngineTest.h"
 #include "MemoryDataSet.h"
 
+#include <db/Database.h>
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
+#include <db/Session.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
@@ -121,6 +123,153 @@ TEST_P(TableSearch, CompoundKeysAndKeyFieldCount) {
     FPeople->FindNearest({3, QStringLiteral("Smz")});
     EXPECT_EQ(FPeople->FieldByName(QStringLiteral("Country"))->AsInteger(), 3);
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("smith")); // lower case after upper
+}
+
+// A table of words with a case-insensitive and a descending index on them.
+std::unique_ptr<TTable> WordTable(const TPeopleDatabase& db, const QStringList& words) {
+    std::unique_ptr<TTable> word(db.NewTable(QStringLiteral("Word")));
+    word->FieldDefs()->Add(QStringLiteral("Id"), ftAutoInc);
+    word->FieldDefs()->Add(QStringLiteral("Text"), ftString, 8);
+    word->IndexDefs()->Add(QStringLiteral("Folded"), QStringLiteral("Text"), {ixCaseInsensitive});
+    word->IndexDefs()->Add(QStringLiteral("Down"), QStringLiteral("Text"), {ixDescending});
+    word->CreateTable();
+    word->Open();
+    for (const QString& text : words) {
+        word->Append();
+        if (!text.isNull()) // a null text stays Null
+            word->FieldByName(QStringLiteral("Text"))->SetAsString(text);
+        word->Post();
+    }
+    return word;
+}
+
+QStringList Texts(TDataSet* word) {
+    QStringList texts;
+    for (word->First(); !word->Eof(); word->Next())
+        texts << word->FieldByName(QStringLiteral("Text"))->AsString();
+    return texts;
+}
+
+QString TextOf(TDataSet* word) {
+    return word->FieldByName(QStringLiteral("Text"))->AsString();
+}
+
+ON_EVERY_ENGINE(IndexSearch);
+
+TEST_P(IndexSearch, ACaseInsensitiveIndexOrdersAndFindsIgnoringCase) {
+    TPeopleDatabase db(0, Engine());
+    auto word = WordTable(db, {QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("c"),
+                               QStringLiteral("a"), QStringLiteral("B")});
+    word->SetIndexName(QStringLiteral("Folded"));
+    EXPECT_EQ(Texts(word.get()),
+              (QStringList{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("b"),
+                           QStringLiteral("B"), QStringLiteral("c")}));
+    EXPECT_TRUE(word->FindKey({QStringLiteral("C")}));
+    EXPECT_EQ(TextOf(word.get()), QStringLiteral("c"));
+    EXPECT_TRUE(word->FindKey({QStringLiteral("b")}));
+    EXPECT_EQ(word->RecNo(), 3);
+    word->FindNearest({QStringLiteral("AB")});
+    EXPECT_EQ(TextOf(word.get()), QStringLiteral("b"));
+    word->Last();
+    QStringList back;
+    for (; !word->Bof(); word->Prior())
+        back.prepend(TextOf(word.get()));
+    EXPECT_EQ(back, Texts(word.get()));
+}
+
+TEST_P(IndexSearch, FindNearestOnADescendingIndex) {
+    TPeopleDatabase db(0, Engine());
+    auto word = WordTable(db, {QStringLiteral("apple"), QStringLiteral("cherry"),
+                               QStringLiteral("banana"), QStringLiteral("date")});
+    word->SetIndexName(QStringLiteral("Down"));
+    EXPECT_EQ(Texts(word.get()), (QStringList{QStringLiteral("date"), QStringLiteral("cherry"),
+                                              QStringLiteral("banana"), QStringLiteral("apple")}));
+    word->FindNearest({QStringLiteral("c")});
+    EXPECT_EQ(TextOf(word.get()), QStringLiteral("banana"));
+    word->FindNearest({QStringLiteral("cherry")});
+    EXPECT_EQ(TextOf(word.get()), QStringLiteral("cherry"));
+    word->FindNearest({QStringLiteral("zebra")});
+    EXPECT_EQ(TextOf(word.get()), QStringLiteral("date"));
+}
+
+TEST_P(IndexSearch, LeadingPartsEndAtTheirSuccessor) {
+    TPeopleDatabase db(0, Engine());
+    auto word = WordTable(db, {QString::fromUtf8("a😁x"), QStringLiteral("x_z"),
+                               QString::fromUtf8("a😀b"), QStringLiteral("X@1")});
+    const QString text = QStringLiteral("Text");
+    EXPECT_TRUE(word->Locate(text, QString::fromUtf8("a😀"), {loPartialKey}));
+    EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("a😀b"));
+    EXPECT_FALSE(word->Locate(text, QString::fromUtf8("a😀b1"), {loPartialKey}));
+    word->Delete(); // a😀b
+    EXPECT_FALSE(word->Locate(text, QString::fromUtf8("a😀"), {loPartialKey}));
+    EXPECT_TRUE(word->Locate(text, QStringLiteral("x@"), {loPartialKey, loCaseInsensitive}));
+    EXPECT_EQ(TextOf(word.get()), QStringLiteral("X@1"));
+    word->Delete();
+    EXPECT_FALSE(word->Locate(text, QStringLiteral("X@"), {loPartialKey, loCaseInsensitive}));
+}
+
+TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
+    TPeopleDatabase db(0, Engine());
+    auto word = WordTable(
+        db, {QStringLiteral("b"), QString(), QStringLiteral("Apfel"), QStringLiteral("a")});
+    // SQLite keeps a text longer than its column's declared size, as another program wrote it.
+    const bool sqlite = Engine() == QLatin1String(SqliteEngine);
+    if (sqlite)
+        Session()
+            ->OpenDatabase(db.Alias())
+            ->Connection()
+            ->Execute(
+                QStringLiteral("INSERT INTO \"Word\" (\"Text\") VALUES ('longer than eight')"));
+    word->SetIndexFieldNames(QStringLiteral("Text"));
+    const QString text = QStringLiteral("Text");
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "in process" : "in the engine");
+        if (inProcess) {
+            word->SetOnFilterRecord(
+                TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
+            word->SetFiltered(true);
+        }
+        // An empty leading part matches every value, and no Null.
+        EXPECT_TRUE(word->Locate(text, QString(), {loPartialKey}));
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("Apfel"));
+        // Lookup answers with the first record in the order, as Locate does.
+        EXPECT_EQ(word->Lookup(text, QStringLiteral("b"), text).toString(), QStringLiteral("b"));
+        EXPECT_EQ(word->Lookup(QStringLiteral("Id"), 2, text).toString(), QString());
+        // A value longer than the field finds what another program wrote, or nothing.
+        EXPECT_EQ(word->Locate(text, QStringLiteral("longer than eight"), {}), sqlite);
+        EXPECT_FALSE(word->Locate(text, QStringLiteral("longer than nine"), {}));
+    }
+}
+
+TEST_P(IndexSearch, LocateOnACalculatedFieldReadsTheRecords) {
+    TPeopleDatabase db(7, Engine());
+    TComponent form;
+    TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
+    people->SetIndexFieldNames(QStringLiteral("Name"));
+    for (const char* name : {"Id", "Name"}) {
+        TField* field = QString::fromLatin1(name) == QLatin1String("Id")
+                            ? static_cast<TField*>(new TIntegerField(&form))
+                            : static_cast<TField*>(new TStringField(&form));
+        field->SetFieldName(QString::fromLatin1(name));
+        field->SetDataSet(people);
+    }
+    auto* code = new TStringField(&form);
+    code->SetFieldName(QStringLiteral("Code"));
+    code->SetFieldKind(fkCalculated);
+    code->SetSize(10);
+    code->SetDataSet(people);
+    people->SetOnCalcFields([](TDataSet* d) {
+        d->FieldByName(QStringLiteral("Code"))
+            ->SetAsString(QStringLiteral("P") + d->FieldByName(QStringLiteral("Id"))->AsString());
+    });
+    people->Open();
+    EXPECT_TRUE(people->Locate(QStringLiteral("Code"), QStringLiteral("p5"), {loCaseInsensitive}));
+    EXPECT_EQ(people->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0005"));
+    EXPECT_FALSE(people->Locate(QStringLiteral("Code"), QStringLiteral("P8"), {}));
+    EXPECT_EQ(people->Lookup(QStringLiteral("Code"), QStringLiteral("P6"), QStringLiteral("Name"))
+                  .toString(),
+              QStringLiteral("Person 0006"));
 }
 
 TEST(MemorySearch, ADatasetWithoutAnEngineSearchesItsRecords) {

@@ -523,6 +523,7 @@ TEST_F(SqliteConnectionTest, OtherDeclaredTypesMapByAffinity) {
         {"nvarchar(8)", ftString, 8},
         {"CLOB", ftMemo, 0},
         {"INT", ftInteger, 0},
+        {"INTEGER", ftLargeint, 0}, // SQLite's own integer, 64 bits
         {"unsigned big int", ftInteger, 0},
         {"REAL", ftFloat, 0},
         {"FLOAT", ftFloat, 0},

@@ -1,0 +1,130 @@
+// Tables whose values other programs wrote: in forms the datasets do not write themselves.
+
+#include "EngineTest.h"
+
+#include <db/Database.h>
+#include <db/FieldDefs.h>
+#include <db/Fields.h>
+#include <db/Session.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <rtl/Exceptions.h>
+
+namespace {
+
+ON_EVERY_ENGINE(ForeignValues);
+
+TDbConnection* ConnectionOf(const TPeopleDatabase& db) {
+    return Session()->OpenDatabase(db.Alias())->Connection();
+}
+
+// The ids of every record, from the first on and from the last back (each bounded).
+QList<qint64> IdsForward(TDataSet* table) {
+    QList<qint64> ids;
+    for (table->First(); !table->Eof() && ids.size() < 100; table->Next())
+        ids << table->FieldByName(QStringLiteral("Id"))->AsVariant().toLongLong();
+    return ids;
+}
+
+QList<qint64> IdsBackward(TDataSet* table) {
+    QList<qint64> ids;
+    for (table->Last(); !table->Bof() && ids.size() < 100; table->Prior())
+        ids.prepend(table->FieldByName(QStringLiteral("Id"))->AsVariant().toLongLong());
+    return ids;
+}
+
+TEST_P(ForeignValues, TimestampsPageInTheEnginesOwnPrecision) {
+    TPeopleDatabase db(0, Engine());
+    std::unique_ptr<TTable> log(db.NewTable(QStringLiteral("Log")));
+    log->FieldDefs()->Add(QStringLiteral("Id"), ftAutoInc);
+    log->FieldDefs()->Add(QStringLiteral("At"), ftDateTime);
+    log->CreateTable();
+    // SQLite's CURRENT_TIMESTAMP has no fraction, PostgreSQL's now() has microseconds.
+    const bool sqlite = Engine() == QLatin1String(SqliteEngine);
+    const QString first = sqlite ? QStringLiteral("2024-03-01 10:00:00")
+                                 : QStringLiteral("2024-03-01 10:00:00.123456");
+    const QString second = sqlite ? QStringLiteral("2024-03-01 10:00:01")
+                                  : QStringLiteral("2024-03-01 10:00:00.123789");
+    TDbConnection* connection = ConnectionOf(db);
+    for (const QString& at : {first, second, first, second, first})
+        connection->Execute(
+            QStringLiteral("INSERT INTO \"Log\" (\"At\") VALUES (%1)")
+                .arg(sqlite ? QStringLiteral("?") : QStringLiteral("CAST(? AS timestamp)")),
+            {at});
+    Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
+    log->SetIndexFieldNames(QStringLiteral("At"));
+    log->Open();
+    const QList<qint64> order{1, 3, 5, 2, 4};
+    EXPECT_EQ(IdsForward(log.get()), order);
+    EXPECT_EQ(IdsBackward(log.get()), order);
+    log->Last();
+    EXPECT_EQ(log->RecNo(), 5);
+    log->First();
+    log->Next();
+    EXPECT_EQ(log->RecNo(), 2);
+    EXPECT_EQ(log->FieldByName(QStringLiteral("At"))->AsDateTime(),
+              QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0, sqlite ? 0 : 123)));
+    // Edited and posted, the record is read again from the engine.
+    log->Edit();
+    log->FieldByName(QStringLiteral("At"))->SetAsDateTime(QDateTime(QDate(2024, 3, 2), QTime()));
+    log->Post();
+    EXPECT_EQ(IdsForward(log.get()), (QList<qint64>{1, 5, 2, 4, 3}));
+    EXPECT_EQ(IdsBackward(log.get()), (QList<qint64>{1, 5, 2, 4, 3}));
+}
+
+TEST(SqliteValues, IntegersBeyondThirtyTwoBitsAreKept) {
+    TPeopleDatabase db;
+    TDbConnection* connection = ConnectionOf(db);
+    connection->Execute(QStringLiteral("CREATE TABLE \"Big\" (\"V\" INTEGER, \"W\" INT); "
+                                       "INSERT INTO \"Big\" VALUES (5000000000, 1)"));
+    Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
+    std::unique_ptr<TTable> big(db.NewTable(QStringLiteral("Big")));
+    big->Open();
+    TField* v = big->FieldByName(QStringLiteral("V"));
+    EXPECT_EQ(v->DataType(), ftLargeint); // SQLite's INTEGER holds 64 bits
+    EXPECT_EQ(v->AsVariant().toLongLong(), Q_INT64_C(5000000000));
+    EXPECT_EQ(v->AsString(), QStringLiteral("5000000000"));
+    EXPECT_EQ(big->FieldByName(QStringLiteral("W"))->AsInteger(), 1);
+    // A narrower column holding a value beyond its type says so instead of truncating it.
+    big->Edit();
+    v->SetAsVariant(Q_INT64_C(6000000000));
+    big->Post();
+    EXPECT_EQ(v->AsVariant().toLongLong(), Q_INT64_C(6000000000));
+    big->Close();
+    connection = ConnectionOf(db);
+    connection->Execute(QStringLiteral("UPDATE \"Big\" SET \"W\" = 7000000000"));
+    Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
+    try {
+        big->Open();
+        FAIL() << "read " << big->FieldByName(QStringLiteral("W"))->AsInteger();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("7000000000")))
+            << e.Message().toStdString();
+    }
+}
+
+TEST(SqliteValues, AColumnNamedRowidDoesNotShadowTheRowKey) {
+    TPeopleDatabase db;
+    TDbConnection* connection = ConnectionOf(db);
+    connection->Execute(QStringLiteral(
+        "CREATE TABLE \"Tag\" (\"rowid\" INTEGER, \"_rowid_\" INTEGER, \"Name\" VARCHAR(10)); "
+        "INSERT INTO \"Tag\" VALUES (7, 7, 'a'), (7, 7, 'b'), (7, 7, 'c')"));
+    Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
+    std::unique_ptr<TTable> tag(db.NewTable(QStringLiteral("Tag")));
+    tag->SetIndexFieldNames(QStringLiteral("Name"));
+    tag->Open();
+    tag->Next();
+    tag->Delete(); // b only
+    tag->Edit();
+    tag->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("z"));
+    tag->Post(); // c only
+    tag->Close();
+    tag->Open();
+    QStringList names;
+    for (tag->First(); !tag->Eof(); tag->Next())
+        names << tag->FieldByName(QStringLiteral("Name"))->AsString();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("a"), QStringLiteral("z")}));
+    EXPECT_EQ(tag->FieldByName(QStringLiteral("rowid"))->AsInteger(), 7);
+}
+
+} // namespace
