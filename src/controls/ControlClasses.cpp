@@ -1,6 +1,7 @@
 #include "ControlClasses.h"
 
 #include "KroPages.h"
+#include "KroPopup.h"
 
 #include <dataset/DatasetClasses.h>
 #include <rtl/ClassRegistry.h>
@@ -11,4 +12,7 @@ void RegisterControlClasses() {
     RegisterDatasetClasses();
     RegisterClass<TKroPageControl>();
     RegisterClass<TKroTabSheet>();
+    RegisterClass<TPopupMenuKroDBControls>();
+    RegisterClass<TPopupMenuKroDBFieldControls>();
+    RegisterClass<TPopupMenuKroDBImage>();
 }
