@@ -517,3 +517,16 @@ void TPicture::TakeGraphic(TGraphic* Value) {
 void TPicture::Changed(TObject*) {
     FOnChange(this);
 }
+
+QString GraphicExtension() {
+    return QStringLiteral("bmp");
+}
+
+QString GraphicFilter() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+    patterns.removeDuplicates();
+    const QString all = patterns.join(QLatin1Char(';'));
+    return QStringLiteral("Bitmaps (*.bmp)|*.bmp|All pictures (%1)|%1|All files (*)|*").arg(all);
+}

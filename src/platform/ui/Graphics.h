@@ -318,3 +318,8 @@ private:
     TGraphic* FGraphic = nullptr;
     TNotifyEvent FOnChange;
 };
+
+// The default extension ("bmp") and the file dialog filter for pictures: bitmaps first,
+// then every format pictures are read from, then all files.
+QString GraphicExtension();
+QString GraphicFilter();

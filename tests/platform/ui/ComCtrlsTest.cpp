@@ -314,6 +314,13 @@ protected:
         Steps << QStringLiteral("changed to %1").arg(ActivePage()->Caption());
         TPageControl::Change();
     }
+
+public:
+    // Code and the user both change the page through here, once per change.
+    void SetActivePage(TTabSheet* Page) override {
+        Steps << QStringLiteral("set %1").arg(Page ? Page->Caption() : QStringLiteral("none"));
+        TPageControl::SetActivePage(Page);
+    }
 };
 
 } // namespace
@@ -329,7 +336,8 @@ TEST(PageControlSubclass, OverridesDecideAndFollowUserChanges) {
     }
     pages->SetActivePageIndex(0);
     form.Show();
-    EXPECT_TRUE(pages->Steps.isEmpty()) << "setting the page in code asks nobody";
+    EXPECT_EQ(pages->Steps, QStringList({"set One"})) << "setting the page in code asks nobody";
+    pages->Steps.clear();
 
     pages->Refuse = true;
     pages->SelectNextPage(true);
@@ -337,5 +345,13 @@ TEST(PageControlSubclass, OverridesDecideAndFollowUserChanges) {
     pages->Refuse = false;
     pages->SelectNextPage(true);
     EXPECT_EQ(pages->ActivePageIndex(), 1);
-    EXPECT_EQ(pages->Steps, QStringList({"can change", "can change", "changed to Two"}));
+    EXPECT_EQ(pages->Steps, QStringList({"can change", "can change", "set Two", "changed to Two"}));
+
+    // A click on a tab goes the same way.
+    pages->Steps.clear();
+    auto* tabs = pages->Widget()->findChild<QTabBar*>();
+    ASSERT_TRUE(tabs);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(pages->ActivePageIndex(), 0);
+    EXPECT_EQ(pages->Steps, QStringList({"can change", "set One", "changed to One"}));
 }

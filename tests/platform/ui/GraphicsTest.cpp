@@ -362,3 +362,16 @@ TEST(ControlCanvas, DrawsOnlyWhileTheControlPaints) {
 }
 
 } // namespace
+
+TEST(GraphicFilter, OffersBitmapsFirstThenEveryReadableFormat) {
+    EXPECT_EQ(GraphicExtension(), QStringLiteral("bmp"));
+    const QStringList parts = GraphicFilter().split(QLatin1Char('|'));
+    ASSERT_EQ(parts.size(), 6) << "three pairs of a description and patterns";
+    EXPECT_EQ(parts[0], QStringLiteral("Bitmaps (*.bmp)"));
+    EXPECT_EQ(parts[1], QStringLiteral("*.bmp"));
+    QStringList pictures = parts[3].split(QLatin1Char(';'));
+    for (const char* pattern : {"*.bmp", "*.png", "*.jpg"})
+        EXPECT_TRUE(pictures.contains(QString::fromLatin1(pattern))) << pattern;
+    EXPECT_EQ(pictures.removeDuplicates(), 0);
+    EXPECT_EQ(parts[5], QStringLiteral("*"));
+}

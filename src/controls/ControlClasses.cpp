@@ -1,0 +1,18 @@
+#include "ControlClasses.h"
+
+#include "KroPages.h"
+#include "KroPopup.h"
+
+#include <dataset/DatasetClasses.h>
+#include <rtl/ClassRegistry.h>
+#include <ui/UiClasses.h>
+
+void RegisterControlClasses() {
+    RegisterUiClasses();
+    RegisterDatasetClasses();
+    RegisterClass<TKroPageControl>();
+    RegisterClass<TKroTabSheet>();
+    RegisterClass<TPopupMenuKroDBControls>();
+    RegisterClass<TPopupMenuKroDBFieldControls>();
+    RegisterClass<TPopupMenuKroDBImage>();
+}
