@@ -15,6 +15,7 @@ TDataSource::~TDataSource() {
 void TDataSource::SetDataSet(TDataSet* Value) {
     if (Value == FDataSet)
         return;
+    const bool wasActive = FState != dsInactive;
     if (FDataSet) {
         FDataSet->RemoveDataSource(this);
         FDataSet->RemoveFreeNotification(this);
@@ -25,6 +26,12 @@ void TDataSource::SetDataSet(TDataSet* Value) {
         Value->AddDataSource(this);
     }
     UpdateState();
+    // From one open dataset to another the state may stay the same: the links still show
+    // other records and fields.
+    if (wasActive && FState != dsInactive) {
+        NotifyLinks(deLayoutChange, 0);
+        FOnDataChange(this, nullptr);
+    }
 }
 
 void TDataSource::SetEnabled(bool Value) {

@@ -124,6 +124,293 @@ QByteArray NumberedParameters(const QString& Sql, int& Count) {
     return text.toUtf8();
 }
 
+// ---- LIKE as local SQL has it ----------------------------------------------------------------
+
+// The server's own LIKE knows no bracket classes and takes "\" as its escape; local SQL's
+// (LikePattern.h) is run as a regular expression match against the pattern turned into one
+// by kro_like_regex, which the driver creates on first use. The translation follows
+// LikeMatch element by element; class members become \u or \U escapes, so no character of
+// the pattern is special in the expression.
+const char* const LikeRegexFunction = R"sql(
+CREATE FUNCTION kro_like_regex(pattern text, escape_char text DEFAULT '')
+RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
+DECLARE
+    n int := char_length(pattern);
+    i int := 1;
+    k int;
+    closing int;
+    lo int;
+    hi int;
+    c text;
+    members text;
+    members_length int;
+    class text;
+    negated boolean;
+    literal boolean;
+    result text := '^';
+BEGIN
+    IF char_length(escape_char) > 1 THEN
+        RAISE EXCEPTION 'ESCAPE expression must be a single character';
+    END IF;
+    WHILE i <= n LOOP
+        c := substr(pattern, i, 1);
+        closing := 0;
+        literal := false;
+        IF c = escape_char THEN
+            literal := true;
+            IF i < n THEN
+                i := i + 1;
+                c := substr(pattern, i, 1);
+            END IF;
+        ELSIF c = '[' THEN
+            k := i + 1;
+            negated := k <= n AND substr(pattern, k, 1) IN ('^', '!');
+            IF negated THEN
+                k := k + 1;
+            END IF;
+            closing := strpos(substr(pattern, k + 1), ']');
+            IF closing > 0 THEN
+                closing := k + closing;
+            END IF;
+        END IF;
+        IF literal OR (closing = 0 AND c NOT IN ('%', '_')) THEN
+            result := result || CASE WHEN c ~ '^[[:alnum:]]$' THEN c ELSE '\' || c END;
+        ELSIF c = '%' THEN
+            result := result || '.*';
+        ELSIF c = '_' THEN
+            result := result || '.';
+        ELSE
+            members := substr(pattern, k, closing - k);
+            members_length := char_length(members);
+            class := '';
+            k := 1;
+            WHILE k <= members_length LOOP
+                lo := ascii(substr(members, k, 1));
+                hi := lo;
+                k := k + 1;
+                IF k + 1 <= members_length AND substr(members, k, 1) = '-' THEN
+                    hi := ascii(substr(members, k + 1, 1));
+                    k := k + 2;
+                END IF;
+                IF lo <= hi THEN
+                    class := class || CASE WHEN lo > 65535 THEN '\U' || lpad(to_hex(lo), 8, '0')
+                                      ELSE '\u' || lpad(to_hex(lo), 4, '0') END;
+                    IF hi > lo THEN
+                        class := class || '-' || CASE WHEN hi > 65535
+                            THEN '\U' || lpad(to_hex(hi), 8, '0')
+                            ELSE '\u' || lpad(to_hex(hi), 4, '0') END;
+                    END IF;
+                END IF;
+            END LOOP;
+            IF class = '' THEN
+                result := result || CASE WHEN negated THEN '.' ELSE '(?!)' END;
+            ELSE
+                result := result || '[' || CASE WHEN negated THEN '^' ELSE '' END || class || ']';
+            END IF;
+            i := closing;
+        END IF;
+        i := i + 1;
+    END LOOP;
+    RETURN result || '$';
+END $body$)sql";
+
+// A token of a statement, as the rewriting of LIKE reads it.
+struct TSqlToken {
+    enum TKind { Word, String, QuotedName, Number, Parameter, Symbol } Kind;
+    qsizetype Start, End;
+};
+
+QList<TSqlToken> SqlTokens(const QString& Sql) {
+    QList<TSqlToken> tokens;
+    const qsizetype n = Sql.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = Sql[i];
+        const qsizetype start = i;
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if (const qsizetype skipped = SkippedLength(Sql, i); skipped > 0) {
+            i += skipped;
+            if (c == QLatin1Char('$'))
+                tokens.append({TSqlToken::String, start, i});
+            continue;
+        }
+        TSqlToken::TKind kind = TSqlToken::Symbol;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            i += QuotedLength(Sql, i);
+            kind = c == QLatin1Char('"') ? TSqlToken::QuotedName : TSqlToken::String;
+        } else if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && i + 1 < n &&
+                   Sql[i + 1] == QLatin1Char('\'')) {
+            i += 1 + QuotedLength(Sql, i + 1);
+            kind = TSqlToken::String;
+        } else if (c.isDigit()) {
+            while (i < n && (Sql[i].isLetterOrNumber() || Sql[i] == QLatin1Char('.')))
+                ++i;
+            kind = TSqlToken::Number;
+        } else if (c == QLatin1Char('?') ||
+                   (c == QLatin1Char('$') && i + 1 < n && Sql[i + 1].isDigit())) {
+            ++i;
+            while (i < n && Sql[i].isDigit())
+                ++i;
+            kind = TSqlToken::Parameter;
+        } else if (IsIdentifierChar(c)) {
+            while (i < n && IsIdentifierChar(Sql[i]))
+                ++i;
+            kind = TSqlToken::Word;
+        } else {
+            static const QStringList pairs = {QStringLiteral("||"), QStringLiteral("::"),
+                                              QStringLiteral("<="), QStringLiteral(">="),
+                                              QStringLiteral("<>"), QStringLiteral("!=")};
+            i += pairs.contains(QStringView(Sql).mid(i, 2).toString()) ? 2 : 1;
+        }
+        tokens.append({kind, start, i});
+    }
+    return tokens;
+}
+
+// Reads the operand of a LIKE: primaries joined by operators that bind more tightly.
+class TLikeOperand {
+public:
+    TLikeOperand(const QString& Sql, const QList<TSqlToken>& Tokens) : FSql(Sql), FTokens(Tokens) {}
+
+    // The token after the operand starting at K, or -1 when none starts there.
+    qsizetype End(qsizetype K) const {
+        qsizetype end = Primary(K);
+        while (end > 0 && end < FTokens.size() &&
+               IsOneOf(end, {"||", "+", "-", "*", "/", "%", "^"}))
+            end = Primary(end + 1);
+        return end;
+    }
+    bool IsWord(qsizetype K, const char* Word) const {
+        return K < FTokens.size() && FTokens[K].Kind == TSqlToken::Word &&
+               Text(K).compare(QLatin1String(Word), Qt::CaseInsensitive) == 0;
+    }
+    QStringView Text(qsizetype K) const {
+        return QStringView(FSql).mid(FTokens[K].Start, FTokens[K].End - FTokens[K].Start);
+    }
+
+private:
+    bool IsOneOf(qsizetype K, std::initializer_list<const char*> Symbols) const {
+        if (K >= FTokens.size() || FTokens[K].Kind != TSqlToken::Symbol)
+            return false;
+        for (const char* symbol : Symbols)
+            if (Text(K) == QLatin1String(symbol))
+                return true;
+        return false;
+    }
+    // The token after the parenthesis that closes the one at K, or -1.
+    qsizetype AfterParentheses(qsizetype K) const {
+        int depth = 0;
+        for (qsizetype i = K; i < FTokens.size(); ++i) {
+            if (IsOneOf(i, {"("}))
+                ++depth;
+            else if (IsOneOf(i, {")"}) && --depth == 0)
+                return i + 1;
+        }
+        return -1;
+    }
+    qsizetype Primary(qsizetype K) const {
+        if (K >= FTokens.size())
+            return -1;
+        if (IsOneOf(K, {"+", "-"}))
+            return Primary(K + 1);
+        qsizetype end = -1;
+        switch (FTokens[K].Kind) {
+        case TSqlToken::String:
+        case TSqlToken::Number:
+        case TSqlToken::Parameter:
+            end = K + 1;
+            break;
+        case TSqlToken::Symbol:
+            end = IsOneOf(K, {"("}) ? AfterParentheses(K) : -1;
+            break;
+        case TSqlToken::Word:
+            if (IsReserved(Text(K)))
+                return -1;
+            [[fallthrough]];
+        case TSqlToken::QuotedName:
+            end = K + 1;
+            while (IsOneOf(end, {"."}) && end + 1 < FTokens.size() &&
+                   FTokens[end + 1].Kind != TSqlToken::Symbol)
+                end += 2;
+            if (IsOneOf(end, {"("}))
+                end = AfterParentheses(end);
+            break;
+        }
+        // Casts: "::type", "::type(n)".
+        while (end > 0 && IsOneOf(end, {"::"}) && end + 1 < FTokens.size()) {
+            end += 2;
+            if (IsOneOf(end, {"("}))
+                end = AfterParentheses(end);
+        }
+        return end;
+    }
+    static bool IsReserved(QStringView Word) {
+        static const QSet<QString> reserved = {
+            QStringLiteral("and"),       QStringLiteral("or"),     QStringLiteral("not"),
+            QStringLiteral("escape"),    QStringLiteral("like"),   QStringLiteral("ilike"),
+            QStringLiteral("similar"),   QStringLiteral("is"),     QStringLiteral("in"),
+            QStringLiteral("between"),   QStringLiteral("case"),   QStringLiteral("when"),
+            QStringLiteral("then"),      QStringLiteral("else"),   QStringLiteral("end"),
+            QStringLiteral("from"),      QStringLiteral("where"),  QStringLiteral("group"),
+            QStringLiteral("order"),     QStringLiteral("having"), QStringLiteral("limit"),
+            QStringLiteral("offset"),    QStringLiteral("union"),  QStringLiteral("except"),
+            QStringLiteral("intersect"), QStringLiteral("as"),     QStringLiteral("select")};
+        return reserved.contains(Word.toString().toLower());
+    }
+
+    const QString& FSql;
+    const QList<TSqlToken>& FTokens;
+};
+
+} // namespace
+
+QString PostgresLikeSql(const QString& Sql) {
+    if (!Sql.contains(QLatin1String("like"), Qt::CaseInsensitive))
+        return Sql;
+    const QList<TSqlToken> tokens = SqlTokens(Sql);
+    const TLikeOperand operand(Sql, tokens);
+    QString result;
+    qsizetype copied = 0; // of Sql
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        if (!operand.IsWord(k, "like"))
+            continue;
+        const qsizetype patternEnd = operand.End(k + 1);
+        if (patternEnd < 0)
+            continue;
+        qsizetype end = patternEnd;
+        qsizetype escapeEnd = -1;
+        if (operand.IsWord(patternEnd, "escape")) {
+            escapeEnd = operand.End(patternEnd + 1);
+            if (escapeEnd < 0)
+                continue;
+            end = escapeEnd;
+        }
+        const bool negated = k > 0 && operand.IsWord(k - 1, "not");
+        const qsizetype from = tokens[negated ? k - 1 : k].Start;
+        const auto span = [&](qsizetype First, qsizetype After) {
+            return Sql.mid(tokens[First].Start, tokens[After - 1].End - tokens[First].Start);
+        };
+        result += QStringView(Sql).mid(copied, from - copied);
+        result +=
+            negated ? QStringLiteral("!~ kro_like_regex(") : QStringLiteral("~ kro_like_regex(");
+        result += PostgresLikeSql(span(k + 1, patternEnd));
+        if (escapeEnd >= 0)
+            result += QStringLiteral(", ") + PostgresLikeSql(span(patternEnd + 1, escapeEnd));
+        result += QLatin1Char(')');
+        copied = tokens[end - 1].End;
+        k = end - 1;
+    }
+    if (copied == 0)
+        return Sql;
+    result += QStringView(Sql).mid(copied);
+    return result;
+}
+
+namespace {
+
 QByteArray FloatText(double Value) {
     if (std::isnan(Value))
         return "NaN";
@@ -343,6 +630,8 @@ public:
     void ForgetLostTransaction() { FInTransaction = false; }
     // Creates the domain Name AS Definition unless a type of that name exists.
     void EnsureDomain(const QString& Name, const QString& Definition);
+    // Creates kro_like_regex unless it exists.
+    void EnsureLikeFunction();
 
 private:
     struct TPrepared {
@@ -377,6 +666,7 @@ private:
     QHash<QByteArray, TPrepared> FPrepared;
     qint64 FSerial = 0;
     QSet<QString> FDomains;
+    bool FLikeFunction = false;
 };
 
 TPostgresSession::TPostgresSession(const QMap<QString, QString>& Params) {
@@ -629,6 +919,19 @@ void TPostgresSession::EnsureDomain(const QString& Name, const QString& Definiti
     // A transaction that made it may still be rolled back.
     if (TransactionStatus() == PQTRANS_IDLE)
         FDomains.insert(Name);
+}
+
+void TPostgresSession::EnsureLikeFunction() {
+    if (FLikeFunction)
+        return;
+    RunScript(
+        QStringLiteral("DO $kro$ BEGIN IF to_regprocedure('kro_like_regex(text,text)') IS NULL "
+                       "THEN %1; END IF; EXCEPTION WHEN duplicate_function OR "
+                       "unique_violation THEN NULL; END $kro$")
+            .arg(QString::fromLatin1(LikeRegexFunction)));
+    // A transaction that made it may still be rolled back.
+    if (TransactionStatus() == PQTRANS_IDLE)
+        FLikeFunction = true;
 }
 
 namespace {
@@ -916,15 +1219,24 @@ TPostgresConnection::~TPostgresConnection() {
     }
 }
 
+QString TPostgresConnection::ServerSql(const QString& Sql) {
+    QString text = PostgresLikeSql(Sql);
+    if (text != Sql)
+        FSession->EnsureLikeFunction();
+    return text;
+}
+
 std::unique_ptr<TDbStatement> TPostgresConnection::Prepare(const QString& Sql) {
-    return std::make_unique<TPostgresStatement>(FSession, Sql);
+    return std::make_unique<TPostgresStatement>(FSession, ServerSql(Sql));
 }
 
 qint64 TPostgresConnection::Execute(const QString& Sql, const QVariantList& Params) {
     if (ChangesSchema(Sql))
         ForgetSchema();
-    if (Params.isEmpty())
-        return FSession->InSavepoint([&] { return FSession->RunScript(Sql); });
+    if (Params.isEmpty()) {
+        const QString text = ServerSql(Sql);
+        return FSession->InSavepoint([&] { return FSession->RunScript(text); });
+    }
     const std::unique_ptr<TDbStatement> statement = PrepareWith(Sql, Params);
     while (statement->Step()) {
     }

@@ -8,6 +8,15 @@
 
 class TPostgresSession;
 
+// Sql with every "x [NOT] LIKE pattern [ESCAPE e]" written "x ~ kro_like_regex(pattern[, e])"
+// ("!~" for NOT LIKE): the server's LIKE knows no bracket classes and escapes with "\",
+// local SQL's (LikePattern.h) does the one and not the other. kro_like_regex(pattern,
+// escape) turns a local SQL pattern into the equivalent regular expression. The pattern is
+// the operand after LIKE (a literal, a parameter, a column, a call, a parenthesized
+// expression, joined by || and arithmetic); a LIKE whose operand is not of these forms is
+// left as it is.
+QString PostgresLikeSql(const QString& Sql);
+
 // A connection to a database of a PostgreSQL server (driver "POSTGRESQL"). Parameters:
 // HOST (a name, an address or a Unix socket directory), PORT, DATABASE (or DBNAME), USER,
 // SCHEMA (the one schema the connection sees besides the catalog; default the server's
@@ -25,10 +34,10 @@ class TPostgresSession;
 // reconnect, so that nothing after the loss commits on its own. Server errors raise
 // EDatabaseError with the server's message and detail.
 //
-// Parameters are written "?" and become $1..$n outside strings, quoted identifiers and
-// comments. Values bind as: Null and QString as text the server types by their place;
-// bool as boolean; integers as bigint; double as double precision; QByteArray as binary
-// bytea; QDate, QTime and QDateTime as date, time and timestamp (local time). A QString
+// LIKE follows local SQL (PostgresLikeSql). Parameters are written "?" and become $1..$n outside
+// strings, quoted identifiers and comments. Values bind as: Null and QString as text the server
+// types by their place; bool as boolean; integers as bigint; double as double precision; QByteArray
+// as binary bytea; QDate, QTime and QDateTime as date, time and timestamp (local time). A QString
 // cannot hold the character U+0000. Columns read back as: Null; qint64 for integer types,
 // booleans (0/1) and numeric values without fraction; double for the other numbers;
 // QByteArray for bytea; text "yyyy-MM-dd", "HH:mm:ss.zzz" and "yyyy-MM-dd HH:mm:ss.zzz"
@@ -131,6 +140,9 @@ public:
     void EnsureRowKey(const QString& Table) override;
 
 private:
+    // The text the server runs: LIKE as local SQL has it (PostgresLikeSql), its function
+    // made on first use.
+    QString ServerSql(const QString& Sql);
     // The oid of the table of that name, an exact match first; 0 when there is none.
     qint64 FindTable(const QString& Table);
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <atomic>
 #include <chrono>
+#include <db/LikePattern.h>
 #include <db/PostgresConnection.h>
 #include <rtl/Exceptions.h>
 #include <signal.h>
@@ -271,8 +272,12 @@ TEST_F(PostgresConnectionTest, LikeNullsFirstAndABoundLimit) {
     EXPECT_EQ(
         names(QStringLiteral("SELECT \"Name\" FROM t WHERE \"Name\" ILIKE ? ORDER BY 1"), {"an%"}),
         (QStringList{"Anna", "anton"}));
+    // LIKE is local SQL's: a backslash escapes only when ESCAPE says so.
     EXPECT_EQ(names(QStringLiteral("SELECT \"Name\" FROM t WHERE \"Name\" LIKE '%\\%%'"), {}),
-              QStringList{"50% off"});
+              QStringList{});
+    EXPECT_EQ(
+        names(QStringLiteral("SELECT \"Name\" FROM t WHERE \"Name\" LIKE '%\\%%' ESCAPE '\\'"), {}),
+        QStringList{"50% off"});
 }
 
 // --- Errors -------------------------------------------------------------------------------
@@ -789,6 +794,62 @@ TEST_F(PostgresConnectionTest, QuotedNamesKeepTheirCaseAndQuotes) {
     EXPECT_EQ(db->TableColumns(odd)[0].Name, odd);
     EXPECT_EQ(db->RowIdColumn(odd.toUpper()), db->QuoteName(odd));
     EXPECT_EQ(db->TableNames(), QStringList{odd});
+}
+
+} // namespace
+
+namespace {
+
+// --- LIKE as local SQL has it ---------------------------------------------------------------
+
+TEST(PostgresLikeSql, RewritesEveryLikeWithItsOperand) {
+    EXPECT_EQ(
+        PostgresLikeSql(QStringLiteral("SELECT * FROM t WHERE Name LIKE '%[Ss]m%' AND x = 1")),
+        QStringLiteral("SELECT * FROM t WHERE Name ~ kro_like_regex('%[Ss]m%') AND x = 1"));
+    EXPECT_EQ(PostgresLikeSql(QStringLiteral("a NOT like ? || 'x' escape '!'")),
+              QStringLiteral("a !~ kro_like_regex(? || 'x', '!')"));
+    EXPECT_EQ(PostgresLikeSql(QStringLiteral("Upper(Name) Like Upper('%o''b%') or not b LIKE c.d")),
+              QStringLiteral(
+                  "Upper(Name) ~ kro_like_regex(Upper('%o''b%')) or not b ~ kro_like_regex(c.d)"));
+    EXPECT_EQ(PostgresLikeSql(QStringLiteral("f(a LIKE (b LIKE 'c')::text) LIKE E'a\\'b' x")),
+              QStringLiteral("f(a ~ kro_like_regex((b ~ kro_like_regex('c'))::text)) ~ "
+                             "kro_like_regex(E'a\\'b') x"));
+    // Not rewritten: the word in strings, names and comments, and operands of other forms.
+    for (const char* kept : {"SELECT 'a LIKE b', \"LIKE\" -- x LIKE y", "SELECT likes FROM t",
+                             "a LIKE CASE WHEN b THEN 'x' END", "a LIKE"})
+        EXPECT_EQ(PostgresLikeSql(QString::fromLatin1(kept)), QString::fromLatin1(kept));
+}
+
+// The server's answers for patterns and values against the local SQL rules.
+TEST_F(PostgresConnectionTest, LikeMatchesAsLocalSqlDoes) {
+    const auto db = Open();
+    const QStringList patterns = {
+        "%",      "",     "a%",    "%b_",    "[a-c]%",     "[^a-c]x", "[!a]%",       "[]]",
+        "[-a]",   "[a-]", "[z-a]", "[^z-a]", "[a",         "a[b]c",   "%.%",         "a.c",
+        "(x)|y*", "%\\%", "\\_",   "$^",     "{1}",        "[\\]",    "[[:alpha:]]", "%é%",
+        "[à-ü]",  "😀_",   "100!%", "a!_!!",  "%[Ss][Mm]%", "_%_",     "ab!",         "[^]]%"};
+    const QStringList values = {"",    "a",     "abc",   "xa",   "ax",         "b", "]",   "-",
+                                "[a",  "abc",   "a.c",   "abc.", "(x)|y*",     "%", "\\x", "\\",
+                                "_",   "$^",    "{1}",   "x",    "café",       "ü", "😀x",  "100%",
+                                "a_!", "Smith", "SMITH", "ab!",  "line\nbreak"};
+    const QChar escape = QLatin1Char('!');
+    for (const QString& pattern : patterns) {
+        for (const QString& value : values) {
+            const bool local = LikeMatch(pattern, value);
+            const bool withEscape = LikeMatch(pattern, value, escape);
+            EXPECT_EQ(db->Scalar(QStringLiteral("SELECT ? LIKE ?"), {value, pattern}).toBool(),
+                      local)
+                << qPrintable(value) << " LIKE " << qPrintable(pattern);
+            EXPECT_EQ(db->Scalar(QStringLiteral("SELECT ? NOT LIKE ? ESCAPE '!'"), {value, pattern})
+                          .toBool(),
+                      !withEscape)
+                << qPrintable(value) << " LIKE " << qPrintable(pattern) << " ESCAPE '!'";
+        }
+    }
+    EXPECT_TRUE(VarIsNull(db->Scalar(QStringLiteral("SELECT 'a' LIKE NULL"))));
+    EXPECT_FALSE(DatabaseErrorOf([&] {
+                     db->Scalar(QStringLiteral("SELECT 'a' LIKE 'a' ESCAPE '!!'"));
+                 }).isEmpty());
 }
 
 } // namespace

@@ -425,6 +425,26 @@ TEST_P(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
     EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")});
 }
 
+TEST_P(TableControls, ASourceMovingToAnotherOpenDatasetRedrawsItsControls) {
+    TPeopleDatabase db(10, Engine());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    std::unique_ptr<TTable> countries(db.NewTable(QStringLiteral("Country.DB")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    TRecordingLink link;
+    link.SetDataSource(&source);
+    people->Open();
+    countries->Open();
+    link.Log.clear();
+    source.SetDataSet(countries.get());
+    EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")}) << "the layout changed";
+    EXPECT_TRUE(link.Active());
+    countries->Close();
+    link.Log.clear();
+    source.SetDataSet(people.get());
+    EXPECT_EQ(link.Log, QStringList{QStringLiteral("active=1")}) << "no second notice";
+}
+
 } // namespace
 
 namespace {
