@@ -434,8 +434,11 @@ QWidget* TPopupDataList::CreateWidget() {
 }
 
 void TPopupDataList::ApplyVisible() {
-    if (QWidget* widget = AllocatedWidget())
-        widget->setVisible(Visible());
+    // A window of its own: shown without a parent, made when first shown.
+    if (Visible())
+        Widget()->show();
+    else if (QWidget* widget = AllocatedWidget())
+        widget->hide();
 }
 
 void TPopupDataList::SetRowCount(int Value) {
