@@ -394,7 +394,7 @@ TCustomRichEdit::~TCustomRichEdit() {
 }
 
 QWidget* TCustomRichEdit::CreateWidget() {
-    auto* edit = new TControlWidget<QTextEdit>(this);
+    auto* edit = new TScrollAreaWidget<QTextEdit>(this);
     edit->setDocument(FDocument);
     connect(edit, &QTextEdit::cursorPositionChanged, this, [this] { CursorMoved(); });
     connect(edit, &QTextEdit::selectionChanged, this, [this] { CursorMoved(); });

@@ -570,33 +570,9 @@ private:
     TListBox* FBox;
 };
 
-namespace {
-
-// A list widget whose viewport passes its mouse events to the control: the viewport's
-// coordinates are the list box's client coordinates.
-class TListBoxWidget : public TControlWidget<QListWidget> {
-public:
-    using TControlWidget::TControlWidget;
-
-protected:
-    bool viewportEvent(QEvent* Event) override {
-        switch (Event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-            return DispatchEvent(Event,
-                                 [this](QEvent* e) { return QListWidget::viewportEvent(e); });
-        default:
-            return QListWidget::viewportEvent(Event);
-        }
-    }
-};
-
-} // namespace
-
 TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TItems(this)) {
     SetControlStyle({});
+    SetColor(clWindow);
     SetBounds(0, 0, 121, 97);
     SetTabStop(true);
 }
@@ -610,7 +586,7 @@ void TListBox::Clear() {
 }
 
 QWidget* TListBox::CreateWidget() {
-    auto* list = new TListBoxWidget(this);
+    auto* list = new TScrollAreaWidget<QListWidget>(this);
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     connect(list, &QListWidget::itemSelectionChanged, this, [this] { ReadSelection(); });
     connect(list, &QListWidget::currentRowChanged, this, [this] { ReadSelection(); });
@@ -901,7 +877,7 @@ void TMemo::SetText(const QString& Value) {
 }
 
 QWidget* TMemo::CreateWidget() {
-    auto* memo = new TControlWidget<QPlainTextEdit>(this);
+    auto* memo = new TScrollAreaWidget<QPlainTextEdit>(this);
     connect(memo, &QPlainTextEdit::textChanged, this, [this] { WidgetTextChanged(); });
     return memo;
 }

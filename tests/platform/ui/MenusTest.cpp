@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include <rtl/Streaming.h>
 #include <ui/ExtCtrls.h>
 #include <ui/Menus.h>
+#include <ui/RichEdit.h>
 #include <ui/StdCtrls.h>
 
 namespace {
@@ -298,6 +300,73 @@ TEST_F(Menus, ReferencesAreClearedWhenTheOtherGoes) {
     auto* panel = Find<TPanel>("Panel");
     delete Find<TPopupMenu>("PanelMenu");
     EXPECT_EQ(panel->PopupMenu(), nullptr);
+}
+
+namespace {
+
+// The widget a person clicks at Pos inside Control (a text area's viewport).
+QWidget* WidgetAt(TControl* Control, const QPoint& Pos) {
+    QWidget* child = Control->Widget()->childAt(Pos);
+    return child ? child : Control->Widget();
+}
+
+// A right click as the window system delivers it: the press, its request for a context
+// menu, the release.
+void RightClick(QWidget* Widget, const QPoint& Pos) {
+    QTest::mousePress(Widget, Qt::RightButton, {}, Pos);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, Pos, Widget->mapToGlobal(Pos));
+    QApplication::sendEvent(Widget, &request);
+    QTest::mouseRelease(Widget, Qt::RightButton, {}, Pos);
+}
+
+void CloseOpenMenu() {
+    if (QMenu* menu = OpenMenu())
+        menu->close();
+}
+
+} // namespace
+
+TEST_F(Menus, EveryWayOfAskingOpensTheControlsOwnMenu) {
+    auto* memo = new TMemo(&Form);
+    memo->SetBounds(150, 40, 120, 80);
+    memo->SetParent(&Form);
+    memo->SetPopupMenu(EditMenu);
+    auto* rich = new TRichEdit(&Form);
+    rich->SetBounds(150, 125, 120, 40);
+    rich->SetParent(&Form);
+    rich->SetPopupMenu(EditMenu);
+    const QStringList own({"&Open", "|", "&Grey\tCtrl+G", "&More", "&Save\tCtrl+S"});
+
+    for (TWinControl* control : QList<TWinControl*>{memo, rich, MenuEdit}) {
+        SCOPED_TRACE(control->ClassName().toStdString());
+        RightClick(WidgetAt(control, QPoint(20, 10)), QPoint(5, 5));
+        ASSERT_TRUE(OpenMenu()) << "a right click";
+        EXPECT_EQ(ActionTexts(OpenMenu()), own);
+        EXPECT_EQ(EditMenu->PopupComponent(), control);
+        CloseOpenMenu();
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+            Press(control, key, modifiers);
+            ASSERT_TRUE(OpenMenu()) << QKeySequence(key | modifiers).toString().toStdString();
+            EXPECT_EQ(ActionTexts(OpenMenu()), own);
+            CloseOpenMenu();
+        }
+    }
+
+    // Without a menu of their own or a parent's, edits and text areas show the edit menu.
+    memo->SetPopupMenu(nullptr);
+    auto* outside = Find<TEdit>("OutsideEdit");
+    RightClick(WidgetAt(memo, QPoint(20, 10)), QPoint(5, 5));
+    ASSERT_TRUE(OpenMenu());
+    EXPECT_NE(ActionTexts(OpenMenu()), own);
+    EXPECT_TRUE(ActionTexts(OpenMenu()).filter(QStringLiteral("Select All")).size() == 1);
+    CloseOpenMenu();
+    Press(outside, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(OpenMenu());
+    EXPECT_TRUE(ActionTexts(OpenMenu()).filter(QStringLiteral("Select All")).size() == 1);
+    CloseOpenMenu();
+    Press(outside, Qt::Key_F10, Qt::NoModifier);
+    EXPECT_FALSE(OpenMenu()) << "F10 alone";
 }
 
 namespace {
