@@ -270,9 +270,19 @@ TEST_F(Menus, MainMenuIsABarAboveTheClientArea) {
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("&File"));
     EXPECT_EQ(ActionTexts(bar->actions()[0]->menu()),
               QStringList({"Save all\tCtrl+S", "Quit\tCtrl+Q"}));
+    // The bar lies outside the client area: the window is as much higher, and a control
+    // at the bottom of the client area shows whole.
     auto* panel = Find<TPanel>("Panel");
-    EXPECT_EQ(panel->Top(), bar->height());
-    EXPECT_EQ(panel->Height(), Form.ClientHeight() - bar->height());
+    EXPECT_EQ(panel->Top(), 0);
+    EXPECT_EQ(panel->Height(), Form.ClientHeight());
+    EXPECT_EQ(Form.ClientHeight(), 200);
+    EXPECT_EQ(Form.Widget()->height(), 200 + bar->height());
+    QWidget* panelWidget = panel->Widget();
+    const QRect shown(panelWidget->mapTo(Form.Widget(), QPoint(0, 0)), panelWidget->size());
+    EXPECT_EQ(shown.top(), bar->geometry().bottom() + 1);
+    EXPECT_EQ(shown.bottom(), Form.Widget()->rect().bottom());
+    EXPECT_EQ(Form.Widget()->childAt(10, bar->height() + 5), panelWidget)
+        << "what lies just below the bar is the panel";
 
     // The bar follows changes of the items.
     Find<TMenuItem>("MainQuit")->SetCaption(QStringLiteral("Exit"));
@@ -287,6 +297,7 @@ TEST_F(Menus, MainMenuIsABarAboveTheClientArea) {
     EXPECT_EQ(Form.Menu(), nullptr);
     EXPECT_FALSE(Form.Widget()->findChild<QMenuBar*>());
     EXPECT_EQ(panel->Top(), 0);
+    EXPECT_EQ(Form.Widget()->height(), 200);
 }
 
 TEST_F(Menus, ReferencesAreClearedWhenTheOtherGoes) {
