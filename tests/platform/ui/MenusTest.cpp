@@ -203,6 +203,22 @@ TEST_F(Menus, RightClickOpensTheControlsMenuAndKeysChooseAnItem) {
     EXPECT_EQ(Log.last(), QStringLiteral("SaveItem"));
 }
 
+TEST_F(Menus, SeparatorsAreDrawnAsLinesAlone) {
+    QTest::mouseClick(MenuEdit->Widget(), Qt::RightButton);
+    QMenu* menu = OpenMenu();
+    ASSERT_TRUE(menu);
+    QAction* line = menu->actions()[1];
+    ASSERT_TRUE(line->isSeparator());
+    const QImage image = menu->grab().toImage();
+    const QRect rect = menu->actionGeometry(line);
+    int dark = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x < rect.left() + 24; ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ++dark;
+    EXPECT_EQ(dark, 0) << "no dash at the left of the separator";
+}
+
 TEST_F(Menus, SubmenusOpenFromTheKeyboard) {
     MenuEdit->SetFocus();
     QTest::keyClick(MenuEdit->Widget(), Qt::Key_Menu);
