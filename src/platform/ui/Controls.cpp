@@ -718,7 +718,7 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
         i = GoForward ? (i + 1) % count : (i + count - 1) % count;
         TWinControl* candidate = list[i];
         if (candidate != CurControl && candidate->CanFocus() &&
-            (!CheckTabStop || candidate->TabStop()) &&
+            (!CheckTabStop || candidate->IsTabStop()) &&
             (!CheckParent || candidate->Parent() == this))
             return candidate;
     } while (i != start);

@@ -287,6 +287,8 @@ void TForm::SetFocus() {
 }
 
 void TForm::SetFocusedControl(TWinControl* Control) {
+    // The focused control shows its focus mark however the focus came to it.
+    Widget()->setAttribute(Qt::WA_KeyboardFocusChange);
     FActiveControl = Control;
     if (Control == FFocusedControl)
         return;

@@ -471,6 +471,21 @@ QList<TRadioButton*> TRadioButton::Group() const {
     return group;
 }
 
+bool TRadioButton::IsTabStop() const {
+    if (!TabStop())
+        return false;
+    if (FChecked)
+        return true;
+    const QList<TRadioButton*> group = Group();
+    for (const TRadioButton* button : group)
+        if (button->FChecked && button->TabStop() && button->CanFocus())
+            return false;
+    for (const TRadioButton* button : group)
+        if (button->TabStop() && button->CanFocus())
+            return button == this;
+    return false;
+}
+
 void TRadioButton::KeyDown(quint16& Key, TShiftState Shift) {
     TWinControl::KeyDown(Key, Shift);
     const bool back = Key == VK_UP || Key == VK_LEFT;
