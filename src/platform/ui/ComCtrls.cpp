@@ -131,6 +131,7 @@ bool TTabSheet::IsStoredProp(const QString& Name) const {
 
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner) {
     SetControlStyle({csAcceptsControls, csClickEvents});
+    SetColor(clBtnFace);
     SetBounds(0, 0, 289, 193);
     SetTabStop(true);
 }

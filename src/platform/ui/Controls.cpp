@@ -297,11 +297,11 @@ void TControl::SetParentFont(bool Value) {
 }
 
 void TControl::SetColor(TColor Value) {
+    if (!FSyncingWithParent)
+        FParentColor = false;
     if (FColor == Value)
         return;
     FColor = Value;
-    if (!FSyncingWithParent)
-        FParentColor = false;
     ColorChanged();
 }
 

@@ -310,7 +310,7 @@ private:
     TFont* FFont;
     bool FParentFont = true;
     TColor FColor = clWindow;
-    bool FParentColor = false;
+    bool FParentColor = true;
     QString FHint;
     bool FShowHint = false;
     bool FParentShowHint = true;

@@ -93,6 +93,7 @@ void TListSourceLink::RecordChanged(TField*) {
 
 TDBLookupControl::TDBLookupControl(TComponent* AOwner)
     : TWinControl(AOwner), FInternalListSource(new TDataSource()) {
+    SetColor(clWindow);
     SetTabStop(true);
 }
 
@@ -416,7 +417,6 @@ TPopupDataList::TPopupDataList(TDBLookupComboBox* Combo)
     : TDBLookupControl(nullptr), FCombo(Combo) {
     SetTabStop(false);
     SetVisible(false);
-    SetColor(clWindow);
 }
 
 TPopupDataList::~TPopupDataList() {

@@ -382,6 +382,7 @@ TCustomRichEdit::TCustomRichEdit(TComponent* AOwner)
       FSelAttributes(new TTextAttributes(this, atSelected)),
       FDefAttributes(new TTextAttributes(this, atDefaultText)),
       FParagraph(new TParaAttributes(this)) {
+    SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
     SetTabStop(true);
     FDocument->setDefaultFont(Font()->ToQFont());

@@ -86,7 +86,6 @@ private:
 // TLabel
 
 TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
-    SetParentColor(true);
     SetBounds(0, 0, 65, 17);
 }
 
@@ -183,6 +182,7 @@ void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
 // TEdit
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    SetColor(clWindow);
     SetBounds(0, 0, 121, 21);
     SetTabStop(true);
 }
@@ -835,7 +835,6 @@ TCursor TListBox::DraggingCursor() const {
 
 TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
     SetControlStyle({csAcceptsControls, csClickEvents});
-    SetColor(clBtnFace);
     SetBounds(0, 0, 185, 105);
 }
 
@@ -868,6 +867,7 @@ void TGroupBox::AdjustClientRect(QRect& Rect) const {
 
 TMemo::TMemo(TComponent* AOwner)
     : TWinControl(AOwner), FLines(new TMemoLines(this, [this] { LinesChanged(); })) {
+    SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
     SetTabStop(true);
 }
@@ -1045,6 +1045,7 @@ private:
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
     : TWinControl(AOwner), FItems(new TMemoLines(this, [this] { ItemsChanged(); })) {
     SetControlStyle({});
+    SetColor(clWindow);
     SetBounds(0, 0, 145, 21);
     SetTabStop(true);
 }
