@@ -2,6 +2,8 @@
 
 #include "Forms.h"
 
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QTabBar>
 #include <algorithm>
 
@@ -9,6 +11,25 @@ namespace {
 
 // The space between the pages and the control's edges.
 constexpr int PageMargin = 2;
+
+// The tabs of a page control: the control keeps the focus, and its active tab shows it.
+class TPageTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override {
+        QTabBar::paintEvent(Event);
+        if (!parentWidget()->hasFocus() || currentIndex() < 0)
+            return;
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.state |= QStyle::State_KeyboardFocusChange;
+        option.rect = tabRect(currentIndex()).adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+};
 
 } // namespace
 
@@ -110,6 +131,7 @@ bool TTabSheet::IsStoredProp(const QString& Name) const {
 
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner) {
     SetControlStyle({csAcceptsControls, csClickEvents});
+    SetColor(clBtnFace);
     SetBounds(0, 0, 289, 193);
     SetTabStop(true);
 }
@@ -280,7 +302,7 @@ void TPageControl::Loaded() {
 
 QWidget* TPageControl::CreateWidget() {
     QWidget* control = TWinControl::CreateWidget();
-    FTabBar = new QTabBar(control);
+    FTabBar = new TPageTabBar(control);
     FTabBar->setFocusPolicy(Qt::NoFocus);
     FTabBar->setDrawBase(true);
     connect(FTabBar, &QTabBar::currentChanged, this, [this](int Index) {
@@ -342,6 +364,18 @@ void TPageControl::AlignControls() {
         UpdateTabs();
     }
     TWinControl::AlignControls();
+}
+
+void TPageControl::DoEnter() {
+    if (FTabBar)
+        FTabBar->update();
+    TWinControl::DoEnter();
+}
+
+void TPageControl::DoExit() {
+    if (FTabBar)
+        FTabBar->update();
+    TWinControl::DoExit();
 }
 
 void TPageControl::KeyDown(quint16& Key, TShiftState Shift) {

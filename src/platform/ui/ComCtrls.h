@@ -119,6 +119,8 @@ protected:
     void AdjustClientRect(QRect& Rect) const override;
     void KeyDown(quint16& Key, TShiftState Shift) override;
     bool DialogKey(quint16 Key, TShiftState Shift) override;
+    void DoEnter() override;
+    void DoExit() override;
     Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
 
 private:

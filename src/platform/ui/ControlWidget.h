@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QWidget>
 #include <functional>
 
@@ -50,5 +51,27 @@ protected:
     }
     bool focusNextPrevChild(bool Next) override {
         return DispatchTab(Next) || W::focusNextPrevChild(Next);
+    }
+};
+
+// A scroll area (W is a QAbstractScrollArea) whose viewport hands its mouse and
+// context-menu events to the control too: the viewport's coordinates are the control's
+// client coordinates.
+template <class W> class TScrollAreaWidget : public TControlWidget<W> {
+public:
+    using TControlWidget<W>::TControlWidget;
+
+protected:
+    bool viewportEvent(QEvent* Event) override {
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::ContextMenu:
+            return this->DispatchEvent(Event, [this](QEvent* e) { return W::viewportEvent(e); });
+        default:
+            return W::viewportEvent(Event);
+        }
     }
 };

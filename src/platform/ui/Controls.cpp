@@ -46,6 +46,14 @@ int DockOrder(const TControl* Control, TAlign Align) {
     }
 }
 
+// The Menu key and Shift+F10 ask for the context menu.
+bool IsContextMenuKey(const QKeyEvent* Event) {
+    const Qt::KeyboardModifiers modifiers =
+        Event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    return (Event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+           (Event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
 bool Accepted(QEvent* Event) {
     Event->accept();
     return true;
@@ -289,11 +297,11 @@ void TControl::SetParentFont(bool Value) {
 }
 
 void TControl::SetColor(TColor Value) {
+    if (!FSyncingWithParent)
+        FParentColor = false;
     if (FColor == Value)
         return;
     FColor = Value;
-    if (!FSyncingWithParent)
-        FParentColor = false;
     ColorChanged();
 }
 
@@ -710,7 +718,7 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
         i = GoForward ? (i + 1) % count : (i + count - 1) % count;
         TWinControl* candidate = list[i];
         if (candidate != CurControl && candidate->CanFocus() &&
-            (!CheckTabStop || candidate->TabStop()) &&
+            (!CheckTabStop || candidate->IsTabStop()) &&
             (!CheckParent || candidate->Parent() == this))
             return candidate;
     } while (i != start);
@@ -831,10 +839,15 @@ void TWinControl::Loaded() {
 }
 
 bool TWinControl::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
-    if (Event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Menu &&
-        DoContextPopup(Widget()->mapToGlobal(Widget()->rect().center())))
+    if (Event->type() == QEvent::KeyPress && IsContextMenuKey(static_cast<QKeyEvent*>(Event))) {
+        // As the window system asks for a menu from the keyboard: the control's popup
+        // menu, else the widget's own (an edit's).
+        QWidget* widget = Widget();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, widget->rect().center(),
+                                  widget->mapToGlobal(widget->rect().center()));
+        QApplication::sendEvent(widget, &request);
         return Accepted(Event);
+    }
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease)
         return HandleKeyEvent(Event, Default);
     return TControl::WidgetEvent(Event, Default);
@@ -982,9 +995,12 @@ bool TControl::DoContextPopup(const QPoint& ScreenPos) {
 }
 
 bool TControl::HandleContextMenu(QContextMenuEvent* Event) {
+    // One menu at a time: the window system may ask again for a key already answered.
+    if (QApplication::activePopupWidget())
+        return true;
     // A right click opens the menu as the button is released (MouseUp); the window
     // system's request counts only when it comes from the keyboard.
-    if (Event->reason() == QContextMenuEvent::Keyboard && !QApplication::activePopupWidget())
+    if (Event->reason() == QContextMenuEvent::Keyboard)
         return DoContextPopup(Event->globalPos());
     for (const TControl* c = this; c; c = c->Parent())
         if (c->FPopupMenu)

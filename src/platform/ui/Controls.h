@@ -310,7 +310,7 @@ private:
     TFont* FFont;
     bool FParentFont = true;
     TColor FColor = clWindow;
-    bool FParentColor = false;
+    bool FParentColor = true;
     QString FHint;
     bool FShowHint = false;
     bool FParentShowHint = true;
@@ -360,6 +360,9 @@ public:
     void SetTabOrder(int Value);
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool Value);
+    // Whether Tab stops at the control now: TabStop, narrowed by descendants that share
+    // one stop (a group of radio buttons).
+    virtual bool IsTabStop() const { return FTabStop; }
 
     bool Focused() const;
     // Visible and enabled, as are all its parents up to a form.

@@ -612,6 +612,8 @@ void TDBImage::Paint() {
     Canvas()->Brush()->SetColor(clBtnShadow);
     Canvas()->FrameRect(client);
     const QRect inside = client.adjusted(2, 2, -2, -2);
+    if (Focused())
+        Canvas()->DrawFocusRect(client.adjusted(1, 1, -1, -1));
     if (TGraphic* graphic = FPicture->Graphic()) {
         Canvas()->StretchDraw(PlacePicture(QSize(graphic->Width(), graphic->Height()), inside,
                                            FStretch, FCenter, FProportional),
@@ -677,7 +679,13 @@ void TDBImage::DblClick() {
     TCustomControl::DblClick();
 }
 
+void TDBImage::DoEnter() {
+    Invalidate();
+    TCustomControl::DoEnter();
+}
+
 void TDBImage::DoExit() {
+    Invalidate();
     UpdateRecordOnExit(this);
     TCustomControl::DoExit();
 }

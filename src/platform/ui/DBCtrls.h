@@ -234,6 +234,7 @@ protected:
     void Paint() override;
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void DblClick() override;
+    void DoEnter() override;
     void DoExit() override;
     virtual void DataChange();
     virtual void UpdateData();

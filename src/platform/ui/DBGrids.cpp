@@ -620,8 +620,8 @@ void TDBGrid::UpdateRows() {
     Invalidate();
 }
 
-void TDBGrid::Resize() {
-    TCustomGrid::Resize();
+void TDBGrid::ClientResized() {
+    TCustomGrid::ClientResized();
     if (ActiveDataSet() && FLayoutLock == 0) {
         UpdateBufferCount();
         UpdateRows();
@@ -805,6 +805,11 @@ int TDBGrid::GetEditLimit() {
     return field && field->DataType() == ftString ? field->Size() : 0;
 }
 
+TAlignment TDBGrid::GetEditAlignment(int ACol, int) {
+    const TColumn* column = ColumnAt(ACol);
+    return column ? column->Alignment() : taLeftJustify;
+}
+
 TEditStyle TDBGrid::GetEditStyle(int ACol, int) {
     const TColumn* column = ColumnAt(ACol);
     if (!column)
@@ -862,7 +867,7 @@ bool TDBGrid::WantKey(quint16 Key) const {
     return TCustomGrid::WantKey(Key);
 }
 
-void TDBGrid::MoveRecord(int Distance, TShiftState Shift) {
+void TDBGrid::MoveRecord(int Distance, TShiftState Shift, bool MayAppend) {
     TGridDataLink* link = DataLink();
     TDataSet* dataSet = link->DataSet();
     const bool extend = FOptions.Contains(dgMultiSelect) && Shift.Contains(ssShift);
@@ -877,7 +882,7 @@ void TDBGrid::MoveRecord(int Distance, TShiftState Shift) {
             return;
     }
     const int moved = link->MoveBy(Distance);
-    if (moved == 0 && Distance == 1 && dataSet->Eof() && CanModifyData() &&
+    if (MayAppend && moved == 0 && Distance == 1 && dataSet->Eof() && CanModifyData() &&
         FOptions.Contains(dgEditing) && dataSet->State() != dsInsert)
         dataSet->Append();
     if (extend)
@@ -1120,6 +1125,11 @@ void TDBGrid::VerticalScroll(int Action) {
         break;
     }
     UpdateScrollBars();
+}
+
+void TDBGrid::MouseWheel(int Notches) {
+    if (DataLink()->Active())
+        MoveRecord(-Notches, {}, false);
 }
 
 // ---- Drawing -------------------------------------------------------------------------

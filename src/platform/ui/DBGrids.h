@@ -220,6 +220,7 @@ using TDBGridClickEvent = TEvent<TColumn*>;
 // vertical scroll bar shows the record's position where the dataset counts it cheaply.
 class TDBGrid : public TCustomGrid {
     Q_OBJECT
+    Q_PROPERTY(TFormBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
     Q_PROPERTY(TDBGridColumns* Columns READ Columns)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
     Q_PROPERTY(bool DefaultDrawing READ DefaultDrawing WRITE SetDefaultDrawing)
@@ -312,7 +313,7 @@ protected:
     virtual void CellClick(TColumn* Column);
     virtual void TitleClick(TColumn* Column);
     void DoExit() override;
-    void Resize() override;
+    void ClientResized() override;
     void FontChanged() override;
     bool WantKey(quint16 Key) const override;
 
@@ -325,10 +326,13 @@ protected:
     bool CanEditModify() override;
     int GetEditLimit() override;
     TEditStyle GetEditStyle(int ACol, int ARow) override;
+    TAlignment GetEditAlignment(int ACol, int ARow) override;
     QStringList GetPickList(int ACol, int ARow) override;
     void EditButtonClick() override;
     void UpdateScrollBars() override;
     void VerticalScroll(int Action) override;
+    // A notch moves the current record by one, never appending one.
+    void MouseWheel(int Notches) override;
 
     // The data link's events.
     virtual void LinkActive(bool Value);
@@ -355,7 +359,8 @@ private:
     void UpdateRows();
     void UpdateBufferCount();
     bool CanModifyData() const;
-    void MoveRecord(int Distance, TShiftState Shift);
+    // Moving down from the last record appends one when MayAppend and editing is allowed.
+    void MoveRecord(int Distance, TShiftState Shift, bool MayAppend = true);
     void TabMove(bool Forward);
     void DeleteRecord();
     void CancelEdit();

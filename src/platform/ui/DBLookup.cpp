@@ -93,6 +93,7 @@ void TListSourceLink::RecordChanged(TField*) {
 
 TDBLookupControl::TDBLookupControl(TComponent* AOwner)
     : TWinControl(AOwner), FInternalListSource(new TDataSource()) {
+    SetColor(clWindow);
     SetTabStop(true);
 }
 
@@ -416,7 +417,6 @@ TPopupDataList::TPopupDataList(TDBLookupComboBox* Combo)
     : TDBLookupControl(nullptr), FCombo(Combo) {
     SetTabStop(false);
     SetVisible(false);
-    SetColor(clWindow);
 }
 
 TPopupDataList::~TPopupDataList() {
@@ -434,8 +434,11 @@ QWidget* TPopupDataList::CreateWidget() {
 }
 
 void TPopupDataList::ApplyVisible() {
-    if (QWidget* widget = AllocatedWidget())
-        widget->setVisible(Visible());
+    // A window of its own: shown without a parent, made when first shown.
+    if (Visible())
+        Widget()->show();
+    else if (QWidget* widget = AllocatedWidget())
+        widget->hide();
 }
 
 void TPopupDataList::SetRowCount(int Value) {
@@ -808,7 +811,13 @@ void TDBLookupComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X,
     TDBLookupControl::MouseDown(Button, Shift, X, Y);
 }
 
+void TDBLookupComboBox::DoEnter() {
+    Invalidate();
+    TDBLookupControl::DoEnter();
+}
+
 void TDBLookupComboBox::DoExit() {
+    Invalidate();
     CloseUp(false);
     ClearSearch();
     TDBLookupControl::DoExit();
@@ -830,6 +839,15 @@ void TDBLookupComboBox::Paint() {
     option.currentText = Text();
     if (FDroppedDown)
         option.state |= QStyle::State_On;
-    widget->style()->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, widget);
-    widget->style()->drawControl(QStyle::CE_ComboBoxLabel, &option, &painter, widget);
+    QStyle* style = widget->style();
+    style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, widget);
+    if (Focused() && !FDroppedDown) {
+        // The focused text is selected, as in an edit.
+        const QRect field = style->subControlRect(QStyle::CC_ComboBox, &option,
+                                                  QStyle::SC_ComboBoxEditField, widget);
+        painter.fillRect(field.adjusted(1, 1, -1, -1), ColorToQColor(clHighlight));
+        option.palette.setColor(QPalette::ButtonText, ColorToQColor(clHighlightText));
+        option.palette.setColor(QPalette::Text, ColorToQColor(clHighlightText));
+    }
+    style->drawControl(QStyle::CE_ComboBoxLabel, &option, &painter, widget);
 }

@@ -297,6 +297,7 @@ protected:
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DoEnter() override;
     void DoExit() override;
     Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
     void ListLinkActiveChanged() override;

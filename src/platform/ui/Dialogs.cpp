@@ -6,12 +6,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
-#include <QHash>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -78,6 +78,8 @@ QPushButton* AddButton(QMessageBox& Box, TMsgDlgBtn Button) {
     return nullptr;
 }
 
+const char* const ModalResultProperty = "ModalResult";
+
 QList<TMsgDlgBtn> ButtonsOf(TMsgDlgButtons Buttons) {
     QList<TMsgDlgBtn> result;
     for (int i = mbYes; i <= mbHelp; ++i)
@@ -86,18 +88,29 @@ QList<TMsgDlgBtn> ButtonsOf(TMsgDlgButtons Buttons) {
     return result;
 }
 
-TModalResult ShowMessageBox(const TMessageRequest& Request) {
-    QMessageBox box(IconOf(Request.DlgType), Request.Caption, Request.Text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    QHash<QAbstractButton*, TModalResult> results;
+// The box the user answers: a dialog frame in the forms' font; each button carries its
+// modal result.
+std::unique_ptr<QMessageBox> CreateMessageBox(const TMessageRequest& Request) {
+    auto box = std::make_unique<QMessageBox>(IconOf(Request.DlgType), Request.Caption, Request.Text,
+                                             QMessageBox::NoButton, QApplication::activeWindow());
+    // A dialog frame: a title and a close button, nothing to minimise or maximise.
+    box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    box->setFont(TFont().ToQFont());
     for (TMsgDlgBtn button : ButtonsOf(Request.Buttons)) {
-        QPushButton* added = AddButton(box, button);
-        results.insert(added, ModalResultOf(button));
-        if (!box.defaultButton() && (button == mbYes || button == mbOK))
-            box.setDefaultButton(added);
+        QPushButton* added = AddButton(*box, button);
+        added->setProperty(ModalResultProperty, ModalResultOf(button));
+        if (!box->defaultButton() && (button == mbYes || button == mbOK))
+            box->setDefaultButton(added);
     }
-    box.exec();
-    return results.value(box.clickedButton(), mrCancel);
+    return box;
+}
+
+TModalResult ShowMessageBox(const TMessageRequest& Request) {
+    const std::unique_ptr<QMessageBox> box = CreateMessageBox(Request);
+    box->exec();
+    const QAbstractButton* clicked = box->clickedButton();
+    return clicked ? clicked->property(ModalResultProperty).toInt() : mrCancel;
 }
 
 TModalResult AnswerWithoutScreen(const TMessageRequest& Request) {

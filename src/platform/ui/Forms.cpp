@@ -71,7 +71,14 @@ void TForm::InitForm() {
 }
 
 QWidget* TForm::CreateWidget() {
-    return new TControlWidget<QWidget>(this);
+    auto* window = new TControlWidget<QWidget>(this);
+    FClientArea = new QWidget(window);
+    return window;
+}
+
+QWidget* TForm::ClientWidget() {
+    Widget();
+    return FClientArea;
 }
 
 void TForm::InitWidget() {
@@ -156,13 +163,28 @@ void TForm::ApplyBounds() {
         return;
     QWidget* window = Widget();
     window->move(Left(), Top());
+    // The menu bar lies above the client area, outside it.
+    const QSize size(ClientWidth(), ClientHeight() + MenuHeight());
     if (Sizeable()) {
         window->setMinimumSize(0, 0);
         window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        window->resize(ClientWidth(), ClientHeight());
+        window->resize(size);
     } else {
-        window->setFixedSize(ClientWidth(), ClientHeight());
+        window->setFixedSize(size);
     }
+    PlaceClientArea();
+}
+
+int TForm::MenuHeight() const {
+    return FMenuBar ? FMenuBar->height() : 0;
+}
+
+void TForm::PlaceClientArea() {
+    if (!FClientArea)
+        return;
+    if (FMenuBar)
+        FMenuBar->setGeometry(0, 0, ClientWidth(), FMenuBar->height());
+    FClientArea->setGeometry(0, MenuHeight(), ClientWidth(), ClientHeight());
 }
 
 void TForm::ApplyPosition() {
@@ -265,6 +287,8 @@ void TForm::SetFocus() {
 }
 
 void TForm::SetFocusedControl(TWinControl* Control) {
+    // The focused control shows its focus mark however the focus came to it.
+    Widget()->setAttribute(Qt::WA_KeyboardFocusChange);
     FActiveControl = Control;
     if (Control == FFocusedControl)
         return;
@@ -411,7 +435,7 @@ bool TForm::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Defau
     case QEvent::Resize: {
         const bool result = Default(Event);
         if (Widget()->isVisible())
-            UpdateBounds(QRect(Widget()->pos(), Widget()->size()));
+            UpdateBounds(QRect(Widget()->pos(), Widget()->size() - QSize(0, MenuHeight())));
         return result;
     }
     default:
@@ -435,18 +459,12 @@ void TForm::ApplyMenu() {
         FMenuBar->setGeometry(0, 0, ClientWidth(), FMenuBar->sizeHint().height());
         FMenuBar->show();
     }
-    Realign();
+    ApplyBounds();
 }
 
 void TForm::Resize() {
-    if (FMenuBar)
-        FMenuBar->setGeometry(0, 0, ClientWidth(), FMenuBar->height());
+    PlaceClientArea();
     TWinControl::Resize();
-}
-
-void TForm::AdjustClientRect(QRect& Rect) const {
-    if (FMenuBar)
-        Rect.setTop(Rect.top() + FMenuBar->height());
 }
 
 void TForm::Notification(TComponent* AComponent, TOperation Operation) {

@@ -135,7 +135,8 @@ protected:
     void TextChanged() override;
     void Paint() override;
     void Resize() override;
-    void AdjustClientRect(QRect& Rect) const override;
+    // The area below the menu bar that holds the controls.
+    QWidget* ClientWidget() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     virtual void DoShow();
@@ -153,6 +154,8 @@ private:
     void ApplyWindowState();
     void ApplyPosition();
     void ApplyMenu();
+    int MenuHeight() const;
+    void PlaceClientArea();
     bool Sizeable() const;
     // Runs the event loop until ModalResult is set; false when the form was destroyed.
     bool WaitForModalResult();
@@ -169,6 +172,7 @@ private:
     TWinControl* FFocusedControl = nullptr;
     TMainMenu* FMenu = nullptr;
     QMenuBar* FMenuBar = nullptr;
+    QWidget* FClientArea = nullptr;
     bool FActive = false;
     bool FPositioned = false;
     bool FModal = false;

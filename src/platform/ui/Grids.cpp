@@ -6,11 +6,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -149,7 +152,19 @@ QWidget* TInplaceEdit::CreateWidget() {
 
 void TInplaceEdit::InitWidget() {
     TEdit::InitWidget();
+    ApplyAlignment();
     BoundsChanged();
+}
+
+void TInplaceEdit::SetAlignment(TAlignment Value) {
+    FAlignment = Value;
+    ApplyAlignment();
+}
+
+void TInplaceEdit::ApplyAlignment() {
+    if (HandleAllocated())
+        static_cast<QLineEdit*>(Widget())->setAlignment(AlignmentToQt(FAlignment) |
+                                                        Qt::AlignVCenter);
 }
 
 void TInplaceEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -195,6 +210,7 @@ void TInplaceEdit::UpdateContents() {
     const int col = FGrid->Col(), row = FGrid->Row();
     SetMaxLength(FGrid->GetEditLimit());
     SetEditStyle(FGrid->GetEditStyle(col, row));
+    SetAlignment(FGrid->GetEditAlignment(col, row));
     FPickList = FGrid->GetPickList(col, row);
     SetText(FGrid->GetEditText(col, row));
     FModified = false;
@@ -354,8 +370,10 @@ QWidget* TCustomGrid::CreateWidget() {
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
     FVertBar = new QScrollBar(Qt::Vertical, widget);
     FHorzBar = new QScrollBar(Qt::Horizontal, widget);
-    for (QScrollBar* bar : {FVertBar, FHorzBar})
+    for (QScrollBar* bar : {FVertBar, FHorzBar}) {
         bar->setFocusPolicy(Qt::NoFocus);
+        bar->installEventFilter(this);
+    }
     connect(FVertBar, &QScrollBar::actionTriggered, this, [this](int Action) {
         if (!FUpdatingScrollBars)
             HandleExceptions([&] { VerticalScroll(Action); });
@@ -373,13 +391,47 @@ void TCustomGrid::InitWidget() {
     UpdateScrollBars();
 }
 
+int TCustomGrid::FrameWidth() const {
+    return FBorderStyle == bsSingle ? 2 : 0;
+}
+
+QRect TCustomGrid::ToWidget(const QRect& Rect) const {
+    return Rect.translated(FrameWidth(), FrameWidth());
+}
+
+void TCustomGrid::SetBorderStyle(TFormBorderStyle Value) {
+    if (Value != bsNone && Value != bsSingle)
+        throw EInvalidOperation(QStringLiteral("A grid's border is bsSingle or bsNone"));
+    FBorderStyle = Value;
+    ClientResized();
+    Invalidate();
+}
+
+int TCustomGrid::ScrollBarSize() const {
+    const QWidget* widget = AllocatedWidget();
+    return widget ? ScrollBarExtent(widget) : 16;
+}
+
+bool TCustomGrid::HorizontalBarShown() const {
+    if (FScrollBars != ssHorizontal && FScrollBars != ssBoth)
+        return false;
+    int room = TWinControl::ClientRect().width() - 2 * FrameWidth();
+    if (FScrollBars == ssBoth)
+        room -= ScrollBarSize();
+    const int line = FGridOptions.Contains(goVertLine) ? FGridLineWidth : 0;
+    int width = -line;
+    for (int c = 0; c < FColCount; ++c)
+        width += ColWidths(c) + line;
+    return width > room;
+}
+
 QRect TCustomGrid::ClientRect() const {
     QRect rect = TWinControl::ClientRect();
-    const QWidget* widget = AllocatedWidget();
-    const int extent = widget ? ScrollBarExtent(widget) : 16;
+    rect.setSize(rect.size() - QSize(2, 2) * FrameWidth());
+    const int extent = ScrollBarSize();
     if (FScrollBars == ssVertical || FScrollBars == ssBoth)
         rect.setWidth(qMax(0, rect.width() - extent));
-    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
+    if (HorizontalBarShown())
         rect.setHeight(qMax(0, rect.height() - extent));
     return rect;
 }
@@ -389,27 +441,36 @@ void TCustomGrid::PlaceScrollBars() {
         return;
     const QRect client = ClientRect();
     const bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
-    const bool horizontal = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
-    const int extent = ScrollBarExtent(FVertBar->parentWidget());
+    const bool horizontal = HorizontalBarShown();
+    const int extent = ScrollBarSize();
     FVertBar->setVisible(vertical);
     FHorzBar->setVisible(horizontal);
-    FVertBar->setGeometry(client.right() + 1, 0, extent, client.height());
-    FHorzBar->setGeometry(0, client.bottom() + 1, client.width(), extent);
+    FVertBar->setGeometry(ToWidget(QRect(client.right() + 1, 0, extent, client.height())));
+    FHorzBar->setGeometry(ToWidget(QRect(0, client.bottom() + 1, client.width(), extent)));
 }
 
 void TCustomGrid::SetScrollBars(TScrollStyle Value) {
     FScrollBars = Value;
-    PlaceScrollBars();
+    ClientResized();
     Invalidate();
 }
 
 void TCustomGrid::Resize() {
     TWinControl::Resize();
+    ClientResized();
+}
+
+void TCustomGrid::ClientResized() {
     PlaceScrollBars();
     if (ClampTopLeft())
         TopLeftChanged();
     UpdateScrollBars();
     UpdateEdit();
+}
+
+void TCustomGrid::CheckHorizontalBar() {
+    if (FHorzBar && FHorzBar->isHidden() == HorizontalBarShown())
+        ClientResized();
 }
 
 void TCustomGrid::SetColCount(int Value) {
@@ -452,6 +513,7 @@ void TCustomGrid::SetFixedRows(int Value) {
 void TCustomGrid::SizeChanged(int, int) {
     FCol = qBound(FFixedCols, FCol, FColCount - 1);
     FRow = qBound(FFixedRows, FRow, FRowCount - 1);
+    CheckHorizontalBar();
     if (ClampTopLeft())
         TopLeftChanged();
     UpdateScrollBars();
@@ -513,6 +575,7 @@ void TCustomGrid::SetFixedColor(TColor Value) {
 }
 
 void TCustomGrid::ColWidthsChanged() {
+    CheckHorizontalBar();
     if (ClampTopLeft())
         TopLeftChanged();
     UpdateScrollBars();
@@ -686,14 +749,15 @@ void TCustomGrid::TopLeftChanged() {}
 
 void TCustomGrid::InvalidateCell(int ACol, int ARow) {
     if (QWidget* widget = AllocatedWidget())
-        widget->update(CellRect(ACol, ARow));
+        widget->update(ToWidget(CellRect(ACol, ARow)));
 }
 
 void TCustomGrid::InvalidateRow(int ARow) {
     if (QWidget* widget = AllocatedWidget()) {
         const int y = RowTop(ARow);
         if (y >= 0)
-            widget->update(QRect(0, y, ClientRect().width(), RowHeights(ARow) + FGridLineWidth));
+            widget->update(
+                ToWidget(QRect(0, y, ClientRect().width(), RowHeights(ARow) + FGridLineWidth)));
     }
 }
 
@@ -701,7 +765,8 @@ void TCustomGrid::InvalidateCol(int ACol) {
     if (QWidget* widget = AllocatedWidget()) {
         const int x = ColLeft(ACol);
         if (x >= 0)
-            widget->update(QRect(x, 0, ColWidths(ACol) + FGridLineWidth, ClientRect().height()));
+            widget->update(
+                ToWidget(QRect(x, 0, ColWidths(ACol) + FGridLineWidth, ClientRect().height())));
     }
 }
 
@@ -744,6 +809,16 @@ void TCustomGrid::Paint() {
     // The corner between the scroll bars, and any band a descendant keeps, start plain.
     FCanvas->SetBrushColor(clBtnFace);
     FCanvas->FillRect(Widget()->rect());
+    if (FBorderStyle == bsSingle) {
+        QStyleOptionFrame frame;
+        frame.initFrom(Widget());
+        frame.rect = Widget()->rect();
+        frame.lineWidth = FrameWidth();
+        frame.state |= QStyle::State_Sunken;
+        Widget()->style()->drawPrimitive(QStyle::PE_Frame, &frame, &painter, Widget());
+    }
+    // Cells are drawn in client coordinates, inside the frame.
+    painter.translate(FrameWidth(), FrameWidth());
     painter.setClipRect(client);
     FCanvas->SetBrushColor(Color());
     FCanvas->FillRect(client);
@@ -889,6 +964,10 @@ TEditStyle TCustomGrid::GetEditStyle(int, int) {
     return esSimple;
 }
 
+TAlignment TCustomGrid::GetEditAlignment(int, int) {
+    return taLeftJustify;
+}
+
 QStringList TCustomGrid::GetPickList(int, int) {
     return {};
 }
@@ -910,7 +989,7 @@ void TCustomGrid::ShowEditor() {
     }
     FEditorMode = true;
     FInplaceEdit->UpdateContents();
-    FInplaceEdit->Move(CellRect(FCol, FRow));
+    FInplaceEdit->Move(ToWidget(CellRect(FCol, FRow)));
     if (GridFocused() && FInplaceEdit->CanFocus()) {
         FInplaceEdit->SetFocus();
         FInplaceEdit->SelectAll();
@@ -942,7 +1021,7 @@ void TCustomGrid::UpdateEdit() {
         return;
     if (FEditorMode && CanEditShow()) {
         FInplaceEdit->UpdateContents();
-        FInplaceEdit->Move(CellRect(FCol, FRow));
+        FInplaceEdit->Move(ToWidget(CellRect(FCol, FRow)));
     } else if (FInplaceEdit->Visible()) {
         HideEditor();
     }
@@ -958,6 +1037,54 @@ void TCustomGrid::EditorTextChanged() {
 }
 
 // ---- Keys and mouse ------------------------------------------------------------------
+
+bool TCustomGrid::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
+    switch (Event->type()) {
+    case QEvent::Wheel:
+        WheelTurned(static_cast<QWheelEvent*>(Event)->angleDelta().y());
+        Event->accept();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        if (FrameWidth() > 0) {
+            // The control sees the mouse in client coordinates, inside the frame.
+            auto* mouse = static_cast<QMouseEvent*>(Event);
+            QMouseEvent inside(mouse->type(),
+                               mouse->position() - QPointF(FrameWidth(), FrameWidth()),
+                               mouse->scenePosition(), mouse->globalPosition(), mouse->button(),
+                               mouse->buttons(), mouse->modifiers(), mouse->pointingDevice());
+            TWinControl::WidgetEvent(&inside, Default);
+            Event->accept();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return TWinControl::WidgetEvent(Event, Default);
+}
+
+bool TCustomGrid::eventFilter(QObject* Watched, QEvent* Event) {
+    // The scroll bars would scroll lines of their own; the wheel moves the row.
+    if (Event->type() != QEvent::Wheel || (Watched != FVertBar && Watched != FHorzBar))
+        return TWinControl::eventFilter(Watched, Event);
+    HandleExceptions([&] { WheelTurned(static_cast<QWheelEvent*>(Event)->angleDelta().y()); });
+    return true;
+}
+
+void TCustomGrid::WheelTurned(int Delta) {
+    FWheelDelta += Delta;
+    const int notches = FWheelDelta / QWheelEvent::DefaultDeltasPerStep;
+    FWheelDelta %= QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0)
+        MouseWheel(notches);
+}
+
+void TCustomGrid::MouseWheel(int Notches) {
+    FocusCell(FCol, qBound(FFixedRows, FRow - Notches, FRowCount - 1));
+}
 
 bool TCustomGrid::WantKey(quint16 Key) const {
     switch (Key) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Forms.h"
 #include "StdCtrls.h"
 
 #include <QPoint>
@@ -87,6 +88,9 @@ public:
 
     TEditStyle EditStyle() const { return FEditStyle; }
     void SetEditStyle(TEditStyle Value);
+    // Where the text stands, as the grid shows the cell.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
     QStringList PickList() const { return FPickList; }
     void SetPickList(const QStringList& Value) { FPickList = Value; }
     int DropDownRows() const { return FDropDownRows; }
@@ -124,9 +128,11 @@ private:
     // Keys the grid handles even while editing.
     bool IsGridKey(quint16 Key, TShiftState Shift) const;
     void ButtonClicked();
+    void ApplyAlignment();
 
     TCustomGrid* FGrid = nullptr;
     TEditStyle FEditStyle = esSimple;
+    TAlignment FAlignment = taLeftJustify;
     QStringList FPickList;
     int FDropDownRows = 7;
     bool FModified = false;
@@ -182,6 +188,9 @@ public:
     void SetGridOptions(TGridOptions Value);
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle Value);
+    // bsSingle draws a sunken frame round the grid; bsNone none.
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle Value);
 
     // Whether the in-place editor shows over the current cell.
     bool EditorMode() const { return FEditorMode; }
@@ -189,6 +198,7 @@ public:
     TInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
 
     // A cell's area in client coordinates, grid lines left out; empty when out of view.
+    // Client coordinates start inside the frame.
     QRect CellRect(int ACol, int ARow) const;
     // The cell at a client point; X and Y are -1 outside every cell.
     TGridCoord MouseCoord(int X, int Y) const;
@@ -217,6 +227,10 @@ protected:
     void FontChanged() override;
     void ColorChanged() override;
     Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+    bool WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) override;
+    // The wheel over the grid or its scroll bars turned Notches notches, away from the
+    // user when positive: the current row moves one row a notch.
+    virtual void MouseWheel(int Notches);
 
     virtual void DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState);
     // Draws the bevel of a fixed cell and the grid lines around a cell.
@@ -241,6 +255,8 @@ protected:
     // 0: no limit.
     virtual int GetEditLimit() { return 0; }
     virtual TEditStyle GetEditStyle(int ACol, int ARow);
+    // The alignment of the text in the editor over a cell: as the cell is drawn.
+    virtual TAlignment GetEditAlignment(int ACol, int ARow);
     virtual QStringList GetPickList(int ACol, int ARow);
     virtual void EditButtonClick() {}
     void ShowEditor();
@@ -254,6 +270,8 @@ protected:
     void MoveColumn(int Delta);
     // Keeps LeftCol and TopRow where the grid is filled; true when they moved.
     bool ClampTopLeft();
+    // The client area changed its size (with the control or a scroll bar shown or hidden).
+    virtual void ClientResized();
     // The vertical scroll bar: how it shows the position and what its actions do.
     virtual void UpdateScrollBars();
     virtual void VerticalScroll(int Action);
@@ -270,7 +288,17 @@ private:
     int ColLeft(int ACol) const;
     int ColumnEdgeAt(int X, int Y) const;
     void PlaceScrollBars();
+    // The width of the frame: where client coordinates start in the widget.
+    int FrameWidth() const;
+    // A client rectangle in the widget's coordinates.
+    QRect ToWidget(const QRect& Rect) const;
+    int ScrollBarSize() const;
+    // The horizontal bar shows only while the columns do not fit.
+    bool HorizontalBarShown() const;
+    void CheckHorizontalBar();
     void HorizontalScrolled(int Value);
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void WheelTurned(int Delta);
     void EditorTextChanged();
 
     int FColCount = 5;
@@ -290,12 +318,14 @@ private:
     TGridOptions FGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
                               goRangeSelect};
     TScrollStyle FScrollBars = ssBoth;
+    TFormBorderStyle FBorderStyle = bsSingle;
     bool FEditorMode = false;
     TInplaceEdit* FInplaceEdit = nullptr;
     std::unique_ptr<TGridCanvas> FCanvas;
     QScrollBar* FVertBar = nullptr;
     QScrollBar* FHorzBar = nullptr;
     bool FUpdatingScrollBars = false;
+    int FWheelDelta = 0; // the part of a notch turned so far
     int FSizingCol = -1; // the column whose width the mouse drags
     int FSizingStart = 0;
 };

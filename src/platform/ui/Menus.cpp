@@ -219,7 +219,8 @@ void TMenu::AddActions(QWidget* Target, TMenuItem* Parent) {
         TMenuItem* item = Parent->Items(i);
         if (!item->Visible())
             continue;
-        auto* action = new QAction(ActionText(item), Target);
+        // A separator is a line: its caption "-" is not drawn.
+        auto* action = new QAction(item->IsLine() ? QString() : ActionText(item), Target);
         if (item->IsLine()) {
             action->setSeparator(true);
         } else if (item->Count() > 0) {

@@ -382,6 +382,7 @@ TCustomRichEdit::TCustomRichEdit(TComponent* AOwner)
       FSelAttributes(new TTextAttributes(this, atSelected)),
       FDefAttributes(new TTextAttributes(this, atDefaultText)),
       FParagraph(new TParaAttributes(this)) {
+    SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
     SetTabStop(true);
     FDocument->setDefaultFont(Font()->ToQFont());
@@ -394,7 +395,7 @@ TCustomRichEdit::~TCustomRichEdit() {
 }
 
 QWidget* TCustomRichEdit::CreateWidget() {
-    auto* edit = new TControlWidget<QTextEdit>(this);
+    auto* edit = new TScrollAreaWidget<QTextEdit>(this);
     edit->setDocument(FDocument);
     connect(edit, &QTextEdit::cursorPositionChanged, this, [this] { CursorMoved(); });
     connect(edit, &QTextEdit::selectionChanged, this, [this] { CursorMoved(); });

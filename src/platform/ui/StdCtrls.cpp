@@ -86,7 +86,6 @@ private:
 // TLabel
 
 TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
-    SetParentColor(true);
     SetBounds(0, 0, 65, 17);
 }
 
@@ -183,6 +182,7 @@ void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
 // TEdit
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    SetColor(clWindow);
     SetBounds(0, 0, 121, 21);
     SetTabStop(true);
 }
@@ -471,6 +471,21 @@ QList<TRadioButton*> TRadioButton::Group() const {
     return group;
 }
 
+bool TRadioButton::IsTabStop() const {
+    if (!TabStop())
+        return false;
+    if (FChecked)
+        return true;
+    const QList<TRadioButton*> group = Group();
+    for (const TRadioButton* button : group)
+        if (button->FChecked && button->TabStop() && button->CanFocus())
+            return false;
+    for (const TRadioButton* button : group)
+        if (button->TabStop() && button->CanFocus())
+            return button == this;
+    return false;
+}
+
 void TRadioButton::KeyDown(quint16& Key, TShiftState Shift) {
     TWinControl::KeyDown(Key, Shift);
     const bool back = Key == VK_UP || Key == VK_LEFT;
@@ -570,33 +585,9 @@ private:
     TListBox* FBox;
 };
 
-namespace {
-
-// A list widget whose viewport passes its mouse events to the control: the viewport's
-// coordinates are the list box's client coordinates.
-class TListBoxWidget : public TControlWidget<QListWidget> {
-public:
-    using TControlWidget::TControlWidget;
-
-protected:
-    bool viewportEvent(QEvent* Event) override {
-        switch (Event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-            return DispatchEvent(Event,
-                                 [this](QEvent* e) { return QListWidget::viewportEvent(e); });
-        default:
-            return QListWidget::viewportEvent(Event);
-        }
-    }
-};
-
-} // namespace
-
 TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TItems(this)) {
     SetControlStyle({});
+    SetColor(clWindow);
     SetBounds(0, 0, 121, 97);
     SetTabStop(true);
 }
@@ -610,7 +601,7 @@ void TListBox::Clear() {
 }
 
 QWidget* TListBox::CreateWidget() {
-    auto* list = new TListBoxWidget(this);
+    auto* list = new TScrollAreaWidget<QListWidget>(this);
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     connect(list, &QListWidget::itemSelectionChanged, this, [this] { ReadSelection(); });
     connect(list, &QListWidget::currentRowChanged, this, [this] { ReadSelection(); });
@@ -844,7 +835,6 @@ TCursor TListBox::DraggingCursor() const {
 
 TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
     SetControlStyle({csAcceptsControls, csClickEvents});
-    SetColor(clBtnFace);
     SetBounds(0, 0, 185, 105);
 }
 
@@ -877,6 +867,7 @@ void TGroupBox::AdjustClientRect(QRect& Rect) const {
 
 TMemo::TMemo(TComponent* AOwner)
     : TWinControl(AOwner), FLines(new TMemoLines(this, [this] { LinesChanged(); })) {
+    SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
     SetTabStop(true);
 }
@@ -901,7 +892,7 @@ void TMemo::SetText(const QString& Value) {
 }
 
 QWidget* TMemo::CreateWidget() {
-    auto* memo = new TControlWidget<QPlainTextEdit>(this);
+    auto* memo = new TScrollAreaWidget<QPlainTextEdit>(this);
     connect(memo, &QPlainTextEdit::textChanged, this, [this] { WidgetTextChanged(); });
     return memo;
 }
@@ -1054,6 +1045,7 @@ private:
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
     : TWinControl(AOwner), FItems(new TMemoLines(this, [this] { ItemsChanged(); })) {
     SetControlStyle({});
+    SetColor(clWindow);
     SetBounds(0, 0, 145, 21);
     SetTabStop(true);
 }

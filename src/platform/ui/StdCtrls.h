@@ -190,6 +190,8 @@ public:
 
     bool Checked() const { return FChecked; }
     void SetChecked(bool Value);
+    // A group is one Tab stop: its checked button, or the first when none is checked.
+    bool IsTabStop() const override;
 
 protected:
     QWidget* CreateWidget() override;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <rtl/ClassRegistry.h>
 #include <ui/ComCtrls.h>
+#include <ui/StdCtrls.h>
 #include <ui/UiClasses.h>
 
 namespace {
@@ -117,6 +118,36 @@ TGalleryDatabase::~TGalleryDatabase() {
 
 TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
     InitForm();
+}
+
+namespace {
+
+// Runs the edit command Slot ("cut", "copy", "paste") of the focused text widget; other
+// widgets have no such slot and ignore it.
+void EditFocused(const char* Slot) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->metaObject()->indexOfSlot(
+                     QMetaObject::normalizedSignature(QByteArray(Slot) + "()")) >= 0)
+        QMetaObject::invokeMethod(focus, Slot);
+}
+
+} // namespace
+
+void TGalleryForm::CutItemClick(TObject*) {
+    EditFocused("cut");
+}
+
+void TGalleryForm::CopyItemClick(TObject*) {
+    EditFocused("copy");
+}
+
+void TGalleryForm::PasteItemClick(TObject*) {
+    EditFocused("paste");
+}
+
+void TGalleryForm::MemoClearItemClick(TObject*) {
+    if (auto* memo = qobject_cast<TMemo*>(FindComponent(QStringLiteral("NotesMemo"))))
+        memo->Lines()->Clear();
 }
 
 void RegisterGalleryClasses() {

@@ -28,6 +28,12 @@ class TGalleryForm : public TForm {
     Q_CLASSINFO("FormFile", ":/gallery/Gallery.form")
 public:
     Q_INVOKABLE explicit TGalleryForm(TComponent* AOwner = nullptr);
+
+    // The edit commands act on the focused text control.
+    Q_INVOKABLE void CutItemClick(TObject* Sender);
+    Q_INVOKABLE void CopyItemClick(TObject* Sender);
+    Q_INVOKABLE void PasteItemClick(TObject* Sender);
+    Q_INVOKABLE void MemoClearItemClick(TObject* Sender);
 };
 
 // Registers the classes the gallery's form file names.

@@ -355,3 +355,45 @@ TEST(PageControlSubclass, OverridesDecideAndFollowUserChanges) {
     EXPECT_EQ(pages->ActivePageIndex(), 0);
     EXPECT_EQ(pages->Steps, QStringList({"can change", "set One", "changed to One"}));
 }
+
+TEST(PageColours, SheetsAndControlsShowTheFormsFaceColour) {
+    RegisterTestClasses();
+    TForm form;
+    form.SetBounds(100, 100, 300, 220);
+    auto* pages = new TPageControl(&form);
+    pages->SetBounds(0, 0, 300, 180);
+    pages->SetParent(&form);
+    auto* sheet = new TTabSheet(&form);
+    sheet->SetCaption(QStringLiteral("Sheet"));
+    sheet->SetPageControl(pages);
+    auto* panel = new TPanel(&form);
+    panel->SetBounds(20, 20, 100, 60);
+    panel->SetParent(sheet);
+    auto* check = new TCheckBox(&form);
+    check->SetBounds(20, 100, 100, 20);
+    check->SetParent(sheet);
+    auto* edit = new TEdit(&form);
+    edit->SetBounds(150, 20, 100, 22);
+    edit->SetParent(sheet);
+    auto* formCheck = new TCheckBox(&form);
+    formCheck->SetBounds(8, 190, 100, 20);
+    formCheck->SetParent(&form);
+    pages->SetActivePage(sheet);
+    form.Show();
+    ProcessEvents();
+
+    EXPECT_EQ(pages->Color(), clBtnFace);
+    EXPECT_EQ(sheet->Color(), clBtnFace);
+    EXPECT_EQ(check->Color(), clBtnFace);
+    EXPECT_EQ(edit->Color(), clWindow) << "edits keep the window colour";
+    const QImage sheetImage = sheet->Widget()->grab().toImage();
+    EXPECT_EQ(sheetImage.pixelColor(5, 5), ColorToQColor(clBtnFace));
+    // The panel's bevel shows its light edge against the sheet.
+    const QImage panelImage = panel->Widget()->grab().toImage();
+    EXPECT_EQ(panelImage.pixelColor(0, 0), ColorToQColor(clBtnHighlight));
+    EXPECT_NE(sheetImage.pixelColor(5, 5), ColorToQColor(clBtnHighlight));
+
+    form.SetColor(clAqua);
+    EXPECT_EQ(formCheck->Color(), clAqua) << "a control takes its parent's colour";
+    EXPECT_EQ(pages->Color(), clBtnFace);
+}

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <db/DataSource.h>
 #include <db/DbClasses.h>
 #include <db/Field.h>
@@ -201,6 +202,42 @@ TEST_F(DBGridTest, LastShowsTheLastRowsWithTheScrollBarAtTheEnd) {
     Key(Qt::Key_PageUp);
     EXPECT_EQ(vertical->value(), PeopleRows - 1 - Grid->VisibleRowCount());
     EXPECT_EQ(Grid->Row(), Grid->FixedRows()) << "the window scrolled a whole page";
+}
+
+namespace {
+
+// Turns the mouse wheel over Widget by Notches notches, away from the user when positive.
+void Wheel(QWidget* Widget, int Notches) {
+    const QPoint pos = Widget->rect().center();
+    QWheelEvent event(pos, Widget->mapToGlobal(pos), QPoint(),
+                      QPoint(0, Notches * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Widget, &event);
+}
+
+} // namespace
+
+TEST_F(DBGridTest, EachWheelNotchMovesTheCurrentRecordByOne) {
+    Wheel(Grid->Widget(), -1);
+    EXPECT_EQ(Table->RecNo(), 2);
+    Wheel(Grid->Widget(), -3);
+    EXPECT_EQ(Table->RecNo(), 5);
+    Wheel(Grid->Widget(), 2);
+    EXPECT_EQ(Table->RecNo(), 3);
+
+    // Over the scroll bar the same: one record a notch.
+    QWidget* bar = Grid->Widget()->childAt(Grid->Widget()->width() - 5, 50);
+    ASSERT_TRUE(qobject_cast<QScrollBar*>(bar));
+    Wheel(bar, -1);
+    EXPECT_EQ(Table->RecNo(), 4);
+    Wheel(bar, 1);
+    EXPECT_EQ(Table->RecNo(), 3);
+
+    // The wheel stops at the last record and appends none.
+    Table->Last();
+    Wheel(Grid->Widget(), -2);
+    EXPECT_EQ(Table->RecNo(), PeopleRows);
+    EXPECT_EQ(Table->State(), dsBrowse);
 }
 
 TEST_F(DBGridTest, TypingEditsTheCellAndLeavingTheRowPosts) {
@@ -420,6 +457,81 @@ TEST_F(DBGridTest, ColumnsScrollIntoViewAndResizeWithTheMouse) {
         << "the first column scrolled out of view";
     Key(Qt::Key_Home);
     EXPECT_EQ(Grid->LeftCol(), Grid->FixedCols());
+}
+
+TEST_F(DBGridTest, TheEditorAlignsANumberAsTheGridShowsIt) {
+    // The leftmost column of the editor's selected text (all of it is selected), or -1.
+    auto textLeft = [this] {
+        ProcessEvents();
+        QWidget* editor = Grid->InplaceEditor()->Widget();
+        const QImage image = editor->grab().toImage();
+        const QColor selected = editor->palette().color(QPalette::Highlight);
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixelColor(x, y) == selected)
+                    return x;
+        return -1;
+    };
+    Grid->SetSelectedIndex(3); // Salary, a currency field: right-aligned
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(EditorShown());
+    const int width = Grid->InplaceEditor()->Width();
+    EXPECT_GT(textLeft(), width / 2) << "the number stands at the right";
+    Key(Qt::Key_Escape);
+    Grid->SetSelectedIndex(1); // Name: left
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_GE(textLeft(), 0);
+    EXPECT_LT(textLeft(), width / 2);
+}
+
+TEST_F(DBGridTest, ASingleBorderFramesTheCells) {
+    EXPECT_EQ(Grid->BorderStyle(), bsSingle);
+    ProcessEvents();
+    const QImage framed = Grid->Widget()->grab().toImage();
+    Grid->SetBorderStyle(bsNone);
+    ProcessEvents();
+    const QImage plain = Grid->Widget()->grab().toImage();
+    const QRect titles(0, 0, 150, Grid->RowHeights(0));
+    EXPECT_EQ(framed.copy(titles.translated(2, 2)), plain.copy(titles))
+        << "the cells start inside the frame";
+    EXPECT_NE(framed.copy(0, 0, 150, 2), plain.copy(0, 0, 150, 2)) << "a frame is drawn";
+    EXPECT_THROW(Grid->SetBorderStyle(bsDialog), EInvalidOperation);
+
+    // A click lands on the cell drawn under the mouse.
+    Grid->SetBorderStyle(bsSingle);
+    const QRect cell = Grid->CellRect(2, Grid->FixedRows() + 2);
+    QTest::mouseClick(Grid->Widget(), Qt::LeftButton, {}, cell.topLeft() + QPoint(3, 3));
+    EXPECT_EQ(Table->RecNo(), 3);
+    EXPECT_EQ(Grid->Col(), 2);
+}
+
+TEST_F(DBGridTest, TheHorizontalBarShowsOnlyWhileTheColumnsDoNotFit) {
+    auto horizontalBar = [this]() -> QScrollBar* {
+        for (QScrollBar* bar : Grid->Widget()->findChildren<QScrollBar*>())
+            if (bar->orientation() == Qt::Horizontal)
+                return bar;
+        return nullptr;
+    };
+    ASSERT_TRUE(horizontalBar());
+    Grid->Columns()->Items(1)->SetWidth(60);
+    EXPECT_FALSE(horizontalBar()->isVisible()) << "the four columns fit";
+    const int rows = Grid->VisibleRowCount();
+    QWidget* below = Grid->Widget()->childAt(10, Grid->Height() - 5);
+    EXPECT_FALSE(qobject_cast<QScrollBar*>(below)) << "rows reach the bottom";
+
+    Grid->Columns()->Items(1)->SetWidth(500);
+    ASSERT_TRUE(horizontalBar()->isVisible());
+    EXPECT_LT(Grid->VisibleRowCount(), rows + 1);
+    QScrollBar* bar = horizontalBar();
+    EXPECT_EQ(Grid->LeftCol(), Grid->FixedCols());
+    // The right arrow scrolls the columns by one.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
+    EXPECT_EQ(Grid->LeftCol(), Grid->FixedCols() + 1);
+
+    Grid->Columns()->Items(1)->SetWidth(60);
+    EXPECT_FALSE(horizontalBar()->isVisible());
+    EXPECT_EQ(Grid->VisibleRowCount(), rows);
 }
 
 namespace {

@@ -182,14 +182,14 @@ TEST_F(DBLookup, KeyboardChoiceWritesTheKeyAndStartsEditing) {
     ASSERT_TRUE(Combo->DroppedDown());
     EXPECT_EQ(dropped, 1);
     TPopupDataList* list = Combo->DataList();
-    EXPECT_TRUE(list->Widget()->isVisible());
-    EXPECT_TRUE(list->Widget()->isWindow());
+    QWidget* window = ShownWindow(list);
+    ASSERT_NE(window, nullptr) << "the list shows as a window of its own";
     EXPECT_TRUE(Combo->Focused()) << "the list never takes the focus";
     EXPECT_EQ(list->KeyValue(), QVariant(QStringLiteral("ES")));
     // Five countries in name order, Spain last and highlighted.
     EXPECT_EQ(list->RowCount(), 5);
     EXPECT_EQ(list->SelectedRow(), 4);
-    EXPECT_GE(list->Widget()->y(), Combo->Widget()->mapToGlobal(QPoint(0, 0)).y());
+    EXPECT_GE(window->y(), Combo->Widget()->mapToGlobal(QPoint(0, 0)).y());
 
     Key(Qt::Key_Up);
     Key(Qt::Key_Up);
@@ -197,7 +197,7 @@ TEST_F(DBLookup, KeyboardChoiceWritesTheKeyAndStartsEditing) {
     EXPECT_EQ(People->State(), dsBrowse) << "moving in the list writes nothing yet";
     Key(Qt::Key_Return);
     EXPECT_FALSE(Combo->DroppedDown());
-    EXPECT_FALSE(list->Widget()->isVisible());
+    EXPECT_EQ(ShownWindow(list), nullptr);
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(People->State(), dsEdit);
     EXPECT_EQ(Code(), QStringLiteral("JP"));
@@ -231,7 +231,8 @@ TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
     Key(Qt::Key_F4);
     TPopupDataList* list = Combo->DataList();
     const QRect combo(Combo->Widget()->mapToGlobal(QPoint(0, 0)), Combo->Widget()->size());
-    const QRect rect = list->Widget()->geometry();
+    ASSERT_NE(ShownWindow(list), nullptr);
+    const QRect rect = ShownWindow(list)->geometry();
     EXPECT_EQ(rect.width(), 300);
     EXPECT_EQ(rect.right(), combo.right());
     EXPECT_EQ(rect.top(), combo.bottom() + 1);
@@ -247,8 +248,9 @@ TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
     Combo->SetDropDownWidth(0);
     Combo->SetDropDownAlign(daLeft);
     Key(Qt::Key_F4);
-    EXPECT_EQ(list->Widget()->geometry().left(), combo.left());
-    EXPECT_EQ(list->Widget()->width(), combo.width());
+    ASSERT_NE(ShownWindow(list), nullptr);
+    EXPECT_EQ(ShownWindow(list)->geometry().left(), combo.left());
+    EXPECT_EQ(ShownWindow(list)->width(), combo.width());
     EXPECT_FALSE(Combo->Widget()->grab().isNull());
 }
 
@@ -269,7 +271,9 @@ TEST_F(DBLookup, EscapeAndLeavingCloseWithoutAChange) {
     ASSERT_TRUE(Combo->DroppedDown());
     TPopupDataList* list = Combo->DataList();
     const int rowHeight = list->RowHeight();
-    QTest::mouseClick(list->Widget(), Qt::LeftButton, {}, QPoint(5, 1 + rowHeight + rowHeight / 2));
+    ASSERT_NE(ShownWindow(list), nullptr);
+    QTest::mouseClick(ShownWindow(list), Qt::LeftButton, {},
+                      QPoint(5, 1 + rowHeight + rowHeight / 2));
     EXPECT_FALSE(Combo->DroppedDown());
     EXPECT_EQ(Code(), QStringLiteral("IT"));
     People->Cancel();
@@ -395,7 +399,8 @@ TEST_F(DBLookup, SeveralListFieldsAreColumns) {
     EXPECT_EQ(Combo->Text(), QStringLiteral("Spain"));
 
     // Column lines stand where the fields' widths put them, in every unselected row.
-    const QImage image = list->Widget()->grab().toImage();
+    ASSERT_NE(ShownWindow(list), nullptr);
+    const QImage image = ShownWindow(list)->grab().toImage();
     const int zero = QFontMetrics(list->Font()->ToQFont()).horizontalAdvance(QLatin1Char('0'));
     const int first = 1 + 10 * zero + 4;
     const int second = first + 1 + 12 * zero + 4;

@@ -152,12 +152,16 @@ TEST_F(Dialogs, WithoutResponderShowModalRunsTheEventLoop) {
 TEST_F(Dialogs, WithoutResponderAMessageBoxAsksTheUser) {
     QString shownText;
     QString shownTitle;
+    Qt::WindowFlags shownFlags;
+    QFont shownFont;
     // Clicks the button of the open message box that has Text.
     auto answer = [&](const QString& Text) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_TRUE(box);
         shownText = box->text();
         shownTitle = box->windowTitle();
+        shownFlags = box->windowFlags();
+        shownFont = box->font();
         for (QAbstractButton* button : box->buttons())
             if (button->text() == Text)
                 return button->click();
@@ -172,6 +176,11 @@ TEST_F(Dialogs, WithoutResponderAMessageBoxAsksTheUser) {
     EXPECT_EQ(MessageDlg(QStringLiteral("Continue?"), mtConfirmation, {mbYes, mbNo}), mrNo);
     EXPECT_EQ(shownText, QStringLiteral("Continue?"));
     EXPECT_EQ(shownTitle, QStringLiteral("Confirm"));
+    // A dialog's frame, without minimise or maximise buttons, in the forms' font.
+    EXPECT_TRUE(shownFlags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(shownFlags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(shownFlags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(shownFont, TForm().Font()->ToQFont());
 
     QTimer::singleShot(0, [&] { answer(QStringLiteral("&All")); });
     EXPECT_EQ(MessageDlg(QStringLiteral("Replace?"), mtWarning, {mbYes, mbAll}), mrAll);

@@ -1,9 +1,13 @@
 #include "TestForms.h"
 
 #include <QApplication>
+#include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ui/ComCtrls.h>
+#include <ui/DBCtrls.h>
+#include <ui/DBLookup.h>
 #include <ui/ExtCtrls.h>
 #include <ui/Screen.h>
 #include <ui/StdCtrls.h>
@@ -173,4 +177,152 @@ TEST_F(Keys, ReturnAndEscapeClickTheDefaultAndCancelButtons) {
     QTest::keyClick(Dialog->Notes->Widget(), Qt::Key_Return);
     EXPECT_EQ(Dialog->ModalResult(), mrNone);
     EXPECT_EQ(Dialog->Notes->Lines()->Count(), 3);
+}
+
+namespace {
+
+// A form of controls that show the focus themselves, after an edit where the focus starts.
+class FocusMarks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterTestClasses();
+        Form.SetBounds(100, 100, 420, 300);
+        int top = 8;
+        auto place = [&top, this](TWinControl* Control, int Height = 24) {
+            Control->SetBounds(8, top, 180, Height);
+            Control->SetParent(&Form);
+            top += Height + 6;
+        };
+        place(Edit);
+        Check->SetCaption(QStringLiteral("Check"));
+        place(Check);
+        Radio->SetCaption(QStringLiteral("Radio"));
+        Radio->SetChecked(true);
+        place(Radio);
+        Button->SetCaption(QStringLiteral("Button"));
+        place(Button);
+        place(Combo);
+        place(Image, 60);
+        Pages->SetBounds(200, 8, 200, 150);
+        Pages->SetParent(&Form);
+        for (const char* caption : {"One", "Two"}) {
+            auto* sheet = new TTabSheet(&Form);
+            sheet->SetCaption(QString::fromLatin1(caption));
+            sheet->SetPageControl(Pages);
+        }
+        Pages->SetActivePage(Pages->Pages(0));
+        Form.Show();
+        Activate(&Form);
+        Edit->SetFocus();
+        ProcessEvents();
+    }
+
+    // The control as drawn now.
+    static QImage Look(TControl* Control) {
+        ProcessEvents();
+        return Control->Widget()->grab().toImage();
+    }
+
+    TForm Form;
+    TEdit* Edit = new TEdit(&Form);
+    TCheckBox* Check = new TCheckBox(&Form);
+    TRadioButton* Radio = new TRadioButton(&Form);
+    TButton* Button = new TButton(&Form);
+    TDBLookupComboBox* Combo = new TDBLookupComboBox(&Form);
+    TDBImage* Image = new TDBImage(&Form);
+    TPageControl* Pages = new TPageControl(&Form);
+};
+
+} // namespace
+
+TEST_F(FocusMarks, TabShowsAFocusMarkOnEachControl) {
+    const QList<TWinControl*> order{Check, Radio, Button, Combo, Image, Pages};
+    QList<QImage> unfocused;
+    for (TWinControl* control : order)
+        unfocused << Look(control);
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_TRUE(order[i]->Focused()) << order[i]->ClassName().toStdString();
+        EXPECT_NE(Look(order[i]), unfocused[i])
+            << order[i]->ClassName().toStdString() << " shows no focus";
+    }
+}
+
+TEST_F(FocusMarks, AClickFocusesAndMarksTheControl) {
+    const QImage before = Look(Check);
+    QTest::mouseClick(Check->Widget(), Qt::LeftButton, {}, QPoint(5, 12));
+    ASSERT_TRUE(Check->Focused());
+    EXPECT_TRUE(Check->Checked());
+    Check->SetChecked(false);
+    EXPECT_NE(Look(Check), before);
+
+    // A click on a tab focuses the page control; the arrows then switch its pages.
+    auto* tabs = qobject_cast<QTabBar*>(Pages->Widget()->childAt(5, 5));
+    ASSERT_TRUE(tabs);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_TRUE(Pages->Focused());
+    EXPECT_EQ(Pages->ActivePage(), Pages->Pages(1));
+    const QImage focused = Look(Pages);
+    Edit->SetFocus();
+    EXPECT_NE(Look(Pages), focused);
+    Pages->SetFocus();
+    QTest::keyClick(Pages->Widget(), Qt::Key_Left);
+    EXPECT_EQ(Pages->ActivePage(), Pages->Pages(0));
+}
+
+TEST_F(FocusMarks, TheLookupComboHighlightsItsTextWhileFocused) {
+    auto highlighted = [](const QImage& Image) {
+        const QColor highlight = ColorToQColor(clHighlight);
+        for (int x = 0; x < Image.width(); ++x)
+            if (Image.pixelColor(x, Image.height() / 2) == highlight)
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(highlighted(Look(Combo)));
+    Combo->SetFocus();
+    EXPECT_TRUE(highlighted(Look(Combo)));
+    Edit->SetFocus();
+    EXPECT_FALSE(highlighted(Look(Combo)));
+}
+
+TEST(RadioGroup, IsOneTabStopMovedInWithTheArrows) {
+    RegisterTestClasses();
+    TForm form;
+    auto add = [&form](TWinControl* Control, int Top) {
+        Control->SetBounds(8, Top, 150, 22);
+        Control->SetParent(&form);
+        return Control;
+    };
+    auto* edit = static_cast<TEdit*>(add(new TEdit(&form), 8));
+    QList<TRadioButton*> radios;
+    for (int i = 0; i < 3; ++i)
+        radios << static_cast<TRadioButton*>(add(new TRadioButton(&form), 40 + 26 * i));
+    auto* button = add(new TButton(&form), 130);
+    form.Show();
+    Activate(&form);
+    edit->SetFocus();
+    auto tab = [](Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Modifiers);
+    };
+
+    // None checked: the first button is the group's stop.
+    tab();
+    EXPECT_TRUE(radios[0]->Focused());
+    tab();
+    EXPECT_TRUE(button->Focused());
+
+    radios[1]->SetChecked(true);
+    edit->SetFocus();
+    tab();
+    EXPECT_TRUE(radios[1]->Focused()) << "the checked button";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(radios[2]->Focused());
+    EXPECT_TRUE(radios[2]->Checked());
+    EXPECT_FALSE(radios[1]->Checked());
+    tab();
+    EXPECT_TRUE(button->Focused());
+    tab(Qt::ShiftModifier);
+    EXPECT_TRUE(radios[2]->Focused());
+    tab(Qt::ShiftModifier);
+    EXPECT_TRUE(edit->Focused());
 }

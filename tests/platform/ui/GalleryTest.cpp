@@ -1,10 +1,17 @@
 #include "TestForms.h"
 
 #include <GalleryForm.h>
+#include <QApplication>
+#include <QClipboard>
+#include <QMultiHash>
 #include <QSet>
+#include <QTest>
 #include <db/DataSet.h>
 #include <gtest/gtest.h>
+#include <ui/ComCtrls.h>
 #include <ui/DBCtrls.h>
+#include <ui/Menus.h>
+#include <ui/StdCtrls.h>
 
 namespace {
 
@@ -102,4 +109,81 @@ TEST_F(Gallery, ControlsDoNotOverlapAndTheDataControlsShowTheFirstPart) {
     Form.Show();
     const QImage pages = RenderGalleryPages(&Form);
     EXPECT_GE(pages.height(), 3 * Form.Height()) << "one picture per page";
+}
+
+namespace {
+
+// The accelerator letter of Caption ("&Name" gives 'N'), or a null character.
+QChar Accelerator(const QString& Caption) {
+    for (qsizetype i = 0; i + 1 < Caption.size(); ++i) {
+        if (Caption[i] != QLatin1Char('&'))
+            continue;
+        if (Caption[i + 1] != QLatin1Char('&'))
+            return Caption[i + 1].toUpper();
+        ++i;
+    }
+    return {};
+}
+
+// The sheet Control lies on, or nullptr outside the pages (the sheets' tabs too).
+TTabSheet* SheetOf(TControl* Control) {
+    for (TControl* c = Control->Parent(); c; c = c->Parent())
+        if (auto* sheet = qobject_cast<TTabSheet*>(c))
+            return sheet;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(Gallery, TheAcceleratorsShownTogetherDiffer) {
+    auto* pages = qobject_cast<TPageControl*>(Form.FindComponent(QStringLiteral("Pages")));
+    ASSERT_TRUE(pages);
+    for (int p = 0; p < pages->PageCount(); ++p) {
+        TTabSheet* page = pages->Pages(p);
+        QMultiHash<QChar, QString> owners;
+        for (int i = 0; i < Form.Menu()->Items()->Count(); ++i) {
+            TMenuItem* item = Form.Menu()->Items()->Items(i);
+            owners.insert(Accelerator(item->Caption()), item->Name());
+        }
+        for (int i = 0; i < Form.ComponentCount(); ++i) {
+            auto* control = qobject_cast<TControl*>(Form.Components(i));
+            if (!control || (SheetOf(control) && SheetOf(control) != page))
+                continue;
+            owners.insert(Accelerator(control->Caption()), control->Name());
+        }
+        for (QChar letter : owners.uniqueKeys()) {
+            if (letter.isNull())
+                continue;
+            EXPECT_EQ(owners.count(letter), 1)
+                << page->Name().toStdString() << ": Alt+" << QString(letter).toStdString()
+                << " for " << owners.values(letter).join(QStringLiteral(", ")).toStdString();
+        }
+    }
+}
+
+TEST_F(Gallery, EditCommandsWorkAndHintedButtonsShowTheirHints) {
+    for (int i = 0; i < Form.ComponentCount(); ++i) {
+        auto* control = qobject_cast<TControl*>(Form.Components(i));
+        if (control && !control->Hint().isEmpty()) {
+            EXPECT_TRUE(control->ShowHint()) << control->Name().toStdString();
+        }
+    }
+
+    Form.Show();
+    Activate(&Form);
+    auto* find = qobject_cast<TEdit*>(Form.FindComponent(QStringLiteral("FindEdit")));
+    ASSERT_TRUE(find);
+    find->SetFocus();
+    QTest::keyClicks(find->Widget(), QStringLiteral("bolt"));
+    QTest::keyClick(find->Widget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(find->Widget(), Qt::Key_C, Qt::ControlModifier); // the Copy item's key
+    ProcessEvents();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("bolt"));
+    QTest::keyClick(find->Widget(), Qt::Key_X, Qt::ControlModifier);
+    ProcessEvents();
+    EXPECT_EQ(find->Text(), QString());
+    QTest::keyClick(find->Widget(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(find->Widget(), Qt::Key_V, Qt::ControlModifier);
+    ProcessEvents();
+    EXPECT_EQ(find->Text(), QStringLiteral("boltbolt"));
 }

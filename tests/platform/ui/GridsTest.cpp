@@ -110,14 +110,16 @@ TEST_F(GridTest, TypingEditsTheCellInPlace) {
     TInplaceEdit* editor = Grid->InplaceEditor();
     ASSERT_TRUE(editor && editor->Visible());
     EXPECT_TRUE(Grid->EditorMode());
-    EXPECT_EQ(editor->BoundsRect(), Grid->CellRect(1, 1));
+    // Over the cell, inside the grid's frame.
+    const int frame = 2; // the width of a bsSingle border
+    EXPECT_EQ(editor->BoundsRect(), Grid->CellRect(1, 1).translated(frame, frame));
     Key(Qt::Key_B);
     EXPECT_EQ(Grid->Cell(1, 1), QStringLiteral("ab"));
     EXPECT_EQ(editor->EditText(), QStringLiteral("ab"));
 
     // The editor follows the current cell and loads its text.
     Key(Qt::Key_Down);
-    EXPECT_EQ(editor->BoundsRect(), Grid->CellRect(1, 2));
+    EXPECT_EQ(editor->BoundsRect(), Grid->CellRect(1, 2).translated(frame, frame));
     EXPECT_EQ(editor->Text(), QString());
     Key(Qt::Key_Up);
     EXPECT_EQ(editor->Text(), QStringLiteral("ab"));

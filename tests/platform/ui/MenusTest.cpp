@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include <rtl/Streaming.h>
 #include <ui/ExtCtrls.h>
 #include <ui/Menus.h>
+#include <ui/RichEdit.h>
 #include <ui/StdCtrls.h>
 
 namespace {
@@ -201,6 +203,22 @@ TEST_F(Menus, RightClickOpensTheControlsMenuAndKeysChooseAnItem) {
     EXPECT_EQ(Log.last(), QStringLiteral("SaveItem"));
 }
 
+TEST_F(Menus, SeparatorsAreDrawnAsLinesAlone) {
+    QTest::mouseClick(MenuEdit->Widget(), Qt::RightButton);
+    QMenu* menu = OpenMenu();
+    ASSERT_TRUE(menu);
+    QAction* line = menu->actions()[1];
+    ASSERT_TRUE(line->isSeparator());
+    const QImage image = menu->grab().toImage();
+    const QRect rect = menu->actionGeometry(line);
+    int dark = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x < rect.left() + 24; ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ++dark;
+    EXPECT_EQ(dark, 0) << "no dash at the left of the separator";
+}
+
 TEST_F(Menus, SubmenusOpenFromTheKeyboard) {
     MenuEdit->SetFocus();
     QTest::keyClick(MenuEdit->Widget(), Qt::Key_Menu);
@@ -268,9 +286,19 @@ TEST_F(Menus, MainMenuIsABarAboveTheClientArea) {
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("&File"));
     EXPECT_EQ(ActionTexts(bar->actions()[0]->menu()),
               QStringList({"Save all\tCtrl+S", "Quit\tCtrl+Q"}));
+    // The bar lies outside the client area: the window is as much higher, and a control
+    // at the bottom of the client area shows whole.
     auto* panel = Find<TPanel>("Panel");
-    EXPECT_EQ(panel->Top(), bar->height());
-    EXPECT_EQ(panel->Height(), Form.ClientHeight() - bar->height());
+    EXPECT_EQ(panel->Top(), 0);
+    EXPECT_EQ(panel->Height(), Form.ClientHeight());
+    EXPECT_EQ(Form.ClientHeight(), 200);
+    EXPECT_EQ(Form.Widget()->height(), 200 + bar->height());
+    QWidget* panelWidget = panel->Widget();
+    const QRect shown(panelWidget->mapTo(Form.Widget(), QPoint(0, 0)), panelWidget->size());
+    EXPECT_EQ(shown.top(), bar->geometry().bottom() + 1);
+    EXPECT_EQ(shown.bottom(), Form.Widget()->rect().bottom());
+    EXPECT_EQ(Form.Widget()->childAt(10, bar->height() + 5), panelWidget)
+        << "what lies just below the bar is the panel";
 
     // The bar follows changes of the items.
     Find<TMenuItem>("MainQuit")->SetCaption(QStringLiteral("Exit"));
@@ -285,6 +313,7 @@ TEST_F(Menus, MainMenuIsABarAboveTheClientArea) {
     EXPECT_EQ(Form.Menu(), nullptr);
     EXPECT_FALSE(Form.Widget()->findChild<QMenuBar*>());
     EXPECT_EQ(panel->Top(), 0);
+    EXPECT_EQ(Form.Widget()->height(), 200);
 }
 
 TEST_F(Menus, ReferencesAreClearedWhenTheOtherGoes) {
@@ -298,6 +327,73 @@ TEST_F(Menus, ReferencesAreClearedWhenTheOtherGoes) {
     auto* panel = Find<TPanel>("Panel");
     delete Find<TPopupMenu>("PanelMenu");
     EXPECT_EQ(panel->PopupMenu(), nullptr);
+}
+
+namespace {
+
+// The widget a person clicks at Pos inside Control (a text area's viewport).
+QWidget* WidgetAt(TControl* Control, const QPoint& Pos) {
+    QWidget* child = Control->Widget()->childAt(Pos);
+    return child ? child : Control->Widget();
+}
+
+// A right click as the window system delivers it: the press, its request for a context
+// menu, the release.
+void RightClick(QWidget* Widget, const QPoint& Pos) {
+    QTest::mousePress(Widget, Qt::RightButton, {}, Pos);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, Pos, Widget->mapToGlobal(Pos));
+    QApplication::sendEvent(Widget, &request);
+    QTest::mouseRelease(Widget, Qt::RightButton, {}, Pos);
+}
+
+void CloseOpenMenu() {
+    if (QMenu* menu = OpenMenu())
+        menu->close();
+}
+
+} // namespace
+
+TEST_F(Menus, EveryWayOfAskingOpensTheControlsOwnMenu) {
+    auto* memo = new TMemo(&Form);
+    memo->SetBounds(150, 40, 120, 80);
+    memo->SetParent(&Form);
+    memo->SetPopupMenu(EditMenu);
+    auto* rich = new TRichEdit(&Form);
+    rich->SetBounds(150, 125, 120, 40);
+    rich->SetParent(&Form);
+    rich->SetPopupMenu(EditMenu);
+    const QStringList own({"&Open", "|", "&Grey\tCtrl+G", "&More", "&Save\tCtrl+S"});
+
+    for (TWinControl* control : QList<TWinControl*>{memo, rich, MenuEdit}) {
+        SCOPED_TRACE(control->ClassName().toStdString());
+        RightClick(WidgetAt(control, QPoint(20, 10)), QPoint(5, 5));
+        ASSERT_TRUE(OpenMenu()) << "a right click";
+        EXPECT_EQ(ActionTexts(OpenMenu()), own);
+        EXPECT_EQ(EditMenu->PopupComponent(), control);
+        CloseOpenMenu();
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+            Press(control, key, modifiers);
+            ASSERT_TRUE(OpenMenu()) << QKeySequence(key | modifiers).toString().toStdString();
+            EXPECT_EQ(ActionTexts(OpenMenu()), own);
+            CloseOpenMenu();
+        }
+    }
+
+    // Without a menu of their own or a parent's, edits and text areas show the edit menu.
+    memo->SetPopupMenu(nullptr);
+    auto* outside = Find<TEdit>("OutsideEdit");
+    RightClick(WidgetAt(memo, QPoint(20, 10)), QPoint(5, 5));
+    ASSERT_TRUE(OpenMenu());
+    EXPECT_NE(ActionTexts(OpenMenu()), own);
+    EXPECT_TRUE(ActionTexts(OpenMenu()).filter(QStringLiteral("Select All")).size() == 1);
+    CloseOpenMenu();
+    Press(outside, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(OpenMenu());
+    EXPECT_TRUE(ActionTexts(OpenMenu()).filter(QStringLiteral("Select All")).size() == 1);
+    CloseOpenMenu();
+    Press(outside, Qt::Key_F10, Qt::NoModifier);
+    EXPECT_FALSE(OpenMenu()) << "F10 alone";
 }
 
 namespace {

@@ -78,3 +78,10 @@ void Activate(TForm* Form) {
     QApplication::setActiveWindow(Form->Widget());
     ProcessEvents();
 }
+
+QWidget* ShownWindow(const TControl* Control) {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && TWidgetLink::ControlOf(window) == Control)
+            return window;
+    return nullptr;
+}

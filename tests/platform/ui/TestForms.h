@@ -7,7 +7,9 @@
 #include <ui/DataModule.h>
 #include <ui/Forms.h>
 
+class QWidget;
 class TButton;
+class TControl;
 class TCheckBox;
 class TEdit;
 class TLabel;
@@ -74,3 +76,5 @@ void RegisterTestClasses();
 void ProcessEvents();
 // Makes Form's window the active one, as the window system would.
 void Activate(TForm* Form);
+// The visible top-level window that shows Control, or nullptr; makes no widget.
+QWidget* ShownWindow(const TControl* Control);
