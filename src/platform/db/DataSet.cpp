@@ -167,6 +167,8 @@ void TDataSet::CreateFields() {
             field->FCalcSlot = FCalcSlotCount++;
         }
     }
+    for (TField* field : std::as_const(*FFields))
+        field->DataSetOpening();
 }
 
 void TDataSet::FillLookupLists() {

@@ -156,6 +156,9 @@ public:
     virtual void SetAsString(const QString& Value);
     virtual bool GetIsNull() const;
     virtual void GetText(QString& Text, bool DisplayText) const;
+    // Called once per open of the dataset, in dsOpening, once all its fields exist and
+    // before lookup lists are filled or any record is read: a field prepares itself here.
+    virtual void DataSetOpening() {}
 
 protected:
     virtual int GetDataSize() const;
