@@ -1,7 +1,6 @@
 #include "KroDB.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <cstdio>
 #include <db/DBDataSet.h>
 #include <db/DataSource.h>
@@ -403,10 +402,7 @@ void EnterAsTab(TObject* Sender, quint16& Key) {
     auto* control = qobject_cast<TWinControl*>(Sender);
     if (Key != VK_RETURN || !control)
         return;
-    control->PostToWindow([control] {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QCoreApplication::sendEvent(control->Widget(), &tab);
-    });
+    control->PostKeyDown(VK_TAB);
 }
 
 void ComboKeyDown(TObject* Sender, quint16& Key, TShiftState Shift) {
