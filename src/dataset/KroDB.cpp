@@ -1,6 +1,7 @@
 #include "KroDB.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <cstdio>
 #include <db/DBDataSet.h>
 #include <db/DataSource.h>
@@ -352,7 +353,16 @@ void GotoBookmarkCentered(TDataSet* DataSet, const TBookmark& Bookmark) {
 
 bool LocateKey(TDataSet* DataSet, const QString& KeyFields, const Variant& KeyValues,
                TLocateOptions Options) {
-    return qobject_cast<TDBDataSet*>(DataSet) && DataSet->Locate(KeyFields, KeyValues, Options);
+    if (!qobject_cast<TDBDataSet*>(DataSet))
+        return false;
+    // BeforeScroll fires before the search whatever it finds; Locate fires it again only
+    // when it moves, so the handler is off meanwhile.
+    DataSet->CheckBrowseMode();
+    const TDataSetNotifyEvent beforeScroll = DataSet->BeforeScroll();
+    beforeScroll(DataSet);
+    DataSet->SetBeforeScroll(nullptr);
+    const auto restore = qScopeGuard([&] { DataSet->SetBeforeScroll(beforeScroll); });
+    return DataSet->Locate(KeyFields, KeyValues, Options);
 }
 
 // ---- Cloning ----------------------------------------------------------------------------

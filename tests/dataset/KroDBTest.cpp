@@ -511,6 +511,26 @@ TEST(LocateKey, FindsByKeyOnEngineDataSetsOnly) {
     EXPECT_FALSE(LocateKey(&other, QStringLiteral("Name"), QStringLiteral("x"), {}));
 }
 
+TEST(LocateKey, FiresBeforeScrollAlwaysAndAfterScrollWhenFound) {
+    TPeopleDatabase db(4);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    QStringList events;
+    people->SetBeforeScroll(TDataSetNotifyEvent([&events](TDataSet*) { events << "before"; }));
+    people->SetAfterScroll(TDataSetNotifyEvent([&events](TDataSet*) { events << "after"; }));
+    EXPECT_FALSE(LocateKey(people.get(), QStringLiteral("Name"), QStringLiteral("Nobody"), {}));
+    EXPECT_EQ(events, QStringList{QStringLiteral("before")});
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0001"));
+    events.clear();
+    EXPECT_TRUE(LocateKey(people.get(), QStringLiteral("Id"), 3, {}));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("before"), QStringLiteral("after")}));
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0003"));
+    // The dataset's own handler stays in place.
+    events.clear();
+    people->First();
+    EXPECT_EQ(events, (QStringList{QStringLiteral("before"), QStringLiteral("after")}));
+}
+
 TEST(CloneCurrentRecord, CopiesEverythingButTheAutoIncrementField) {
     TPeopleDatabase db(2);
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
