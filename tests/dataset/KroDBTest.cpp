@@ -606,9 +606,8 @@ protected:
         Country->DataSet()->Open();
         People->DataSet()->Open();
         int top = 0;
-        for (TWinControl* control :
-             {static_cast<TWinControl*>(Combo), Edit(0), static_cast<TWinControl*>(DBCombo),
-              Edit(1), static_cast<TWinControl*>(Lookup), Edit(2)}) {
+        const QList<TWinControl*> controls = {Combo, Edit(0), DBCombo, Edit(1), Lookup, Edit(2)};
+        for (TWinControl* control : controls) {
             control->SetParent(&Form);
             control->SetBounds(10, top += 30, 150, 24);
             control->SetTabStop(true);
