@@ -290,7 +290,7 @@ TEST_P(KroAutoNumbering, TablesStoredInFoldedCaseOrNamedWithTheirSchemaAreFound)
     // Made without quotes: the server keeps the names in lower case.
     TDbConnection* connection = Session()->OpenDatabase(db.Alias())->Connection();
     connection->Execute(
-        QStringLiteral("CREATE TABLE Tasks (TaskNo serial PRIMARY KEY, Note varchar(20))"));
+        QStringLiteral("CREATE TABLE Tasks (TaskNo serial PRIMARY KEY, Note varchar(80))"));
     const QString schema =
         PostgresTestParams(QStringLiteral("kro_people_test"))->value(QStringLiteral("SCHEMA"));
     int expected = 0;
