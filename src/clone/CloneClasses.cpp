@@ -2,10 +2,8 @@
 
 #include "KroClone.h"
 
-#include <dataset/DatasetClasses.h>
 #include <rtl/ClassRegistry.h>
 
 void RegisterCloneClasses() {
-    RegisterDatasetClasses();
     RegisterClass<TKroRecordCloner>();
 }

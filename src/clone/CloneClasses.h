@@ -1,4 +1,4 @@
 #pragma once
 
-// Registers the record cloner, and the dataset layer's classes, for form files.
+// Registers the record cloner for form files.
 void RegisterCloneClasses();

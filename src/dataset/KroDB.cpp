@@ -1,7 +1,7 @@
 #include "KroDB.h"
 
 #include <QApplication>
-#include <QKeyEvent>
+#include <QScopeGuard>
 #include <cstdio>
 #include <db/DBDataSet.h>
 #include <db/DataSource.h>
@@ -353,7 +353,16 @@ void GotoBookmarkCentered(TDataSet* DataSet, const TBookmark& Bookmark) {
 
 bool LocateKey(TDataSet* DataSet, const QString& KeyFields, const Variant& KeyValues,
                TLocateOptions Options) {
-    return qobject_cast<TDBDataSet*>(DataSet) && DataSet->Locate(KeyFields, KeyValues, Options);
+    if (!qobject_cast<TDBDataSet*>(DataSet))
+        return false;
+    // BeforeScroll fires before the search whatever it finds; Locate fires it again only
+    // when it moves, so the handler is off meanwhile.
+    DataSet->CheckBrowseMode();
+    const TDataSetNotifyEvent beforeScroll = DataSet->BeforeScroll();
+    beforeScroll(DataSet);
+    DataSet->SetBeforeScroll(nullptr);
+    const auto restore = qScopeGuard([&] { DataSet->SetBeforeScroll(beforeScroll); });
+    return DataSet->Locate(KeyFields, KeyValues, Options);
 }
 
 // ---- Cloning ----------------------------------------------------------------------------
@@ -403,10 +412,7 @@ void EnterAsTab(TObject* Sender, quint16& Key) {
     auto* control = qobject_cast<TWinControl*>(Sender);
     if (Key != VK_RETURN || !control)
         return;
-    control->PostToWindow([control] {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QCoreApplication::sendEvent(control->Widget(), &tab);
-    });
+    control->PostKeyDown(VK_TAB);
 }
 
 void ComboKeyDown(TObject* Sender, quint16& Key, TShiftState Shift) {

@@ -265,13 +265,11 @@ Variant GetFromSQLText(const QString& DatabaseName, const QString& SQL, bool Ign
         if (query->FieldCount() > 0)
             result = query->Fields()->Fields(0)->Value();
         query->Close();
-    } catch (const EDatabaseError&) {
+    } catch (...) {
         CloseAfterError(query);
         if (!IgnoreErrors)
             throw;
-    } catch (...) {
-        CloseAfterError(query);
-        throw;
+        result = Null();
     }
     return result;
 }

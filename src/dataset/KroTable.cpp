@@ -35,11 +35,14 @@ public:
         FMaximum->SetDataSet(&FQuery);
     }
 
-    // The largest value of Field in TableName plus one (1 for an empty table).
+    // The largest value of Field in TableName plus one (1 for an empty table). The names
+    // go as written: local SQL quotes those the server stores in mixed case and drops a
+    // table file's extension, so a folded or schema-qualified name is found as in any
+    // other statement.
     qint64 NextNumber(const QString& DatabaseName, const QString& TableName, const TField* Field) {
         FQuery.SetDatabaseName(DatabaseName);
-        FQuery.SQL()->Add(QStringLiteral("select max(%1) as MaxNumAutoIncQuery from %2")
-                              .arg(QuoteSqlName(Field->FieldName()), QuoteSqlName(TableName)));
+        FQuery.SQL()->Add(QStringLiteral("select max(%1) as \"MaxNumAutoIncQuery\" from %2")
+                              .arg(Field->FieldName(), TableName));
         qint64 number = 0;
         try {
             FQuery.Open();

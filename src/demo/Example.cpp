@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <library/KroLibrary.h>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    RegisterKroLibrary();
     QMainWindow window;
     window.setWindowTitle("Example");
     auto* label = new QLabel("The demonstration program is under construction.");

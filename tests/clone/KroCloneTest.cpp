@@ -1,7 +1,6 @@
 #include "EngineTest.h"
 
 #include <QSet>
-#include <clone/CloneClasses.h>
 #include <clone/KroClone.h>
 #include <dataset/KroTable.h>
 #include <db/Database.h>
@@ -337,7 +336,6 @@ TEST(RecordClonerLinks, ForgetsTheSourceAndTheSubDataSetsThatGo) {
 }
 
 TEST(RecordClonerForms, KeepTheSubDataSetsAsSubDataSetData) {
-    RegisterCloneClasses();
     RegisterClass<TComponent>();
     std::unique_ptr<TComponent> other(
         ReadComponentFromText(QStringLiteral("object ClonerOtherModule: TComponent\n"

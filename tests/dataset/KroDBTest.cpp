@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
+#include <rtl/TypeInfo.h>
 #include <ui/Application.h>
+#include <ui/DBCtrls.h>
+#include <ui/DBLookup.h>
 #include <ui/DataModule.h>
 #include <ui/Screen.h>
 #include <ui/ScriptedResponder.h>
@@ -508,6 +511,26 @@ TEST(LocateKey, FindsByKeyOnEngineDataSetsOnly) {
     EXPECT_FALSE(LocateKey(&other, QStringLiteral("Name"), QStringLiteral("x"), {}));
 }
 
+TEST(LocateKey, FiresBeforeScrollAlwaysAndAfterScrollWhenFound) {
+    TPeopleDatabase db(4);
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    QStringList events;
+    people->SetBeforeScroll(TDataSetNotifyEvent([&events](TDataSet*) { events << "before"; }));
+    people->SetAfterScroll(TDataSetNotifyEvent([&events](TDataSet*) { events << "after"; }));
+    EXPECT_FALSE(LocateKey(people.get(), QStringLiteral("Name"), QStringLiteral("Nobody"), {}));
+    EXPECT_EQ(events, QStringList{QStringLiteral("before")});
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0001"));
+    events.clear();
+    EXPECT_TRUE(LocateKey(people.get(), QStringLiteral("Id"), 3, {}));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("before"), QStringLiteral("after")}));
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Person 0003"));
+    // The dataset's own handler stays in place.
+    events.clear();
+    people->First();
+    EXPECT_EQ(events, (QStringList{QStringLiteral("before"), QStringLiteral("after")}));
+}
+
 TEST(CloneCurrentRecord, CopiesEverythingButTheAutoIncrementField) {
     TPeopleDatabase db(2);
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
@@ -563,74 +586,93 @@ TEST(DataSetCol, ItemsNameDataSetsAndForgetThemWhenTheyGo) {
 
 // ---- Key handlers -------------------------------------------------------------------------
 
-// A control with a list that drops down, as combo boxes have.
-class TDropDownControl : public TWinControl {
-    Q_OBJECT
-    Q_PROPERTY(bool DroppedDown READ DroppedDown WRITE SetDroppedDown)
-public:
-    using TWinControl::TWinControl;
-    bool DroppedDown() const { return FDroppedDown; }
-    void SetDroppedDown(bool Value) { FDroppedDown = Value; }
-
-private:
-    bool FDroppedDown = false;
-};
-
+// The three combo boxes, each followed by an edit: a plain combo of three lines, a
+// data-aware one over People's Name, and a lookup combo over People's Country, listing
+// the countries.
 class KeyHandlers : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (TWinControl* control :
-             {static_cast<TWinControl*>(First), static_cast<TWinControl*>(Second)}) {
+        Combo->Items()->SetText(QStringLiteral("one\ntwo\nthree\n"));
+        DBCombo->Items()->SetText(QStringLiteral("Person 0001\nPerson 0002\n"));
+        Country->SetDataSet(db.NewTable(QStringLiteral("Country.db"), &Form));
+        People->SetDataSet(db.NewTable(QStringLiteral("People.db"), &Form));
+        DBCombo->SetDataSource(People);
+        DBCombo->SetDataField(QStringLiteral("Name"));
+        Lookup->SetDataSource(People);
+        Lookup->SetDataField(QStringLiteral("Country"));
+        Lookup->SetListSource(Country);
+        Lookup->SetKeyField(QStringLiteral("Id"));
+        Lookup->SetListField(QStringLiteral("Name"));
+        Country->DataSet()->Open();
+        People->DataSet()->Open();
+        int top = 0;
+        const QList<TWinControl*> controls = {Combo, Edit(0), DBCombo, Edit(1), Lookup, Edit(2)};
+        for (TWinControl* control : controls) {
             control->SetParent(&Form);
+            control->SetBounds(10, top += 30, 150, 24);
             control->SetTabStop(true);
         }
         Form.Show();
         Activate(&Form);
-        First->SetFocus();
-        ProcessEvents();
     }
+    TEdit* Edit(int Index) { return Edits[Index]; }
+
+    TPeopleDatabase db{3};
     TForm Form;
-    TDropDownControl* First = new TDropDownControl(&Form);
-    TEdit* Second = new TEdit(&Form);
+    TDataSource* Country = new TDataSource(&Form);
+    TDataSource* People = new TDataSource(&Form);
+    TComboBox* Combo = new TComboBox(&Form);
+    TDBComboBox* DBCombo = new TDBComboBox(&Form);
+    TDBLookupComboBox* Lookup = new TDBLookupComboBox(&Form);
+    TEdit* Edits[3] = {new TEdit(&Form), new TEdit(&Form), new TEdit(&Form)};
 };
 
 TEST_F(KeyHandlers, EnterMovesTheFocusToTheNextControl) {
     QList<quint16> keys; // as the handler leaves them
-    First->SetOnKeyDown(TKeyEvent([&keys](TObject* Sender, quint16& Key, TShiftState) {
+    Combo->SetOnKeyDown(TKeyEvent([&keys](TObject* Sender, quint16& Key, TShiftState) {
         EnterAsTab(Sender, Key);
         keys << Key;
     }));
-    QTest::keyClick(First->Widget(), Qt::Key_A);
+    Combo->SetFocus();
     ProcessEvents();
-    EXPECT_TRUE(First->Focused());
-    QTest::keyClick(First->Widget(), Qt::Key_Return);
+    QTest::keyClick(Combo->Widget(), Qt::Key_Down);
     ProcessEvents();
-    EXPECT_TRUE(Second->Focused());
-    EXPECT_EQ(keys, QList<quint16>({'A', VK_RETURN, VK_TAB})) << "Enter stays, a Tab follows";
+    EXPECT_TRUE(Combo->Focused());
+    QTest::keyClick(Combo->Widget(), Qt::Key_Return);
+    ProcessEvents();
+    EXPECT_TRUE(Edit(0)->Focused());
+    EXPECT_EQ(keys, QList<quint16>({VK_DOWN, VK_RETURN, VK_TAB})) << "Enter stays, a Tab follows";
 }
 
-TEST_F(KeyHandlers, CtrlEnterOpensAndClosesTheListInsteadOfMoving) {
-    QList<quint16> keys;
-    First->SetOnKeyDown(TKeyEvent([&keys](TObject* Sender, quint16& Key, TShiftState Shift) {
-        if (Key == VK_CONTROL)
-            return;
-        ComboKeyDown(Sender, Key, Shift);
-        keys << Key;
-    }));
-    QTest::keyClick(First->Widget(), Qt::Key_Return, Qt::ControlModifier);
-    ProcessEvents();
-    EXPECT_TRUE(First->DroppedDown());
-    EXPECT_TRUE(First->Focused());
-    QTest::keyClick(First->Widget(), Qt::Key_Return, Qt::ControlModifier);
-    ProcessEvents();
-    EXPECT_FALSE(First->DroppedDown());
-    EXPECT_EQ(keys, QList<quint16>({0, 0})) << "consumed, no Tab";
+TEST_F(KeyHandlers, CtrlEnterOpensAndClosesTheListOfEveryComboBox) {
+    const QList<QPair<TWinControl*, TEdit*>> combos = {
+        {Combo, Edit(0)}, {DBCombo, Edit(1)}, {Lookup, Edit(2)}};
+    for (const auto& [combo, next] : combos) {
+        SCOPED_TRACE(combo->ClassName().toStdString());
+        QList<quint16> keys;
+        combo->SetOnKeyDown(TKeyEvent([&keys](TObject* Sender, quint16& Key, TShiftState Shift) {
+            if (Key == VK_CONTROL)
+                return;
+            ComboKeyDown(Sender, Key, Shift);
+            keys << Key;
+        }));
+        combo->SetFocus();
+        ProcessEvents();
+        QTest::keyClick(combo->Widget(), Qt::Key_Return, Qt::ControlModifier);
+        ProcessEvents();
+        EXPECT_TRUE(GetOrdProp(combo, QStringLiteral("DroppedDown")));
+        QTest::keyClick(combo->Widget(), Qt::Key_Return, Qt::ControlModifier);
+        ProcessEvents();
+        EXPECT_FALSE(GetOrdProp(combo, QStringLiteral("DroppedDown")));
+        EXPECT_TRUE(combo->Focused());
+        EXPECT_EQ(keys, QList<quint16>({0, 0})) << "consumed, no Tab";
 
-    QTest::keyClick(First->Widget(), Qt::Key_Return);
-    ProcessEvents();
-    EXPECT_FALSE(First->DroppedDown());
-    EXPECT_EQ(keys, QList<quint16>({0, 0, VK_RETURN, VK_TAB}));
-    EXPECT_TRUE(Second->Focused());
+        QTest::keyClick(combo->Widget(), Qt::Key_Return);
+        ProcessEvents();
+        EXPECT_FALSE(GetOrdProp(combo, QStringLiteral("DroppedDown")));
+        EXPECT_EQ(keys, QList<quint16>({0, 0, VK_RETURN, VK_TAB}));
+        EXPECT_TRUE(next->Focused());
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
+#include <stdexcept>
 #include <ui/ScriptedResponder.h>
 
 namespace {
@@ -198,6 +199,39 @@ TEST_F(OtherQuery, StatementErrorsFollowIgnoreErrors) {
     EXPECT_EQ(
         GetFromSQLText(db.Alias(), QStringLiteral("select count(*) from Country"), true).toInt(),
         3);
+}
+
+// A query whose reading fails with an error that is not the database's; with FailOpening
+// its opening does.
+class TMisreadingQuery : public TQuery {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TMisreadingQuery(TComponent* AOwner = nullptr) : TQuery(AOwner) {}
+    static inline bool FailOpening = false;
+
+protected:
+    void InternalOpen() override {
+        if (FailOpening)
+            throw std::runtime_error("no memory for the statement");
+        TQuery::InternalOpen();
+    }
+    QList<TRecord> InternalFetch(TFetchDirection, const TRecord*, int) override {
+        throw EConvertError(QStringLiteral("'x' is not a valid integer value"));
+    }
+};
+
+TEST_F(OtherQuery, AnyErrorWhileOpeningOrReadingIsIgnoredOnRequest) {
+    TPeopleDatabase db(3);
+    OtherQueryClass = &TMisreadingQuery::staticMetaObject;
+    const QString count = QStringLiteral("select count(*) from People.db");
+    for (const bool opening : {false, true}) {
+        TMisreadingQuery::FailOpening = opening;
+        EXPECT_ANY_THROW(GetFromSQLText(db.Alias(), count, false));
+        EXPECT_TRUE(VarIsNull(GetFromSQLText(db.Alias(), count, true)));
+    }
+    TMisreadingQuery::FailOpening = false;
+    OtherQueryClass = nullptr;
+    EXPECT_EQ(GetFromSQLText(db.Alias(), count, true).toInt(), 3);
 }
 
 // A component class that is no query: it has neither "SQL" nor a dataset's behaviour.

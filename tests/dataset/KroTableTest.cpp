@@ -1,7 +1,7 @@
 #include "EngineTest.h"
 
-#include <dataset/DatasetClasses.h>
 #include <dataset/KroTable.h>
+#include <db/Connection.h>
 #include <db/DataLink.h>
 #include <db/DataSource.h>
 #include <db/Database.h>
@@ -46,7 +46,6 @@ TEST(KroDataSets, PublishTheSharedPropertiesInOrderWithTheirDefaults) {
 }
 
 TEST(KroDataSets, KeepTheirPropertiesInFormFiles) {
-    RegisterDatasetClasses();
     TComponent root;
     root.SetName(QStringLiteral("Module"));
     auto* query = new TKroQuery(&root);
@@ -282,6 +281,34 @@ TEST_P(KroAutoNumbering, AQueryNumbersThroughItsTableNameAndKeepsReadOnly) {
         EXPECT_TRUE(VarIsNull(numberBeforePost));
     EXPECT_TRUE(id->ReadOnly());
     EXPECT_EQ(id->AsInteger(), 4);
+}
+
+TEST_P(KroAutoNumbering, TablesStoredInFoldedCaseOrNamedWithTheirSchemaAreFound) {
+    if (Engine() != QLatin1String(PostgresEngine))
+        GTEST_SKIP() << "only servers number records";
+    TPeopleDatabase db(0, Engine());
+    // Made without quotes: the server keeps the names in lower case.
+    TDbConnection* connection = Session()->OpenDatabase(db.Alias())->Connection();
+    connection->Execute(
+        QStringLiteral("CREATE TABLE Tasks (TaskNo serial PRIMARY KEY, Note varchar(80))"));
+    const QString schema =
+        PostgresTestParams(QStringLiteral("kro_people_test"))->value(QStringLiteral("SCHEMA"));
+    int expected = 0;
+    for (const QString& tableName :
+         {QStringLiteral("Tasks.db"), schema + QStringLiteral(".Tasks")}) {
+        SCOPED_TRACE(tableName.toStdString());
+        TKroQuery query;
+        query.SetDatabaseName(db.Alias());
+        query.SQL()->SetText(QStringLiteral("select * from tasks"));
+        query.SetRequestLive(true);
+        query.SetTableName(tableName);
+        query.SortingList()->Add(QStringLiteral("note"));
+        query.Open();
+        query.Append();
+        query.FieldByName(QStringLiteral("note"))->SetAsString(tableName);
+        query.Post();
+        EXPECT_EQ(query.FieldByName(QStringLiteral("taskno"))->AsInteger(), ++expected);
+    }
 }
 
 TEST_P(KroAutoNumbering, AnErrorOfTheNumberingLeavesTheRecordUnposted) {

@@ -5,6 +5,7 @@
 #include <rtl/Component.h>
 #include <rtl/Font.h>
 #include <rtl/Strings.h>
+#include <rtl/TypeInfo.h>
 
 namespace {
 
@@ -35,6 +36,17 @@ private:
     int FCount = 0;
     TDataThing* FMaster = nullptr;
     TNotifyEvent FAfterPost, FOnEditData;
+};
+
+// Publishes Count again read-only (the caption's length) and Caption as its first line.
+class TCountedThing : public TDataThing {
+    Q_OBJECT
+    Q_PROPERTY(int Count READ CaptionLength)
+    Q_PROPERTY(QString Caption READ FirstLine WRITE SetCaption)
+public:
+    Q_INVOKABLE explicit TCountedThing(TComponent* AOwner = nullptr) : TDataThing(AOwner) {}
+    int CaptionLength() const { return int(FirstLine().size()); }
+    QString FirstLine() const { return Caption().section(QLatin1Char('\n'), 0, 0); }
 };
 
 using TQueryEvent = TEvent<TObject*, bool&>;
@@ -139,6 +151,21 @@ TEST(CloneComponent, CopiesPropertiesReferencesAndHandlers) {
     copy->AfterPost()(copy);
     EXPECT_EQ(form.Posted, QList<TObject*>{copy});
     EXPECT_EQ(form.ComponentCount(), 2);
+}
+
+TEST(CloneComponent, RepublishedPropertiesAreCopiedOnce) {
+    TDataForm form;
+    auto* original = new TCountedThing(&form);
+    original->SetName(QStringLiteral("TbCounted"));
+    original->SetCount(12); // hidden by the read-only Count
+    original->SetCaption(QStringLiteral("People\nand more"));
+
+    std::unique_ptr<TComponent> clone(CloneComponent(original));
+    auto* copy = qobject_cast<TCountedThing*>(clone.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Caption(), QStringLiteral("People"));
+    EXPECT_EQ(GetOrdProp(copy, QStringLiteral("Count")), 6);
+    EXPECT_EQ(copy->Count(), 0); // the hidden value is not stored
 }
 
 } // namespace

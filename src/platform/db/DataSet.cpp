@@ -167,6 +167,8 @@ void TDataSet::CreateFields() {
             field->FCalcSlot = FCalcSlotCount++;
         }
     }
+    for (TField* field : std::as_const(*FFields))
+        field->DataSetOpening();
 }
 
 void TDataSet::FillLookupLists() {
@@ -1268,7 +1270,8 @@ void TDataSet::CalculateFields(TRecord& Record) {
     TRestore<TRecord*> record(FCalcRecord, &Record);
     TRestore<TDataSetState> state(FState, dsCalcFields);
     for (TField* field : std::as_const(*FFields)) {
-        if (field->FieldKind() != fkLookup || !field->LookupDataSet())
+        TDataSet* lookup = field->LookupDataSet();
+        if (field->FieldKind() != fkLookup || !lookup)
             continue;
         const Variant keys = FieldValues(field->KeyFields());
         if (VarIsNull(keys))
@@ -1276,9 +1279,9 @@ void TDataSet::CalculateFields(TRecord& Record) {
         if (field->LookupCache()) {
             if (auto cached = field->FindLookupListItem(keys))
                 field->SetAsVariant(*cached);
-        } else {
-            field->SetAsVariant(field->LookupDataSet()->Lookup(field->LookupKeyFields(), keys,
-                                                               field->LookupResultField()));
+        } else if (lookup->Active()) { // a closed lookup dataset leaves the value empty
+            field->SetAsVariant(
+                lookup->Lookup(field->LookupKeyFields(), keys, field->LookupResultField()));
         }
     }
     DoOnCalcFields();

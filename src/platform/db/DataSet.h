@@ -290,6 +290,8 @@ protected:
     virtual void DoOnCalcFields();
 
     void SetState(TDataSetState Value);
+    // Makes a field per column unless fields were declared, binds them to the columns,
+    // then lets each field prepare for the open (TField::DataSetOpening).
     void CreateFields();
     void DestroyFields();
     // Calculates the calculated and lookup fields of Record.

@@ -3,6 +3,8 @@
 #include "DataSet.h"
 #include "FieldDefs.h"
 
+#include <QDataStream>
+#include <QIODevice>
 #include <rtl/Exceptions.h>
 
 TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
@@ -140,7 +142,7 @@ void TField::SetLookupResultField(const QString& Value) {
 void TField::SetLookupCache(bool Value) {
     FLookupCache = Value;
     if (!Value)
-        FLookupList.clear();
+        ClearLookupList();
 }
 
 void TField::SetSize(int Value) {
@@ -307,15 +309,62 @@ void TField::ConvertError(const QString& Value, const char* TypeName) const {
         QStringLiteral("'%1' is not a valid %2 value").arg(Value, QString::fromLatin1(TypeName)));
 }
 
+namespace {
+
+// Appends the form of Key that LookupKeyOf gives.
+void AppendLookupKey(QByteArray& Out, const Variant& Key) {
+    if (VarIsNull(Key)) {
+        Out += 'N';
+    } else if (VarIsArray(Key)) {
+        const QVariantList items = Key.toList();
+        Out += 'A' + QByteArray::number(items.size()) + ':';
+        for (const QVariant& item : items)
+            AppendLookupKey(Out, item);
+    } else if (VarIsNumeric(Key)) {
+        double number = Key.toDouble();
+        if (number == 0)
+            number = 0; // -0 is 0
+        Out += 'D';
+        Out.append(reinterpret_cast<const char*>(&number), sizeof number);
+    } else if (Key.metaType().id() == QMetaType::QString) {
+        const QString text = Key.toString();
+        Out += 'S' + QByteArray::number(text.size()) + ':';
+        Out.append(reinterpret_cast<const char*>(text.constData()), text.size() * 2);
+    } else {
+        QByteArray value;
+        QDataStream stream(&value, QIODevice::WriteOnly);
+        stream << Key;
+        Out += 'V' + QByteArray::number(value.size()) + ':' + value;
+    }
+}
+
+// A form of Key equal for keys VarSameValue finds the same: numbers by their value
+// whatever their type, arrays element by element, any other value by type and content.
+QByteArray LookupKeyOf(const Variant& Key) {
+    QByteArray key;
+    AppendLookupKey(key, Key);
+    return key;
+}
+
+} // namespace
+
+void TField::ClearLookupList() {
+    FLookupList.clear();
+    FLookupIndex.clear();
+}
+
 void TField::AddLookupListItem(const Variant& Key, const Variant& Value) {
+    const QByteArray key = LookupKeyOf(Key);
+    if (!FLookupIndex.contains(key)) // the first pair of a key is the one found
+        FLookupIndex.insert(key, FLookupList.size());
     FLookupList.append({Key, Value});
 }
 
 std::optional<Variant> TField::FindLookupListItem(const Variant& Key) const {
-    for (const auto& [key, value] : FLookupList)
-        if (VarSameValue(key, Key))
-            return value;
-    return std::nullopt;
+    const auto found = FLookupIndex.constFind(LookupKeyOf(Key));
+    if (found == FLookupIndex.cend())
+        return std::nullopt;
+    return FLookupList[found.value()].second;
 }
 
 // ---- Field lists ---------------------------------------------------------------------

@@ -139,7 +139,7 @@ public:
     void SetOnSetText(const TFieldSetTextEvent& V) { FOnSetText = V; }
 
     // Pairs of key and looked-up value kept when LookupCache is set.
-    void ClearLookupList() { FLookupList.clear(); }
+    void ClearLookupList();
     void AddLookupListItem(const Variant& Key, const Variant& Value);
     std::optional<Variant> FindLookupListItem(const Variant& Key) const;
 
@@ -156,6 +156,9 @@ public:
     virtual void SetAsString(const QString& Value);
     virtual bool GetIsNull() const;
     virtual void GetText(QString& Text, bool DisplayText) const;
+    // Called once per open of the dataset, in dsOpening, once all its fields exist and
+    // before lookup lists are filled or any record is read: a field prepares itself here.
+    virtual void DataSetOpening() {}
 
 protected:
     virtual int GetDataSize() const;
@@ -200,7 +203,10 @@ private:
     bool FRequired = false;
     int FSize = 0;
     bool FVisible = true;
+    // The lookup pairs in the order added, and the place of each key's first pair by its
+    // normalised form (LookupKeyOf), so that finding a key costs the same however many.
     QList<QPair<Variant, Variant>> FLookupList;
+    QHash<QByteArray, qsizetype> FLookupIndex;
     TFieldNotifyEvent FOnChange, FOnValidate;
     TFieldGetTextEvent FOnGetText;
     TFieldSetTextEvent FOnSetText;

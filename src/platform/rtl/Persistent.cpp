@@ -1,8 +1,7 @@
 #include "Persistent.h"
 
 #include "Exceptions.h"
-
-#include <QMetaProperty>
+#include "TypeInfo.h"
 
 TPersistent::TPersistent(QObject* parent) : QObject(parent) {}
 
@@ -33,9 +32,8 @@ void TPersistent::AssignTo(TPersistent* Dest) {
 }
 
 void AssignPublishedProperties(const TPersistent* Source, TPersistent* Dest) {
-    const QMetaObject* meta = Source->metaObject();
-    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
-        const QMetaProperty from = meta->property(i);
+    for (const TPropInfo& info : GetPropInfos(Source)) {
+        const QMetaProperty& from = info.Property();
         if (!from.isStored() || !from.isReadable())
             continue;
         const int target = Dest->metaObject()->indexOfProperty(from.name());

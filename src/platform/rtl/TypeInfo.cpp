@@ -155,7 +155,8 @@ TPropInfo GetPropInfo(const QMetaObject* meta, const QString& name) {
     const int exact = meta->indexOfProperty(name.toLatin1().constData());
     if (exact >= first)
         return TPropInfo(meta->property(exact));
-    for (int i = first; i < meta->propertyCount(); ++i)
+    // From the most derived class up, as indexOfProperty finds a re-declared property.
+    for (int i = meta->propertyCount() - 1; i >= first; --i)
         if (QString::fromLatin1(meta->property(i).name()).compare(name, Qt::CaseInsensitive) == 0)
             return TPropInfo(meta->property(i));
     return {};
@@ -167,8 +168,12 @@ TPropInfo GetPropInfo(const QObject* instance, const QString& name) {
 
 QList<TPropInfo> GetPropInfos(const QMetaObject* meta) {
     QList<TPropInfo> result;
-    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i)
-        result.append(TPropInfo(meta->property(i)));
+    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        // A property a descendant declares again is that descendant's only.
+        if (meta->indexOfProperty(property.name()) == i)
+            result.append(TPropInfo(property));
+    }
     return result;
 }
 

@@ -11,7 +11,9 @@ class TPersistent;
 
 // Property access by name on any object through the meta-object system: the published
 // properties are the Q_PROPERTYs a class declares (QObject's own objectName excluded).
-// An absent property is a normal answer: GetPropInfo gives an invalid TPropInfo.
+// An absent property is a normal answer: GetPropInfo gives an invalid TPropInfo. A
+// property a descendant declares again (read-only, with a getter of its own or of another
+// type) is that declaration only: lookups and GetPropInfos never see the hidden one.
 
 enum TTypeKind {
     tkUnknown,

@@ -904,6 +904,38 @@ bool TWinControl::HandleKeyEvent(QEvent* Event, const TWidgetLink::TDefaultHandl
     return Accepted(Event);
 }
 
+namespace {
+
+Qt::KeyboardModifiers ModifiersOf(TShiftState Shift) {
+    Qt::KeyboardModifiers modifiers;
+    if (Shift.Contains(ssShift))
+        modifiers |= Qt::ShiftModifier;
+    if (Shift.Contains(ssCtrl))
+        modifiers |= Qt::ControlModifier;
+    if (Shift.Contains(ssAlt))
+        modifiers |= Qt::AltModifier;
+    return modifiers;
+}
+
+} // namespace
+
+void TWinControl::PostKeyDown(quint16 Key, TShiftState Shift) {
+    PostToWindow([this, Key, Shift] {
+        bool keypad = false;
+        const int qtKey = VirtualKeyToQtKey(Key, keypad);
+        QKeyEvent press(QEvent::KeyPress, qtKey,
+                        ModifiersOf(Shift) | (keypad ? Qt::KeypadModifier : Qt::NoModifier));
+        QCoreApplication::sendEvent(Widget(), &press);
+    });
+}
+
+void TWinControl::PostKeyPress(QChar Key) {
+    PostToWindow([this, Key] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(Key));
+        QCoreApplication::sendEvent(Widget(), &press);
+    });
+}
+
 bool TWinControl::DoKeyDown(quint16& Key, TShiftState Shift) {
     TForm* form = GetParentForm(this);
     if (form && form != this && form->KeyPreview()) {

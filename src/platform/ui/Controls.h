@@ -378,6 +378,13 @@ public:
                                  bool CheckParent) const;
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
+    // Queue a key for the control, as typed: from the event loop a key-down of Key (a
+    // virtual key) with Shift, or the character Key, goes through the control's own key
+    // handling (shortcuts, KeyDown or KeyPress, dialog keys, then the widget, which moves
+    // the focus on Tab). Dropped when the control goes first.
+    void PostKeyDown(quint16 Key, TShiftState Shift = {});
+    void PostKeyPress(QChar Key);
+
     void DisableAlign();
     void EnableAlign();
     void Realign();

@@ -151,6 +151,16 @@ void TDBEdit::KeyPress(QChar& Key) {
     TCustomMaskEdit::KeyPress(Key);
 }
 
+void TDBEdit::ClearSelection() {
+    if (SelLength() > 0 && EditField())
+        TCustomMaskEdit::ClearSelection();
+}
+
+void TDBEdit::PasteFromClipboard() {
+    if (EditField())
+        TCustomMaskEdit::PasteFromClipboard();
+}
+
 void TDBEdit::DoEnter() {
     FFocused = true;
     FDataLink.Reset();
@@ -226,6 +236,16 @@ void TDBMemo::KeyPress(QChar& Key) {
     if (IsEditingChar(Key))
         EditField();
     TMemo::KeyPress(Key);
+}
+
+void TDBMemo::ClearSelection() {
+    if (SelLength() > 0 && EditField())
+        TMemo::ClearSelection();
+}
+
+void TDBMemo::PasteFromClipboard() {
+    if (EditField())
+        TMemo::PasteFromClipboard();
 }
 
 void TDBMemo::DoEnter() {

@@ -69,6 +69,10 @@ public:
     using TFieldDataControl::ReadOnly;
     using TFieldDataControl::SetReadOnly;
 
+    // Clearing, cutting and pasting start editing the field first, as the keys do.
+    void ClearSelection() override;
+    void PasteFromClipboard() override;
+
 protected:
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
@@ -108,6 +112,10 @@ public:
     Q_INVOKABLE explicit TDBMemo(TComponent* AOwner = nullptr);
     using TFieldDataControl::ReadOnly;
     using TFieldDataControl::SetReadOnly;
+
+    // Clearing, cutting and pasting start editing the field first, as the keys do.
+    void ClearSelection() override;
+    void PasteFromClipboard() override;
 
 protected:
     void KeyDown(quint16& Key, TShiftState Shift) override;
@@ -165,6 +173,7 @@ class TDBComboBox : public TCustomComboBox, public TFieldDataControl {
     Q_PROPERTY(TComboBoxStyle Style READ Style WRITE SetStyle)
     Q_PROPERTY(TStrings* Items READ Items)
     Q_PROPERTY(int DropDownCount READ DropDownCount WRITE SetDropDownCount)
+    Q_PROPERTY(bool DroppedDown READ DroppedDown WRITE SetDroppedDown STORED false)
     Q_PROPERTY(bool Sorted READ Sorted WRITE SetSorted)
     Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
     Q_PROPERTY(int ItemHeight READ ItemHeight WRITE SetItemHeight)

@@ -705,6 +705,13 @@ void TDBLookupComboBox::DropDown() {
     FWatcher = std::make_unique<TOutsideClickWatcher>(this);
 }
 
+void TDBLookupComboBox::SetDroppedDown(bool Value) {
+    if (Value)
+        DropDown();
+    else
+        CloseUp(false);
+}
+
 QRect TDBLookupComboBox::DropDownRect(int ListHeight) {
     const int width = FDropDownWidth > 0 ? FDropDownWidth : Width();
     int left = 0;

@@ -261,6 +261,7 @@ class TDBLookupComboBox : public TDBLookupControl {
     Q_PROPERTY(int DropDownRows READ DropDownRows WRITE SetDropDownRows)
     Q_PROPERTY(int DropDownWidth READ DropDownWidth WRITE SetDropDownWidth)
     Q_PROPERTY(TDropDownAlign DropDownAlign READ DropDownAlign WRITE SetDropDownAlign)
+    Q_PROPERTY(bool DroppedDown READ DroppedDown WRITE SetDroppedDown STORED false)
     Q_PROPERTY(TNotifyEvent OnDropDown READ OnDropDown WRITE SetOnDropDown)
     Q_PROPERTY(TNotifyEvent OnCloseUp READ OnCloseUp WRITE SetOnCloseUp)
 public:
@@ -275,6 +276,8 @@ public:
     TDropDownAlign DropDownAlign() const { return FDropDownAlign; }
     void SetDropDownAlign(TDropDownAlign Value) { FDropDownAlign = Value; }
     bool DroppedDown() const { return FDroppedDown; }
+    // Opens the list, or closes it without accepting.
+    void SetDroppedDown(bool Value);
 
     // Shows the list under the combo on the row of KeyValue; OnDropDown fires first.
     virtual void DropDown();

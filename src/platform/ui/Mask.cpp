@@ -1,7 +1,8 @@
 #include "Mask.h"
 
+#include "Clipbrd.h"
+
 #include <QApplication>
-#include <QClipboard>
 
 namespace {
 
@@ -325,15 +326,21 @@ void TCustomMaskEdit::MoveCursor(bool Forward) {
     SetSelStart(target);
 }
 
-void TCustomMaskEdit::CutToClipboard() {
-    if (SelLength() == 0)
-        return;
-    QApplication::clipboard()->setText(SelText());
-    DeleteChar(false);
+void TCustomMaskEdit::ClearSelection() {
+    if (!IsMasked())
+        TEdit::ClearSelection();
+    else if (!ReadOnly() && SelLength() > 0)
+        DeleteChar(false);
 }
 
 void TCustomMaskEdit::PasteFromClipboard() {
-    for (const QChar ch : QApplication::clipboard()->text())
+    if (!IsMasked()) {
+        TEdit::PasteFromClipboard();
+        return;
+    }
+    if (ReadOnly())
+        return;
+    for (const QChar ch : Clipboard()->AsText())
         InsertChar(ch);
 }
 

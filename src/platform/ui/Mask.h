@@ -93,6 +93,11 @@ public:
     // blank.
     virtual void ValidateEdit();
 
+    // With a mask, clearing (and so cutting) blanks the editable positions of the
+    // selection, and pasting types the clipboard's characters into the mask.
+    void ClearSelection() override;
+    void PasteFromClipboard() override;
+
 protected:
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
@@ -109,8 +114,6 @@ private:
     void BlankSelection(QString& Edit) const;
     void DeleteChar(bool Backward);
     void MoveCursor(bool Forward);
-    void CutToClipboard();
-    void PasteFromClipboard();
     void ApplyEdit(const QString& Edit, int Cursor);
 
     QString FEditMaskText;

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <algorithm>
 #include <numeric>
 #include <rtl/List.h>
@@ -275,6 +276,11 @@ void TEdit::SetSelLength(int Value) {
 QString TEdit::SelText() const {
     const QLineEdit* edit = ExistingEditWidget();
     return edit ? edit->selectedText() : QString();
+}
+
+void TEdit::SetSelText(const QString& Value) {
+    if (!FReadOnly)
+        EditWidget()->insert(Value);
 }
 
 void TEdit::SelectAll() {
@@ -899,6 +905,60 @@ QWidget* TMemo::CreateWidget() {
 
 QPlainTextEdit* TMemo::MemoWidget() {
     return static_cast<QPlainTextEdit*>(Widget());
+}
+
+const QPlainTextEdit* TMemo::ExistingMemoWidget() const {
+    return static_cast<const QPlainTextEdit*>(AllocatedWidget());
+}
+
+int TMemo::SelStart() const {
+    const QPlainTextEdit* memo = ExistingMemoWidget();
+    return memo ? memo->textCursor().selectionStart() : 0;
+}
+
+void TMemo::SetSelStart(int Value) {
+    QPlainTextEdit* memo = MemoWidget();
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(qBound(0, Value, memo->document()->characterCount() - 1));
+    memo->setTextCursor(cursor);
+}
+
+int TMemo::SelLength() const {
+    const QPlainTextEdit* memo = ExistingMemoWidget();
+    if (!memo)
+        return 0;
+    const QTextCursor cursor = memo->textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void TMemo::SetSelLength(int Value) {
+    QPlainTextEdit* memo = MemoWidget();
+    QTextCursor cursor = memo->textCursor();
+    const int start = cursor.selectionStart();
+    cursor.setPosition(start);
+    cursor.setPosition(qBound(0, start + Value, memo->document()->characterCount() - 1),
+                       QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+}
+
+QString TMemo::SelText() const {
+    const QPlainTextEdit* memo = ExistingMemoWidget();
+    return memo ? memo->textCursor().selectedText().replace(QChar::ParagraphSeparator,
+                                                            QLatin1Char('\n'))
+                : QString();
+}
+
+void TMemo::SetSelText(const QString& Value) {
+    if (FReadOnly)
+        return;
+    QPlainTextEdit* memo = MemoWidget();
+    QTextCursor cursor = memo->textCursor();
+    cursor.insertText(Value); // replaces the selection, even with nothing
+    memo->setTextCursor(cursor);
+}
+
+void TMemo::SelectAll() {
+    MemoWidget()->selectAll();
 }
 
 void TMemo::InitWidget() {

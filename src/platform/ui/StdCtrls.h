@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "TextSelection.h"
 
 #include <rtl/Alignment.h>
 #include <rtl/Strings.h>
@@ -57,8 +58,9 @@ private:
     TWinControl* FFocusControl = nullptr;
 };
 
-// A single-line text editor. OnChange fires whenever Text changes, typed or set.
-class TEdit : public TWinControl {
+// A single-line text editor. OnChange fires whenever Text changes, typed or set. While
+// ReadOnly, the selection operations leave the text as it is.
+class TEdit : public TWinControl, public TTextSelection {
     Q_OBJECT
     Q_PROPERTY(QString Text READ Text WRITE SetText)
     Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
@@ -77,12 +79,13 @@ public:
     QChar PasswordChar() const { return FPasswordChar; }
     void SetPasswordChar(QChar Value);
 
-    int SelStart() const;
-    void SetSelStart(int Value);
-    int SelLength() const;
-    void SetSelLength(int Value);
-    QString SelText() const;
-    void SelectAll();
+    int SelStart() const override;
+    void SetSelStart(int Value) override;
+    int SelLength() const override;
+    void SetSelLength(int Value) override;
+    QString SelText() const override;
+    void SetSelText(const QString& Value) override;
+    void SelectAll() override;
     void Clear() { SetText(QString()); }
 
     const TNotifyEvent& OnChange() const { return FOnChange; }
@@ -311,8 +314,9 @@ protected:
 };
 
 // A multi-line text editor whose Lines follow the text, typed or set, and back.
-// OnChange fires whenever the text changes.
-class TMemo : public TWinControl {
+// OnChange fires whenever the text changes. While ReadOnly, the selection operations
+// leave the text as it is.
+class TMemo : public TWinControl, public TTextSelection {
     Q_OBJECT
     Q_PROPERTY(TStrings* Lines READ Lines)
     Q_PROPERTY(QString Text READ Text WRITE SetText STORED false)
@@ -340,6 +344,14 @@ public:
     bool WantTabs() const { return FWantTabs; }
     void SetWantTabs(bool Value);
 
+    int SelStart() const override;
+    void SetSelStart(int Value) override;
+    int SelLength() const override;
+    void SetSelLength(int Value) override;
+    QString SelText() const override;
+    void SetSelText(const QString& Value) override;
+    void SelectAll() override;
+
     const TNotifyEvent& OnChange() const { return FOnChange; }
     void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
 
@@ -352,6 +364,7 @@ protected:
 
 private:
     QPlainTextEdit* MemoWidget();
+    const QPlainTextEdit* ExistingMemoWidget() const;
     void LinesChanged();
     void WidgetTextChanged();
     void ApplyOptions();
@@ -490,6 +503,7 @@ class TComboBox : public TCustomComboBox {
     Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex)
     Q_PROPERTY(QString Text READ Text WRITE SetText)
     Q_PROPERTY(int DropDownCount READ DropDownCount WRITE SetDropDownCount)
+    Q_PROPERTY(bool DroppedDown READ DroppedDown WRITE SetDroppedDown STORED false)
     Q_PROPERTY(bool Sorted READ Sorted WRITE SetSorted)
     Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
     Q_PROPERTY(int ItemHeight READ ItemHeight WRITE SetItemHeight)

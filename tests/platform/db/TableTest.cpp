@@ -296,6 +296,40 @@ TEST_P(TableFields, PersistentCalculatedAndLookupFields) {
     EXPECT_EQ(people->FieldCount(), 4); // persistent fields stay after closing
 }
 
+TEST_P(TableFields, LookupOverAClosedDataSetLeavesTheValueEmpty) {
+    TPeopleDatabase db(4, Engine());
+    TComponent form;
+    TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
+    TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
+    auto* countryId = new TIntegerField(&form);
+    countryId->SetFieldName(QStringLiteral("Country"));
+    countryId->SetDataSet(people);
+    auto* countryName = new TStringField(&form);
+    countryName->SetFieldName(QStringLiteral("CountryName"));
+    countryName->SetFieldKind(fkLookup);
+    countryName->SetLookupDataSet(country);
+    countryName->SetKeyFields(QStringLiteral("Country"));
+    countryName->SetLookupKeyFields(QStringLiteral("Id"));
+    countryName->SetLookupResultField(QStringLiteral("Name"));
+    countryName->SetDataSet(people);
+    people->Open();
+    int records = 0;
+    for (; !people->Eof(); people->Next(), ++records) {
+        EXPECT_TRUE(countryName->IsNull());
+        EXPECT_EQ(countryName->DisplayText(), QString());
+    }
+    EXPECT_EQ(records, 4);
+    people->Edit();
+    countryId->SetAsInteger(2);
+    EXPECT_TRUE(countryName->IsNull());
+    people->Cancel();
+
+    country->Open();
+    people->Refresh();
+    people->First();
+    EXPECT_EQ(countryName->AsString(), QStringLiteral("Spain"));
+}
+
 TEST_P(TableFields, DefaultFieldsComeFromTheColumns) {
     TPeopleDatabase db(1, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));

@@ -57,6 +57,19 @@ void TSample::Loaded() {
     ++LoadedCalls;
 }
 
+TSampleRepublished::TSampleRepublished(TComponent* AOwner) : TSample(AOwner) {}
+
+void TSampleRepublished::Refill() {
+    Items()->Clear();
+    for (int i = 0; i < Lines()->Count(); ++i)
+        static_cast<TSampleItem*>(Items()->Add())->SetTitle(Lines()->Strings(i));
+}
+
+void TSampleRepublished::Loaded() {
+    TSample::Loaded();
+    Refill();
+}
+
 TSampleRoot::TSampleRoot(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TSampleRoot::SampleChange(TObject* Sender) {
@@ -73,4 +86,5 @@ void TSampleRoot::WrongSignature(int) {}
 void RegisterSampleClasses() {
     RegisterClass<TSample>();
     RegisterClass<TSampleRoot>();
+    RegisterClass<TSampleRepublished>();
 }

@@ -133,6 +133,25 @@ private:
     TQueryEvent FOnQuery;
 };
 
+// A sample that publishes inherited properties again: Count read-only (the number of
+// lines), Caption through a getter of its own (trimmed) and Items as the number of items,
+// which the sample makes itself, one per line, as a control fills its entries.
+class TSampleRepublished : public TSample {
+    Q_OBJECT
+    Q_PROPERTY(int Count READ LineCount)
+    Q_PROPERTY(QString Caption READ TrimmedCaption WRITE SetCaption)
+    Q_PROPERTY(int Items READ ItemCount)
+public:
+    Q_INVOKABLE explicit TSampleRepublished(TComponent* AOwner = nullptr);
+
+    int LineCount() const { return Lines()->Count(); }
+    QString TrimmedCaption() const { return Caption().trimmed(); }
+    int ItemCount() const { return Items()->Count(); }
+    // One item per line, titled with the line.
+    void Refill();
+    void Loaded() override;
+};
+
 // A root (a form or data module) with handlers bound by name from form files.
 class TSampleRoot : public TComponent {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include <rtl/Exceptions.h>
 #include <rtl/GlobalRoots.h>
 #include <rtl/Streaming.h>
+#include <rtl/TypeInfo.h>
 
 namespace {
 
@@ -200,6 +201,33 @@ TEST_F(Streaming, AWaitingReferenceToTheWrongClassIsAReadErrorOfItsFile) {
     std::unique_ptr<TSampleRoot> again(ReadRoot(form, "form.form"));
     EXPECT_NE(again, nullptr);
     EXPECT_EQ(job->Buddy(), nullptr);
+}
+
+TEST_F(Streaming, RepublishedPropertiesAreStoredOnceAsTheDescendantDeclaresThem) {
+    TSampleRoot root;
+    root.SetName(QStringLiteral("Root"));
+    auto* sample = new TSampleRepublished(&root);
+    sample->SetName(QStringLiteral("Combo"));
+    sample->SetCount(9); // hidden by the read-only Count
+    sample->SetCaption(QStringLiteral("  Country  "));
+    sample->Lines()->SetText(QStringLiteral("Spain\nFrance\n"));
+    sample->Refill();
+    sample->SetTag(4);
+
+    const QString text = WriteComponentToText(&root);
+    EXPECT_EQ(text.count(QStringLiteral("Caption = 'Country'\n")), 1);
+    EXPECT_FALSE(text.contains(QStringLiteral("Count =")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Items")));
+
+    std::unique_ptr<TSampleRoot> copy(ReadRoot(text));
+    auto* read = static_cast<TSampleRepublished*>(copy->FindComponent(QStringLiteral("Combo")));
+    ASSERT_NE(read, nullptr);
+    for (const char* name : {"Count", "Caption", "Items", "Tag"})
+        EXPECT_EQ(GetPropValue(read, QString::fromLatin1(name)),
+                  GetPropValue(sample, QString::fromLatin1(name)))
+            << name;
+    EXPECT_EQ(GetOrdProp(read, QStringLiteral("Items")), 2);
+    EXPECT_EQ(WriteComponentToText(copy.get()), text);
 }
 
 TEST_F(Streaming, ReadingIntoAnExistingInstanceKeepsItOnFailure) {

@@ -15,6 +15,29 @@ TEST(PropertyAccess, AbsentPropertyIsANormalAnswer) {
     EXPECT_THROW(GetStrProp(&sample, QStringLiteral("SortingList")), EPropertyError);
 }
 
+TEST(PropertyAccess, RepublishedPropertyIsTheDescendantsOnly) {
+    TSampleRepublished sample;
+    sample.SetCount(9);
+    sample.Lines()->Add(QStringLiteral("one"));
+    sample.Refill();
+    int counts = 0, items = 0;
+    for (const TPropInfo& info : GetPropInfos(&sample)) {
+        counts += info.Name() == QLatin1String("Count");
+        items += info.Name() == QLatin1String("Items");
+    }
+    EXPECT_EQ(counts, 1);
+    EXPECT_EQ(items, 1);
+    for (const char* name : {"Count", "count"}) {
+        const TPropInfo count = GetPropInfo(&sample, QString::fromLatin1(name));
+        EXPECT_FALSE(count.IsWritable()) << name;
+        EXPECT_EQ(ReadProp(&sample, count).toInt(), 1) << name;
+    }
+    EXPECT_EQ(GetPropInfo(&sample, QStringLiteral("ITEMS")).Kind(), tkInteger);
+    EXPECT_EQ(GetOrdProp(&sample, QStringLiteral("items")), 1);
+    EXPECT_THROW(SetOrdProp(&sample, QStringLiteral("Count"), 3), EPropertyError);
+    EXPECT_EQ(sample.Count(), 9);
+}
+
 TEST(PropertyAccess, KindsOfPublishedProperties) {
     TSample sample;
     const QList<QPair<const char*, TTypeKind>> expected = {
