@@ -14,5 +14,6 @@ void RegisterControlClasses() {
     RegisterClass<TKroTabSheet>();
     RegisterClass<TPopupMenuKroDBControls>();
     RegisterClass<TPopupMenuKroDBFieldControls>();
+    RegisterClass<TPopupMenuKroDBMemo>();
     RegisterClass<TPopupMenuKroDBImage>();
 }

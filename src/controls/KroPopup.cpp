@@ -11,6 +11,7 @@
 #include <ui/DBCtrls.h>
 #include <ui/Dialogs.h>
 #include <ui/Graphics.h>
+#include <ui/Screen.h>
 
 namespace {
 
@@ -18,6 +19,8 @@ namespace {
 enum TRecordItem { riInsert, riDelete, riEdit, riPost, riCancel, riRefresh, riClone, riCount };
 // The navigation items and their separator.
 enum TNavigationItem { niFirst, niPrior, niNext, niLast, niLine, niCount };
+// The clipboard items and their separator.
+enum TTextItem { tiCopy, tiInsert, tiSelectAll, tiLine, tiCount };
 // The picture items and their separator.
 enum TPictureItem { piLoad, piSave, piScale, piCopy, piInsert, piClear, piLine, piCount };
 
@@ -26,6 +29,28 @@ bool ActionAllowed(const TDataSet* DataSet, TKroDataSetAction Action) {
     const QString actions = QStringLiteral("Actions");
     return !IsPublishedProp(DataSet, actions) ||
            DataSet->property("Actions").value<TKroDataSetActions>().Contains(Action);
+}
+
+// Runs Action with Control as the edit or memo it is; false when it is neither.
+template <class F> bool WithText(TControl* Control, F Action) {
+    if (auto* edit = qobject_cast<TEdit*>(Control)) {
+        Action(edit);
+        return true;
+    }
+    if (auto* memo = qobject_cast<TMemo*>(Control)) {
+        Action(memo);
+        return true;
+    }
+    return false;
+}
+
+// Whether a data-aware text control may change its field; a plain one whether it is
+// editable.
+template <class T> bool CanChangeText(T* Control) {
+    if (Control->ReadOnly())
+        return false;
+    auto* dataControl = dynamic_cast<TFieldDataControl*>(Control);
+    return !dataControl || (dataControl->Field() && dataControl->Field()->CanModify());
 }
 
 } // namespace
@@ -100,7 +125,8 @@ void TPopupMenuKroDBControls::UpdateItems(int Offset) {
         Item(Offset + riInsert)->SetEnabled(ActionAllowed(FDataSet, daInsert));
         Item(Offset + riDelete)
             ->SetEnabled(ActionAllowed(FDataSet, daDelete) && !FDataSet->IsEmpty());
-        Item(Offset + riClone)->SetEnabled(ActionAllowed(FDataSet, daClone) && !FDataSet->IsEmpty());
+        Item(Offset + riClone)
+            ->SetEnabled(ActionAllowed(FDataSet, daClone) && !FDataSet->IsEmpty());
         Item(Offset + riEdit)->SetEnabled(browsing && !FDataSet->IsEmpty());
         Item(Offset + riPost)->SetEnabled(FDataSet->IsEditing());
         Item(Offset + riCancel)->SetEnabled(FDataSet->IsEditing());
@@ -174,6 +200,49 @@ void TPopupMenuKroDBFieldControls::UpdateItems(int Offset) {
     Item(Offset + niPrior)->SetEnabled(!DataSet()->Bof());
     Item(Offset + niNext)->SetEnabled(!DataSet()->Eof());
     Item(Offset + niLast)->SetEnabled(!DataSet()->Eof());
+}
+
+// ---- Clipboard items ------------------------------------------------------------------
+
+TPopupMenuKroDBMemo::TPopupMenuKroDBMemo(TComponent* AOwner) : TPopupMenuKroDBControls(AOwner) {
+    NewItem(tiCopy, QStringLiteral("Copy"), scNone, [this] {
+        OnActiveText([](TControl* Control) {
+            WithText(Control, [](auto* Text) { Text->CopyToClipboard(); });
+        });
+    });
+    NewItem(tiInsert, QStringLiteral("Insert"), scNone, [this] {
+        OnActiveText([](TControl* Control) {
+            WithText(Control, [](auto* Text) {
+                if (!CanChangeText(Text))
+                    return;
+                // A data-aware control starts editing its record as typing would.
+                if (auto* dataControl = dynamic_cast<TFieldDataControl*>(Text);
+                    dataControl && !dataControl->DataLink()->Edit())
+                    return;
+                Text->PasteFromClipboard();
+            });
+        });
+    });
+    NewItem(tiSelectAll, QStringLiteral("Select All"), scNone, [this] {
+        OnActiveText(
+            [](TControl* Control) { WithText(Control, [](auto* Text) { Text->SelectAll(); }); });
+    });
+    NewItem(tiLine, QStringLiteral("-"), scNone, nullptr);
+}
+
+void TPopupMenuKroDBMemo::OnActiveText(const std::function<void(TControl*)>& Command) {
+    TControl* control = Control();
+    if (control && control == Screen()->ActiveControl())
+        Command(control);
+}
+
+void TPopupMenuKroDBMemo::UpdateItems(int Offset) {
+    TPopupMenuKroDBControls::UpdateItems(Offset + tiCount);
+    WithText(Control(), [&](auto* Text) {
+        Item(Offset + tiCopy)->SetEnabled(Text->SelLength() > 0);
+        Item(Offset + tiInsert)->SetEnabled(CanChangeText(Text) && Clipboard()->HasFormat(CF_TEXT));
+        Item(Offset + tiSelectAll)->SetEnabled(!Text->Text().isEmpty());
+    });
 }
 
 // ---- Picture items --------------------------------------------------------------------
@@ -283,6 +352,10 @@ template <class T> T* SharedMenu() {
 
 TPopupMenuKroDBFieldControls* PopupMenuKroDBFieldControls() {
     return SharedMenu<TPopupMenuKroDBFieldControls>();
+}
+
+TPopupMenuKroDBMemo* PopupMenuKroDBMemo() {
+    return SharedMenu<TPopupMenuKroDBMemo>();
 }
 
 TPopupMenuKroDBImage* PopupMenuKroDBImage() {

@@ -61,6 +61,20 @@ protected:
     void UpdateItems(int Offset) override;
 };
 
+// Clipboard items for an edit or a memo in front of the record items.
+class TPopupMenuKroDBMemo : public TPopupMenuKroDBControls {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TPopupMenuKroDBMemo(TComponent* AOwner = nullptr);
+
+protected:
+    void UpdateItems(int Offset) override;
+
+private:
+    // Runs Command on the control when it is an edit or a memo and the active control.
+    void OnActiveText(const std::function<void(TControl*)>& Command);
+};
+
 // Picture items for a TDBImage in front of the navigation and record items.
 class TPopupMenuKroDBImage : public TPopupMenuKroDBFieldControls {
     Q_OBJECT
@@ -91,4 +105,5 @@ private:
 
 // The shared menus, made on first use and owned by the application.
 TPopupMenuKroDBFieldControls* PopupMenuKroDBFieldControls();
+TPopupMenuKroDBMemo* PopupMenuKroDBMemo();
 TPopupMenuKroDBImage* PopupMenuKroDBImage();

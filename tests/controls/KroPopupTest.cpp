@@ -390,10 +390,61 @@ TEST_F(KroImagePopup, ScaleTogglesStretchingAndClearEmptiesTheField) {
     EXPECT_TRUE(EnabledItems().contains(QStringLiteral("Copy")));
 }
 
+TEST_F(KroPopup, AMemosSelectionIsCopiedAndPastedThroughTheMenu) {
+    auto* notes = new TDBMemo(&Form);
+    notes->SetParent(&Form);
+    notes->SetBounds(0, 30, 200, 60);
+    notes->SetDataSource(Source);
+    notes->SetDataField(QStringLiteral("Notes"));
+    notes->SetPopupMenu(PopupMenuKroDBMemo());
+    Clipboard()->Clear();
+    notes->SetFocus();
+    ProcessEvents();
+    QTest::keyClicks(notes->Widget(), QStringLiteral("red green"));
+    ASSERT_EQ(People->State(), dsEdit);
+
+    // Nothing selected: nothing to copy, nothing on the clipboard to paste.
+    RightClick(notes);
+    EXPECT_EQ(ShownItems().mid(0, 5),
+              QStringList({"Copy", "Insert", "Select All", "|", "Insert record\tCtrl+Num +"}));
+    EXPECT_EQ(EnabledItems().mid(0, 1), QStringList({"Select All"}));
+    OpenMenu()->close();
+    ProcessEvents();
+
+    // "green" selected with the keyboard, copied, and pasted at the start.
+    notes->SetFocus();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(notes->Widget(), Qt::Key_Left, Qt::ShiftModifier);
+    ASSERT_EQ(notes->SelText(), QStringLiteral("green"));
+    RightClick(notes);
+    EXPECT_EQ(EnabledItems().mid(0, 2), QStringList({"Copy", "Select All"}));
+    Choose(QStringLiteral("Copy"));
+    EXPECT_EQ(Clipboard()->AsText(), QStringLiteral("green"));
+
+    notes->SetFocus();
+    QTest::keyClick(notes->Widget(), Qt::Key_Home, Qt::ControlModifier);
+    RightClick(notes);
+    EXPECT_EQ(EnabledItems().mid(0, 2), QStringList({"Insert", "Select All"}));
+    Choose(QStringLiteral("Insert"));
+    EXPECT_EQ(notes->Text(), QStringLiteral("greenred green"));
+    People->Post();
+    EXPECT_EQ(People->FieldByName(QStringLiteral("Notes"))->AsString(),
+              QStringLiteral("greenred green"));
+
+    // Select All, then a read-only memo offers no pasting.
+    RightClick(notes);
+    Choose(QStringLiteral("Select All"));
+    EXPECT_EQ(notes->SelText(), QStringLiteral("greenred green"));
+    notes->SetReadOnly(true);
+    RightClick(notes);
+    EXPECT_FALSE(EnabledItems().contains(QStringLiteral("Insert")));
+}
+
 TEST(SharedMenus, AreMadeOnceAndOwnedByTheApplication) {
     EXPECT_EQ(PopupMenuKroDBFieldControls(), PopupMenuKroDBFieldControls());
     EXPECT_EQ(PopupMenuKroDBFieldControls()->Owner(), Application());
     EXPECT_EQ(PopupMenuKroDBImage()->Owner(), Application());
+    EXPECT_EQ(PopupMenuKroDBMemo()->Owner(), Application());
     EXPECT_NE(static_cast<TPopupMenu*>(PopupMenuKroDBImage()),
               static_cast<TPopupMenu*>(PopupMenuKroDBFieldControls()));
 }

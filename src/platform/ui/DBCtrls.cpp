@@ -55,6 +55,16 @@ bool TFieldDataControl::EditField() {
     return CanEditField();
 }
 
+bool TFieldDataControl::EditField(TTextSelection& Selection) {
+    const int start = Selection.SelStart();
+    const int length = Selection.SelLength();
+    if (!EditField())
+        return false;
+    Selection.SetSelStart(start);
+    Selection.SetSelLength(length);
+    return true;
+}
+
 bool TFieldDataControl::IsEditingKey(quint16 Key, TShiftState Shift) {
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -152,12 +162,12 @@ void TDBEdit::KeyPress(QChar& Key) {
 }
 
 void TDBEdit::ClearSelection() {
-    if (SelLength() > 0 && EditField())
+    if (SelLength() > 0 && EditField(*this))
         TCustomMaskEdit::ClearSelection();
 }
 
 void TDBEdit::PasteFromClipboard() {
-    if (EditField())
+    if (EditField(*this))
         TCustomMaskEdit::PasteFromClipboard();
 }
 
@@ -239,12 +249,12 @@ void TDBMemo::KeyPress(QChar& Key) {
 }
 
 void TDBMemo::ClearSelection() {
-    if (SelLength() > 0 && EditField())
+    if (SelLength() > 0 && EditField(*this))
         TMemo::ClearSelection();
 }
 
 void TDBMemo::PasteFromClipboard() {
-    if (EditField())
+    if (EditField(*this))
         TMemo::PasteFromClipboard();
 }
 

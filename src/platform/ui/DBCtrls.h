@@ -31,6 +31,9 @@ protected:
     // Starts editing the record, when the field can be modified; whether the control
     // may now change the field.
     bool EditField();
+    // The same for a change of Selection: starting to edit shows the field's text again,
+    // and the selection the change acts on is kept across it.
+    bool EditField(TTextSelection& Selection);
     bool CanEditField() const { return FDataLink.Editing() && FDataLink.CanModify(); }
     // Whether Key changes the text of an edit: deleting, cutting or pasting.
     static bool IsEditingKey(quint16 Key, TShiftState Shift);
