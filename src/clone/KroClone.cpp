@@ -2,9 +2,7 @@
 
 #include <db/DBDataSet.h>
 #include <db/Database.h>
-#include <rtl/Reader.h>
 #include <rtl/TypeInfo.h>
-#include <rtl/Writer.h>
 #include <ui/Dialogs.h>
 
 namespace {
@@ -100,11 +98,7 @@ void TKroRecordCloner::Notification(TComponent* AComponent, TOperation Operation
 
 void TKroRecordCloner::DefineProperties(TFiler& Filer) {
     TComponent::DefineProperties(Filer);
-    Filer.DefineProperty(
-        QStringLiteral("SubDataSetData"),
-        [this](TReader& Reader) { Reader.ReadCollection(FSubDataSets); },
-        [this](TWriter& Writer) { Writer.WriteCollection(FSubDataSets); },
-        FSubDataSets->Count() > 0);
+    DefineCollectionProperty(Filer, QStringLiteral("SubDataSetData"), FSubDataSets);
 }
 
 QList<TDataSet*> TKroRecordCloner::SubDataSetList() const {

@@ -14,10 +14,8 @@
 #include <rtl/ClassRegistry.h>
 #include <rtl/CodePage.h>
 #include <rtl/DataPaths.h>
-#include <rtl/Reader.h>
 #include <rtl/TypeInfo.h>
 #include <rtl/VariantRecord.h>
-#include <rtl/Writer.h>
 
 TFilterDialogProc FilterDialogHook = nullptr;
 TFilterFileProc FilterLoadHook = nullptr;
@@ -555,11 +553,7 @@ void TKroFilter::SetWidthFieldName(int Value) {
 
 void TKroFilter::DefineProperties(TFiler& Filer) {
     TComponent::DefineProperties(Filer);
-    Filer.DefineProperty(
-        QStringLiteral("SubDataSetData"),
-        [this](TReader& Reader) { Reader.ReadCollection(FSubDataSets); },
-        [this](TWriter& Writer) { Writer.WriteCollection(FSubDataSets); },
-        FSubDataSets->Count() > 0);
+    DefineCollectionProperty(Filer, QStringLiteral("SubDataSetData"), FSubDataSets);
 }
 
 void TKroFilter::Notification(TComponent* AComponent, TOperation Operation) {

@@ -1,6 +1,8 @@
 #include "Collection.h"
 
 #include "Exceptions.h"
+#include "Reader.h"
+#include "Writer.h"
 
 #include <QScopedValueRollback>
 
@@ -198,3 +200,10 @@ void TCollection::RemoveItem(TCollectionItem* Item, TCollectionNotification Acti
 
 TOwnedCollection::TOwnedCollection(TPersistent* Owner, const QMetaObject* ItemClass)
     : TCollection(ItemClass, Owner), FOwner(Owner) {}
+
+void DefineCollectionProperty(TFiler& Filer, const QString& Name, TCollection* Collection) {
+    Filer.DefineProperty(
+        Name, [Collection](TReader& Reader) { Reader.ReadCollection(Collection); },
+        [Collection](TWriter& Writer) { Writer.WriteCollection(Collection); },
+        Collection->Count() > 0);
+}

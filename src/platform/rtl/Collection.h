@@ -110,3 +110,9 @@ public:
 private:
     TPersistent* FOwner;
 };
+
+class TFiler;
+
+// Defines Collection as a stored value Name of its owner's DefineProperties, written when it
+// has items: for collections that are no published property.
+void DefineCollectionProperty(TFiler& Filer, const QString& Name, TCollection* Collection);
