@@ -1,11 +1,15 @@
 #include "KroLibrary.h"
 
 #include <clone/CloneClasses.h>
+#include <controls/ControlClasses.h>
 #include <dataset/DatasetClasses.h>
+#include <filter/KroFilt.h>
 #include <forms/FormsClasses.h>
 
 void RegisterKroLibrary() {
     RegisterDatasetClasses();
+    RegisterControlClasses();
+    RegisterFilterClasses();
     RegisterFormsClasses();
     RegisterCloneClasses();
 }

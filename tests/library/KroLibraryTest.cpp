@@ -10,7 +10,8 @@ namespace {
 // registers anything itself.
 TEST(KroLibrary, EveryFolderRegistersItsClassesForFormFiles) {
     for (const char* name : {"TKroTable", "TKroQuery", "TKroDMInfo", "TTable", "TDataSource",
-                             "TKroRecordCloner", "TKroDualListDlg", "TDlgErrorAdv"})
+                             "TKroRecordCloner", "TKroDualListDlg", "TDlgErrorAdv", "TKroFilter",
+                             "TKroPageControl", "TPopupMenuKroDBMemo", "TDBGrid"})
         EXPECT_NE(GetClass(QString::fromLatin1(name)), nullptr) << name;
 }
 
