@@ -22,6 +22,7 @@ packages=(
     cups-client
     fonts-liberation
     poppler-utils
+    doxygen
 )
 
 is_installed() {

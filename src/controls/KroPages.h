@@ -10,6 +10,8 @@
 class TDataSet;
 class TDataSource;
 
+// A page that takes its control's data source, and the master of the dataset behind it,
+// away while it is hidden.
 class TKroTabSheet : public TTabSheet {
     Q_OBJECT
     Q_PROPERTY(TControl* TurnControl READ TurnControl WRITE SetTurnControl)

@@ -14,6 +14,8 @@ class TControl;
 class TDBImage;
 class TField;
 
+// Record commands (insert, delete, edit, post, cancel, refresh, clone) for the dataset of the
+// control the menu opened on.
 class TPopupMenuKroDBControls : public TPopupMenu {
     Q_OBJECT
 public:

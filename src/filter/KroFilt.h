@@ -94,6 +94,7 @@ private:
     QString FCaption, FTableName, FExternalInfo;
 };
 
+// The detail datasets whose fields a filter's conditions may name.
 class TKroFilterDataSetCol : public TDataSetCol {
     Q_OBJECT
 public:
@@ -134,6 +135,8 @@ void RegisterFilterClasses();
 // The directory filter files go to unless a descendant or the hooks choose another.
 QString DefaultFilterDirectory();
 
+// The named filters of the dataset its DataSource shows: kept in the dataset's filter file,
+// edited in the filter dialog, applied one at a time.
 class TKroFilter : public TComponent {
     Q_OBJECT
     Q_PROPERTY(TDateFieldKind DateFieldKind READ DateFieldKind WRITE SetDateFieldKind)

@@ -22,6 +22,7 @@ PUBLISHED_ENUM(TFormDBOption, foDataReadOnly, foPageOneRecord, foFreeOnClose, fo
 using TFormDBOptions = TSet<TFormDBOption>;
 inline constexpr TFormDBOptions FormDBDefaultOptions{foFreeOnClose, foApplyOnClose, foAutoWidth};
 
+// An edit form of the dataset its DataSource shows.
 class TFormDB : public TForm {
     Q_OBJECT
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the built tree into a scratch prefix, then builds two programs against that
+# installation alone: the customers example through find_package(Kro), and a probe through
+# pkg-config. Both run headless; the example checks what it showed and printed.
+#   consume-package.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build="$1"
+source="$2"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+export QT_QPA_PLATFORM=offscreen
+
+# Runs a step quietly; its output is shown when it fails.
+quietly() {
+    "$@" >"$scratch/step.log" 2>&1 || { cat "$scratch/step.log"; exit 1; }
+}
+
+quietly cmake --install "$build" --prefix "$scratch/prefix"
+generator=()
+launcher=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+quietly cmake -S "$source/examples/customers" -B "$scratch/customers" "${generator[@]}" \
+    "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_PREFIX_PATH="$scratch/prefix"
+quietly cmake --build "$scratch/customers" -j2
+mkdir "$scratch/data"
+"$scratch/customers/customers" --check "$scratch/data"
+
+export PKG_CONFIG_PATH="$scratch/prefix/lib/pkgconfig"
+# shellcheck disable=SC2046 # the flags are words
+${CXX:-c++} -std=c++20 -o "$scratch/probe" "$source/tests/package/PkgConfigProbe.cpp" \
+    $(pkg-config --cflags --libs --static kro)
+"$scratch/probe"
