@@ -21,6 +21,8 @@ packages=(
     cups-daemon
     cups-client
     fonts-liberation
+    fonts-dejavu-core
+    fonts-urw-base35
     poppler-utils
     doxygen
 )
