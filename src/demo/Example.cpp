@@ -1,8 +1,9 @@
-// Example                          the demonstration program
-// Example --generate PEOPLE DIR    makes the demo database with PEOPLE people in DIR (for
-//                                  benchmarks: a million people take about a minute)
+// Example [--database DIR | --postgres URL]   the demonstration program (DemoStartup.h)
+// Example --generate PEOPLE DIR                 makes the demo database with PEOPLE people
+//                                               in DIR, for benchmarks
 
 #include "DemoDatabase.h"
+#include "DemoStartup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,30 +36,43 @@ int Generate(const QString& People, const QString& Folder) {
     return 0;
 }
 
+int Run(const QStringList& Arguments) {
+    if (Arguments.value(0) == QLatin1String("--generate")) {
+        if (Arguments.size() != 3) {
+            std::fprintf(stderr, "usage: Example --generate PEOPLE DIR\n");
+            return 2;
+        }
+        return Generate(Arguments[1], Arguments[2]);
+    }
+    const std::optional<TDemoPlace> place =
+        DemoPlaceOf(Arguments, QApplication::applicationDirPath());
+    if (!place) {
+        std::fprintf(stderr, "usage: Example [--database DIR | --postgres URL]\n");
+        return 2;
+    }
+    RegisterDemoAlias(*place);
+    EnsureDemoDatabase(*place);
+    QMainWindow window;
+    window.setWindowTitle("Example");
+    auto* label = new QLabel(
+        QStringLiteral("The demonstration program is under construction.\nIts database: %1")
+            .arg(place->Postgres.isEmpty() ? place->Folder : place->Postgres));
+    label->setAlignment(Qt::AlignCenter);
+    window.setCentralWidget(label);
+    window.resize(640, 400);
+    window.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterKroLibrary();
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.value(1) == QLatin1String("--generate")) {
-        if (arguments.size() != 4) {
-            std::fprintf(stderr, "usage: Example --generate PEOPLE DIR\n");
-            return 2;
-        }
-        try {
-            return Generate(arguments[2], arguments[3]);
-        } catch (const Exception& e) {
-            std::fprintf(stderr, "Example: %s\n", qPrintable(e.Message()));
-            return 1;
-        }
+    try {
+        return Run(QApplication::arguments().mid(1));
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "Example: %s\n", qPrintable(e.Message()));
+        return 1;
     }
-    QMainWindow window;
-    window.setWindowTitle("Example");
-    auto* label = new QLabel("The demonstration program is under construction.");
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(640, 400);
-    window.show();
-    return app.exec();
 }
