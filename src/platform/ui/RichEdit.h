@@ -161,8 +161,9 @@ public:
     void SelectAll();
     void ClearSelection();
     void CopyToClipboard();
-    void CutToClipboard();
-    void PasteFromClipboard();
+    // Cutting and pasting are virtual, so that a descendant can prepare or refuse them.
+    virtual void CutToClipboard();
+    virtual void PasteFromClipboard();
     bool CanUndo() const;
     void Undo();
 
