@@ -14,6 +14,7 @@
 #include <rtl/TypeInfo.h>
 #include <ui/Application.h>
 #include <ui/Dialogs.h>
+#include <ui/RtfReader.h>
 #include <ui/StdCtrls.h>
 
 namespace {
@@ -266,10 +267,7 @@ int TRichTextSearch::FindInRecords(bool Report, bool Continue, bool FromCursor) 
     int found = FindInRecord(Continue, FromCursor);
     if (found < 0 && (FSettings.Scope == rsGlobal || FSettings.Scope == rsFromCurrent)) {
         remember();
-        while (found < 0 && !dataSet->Eof()) {
-            dataSet->Next();
-            if (dataSet->Eof())
-                break;
+        while (found < 0 && NextCandidate()) {
             moved();
             found = FindInRecord(Continue, FromCursor);
         }
@@ -283,6 +281,24 @@ int TRichTextSearch::FindInRecords(bool Report, bool Continue, bool FromCursor) 
     if (Report)
         ShowKroMessage(QStringLiteral("Text '%1' not found").arg(FSettings.FindText));
     return -1;
+}
+
+bool TRichTextSearch::MayHold(const TField* Field) const {
+    return RtfPlainText(Field->AsString()).contains(FSettings.FindText, Qt::CaseInsensitive);
+}
+
+bool TRichTextSearch::NextCandidate() const {
+    // The records passed over are read from the field, without showing them: only a
+    // record whose text holds the find text, ignoring case and words, reaches the control.
+    TDataSet* dataSet = DataSet();
+    dataSet->CheckBrowseMode();
+    dataSet->DisableControls();
+    const auto enable = qScopeGuard([dataSet] { dataSet->EnableControls(); });
+    const TField* field = FEdit->Field();
+    do
+        dataSet->Next();
+    while (!dataSet->Eof() && field && !MayHold(field));
+    return !dataSet->Eof();
 }
 
 void TRichTextSearch::StartEditing(int Position) const {

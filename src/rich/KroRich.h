@@ -12,6 +12,7 @@ class TButton;
 class TCheckBox;
 class TComboBox;
 class TDataSet;
+class TField;
 class TGroupBox;
 class TLabel;
 class TRadioButton;
@@ -109,6 +110,11 @@ public:
 
 private:
     TDataSet* DataSet() const;
+    // Whether Field's text holds the find text in some case; never false where the
+    // control would find it.
+    bool MayHold(const TField* Field) const;
+    // Moves to the next record that may hold the find text; false at the end.
+    bool NextCandidate() const;
     void StartEditing(int Position) const;
     void Select(int Position, int Length) const;
 

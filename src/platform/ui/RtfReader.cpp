@@ -215,6 +215,9 @@ class TRtfParser {
 public:
     TRtfParser(QTextDocument* Document, const QByteArray& Data, bool Utf8Text)
         : FData(Data), FUtf8Text(Utf8Text), FCursor(Document) {}
+    // Reads the text alone into Plain, paragraphs ended by "\n", without a document.
+    TRtfParser(QString* Plain, const QByteArray& Data, bool Utf8Text)
+        : FData(Data), FUtf8Text(Utf8Text), FPlain(Plain) {}
 
     void Run();
 
@@ -260,6 +263,7 @@ private:
     qsizetype FPos = 0;
     bool FFinished = false;
     QTextCursor FCursor;
+    QString* FPlain = nullptr; // the text alone is read into it; no document then
     std::vector<TGroupState> FStates{TGroupState()};
     int FSkippedDepth = 0; // groups opened beyond MaxGroupDepth
     int FFallbackLeft = 0; // characters still to skip after \u
@@ -715,8 +719,11 @@ void TRtfParser::FlushText() {
     if (FText.isEmpty())
         return;
     ResolveMarker();
-    FCursor.insertText(WithoutLoneSurrogates(std::exchange(FText, QString())),
-                       CharFormat(FTextState));
+    const QString text = WithoutLoneSurrogates(std::exchange(FText, QString()));
+    if (FPlain)
+        *FPlain += text;
+    else
+        FCursor.insertText(text, CharFormat(FTextState));
     FAfterParagraphEnd = false;
 }
 
@@ -733,7 +740,10 @@ void TRtfParser::ResolveMarker() {
         FBulletByMarker = true;
         return;
     }
-    FCursor.insertText(WithoutLoneSurrogates(FMarker), CharFormat(State().Char));
+    if (FPlain)
+        *FPlain += WithoutLoneSurrogates(FMarker);
+    else
+        FCursor.insertText(WithoutLoneSurrogates(FMarker), CharFormat(State().Char));
     FAfterParagraphEnd = false;
 }
 
@@ -741,8 +751,12 @@ void TRtfParser::EndParagraph() {
     FlushText();
     ResolveMarker();
     ApplyParagraph();
-    FCursor.setBlockCharFormat(CharFormat(State().Char));
-    FCursor.insertBlock(QTextBlockFormat(), CharFormat(State().Char));
+    if (FPlain) {
+        *FPlain += QLatin1Char('\n');
+    } else {
+        FCursor.setBlockCharFormat(CharFormat(State().Char));
+        FCursor.insertBlock(QTextBlockFormat(), CharFormat(State().Char));
+    }
     FAfterParagraphEnd = true;
 }
 
@@ -752,6 +766,10 @@ void TRtfParser::EndParagraph() {
 constexpr int BulletsPerList = 64;
 
 void TRtfParser::ApplyParagraph() {
+    if (FPlain) {
+        FBulletByMarker = false;
+        return;
+    }
     const TParaState& para = State().Para;
     QTextBlockFormat format;
     format.setAlignment(para.Alignment);
@@ -779,7 +797,10 @@ void TRtfParser::Finish() {
     FlushText();
     if (FAfterParagraphEnd) {
         // A final \par ends the last paragraph rather than beginning another.
-        FCursor.deletePreviousChar();
+        if (FPlain)
+            FPlain->chop(1);
+        else
+            FCursor.deletePreviousChar();
     } else {
         ResolveMarker();
         ApplyParagraph();
@@ -883,4 +904,19 @@ void ReadRtf(QTextDocument* Document, const QString& Text) {
     }
     Document->clear();
     TRtfParser(Document, Text.toUtf8(), true).Run();
+}
+
+QString RtfPlainText(const QString& Text) {
+    QString plain;
+    if (IsRtf(Text))
+        TRtfParser(&plain, Text.toUtf8(), true).Run();
+    else
+        plain = QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // As QTextDocument::toPlainText gives them.
+    for (QChar& c : plain)
+        if (c == QChar::Nbsp)
+            c = QLatin1Char(' ');
+        else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char('\n');
+    return plain;
 }
