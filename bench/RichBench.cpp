@@ -6,6 +6,7 @@
 
 #include "MedianTimer.h"
 #include "RawSqlite.h"
+#include "SamePragmas.h"
 
 #include <QApplication>
 #include <QDir>
@@ -144,11 +145,7 @@ int Bench(const QString& Dir, int Records, int Repeat) {
         });
 
     TRawDatabase raw(file.toStdString());
-    for (const char* pragma : {"mmap_size", "cache_size"})
-        raw.Execute(std::string("PRAGMA ") + pragma + "=" +
-                    VarToStr(database.Connection()->Scalar(QStringLiteral("PRAGMA ") +
-                                                           QLatin1String(pragma)))
-                        .toStdString());
+    UseSamePragmas(raw, database);
     TRawStatement rows(raw.Handle(), "SELECT Id, Rich FROM Notes ORDER BY Id");
     std::int64_t foundDirect = 0;
     const double direct = MedianMicroseconds(

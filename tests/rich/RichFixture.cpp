@@ -4,33 +4,6 @@
 #include <rich/RichClasses.h>
 #include <ui/RtfReader.h>
 
-QStringList ShownItems() {
-    QStringList texts;
-    for (const QAction* action : OpenMenu()->actions())
-        texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
-    return texts;
-}
-
-QStringList EnabledItems() {
-    QStringList texts;
-    for (const QAction* action : OpenMenu()->actions())
-        if (!action->isSeparator() && action->isEnabled())
-            texts << action->text().section(QLatin1Char('\t'), 0, 0);
-    return texts;
-}
-
-void Choose(const QString& Caption) {
-    QMenu* menu = OpenMenu();
-    ASSERT_TRUE(menu);
-    for (QAction* action : menu->actions())
-        if (action->text().section(QLatin1Char('\t'), 0, 0) == Caption) {
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-            ProcessEvents();
-            return;
-        }
-    FAIL() << "no item " << Caption.toStdString();
-}
-
 RichFixture::RichFixture(int People) : Db(People) {}
 
 void RichFixture::SetUp() {

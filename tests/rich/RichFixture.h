@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OpenMenu.h"
 #include "PeopleDatabase.h"
 
 #include <QApplication>
@@ -20,17 +21,6 @@ inline void ProcessEvents() {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 }
-
-inline QMenu* OpenMenu() {
-    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
-}
-
-// The open menu's items, "|" for a separator, each with its shortcut after a tab.
-QStringList ShownItems();
-// The captions of the open menu's enabled items.
-QStringList EnabledItems();
-// Clicks the open menu's item with this caption; its command runs once the menu closed.
-void Choose(const QString& Caption);
 
 // People whose notes are given by each test, shown in a TKroDBRichEdit on an active form.
 class RichFixture : public ::testing::Test {

@@ -197,12 +197,19 @@ bool LooksLikeBullet(const QString& Marker) {
     return text.size() == 1 && (!text[0].isLetterOrNumber() || text[0] == QLatin1Char('o'));
 }
 
+// The characters Run handles itself; any other byte of the text body is text.
+bool IsSyntax(char C) {
+    return C == '{' || C == '}' || C == '\\' || C == '\r' || C == '\n' || C == '\t';
+}
+
 // A string made valid UTF-16: unpaired surrogates become U+FFFD.
 QString WithoutLoneSurrogates(QString Text) {
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        if (Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate())
+    // Read through a constant view, so that a text without faults is not copied.
+    const QString& view = Text;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        if (view[i].isHighSurrogate() && i + 1 < view.size() && view[i + 1].isLowSurrogate())
             ++i;
-        else if (Text[i].isSurrogate())
+        else if (view[i].isSurrogate())
             Text[i] = QChar::ReplacementCharacter;
     }
     return Text;
@@ -243,6 +250,9 @@ private:
     // False, counting down, while the fallback characters after \u are being skipped.
     bool ConsumeFallback();
     void Byte(char Value, TByteKind Kind);
+    void AppendBytes(const char* Data, qsizetype Size, TByteKind Kind);
+    // The text bytes from the one just read up to the next character of the syntax.
+    void TextRun();
     void Character(QChar Value);
     void FlushBytes();
     void AppendText(const QString& Text);
@@ -318,7 +328,12 @@ void TRtfParser::Run() {
                 Character(QLatin1Char('\t'));
             break;
         default:
-            if (!Skipping())
+            if (Skipping())
+                break;
+            // Text is taken a run at a time, unless characters are being skipped.
+            if (FFallbackLeft == 0 && State().Destination == TDestination::Text)
+                TextRun();
+            else
                 Byte(c, TByteKind::Raw);
         }
     }
@@ -672,12 +687,23 @@ void TRtfParser::Byte(char Value, TByteKind Kind) {
             CommitColor();
         return;
     }
+    AppendBytes(&Value, 1, Kind);
+}
+
+void TRtfParser::AppendBytes(const char* Data, qsizetype Size, TByteKind Kind) {
     const int codePage = CodePageOfState();
     if (!FBytes.isEmpty() && (Kind != FBytesKind || codePage != FBytesCodePage))
         FlushBytes();
     FBytesKind = Kind;
     FBytesCodePage = codePage;
-    FBytes += Value;
+    FBytes.append(Data, Size);
+}
+
+void TRtfParser::TextRun() {
+    const qsizetype start = FPos - 1;
+    while (FPos < FData.size() && !IsSyntax(FData[FPos]))
+        ++FPos;
+    AppendBytes(FData.constData() + start, FPos - start, TByteKind::Raw);
 }
 
 void TRtfParser::Character(QChar Value) {
@@ -688,17 +714,18 @@ void TRtfParser::Character(QChar Value) {
 void TRtfParser::FlushBytes() {
     if (FBytes.isEmpty())
         return;
-    const QByteArray bytes = std::exchange(FBytes, QByteArray());
-    if (FBytesKind == TByteKind::Raw && FUtf8Text)
-        AppendText(QString::fromUtf8(bytes));
-    else
-        AppendText(CodePage(FBytesCodePage).Decode(bytes));
+    const QString text = FBytesKind == TByteKind::Raw && FUtf8Text
+                             ? QString::fromUtf8(FBytes)
+                             : CodePage(FBytesCodePage).Decode(FBytes);
+    FBytes.resize(0); // keeps the buffer for the next bytes
+    AppendText(text);
 }
 
 void TRtfParser::AppendText(const QString& Text) {
     switch (State().Destination) {
     case TDestination::Text:
-        if (!(State().Char == FTextState))
+        // Plain text runs on through changes of formatting.
+        if (!FPlain && !(State().Char == FTextState))
             FlushText();
         FTextState = State().Char;
         FText += Text;
