@@ -387,8 +387,12 @@ int TRtfParser::ReadParameter(bool& HasParameter) {
     return int(qBound(qint64(INT_MIN), negative ? -value : value, qint64(INT_MAX)));
 }
 
+// Text bytes wait across groups and control words while only plain text is read: they
+// belong to the formatting in force only when a document is made. A change of destination
+// or code page flushes them still.
 void TRtfParser::GroupStart() {
-    FlushBytes();
+    if (!FPlain)
+        FlushBytes();
     FFallbackLeft = 0;
     if (FSkippedDepth > 0 || int(FStates.size()) >= MaxGroupDepth) {
         ++FSkippedDepth;
@@ -400,7 +404,9 @@ void TRtfParser::GroupStart() {
 }
 
 void TRtfParser::GroupEnd() {
-    FlushBytes();
+    if (!FPlain || FSkippedDepth > 0 || FStates.size() <= 2 ||
+        FStates[FStates.size() - 2].Destination != State().Destination)
+        FlushBytes();
     FFallbackLeft = 0;
     if (FSkippedDepth > 0) {
         --FSkippedDepth;
@@ -466,7 +472,8 @@ void TRtfParser::ControlWord(const QByteArray& Word, bool HasParameter, int Para
     }
     if (Skipping())
         return;
-    FlushBytes();
+    if (!FPlain)
+        FlushBytes();
     // "\*" makes only the word right after it a destination the reader may skip.
     const bool ignorable = std::exchange(State().Ignorable, false);
     const auto found = Keywords().constFind(Word);

@@ -355,6 +355,9 @@ TEST(Rtf, PlainTextReadAloneIsTheDocumentsText) {
         rtf,
         QStringLiteral("{\\rtf1{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}bullet\\par"
                        "{\\pntext 1.\\tab}numbered\\par caf\\'e9 \\u8364? na\\~ve\\line end\\par}"),
+        // Text bytes on both sides of groups that change the code page or the destination.
+        QStringLiteral("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial;}}"
+                       "\\f0 ab\\'e9{\\f1 \\'e0\\'e1 x}cd{\\pntext 1.}{\\f1 y\\'e2}\\'e9z\\par}"),
         QStringLiteral("{}"), QStringLiteral("plain\r\ntext \u00e9"), QString()};
     for (qsizetype length = 0; length <= rtf.size(); length += 7)
         samples << rtf.left(length);
