@@ -6,6 +6,7 @@
 
 #include "MedianTimer.h"
 #include "RawSqlite.h"
+#include "SamePragmas.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,11 +95,7 @@ int Bench(const QString& Dir, int Repeat) {
     const std::string count = "SELECT count(*) FROM People EFilter" + where;
 
     TRawDatabase raw(file.toStdString());
-    for (const char* pragma : {"mmap_size", "cache_size"})
-        raw.Execute(std::string("PRAGMA ") + pragma + "=" +
-                    VarToStr(database.Connection()->Scalar(QStringLiteral("PRAGMA ") +
-                                                           QLatin1String(pragma)))
-                        .toStdString());
+    UseSamePragmas(raw, database);
     std::printf("%s: extract query of the filter Job.Title = 'Cook', median of %d runs\n",
                 qPrintable(file), Repeat);
     std::printf("  %s\n  plan of the first 50:\n", first50.c_str());

@@ -9,6 +9,7 @@
 #include <ui/Application.h>
 #include <ui/Clipbrd.h>
 #include <ui/DBCtrls.h>
+#include <ui/DBRichEdit.h>
 #include <ui/Dialogs.h>
 #include <ui/Graphics.h>
 #include <ui/Screen.h>
@@ -31,7 +32,7 @@ bool ActionAllowed(const TDataSet* DataSet, TKroDataSetAction Action) {
            DataSet->property("Actions").value<TKroDataSetActions>().Contains(Action);
 }
 
-// Runs Action with Control as the edit or memo it is; false when it is neither.
+// Runs Action with Control as the edit, memo or rich edit it is; false when it is none.
 template <class F> bool WithText(TControl* Control, F Action) {
     if (auto* edit = qobject_cast<TEdit*>(Control)) {
         Action(edit);
@@ -39,6 +40,10 @@ template <class F> bool WithText(TControl* Control, F Action) {
     }
     if (auto* memo = qobject_cast<TMemo*>(Control)) {
         Action(memo);
+        return true;
+    }
+    if (auto* rich = qobject_cast<TCustomRichEdit*>(Control)) {
+        Action(rich);
         return true;
     }
     return false;
@@ -49,6 +54,8 @@ template <class F> bool WithText(TControl* Control, F Action) {
 template <class T> bool CanChangeText(T* Control) {
     if (Control->ReadOnly())
         return false;
+    if (auto* rich = qobject_cast<TDBRichEdit*>(Control))
+        return rich->Field() && rich->Field()->CanModify();
     auto* dataControl = dynamic_cast<TFieldDataControl*>(Control);
     return !dataControl || (dataControl->Field() && dataControl->Field()->CanModify());
 }

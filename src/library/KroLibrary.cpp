@@ -5,6 +5,7 @@
 #include <dataset/DatasetClasses.h>
 #include <filter/KroFilt.h>
 #include <forms/FormsClasses.h>
+#include <rich/RichClasses.h>
 
 void RegisterKroLibrary() {
     RegisterDatasetClasses();
@@ -12,4 +13,5 @@ void RegisterKroLibrary() {
     RegisterFilterClasses();
     RegisterFormsClasses();
     RegisterCloneClasses();
+    RegisterRichClasses();
 }

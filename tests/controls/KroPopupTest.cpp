@@ -1,3 +1,4 @@
+#include "OpenMenu.h"
 #include "PeopleDatabase.h"
 
 #include <QApplication>
@@ -24,40 +25,6 @@ namespace {
 void ProcessEvents() {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-}
-
-QMenu* OpenMenu() {
-    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
-}
-
-// What the open menu shows: its items, "|" for a separator, each with its shortcut.
-QStringList ShownItems() {
-    QStringList texts;
-    for (const QAction* action : OpenMenu()->actions())
-        texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
-    return texts;
-}
-
-// The captions of the open menu's enabled items.
-QStringList EnabledItems() {
-    QStringList texts;
-    for (const QAction* action : OpenMenu()->actions())
-        if (!action->isSeparator() && action->isEnabled())
-            texts << action->text().section(QLatin1Char('\t'), 0, 0);
-    return texts;
-}
-
-// Clicks the open menu's item with this caption; its command runs once the menu closed.
-void Choose(const QString& Caption) {
-    QMenu* menu = OpenMenu();
-    ASSERT_TRUE(menu);
-    for (QAction* action : menu->actions())
-        if (action->text().section(QLatin1Char('\t'), 0, 0) == Caption) {
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-            ProcessEvents();
-            return;
-        }
-    FAIL() << "no item " << Caption.toStdString();
 }
 
 // A shown, active form with an edit of the people's names that uses the shared menu of

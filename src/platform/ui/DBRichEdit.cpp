@@ -62,6 +62,16 @@ void TDBRichEdit::SetReadOnly(bool Value) {
     TCustomRichEdit::SetReadOnly(Value);
 }
 
+void TDBRichEdit::CutToClipboard() {
+    if (BeginEditing())
+        TCustomRichEdit::CutToClipboard();
+}
+
+void TDBRichEdit::PasteFromClipboard() {
+    if (BeginEditing())
+        TCustomRichEdit::PasteFromClipboard();
+}
+
 bool TDBRichEdit::WidgetReadOnly() const {
     return TCustomRichEdit::WidgetReadOnly() || !FDataLink->Editing();
 }

@@ -28,6 +28,9 @@ public:
     void SetDataField(const QString& Value);
     TField* Field() const;
     void SetReadOnly(bool Value) override;
+    // Put the dataset into edit state first; nothing happens when it refuses.
+    void CutToClipboard() override;
+    void PasteFromClipboard() override;
 
     // Shows the field's value, or the saved data while there is some, keeping the
     // selection where the text allows.
@@ -40,8 +43,9 @@ protected:
     virtual void EditingChange();
     // Writes the text into the field.
     virtual void UpdateData();
-    // Puts the dataset into edit state for a change the user makes; false when refused.
-    bool BeginEditing();
+    // Puts the dataset into edit state for a change the user makes (typing, deleting,
+    // cutting, pasting); false when refused.
+    virtual bool BeginEditing();
 
     TFieldDataLink* DataLink() const { return FDataLink.get(); }
     bool MemoLoaded() const { return FMemoLoaded; }

@@ -1,20 +1,26 @@
 #include "RichEdit.h"
 
+#include "Printers.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QIODevice>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
 #include <QTextList>
+#include <memory>
 
 namespace {
 
-constexpr qreal PixelsPerPoint = 96.0 / 72.0;
+constexpr qreal ScreenPixelsPerInch = 96.0;
+constexpr qreal PixelsPerPoint = ScreenPixelsPerInch / 72.0;
+// The white border round printed text inside the printer's printable area.
+constexpr qreal PrintMarginCm = 2.0;
 
 int PixelsToPoints(qreal Pixels) {
     return qRound(Pixels / PixelsPerPoint);
@@ -641,16 +647,45 @@ void TCustomRichEdit::Undo() {
 }
 
 void TCustomRichEdit::Print(const QString& Caption) {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        throw EPrinterError(QStringLiteral("There is no default printer currently selected"));
-    QPrinter printer(info);
-    PrintTo(printer, Caption);
+    TPrinter* printer = Printer();
+    printer->SetTitle(Caption);
+    printer->BeginDoc();
+    try {
+        PrintPages(printer);
+    } catch (...) {
+        printer->Abort();
+        throw;
+    }
+    printer->EndDoc();
 }
 
-void TCustomRichEdit::PrintTo(QPrinter& Printer, const QString& Caption) {
-    Printer.setDocName(Caption);
-    FDocument->print(&Printer);
+void TCustomRichEdit::PrintPages(TPrinter* Printer) const {
+    // A copy laid out as on the screen, at 96 pixels an inch, in pages of the printer's
+    // printable area less a margin of PrintMarginCm all round, and drawn scaled to the
+    // printer's resolution: fonts sized in pixels keep their size on paper.
+    const std::unique_ptr<QTextDocument> copy(FDocument->clone());
+    QTextFrameFormat frame = copy->rootFrame()->frameFormat();
+    frame.setMargin(PrintMarginCm / 2.54 * ScreenPixelsPerInch);
+    copy->rootFrame()->setFrameFormat(frame);
+    const qreal scaleX = qreal(Printer->XDpi()) / ScreenPixelsPerInch;
+    const qreal scaleY = qreal(Printer->YDpi()) / ScreenPixelsPerInch;
+    const QSizeF page(Printer->PageWidth() / scaleX, Printer->PageHeight() / scaleY);
+    copy->setPageSize(page);
+
+    QPainter& painter = Printer->Canvas()->Handle();
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    for (int index = 0; index < copy->pageCount(); ++index) {
+        if (index > 0)
+            Printer->NewPage();
+        context.clip = QRectF(QPointF(0, index * page.height()), page);
+        painter.save();
+        painter.scale(scaleX, scaleY);
+        painter.translate(0, -context.clip.top());
+        painter.setClipRect(context.clip);
+        copy->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
 }
 
 // TRichEdit

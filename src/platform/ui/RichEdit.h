@@ -5,12 +5,12 @@
 #include <QTextCursor>
 
 class QIODevice;
-class QPrinter;
 class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
 class QTextEdit;
 class TCustomRichEdit;
+class TPrinter;
 
 PUBLISHED_ENUM(TAttributeType, atSelected, atDefaultText)
 PUBLISHED_ENUM(TNumberingStyle, nsNone, nsBullet)
@@ -161,15 +161,15 @@ public:
     void SelectAll();
     void ClearSelection();
     void CopyToClipboard();
-    void CutToClipboard();
-    void PasteFromClipboard();
+    // Cutting and pasting are virtual, so that a descendant can prepare or refuse them.
+    virtual void CutToClipboard();
+    virtual void PasteFromClipboard();
     bool CanUndo() const;
     void Undo();
 
-    // Prints the text on the default printer as a document called Caption; raises
-    // EPrinterError when there is no printer.
+    // Prints the text on the application's Printer() as a document called Caption, in
+    // pages of its paper; raises the printer's EPrinterError when there is nowhere to print.
     void Print(const QString& Caption);
-    void PrintTo(QPrinter& Printer, const QString& Caption);
 
     const TNotifyEvent& OnChange() const { return FOnChange; }
     void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
@@ -196,6 +196,7 @@ private:
     friend class TParaAttributes;
 
     QTextEdit* EditWidget();
+    void PrintPages(TPrinter* Printer) const;
     QTextCursor Cursor() const;
     void SetCursor(const QTextCursor& Cursor);
     void ContentsChanged();

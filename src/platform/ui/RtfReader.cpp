@@ -197,12 +197,19 @@ bool LooksLikeBullet(const QString& Marker) {
     return text.size() == 1 && (!text[0].isLetterOrNumber() || text[0] == QLatin1Char('o'));
 }
 
+// The characters Run handles itself; any other byte of the text body is text.
+bool IsSyntax(char C) {
+    return C == '{' || C == '}' || C == '\\' || C == '\r' || C == '\n' || C == '\t';
+}
+
 // A string made valid UTF-16: unpaired surrogates become U+FFFD.
 QString WithoutLoneSurrogates(QString Text) {
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        if (Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate())
+    // Read through a constant view, so that a text without faults is not copied.
+    const QString& view = Text;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        if (view[i].isHighSurrogate() && i + 1 < view.size() && view[i + 1].isLowSurrogate())
             ++i;
-        else if (Text[i].isSurrogate())
+        else if (view[i].isSurrogate())
             Text[i] = QChar::ReplacementCharacter;
     }
     return Text;
@@ -215,6 +222,9 @@ class TRtfParser {
 public:
     TRtfParser(QTextDocument* Document, const QByteArray& Data, bool Utf8Text)
         : FData(Data), FUtf8Text(Utf8Text), FCursor(Document) {}
+    // Reads the text alone into Plain, paragraphs ended by "\n", without a document.
+    TRtfParser(QString* Plain, const QByteArray& Data, bool Utf8Text)
+        : FData(Data), FUtf8Text(Utf8Text), FPlain(Plain) {}
 
     void Run();
 
@@ -240,6 +250,9 @@ private:
     // False, counting down, while the fallback characters after \u are being skipped.
     bool ConsumeFallback();
     void Byte(char Value, TByteKind Kind);
+    void AppendBytes(const char* Data, qsizetype Size, TByteKind Kind);
+    // The text bytes from the one just read up to the next character of the syntax.
+    void TextRun();
     void Character(QChar Value);
     void FlushBytes();
     void AppendText(const QString& Text);
@@ -260,6 +273,7 @@ private:
     qsizetype FPos = 0;
     bool FFinished = false;
     QTextCursor FCursor;
+    QString* FPlain = nullptr; // the text alone is read into it; no document then
     std::vector<TGroupState> FStates{TGroupState()};
     int FSkippedDepth = 0; // groups opened beyond MaxGroupDepth
     int FFallbackLeft = 0; // characters still to skip after \u
@@ -314,7 +328,12 @@ void TRtfParser::Run() {
                 Character(QLatin1Char('\t'));
             break;
         default:
-            if (!Skipping())
+            if (Skipping())
+                break;
+            // Text is taken a run at a time, unless characters are being skipped.
+            if (FFallbackLeft == 0 && State().Destination == TDestination::Text)
+                TextRun();
+            else
                 Byte(c, TByteKind::Raw);
         }
     }
@@ -368,8 +387,12 @@ int TRtfParser::ReadParameter(bool& HasParameter) {
     return int(qBound(qint64(INT_MIN), negative ? -value : value, qint64(INT_MAX)));
 }
 
+// Text bytes wait across groups and control words while only plain text is read: they
+// belong to the formatting in force only when a document is made. A change of destination
+// or code page flushes them still.
 void TRtfParser::GroupStart() {
-    FlushBytes();
+    if (!FPlain)
+        FlushBytes();
     FFallbackLeft = 0;
     if (FSkippedDepth > 0 || int(FStates.size()) >= MaxGroupDepth) {
         ++FSkippedDepth;
@@ -381,7 +404,9 @@ void TRtfParser::GroupStart() {
 }
 
 void TRtfParser::GroupEnd() {
-    FlushBytes();
+    if (!FPlain || FSkippedDepth > 0 || FStates.size() <= 2 ||
+        FStates[FStates.size() - 2].Destination != State().Destination)
+        FlushBytes();
     FFallbackLeft = 0;
     if (FSkippedDepth > 0) {
         --FSkippedDepth;
@@ -447,7 +472,8 @@ void TRtfParser::ControlWord(const QByteArray& Word, bool HasParameter, int Para
     }
     if (Skipping())
         return;
-    FlushBytes();
+    if (!FPlain)
+        FlushBytes();
     // "\*" makes only the word right after it a destination the reader may skip.
     const bool ignorable = std::exchange(State().Ignorable, false);
     const auto found = Keywords().constFind(Word);
@@ -668,12 +694,23 @@ void TRtfParser::Byte(char Value, TByteKind Kind) {
             CommitColor();
         return;
     }
+    AppendBytes(&Value, 1, Kind);
+}
+
+void TRtfParser::AppendBytes(const char* Data, qsizetype Size, TByteKind Kind) {
     const int codePage = CodePageOfState();
     if (!FBytes.isEmpty() && (Kind != FBytesKind || codePage != FBytesCodePage))
         FlushBytes();
     FBytesKind = Kind;
     FBytesCodePage = codePage;
-    FBytes += Value;
+    FBytes.append(Data, Size);
+}
+
+void TRtfParser::TextRun() {
+    const qsizetype start = FPos - 1;
+    while (FPos < FData.size() && !IsSyntax(FData[FPos]))
+        ++FPos;
+    AppendBytes(FData.constData() + start, FPos - start, TByteKind::Raw);
 }
 
 void TRtfParser::Character(QChar Value) {
@@ -684,17 +721,18 @@ void TRtfParser::Character(QChar Value) {
 void TRtfParser::FlushBytes() {
     if (FBytes.isEmpty())
         return;
-    const QByteArray bytes = std::exchange(FBytes, QByteArray());
-    if (FBytesKind == TByteKind::Raw && FUtf8Text)
-        AppendText(QString::fromUtf8(bytes));
-    else
-        AppendText(CodePage(FBytesCodePage).Decode(bytes));
+    const QString text = FBytesKind == TByteKind::Raw && FUtf8Text
+                             ? QString::fromUtf8(FBytes)
+                             : CodePage(FBytesCodePage).Decode(FBytes);
+    FBytes.resize(0); // keeps the buffer for the next bytes
+    AppendText(text);
 }
 
 void TRtfParser::AppendText(const QString& Text) {
     switch (State().Destination) {
     case TDestination::Text:
-        if (!(State().Char == FTextState))
+        // Plain text runs on through changes of formatting.
+        if (!FPlain && !(State().Char == FTextState))
             FlushText();
         FTextState = State().Char;
         FText += Text;
@@ -715,8 +753,11 @@ void TRtfParser::FlushText() {
     if (FText.isEmpty())
         return;
     ResolveMarker();
-    FCursor.insertText(WithoutLoneSurrogates(std::exchange(FText, QString())),
-                       CharFormat(FTextState));
+    const QString text = WithoutLoneSurrogates(std::exchange(FText, QString()));
+    if (FPlain)
+        *FPlain += text;
+    else
+        FCursor.insertText(text, CharFormat(FTextState));
     FAfterParagraphEnd = false;
 }
 
@@ -733,7 +774,10 @@ void TRtfParser::ResolveMarker() {
         FBulletByMarker = true;
         return;
     }
-    FCursor.insertText(WithoutLoneSurrogates(FMarker), CharFormat(State().Char));
+    if (FPlain)
+        *FPlain += WithoutLoneSurrogates(FMarker);
+    else
+        FCursor.insertText(WithoutLoneSurrogates(FMarker), CharFormat(State().Char));
     FAfterParagraphEnd = false;
 }
 
@@ -741,8 +785,12 @@ void TRtfParser::EndParagraph() {
     FlushText();
     ResolveMarker();
     ApplyParagraph();
-    FCursor.setBlockCharFormat(CharFormat(State().Char));
-    FCursor.insertBlock(QTextBlockFormat(), CharFormat(State().Char));
+    if (FPlain) {
+        *FPlain += QLatin1Char('\n');
+    } else {
+        FCursor.setBlockCharFormat(CharFormat(State().Char));
+        FCursor.insertBlock(QTextBlockFormat(), CharFormat(State().Char));
+    }
     FAfterParagraphEnd = true;
 }
 
@@ -752,6 +800,10 @@ void TRtfParser::EndParagraph() {
 constexpr int BulletsPerList = 64;
 
 void TRtfParser::ApplyParagraph() {
+    if (FPlain) {
+        FBulletByMarker = false;
+        return;
+    }
     const TParaState& para = State().Para;
     QTextBlockFormat format;
     format.setAlignment(para.Alignment);
@@ -779,7 +831,10 @@ void TRtfParser::Finish() {
     FlushText();
     if (FAfterParagraphEnd) {
         // A final \par ends the last paragraph rather than beginning another.
-        FCursor.deletePreviousChar();
+        if (FPlain)
+            FPlain->chop(1);
+        else
+            FCursor.deletePreviousChar();
     } else {
         ResolveMarker();
         ApplyParagraph();
@@ -883,4 +938,19 @@ void ReadRtf(QTextDocument* Document, const QString& Text) {
     }
     Document->clear();
     TRtfParser(Document, Text.toUtf8(), true).Run();
+}
+
+QString RtfPlainText(const QString& Text) {
+    QString plain;
+    if (IsRtf(Text))
+        TRtfParser(&plain, Text.toUtf8(), true).Run();
+    else
+        plain = QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // As QTextDocument::toPlainText gives them.
+    for (QChar& c : plain)
+        if (c == QChar::Nbsp)
+            c = QLatin1Char(' ');
+        else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char('\n');
+    return plain;
 }

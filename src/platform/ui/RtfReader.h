@@ -17,3 +17,6 @@ void ReadRtf(QTextDocument* Document, const QByteArray& Data);
 // The same for text held as a string: characters beyond ASCII outside escapes are taken
 // as they are rather than as bytes of a code page.
 void ReadRtf(QTextDocument* Document, const QString& Text);
+// The text ReadRtf(Document, Text) would give Document, as its toPlainText() says, read
+// without making a document: paragraphs end with "\n", formatting is left out.
+QString RtfPlainText(const QString& Text);

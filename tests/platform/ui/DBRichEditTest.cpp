@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/ClassRegistry.h>
+#include <ui/Clipbrd.h>
 #include <ui/DBRichEdit.h>
 #include <ui/RtfReader.h>
 
@@ -139,6 +140,30 @@ TEST_F(DBRichEdit, DeletingAndReturnStartEditingToo) {
     QTest::keyClick(Rich->Widget(), Qt::Key_Return);
     EXPECT_EQ(People->State(), dsEdit);
     EXPECT_EQ(Rich->Text(), QStringLiteral("Bold\n plain"));
+}
+
+TEST_F(DBRichEdit, PastingAndCuttingInCodeStartEditingFirst) {
+    Clipboard()->SetAsText(QStringLiteral("pasted "));
+    Rich->SetSelStart(0);
+    Rich->PasteFromClipboard();
+    EXPECT_EQ(People->State(), dsEdit);
+    EXPECT_EQ(Rich->Text(), QStringLiteral("pasted Bold plain"));
+    People->Cancel();
+
+    Rich->SetSelStart(0);
+    Rich->SetSelLength(5);
+    Rich->CutToClipboard();
+    EXPECT_EQ(People->State(), dsEdit);
+    EXPECT_EQ(Rich->Text(), QStringLiteral("plain"));
+    EXPECT_EQ(Clipboard()->AsText(), QStringLiteral("Bold "));
+    People->Cancel();
+
+    // A field that cannot change keeps its text and the record its state.
+    Notes()->SetReadOnly(true);
+    Rich->SetSelStart(0);
+    Rich->PasteFromClipboard();
+    EXPECT_EQ(People->State(), dsBrowse);
+    EXPECT_EQ(Rich->Text(), QStringLiteral("Bold plain"));
 }
 
 TEST_F(DBRichEdit, ReadOnlyAndAutoEditRefuseTyping) {

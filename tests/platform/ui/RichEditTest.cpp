@@ -1,8 +1,9 @@
+#include "CupsTestServer.h"
+#include "PdfFile.h"
 #include "TestForms.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Streaming.h>
+#include <ui/Printers.h>
 #include <ui/RichEdit.h>
 #include <ui/RtfReader.h>
 
@@ -281,16 +283,56 @@ TEST_F(RichEdit, StreamsHoldRichOrPlainText) {
     EXPECT_THROW(Edit->SaveToStream(&closed), EInOutError);
 }
 
-TEST_F(RichEdit, PrintsToAPrinter) {
+// The application's printer replaced by a new one for the test's life.
+class OwnPrinter {
+public:
+    OwnPrinter() : FPrevious(SetPrinter(new TPrinter)) {}
+    ~OwnPrinter() { delete SetPrinter(FPrevious); }
+
+private:
+    TPrinter* FPrevious;
+};
+
+TEST_F(RichEdit, PrintsThroughTheApplicationsPrinter) {
     QTemporaryDir dir;
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
-    Edit->PrintTo(printer, QStringLiteral("Notes"));
-    EXPECT_EQ(printer.docName(), QStringLiteral("Notes"));
-    QFile file(printer.outputFileName());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+    OwnPrinter own;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    Printer()->SetOutputFileName(pdf);
+    QStringList lines;
+    for (int i = 1; i <= 120; ++i)
+        lines << QStringLiteral("Line %1 of the notes").arg(i);
+    Edit->SetText(lines.join('\n'));
+
+    Edit->Print(QStringLiteral("Notes"));
+
+    EXPECT_FALSE(Printer()->Printing());
+    EXPECT_EQ(PdfTitle(pdf), QStringLiteral("Notes"));
+    EXPECT_GE(PdfPages(pdf), 2) << "120 lines take more than one page";
+    const QString first = PdfText(pdf, 1);
+    EXPECT_TRUE(first.contains(QStringLiteral("Line 1 of the notes")));
+    EXPECT_FALSE(first.contains(QStringLiteral("Line 120 of")));
+    const QString all = PdfText(pdf);
+    for (const QString& line : lines)
+        EXPECT_EQ(all.count(line + QLatin1Char('\n')), 1)
+            << "each line printed once: " << line.toStdString();
+}
+
+TEST_F(RichEdit, PrintingWithoutAPrinterRaisesThePrintersError) {
+    // A spooler that is not there hides the printers of this system and of the tests.
+    const QByteArray server = qgetenv("CUPS_SERVER");
+    SetCupsServer("/nonexistent/kro/cups.sock");
+    QString error;
+    {
+        OwnPrinter own;
+        try {
+            Edit->Print(QStringLiteral("Notes"));
+        } catch (const EPrinterError& e) {
+            error = e.Message();
+        }
+        EXPECT_FALSE(Printer()->Printing());
+    }
+    SetCupsServer(server);
+    EXPECT_EQ(error, QStringLiteral("There is no default printer currently selected"));
 }
 
 TEST(RichEditForm, LoadsFromAFormFile) {

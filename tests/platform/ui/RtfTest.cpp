@@ -343,3 +343,36 @@ TEST(Rtf, LongBulletListsReadAsBullets) {
     // Writing it again keeps every bullet.
     EXPECT_EQ(WriteRtf(document.get()).count("\\pnlvlblt"), items);
 }
+
+// The plain text read without a document is the text of the document read, for formatted
+// text with bullets, numbers and escapes, every cut-short and damaged version of it, and
+// text that is not rich.
+TEST(Rtf, PlainTextReadAloneIsTheDocumentsText) {
+    QTextDocument original;
+    FillFormatted(original);
+    const QString rtf = QString::fromLatin1(WriteRtf(&original));
+    QStringList samples = {
+        rtf,
+        QStringLiteral("{\\rtf1{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}bullet\\par"
+                       "{\\pntext 1.\\tab}numbered\\par caf\\'e9 \\u8364? na\\~ve\\line end\\par}"),
+        // Text bytes on both sides of groups that change the code page or the destination.
+        QStringLiteral("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial;}}"
+                       "\\f0 ab\\'e9{\\f1 \\'e0\\'e1 x}cd{\\pntext 1.}{\\f1 y\\'e2}\\'e9z\\par}"),
+        QStringLiteral("{}"), QStringLiteral("plain\r\ntext \u00e9"), QString()};
+    for (qsizetype length = 0; length <= rtf.size(); length += 7)
+        samples << rtf.left(length);
+    QRandomGenerator random(11);
+    const char noise[] = "{}\\';0123456789-abu ";
+    for (int round = 0; round < 100; ++round) {
+        QString damaged = rtf;
+        for (int change = 0; change < 8; ++change)
+            damaged[random.bounded(int(damaged.size()))] =
+                QLatin1Char(noise[random.bounded(int(sizeof noise) - 1)]);
+        samples << damaged;
+    }
+    QTextDocument document;
+    for (const QString& sample : samples) {
+        ReadRtf(&document, sample);
+        EXPECT_EQ(RtfPlainText(sample), document.toPlainText()) << sample.toStdString();
+    }
+}
