@@ -167,16 +167,18 @@ void TDataSet::CreateFields() {
             field->FCalcSlot = FCalcSlotCount++;
         }
     }
-    for (TField* field : std::as_const(*FFields))
+    for (TField* field : std::as_const(*FFields)) {
+        field->ClearLookupList();
         field->DataSetOpening();
+    }
 }
 
 void TDataSet::FillLookupLists() {
     for (TField* field : std::as_const(*FFields)) {
         TDataSet* lookup = field->LookupDataSet();
-        if (field->FieldKind() != fkLookup || !field->LookupCache() || !lookup)
+        if (field->FieldKind() != fkLookup || !field->LookupCache() || !lookup ||
+            field->LookupListFilled())
             continue;
-        field->ClearLookupList();
         const bool wasActive = lookup->Active();
         lookup->Open();
         const TBookmark position = lookup->GetBookmark();
@@ -194,6 +196,7 @@ void TDataSet::FillLookupLists() {
         else if (!VarIsNull(position))
             lookup->GotoBookmark(position);
         lookup->EnableControls();
+        field->SetLookupListFilled();
     }
 }
 
