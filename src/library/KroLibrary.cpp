@@ -2,10 +2,12 @@
 
 #include <clone/CloneClasses.h>
 #include <dataset/DatasetClasses.h>
+#include <fields/FieldsClasses.h>
 #include <forms/FormsClasses.h>
 
 void RegisterKroLibrary() {
     RegisterDatasetClasses();
+    RegisterFieldsClasses();
     RegisterFormsClasses();
     RegisterCloneClasses();
 }
