@@ -10,28 +10,10 @@
 
 // ---- Levels ---------------------------------------------------------------------------
 
-TKroLookupLevelItem::TKroLookupLevelItem(TCollection* Collection) : TCollectionItem(Collection) {}
-
-void TKroLookupLevelItem::SetDataSet(TDataSet* Value) {
-    FDataSet = Value;
-    if (auto* holder = qobject_cast<TComponent*>(Collection() ? Collection()->GetOwner() : nullptr))
-        holder->FreeNotification(Value);
-}
-
-void TKroLookupLevelItem::Assign(TPersistent* Source) {
-    auto* other = qobject_cast<TKroLookupLevelItem*>(Source);
-    if (!other) {
-        TCollectionItem::Assign(Source);
-        return;
-    }
-    SetDataSet(other->DataSet());
-    FFilterField = other->FFilterField;
-    FKeyField = other->FKeyField;
-    FResultFields = other->FResultFields;
-}
+TKroLookupLevelItem::TKroLookupLevelItem(TCollection* Collection) : TDataSetColItem(Collection) {}
 
 TKroLookupLevelCol::TKroLookupLevelCol(TPersistent* Owner)
-    : TOwnedCollection(Owner, &TKroLookupLevelItem::staticMetaObject) {}
+    : TDataSetCol(Owner, &TKroLookupLevelItem::staticMetaObject) {}
 
 TKroLookupLevelItem* TKroLookupLevelCol::ItemOrNull(int Index) const {
     return Index >= 0 && Index < Count() ? Items(Index) : nullptr;

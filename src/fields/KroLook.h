@@ -30,21 +30,16 @@ using TOnFieldFilterEvent = TEvent<TObject*, QString&>;
 // Text the user typed into a lookup combo, given to the application.
 using TOnFieldSetEditEvent = TEvent<TField*, const QString&>;
 
-// One parent list of a lookup: a dataset, its key field and the fields it shows.
-class TKroLookupLevelItem : public TCollectionItem {
+// One parent list of a lookup: a dataset (cleared when it goes), its key field and the
+// fields it shows.
+class TKroLookupLevelItem : public TDataSetColItem {
     Q_OBJECT
-    Q_PROPERTY(TDataSet* DataSet READ DataSet WRITE SetDataSet)
     Q_PROPERTY(QString FilterField READ FilterField WRITE SetFilterField)
     Q_PROPERTY(QString KeyField READ KeyField WRITE SetKeyField)
     Q_PROPERTY(QString ResultFields READ ResultFields WRITE SetResultFields)
 public:
     Q_INVOKABLE explicit TKroLookupLevelItem(TCollection* Collection = nullptr);
 
-    TDataSet* DataSet() const { return qobject_cast<TDataSet*>(FDataSet.data()); }
-    // Asks the dataset to tell the collection's owner when it goes.
-    void SetDataSet(TDataSet* Value);
-    // Whether the item names Component, also while Component is being destroyed.
-    bool Names(const TComponent* Component) const { return FDataSet == Component; }
     QString FilterField() const { return FFilterField; }
     void SetFilterField(const QString& Value) { FFilterField = Value; }
     QString KeyField() const { return FKeyField; }
@@ -52,10 +47,7 @@ public:
     QString ResultFields() const { return FResultFields; }
     void SetResultFields(const QString& Value) { FResultFields = Value; }
 
-    void Assign(TPersistent* Source) override;
-
 private:
-    QPointer<QObject> FDataSet; // not TDataSet: compared while the dataset is destroyed
     QString FFilterField;
     QString FKeyField;
     QString FResultFields;
@@ -63,7 +55,7 @@ private:
 
 // The levels of a lookup field or combo, which owns the collection. The accessors by index
 // give nil or "" for an index beyond the items, and setting a dataset there does nothing.
-class TKroLookupLevelCol : public TOwnedCollection {
+class TKroLookupLevelCol : public TDataSetCol {
     Q_OBJECT
 public:
     explicit TKroLookupLevelCol(TPersistent* Owner);
