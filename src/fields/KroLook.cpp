@@ -331,16 +331,13 @@ void PrepareLookupFields(TDataSet* DataSet) {
 
 void TKroLookField::BuildStoredSlots() {
     FSlots.clear();
-    for (const QPointer<TField>& field : std::as_const(FResultFieldList))
-        FSlots.append({field->FieldName(), field->DataType(), SlotCode(field->DataType()),
-                       StoredDataSize(field)});
-}
-
-int TKroLookField::StoredSize() const {
-    int size = 0;
-    for (const TStoredSlot& slot : FSlots)
-        size += 2 + slot.Size;
-    return size;
+    FStoredSize = 0;
+    for (const QPointer<TField>& field : std::as_const(FResultFieldList)) {
+        const TStoredSlot slot{field->FieldName(), field->DataType(), SlotCode(field->DataType()),
+                               StoredDataSize(field), FStoredSize};
+        FSlots.append(slot);
+        FStoredSize += 2 + slot.Size;
+    }
 }
 
 int TKroLookField::GetDataSize() const {
@@ -370,11 +367,8 @@ void TKroLookField::WriteSlot(char* At, const TStoredSlot& Slot, const Variant& 
 QByteArray TKroLookField::StoredRecord(const Variant& Value) const {
     const QVariantList items = VarIsArray(Value) ? Value.toList() : QVariantList{Value};
     QByteArray data(StoredSize(), '\0');
-    char* slotData = data.data();
-    for (qsizetype i = 0; i < FSlots.size(); ++i) {
-        WriteSlot(slotData, FSlots[i], i < items.size() ? items[i] : Null());
-        slotData += 2 + FSlots[i].Size;
-    }
+    for (qsizetype i = 0; i < FSlots.size(); ++i)
+        WriteSlot(data.data() + FSlots[i].Offset, FSlots[i], i < items.size() ? items[i] : Null());
     return data;
 }
 
@@ -382,10 +376,8 @@ Variant TKroLookField::StoredValue(int Index) const {
     QByteArray data;
     if (!GetData(data) || Index < 0 || Index >= FSlots.size() || data.size() != StoredSize())
         return Null();
-    const char* slotData = data.constData();
-    for (int i = 0; i < Index; ++i)
-        slotData += 2 + FSlots[i].Size;
     const TStoredSlot& slot = FSlots[Index];
+    const char* slotData = data.constData() + slot.Offset;
     const quint16 code = qFromLittleEndian<quint16>(slotData);
     if (code == varNull || code == varEmpty)
         return Null();

@@ -201,12 +201,13 @@ private:
         TFieldType DataType = ftUnknown;
         quint16 Code = 0; // the variant type code of the column's values
         int Size = 0;     // StoredDataSize
+        int Offset = 0;   // of the type code in the record data
     };
 
     bool IsLookupField() const { return FieldKind() == fkLookup; }
     // The slots of the columns; fixed at each open, so that records read keep one layout.
     void BuildStoredSlots();
-    int StoredSize() const;
+    int StoredSize() const { return FStoredSize; }
     // Slot at At (2 + Slot.Size bytes, zeroed) takes Value.
     static void WriteSlot(char* At, const TStoredSlot& Slot, const Variant& Value);
     QByteArray StoredRecord(const Variant& Value) const;
@@ -240,6 +241,7 @@ private:
     QList<QPointer<TField>> FResultFieldList;
     QList<QPointer<TField>> FGridFieldList;
     QList<TStoredSlot> FSlots;
+    int FStoredSize = 0; // of all slots
     int FResultCount = 0;
     mutable int FCurrentIndex = -1;
     bool FSavedLookupCache = false;

@@ -195,6 +195,26 @@ TEST_P(KroLookField, AnOtherDatasetClassKeepsTheFirstColumnOnly) {
     }
 }
 
+TEST_P(KroLookField, ALibraryQueryPreparesItsLookupFieldsToo) {
+    auto* query = new TKroQuery(&Module);
+    query->SetDatabaseName(FDb->Alias());
+    query->SQL()->SetText(QStringLiteral("select Id, Name, Lang from Person.db order by Id"));
+    Look->SetDataSet(nullptr);
+    AddField<TIntegerField>(query, "Id");
+    AddField<TStringField>(query, "Name", 20);
+    AddField<TIntegerField>(query, "Lang");
+    Look->SetDataSet(query);
+    Look->SetStoreLookupData(true);
+    Look->SetLookupCache(true);
+    Lang->Open();
+    query->Open();
+    EXPECT_EQ(Look->TField::LookupResultField(), QStringLiteral("id;Name"));
+    EXPECT_TRUE(Look->LookupListFilled());
+    EXPECT_EQ(Look->AsString(), QStringLiteral("3 English"));
+    query->Last();
+    EXPECT_EQ(Look->AsString(), QStringLiteral("1 German"));
+}
+
 TEST_P(KroLookField, ALevelWithoutResultFieldsStopsTheOpen) {
     Lang->Open();
     auto* level = static_cast<TKroLookupLevelItem*>(Look->LookupLevels()->Add());

@@ -179,6 +179,7 @@ void TDataSet::FillLookupLists() {
         if (field->FieldKind() != fkLookup || !field->LookupCache() || !lookup ||
             field->LookupListFilled())
             continue;
+        field->ClearLookupList();
         const bool wasActive = lookup->Active();
         lookup->Open();
         const TBookmark position = lookup->GetBookmark();
