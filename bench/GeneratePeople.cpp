@@ -1,5 +1,6 @@
-// generate_people DIR N: makes DIR/tables.sqlite3 with the demo's tables (countries, people,
-// jobs), created by the dataset layer, and fills it with N people through the C API.
+// generate_people DIR N: makes DIR/tables.sqlite3 with the demo's tables (countries,
+// languages, professions, people, jobs), created by the dataset layer, and fills it with N
+// people through the C API.
 
 #include "RawSqlite.h"
 
@@ -21,6 +22,11 @@ namespace {
 constexpr int CountryCount = 200;
 constexpr int PeopleWithJobs = 10000;
 constexpr int LanguageCount = 20; // of the Lang column
+constexpr int LangRows = 50;      // the Language column's keys
+// The profession tree: 4 roots, 5 children each, then 96 leaves under those 20.
+constexpr int ProfRoots = 4;
+constexpr int ProfMiddle = 20;
+constexpr int ProfRows = 120; // the Profession column's keys
 
 // A deterministic sequence (splitmix64), the same on every platform.
 class TRandom {
@@ -66,6 +72,19 @@ void CreateTables(const QString& Alias) {
     country->FieldDefs()->Add(QStringLiteral("Continent"), ftInteger);
     country->CreateTable();
 
+    auto lang = newTable("Lang");
+    lang->FieldDefs()->Add(QStringLiteral("Id"), ftAutoInc);
+    lang->FieldDefs()->Add(QStringLiteral("Name"), ftString, 30);
+    lang->FieldDefs()->Add(QStringLiteral("Font"), ftString, 30);
+    lang->CreateTable();
+
+    auto prof = newTable("Prof");
+    prof->FieldDefs()->Add(QStringLiteral("Id"), ftAutoInc);
+    prof->FieldDefs()->Add(QStringLiteral("Name"), ftString, 40);
+    prof->FieldDefs()->Add(QStringLiteral("IdUp"), ftInteger);
+    prof->FieldDefs()->Add(QStringLiteral("AmountDown"), ftInteger);
+    prof->CreateTable();
+
     auto people = newTable("People");
     people->FieldDefs()->Add(QStringLiteral("Id"), ftAutoInc);
     people->FieldDefs()->Add(QStringLiteral("Name"), ftString, 40);
@@ -103,6 +122,46 @@ void FillCountries(TRawDatabase& Db, TRandom& Random) {
     }
 }
 
+void FillLanguages(TRawDatabase& Db, TRandom& Random) {
+    static const std::array<const char*, 4> fonts{"Arial", "Courier New", "Times New Roman",
+                                                  "Tahoma"};
+    TRawStatement insert(Db.Handle(), "INSERT INTO Lang (Id, Name, Font) VALUES (?, ?, ?)");
+    for (int id = 1; id <= LangRows; ++id) {
+        insert.Reset();
+        insert.Bind(1, std::int64_t(id));
+        insert.Bind(2, Word(Random, Random.Between(2, 3)) + "ish");
+        insert.Bind(3, std::string(fonts[Random.Next() % fonts.size()]));
+        insert.Step();
+    }
+}
+
+// Three levels: each row's IdUp is its parent, AmountDown the number of its children.
+void FillProfessions(TRawDatabase& Db, TRandom& Random) {
+    const auto parentOf = [](int Id) {
+        if (Id <= ProfRoots)
+            return 0;
+        if (Id <= ProfRoots + ProfMiddle)
+            return (Id - ProfRoots - 1) % ProfRoots + 1;
+        return (Id - ProfRoots - ProfMiddle - 1) % ProfMiddle + ProfRoots + 1;
+    };
+    std::array<int, ProfRows + 1> children{};
+    for (int id = 1; id <= ProfRows; ++id)
+        ++children[parentOf(id)];
+    TRawStatement insert(Db.Handle(),
+                         "INSERT INTO Prof (Id, Name, IdUp, AmountDown) VALUES (?, ?, ?, ?)");
+    for (int id = 1; id <= ProfRows; ++id) {
+        insert.Reset();
+        insert.Bind(1, std::int64_t(id));
+        insert.Bind(2, Word(Random, Random.Between(2, 4)) + "er");
+        if (parentOf(id) == 0)
+            insert.BindNull(3);
+        else
+            insert.Bind(3, std::int64_t(parentOf(id)));
+        insert.Bind(4, std::int64_t(children[id]));
+        insert.Step();
+    }
+}
+
 void FillPeople(TRawDatabase& Db, TRandom& Random, int Count) {
     TRawStatement insert(
         Db.Handle(), "INSERT INTO People (Id, Name, Country, Language, Profession, Birth, "
@@ -117,8 +176,8 @@ void FillPeople(TRawDatabase& Db, TRandom& Random, int Count) {
             insert.Bind(2, Word(Random, Random.Between(2, 3)) + ' ' +
                                Word(Random, Random.Between(2, 4)));
         insert.Bind(3, std::int64_t(Random.Between(1, CountryCount)));
-        insert.Bind(4, std::int64_t(Random.Between(1, 50)));
-        insert.Bind(5, std::int64_t(Random.Between(1, 120)));
+        insert.Bind(4, std::int64_t(Random.Between(1, LangRows)));
+        insert.Bind(5, std::int64_t(Random.Between(1, ProfRows)));
         std::snprintf(birth, sizeof birth, "%04d-%02d-%02d", Random.Between(1940, 2005),
                       Random.Between(1, 12), Random.Between(1, 28));
         insert.Bind(6, std::string(birth));
@@ -186,6 +245,8 @@ int main(int argc, char* argv[]) {
         db.Execute("BEGIN");
         TRandom random;
         FillCountries(db, random);
+        FillLanguages(db, random);
+        FillProfessions(db, random);
         FillPeople(db, random, count);
         const int jobs = FillJobs(db, random, std::min(count, PeopleWithJobs));
         db.Execute("COMMIT");

@@ -3,12 +3,14 @@
 #include <clone/CloneClasses.h>
 #include <controls/ControlClasses.h>
 #include <dataset/DatasetClasses.h>
+#include <fields/FieldsClasses.h>
 #include <filter/KroFilt.h>
 #include <forms/FormsClasses.h>
 #include <rich/RichClasses.h>
 
 void RegisterKroLibrary() {
     RegisterDatasetClasses();
+    RegisterFieldsClasses();
     RegisterControlClasses();
     RegisterFilterClasses();
     RegisterFormsClasses();

@@ -167,14 +167,17 @@ void TDataSet::CreateFields() {
             field->FCalcSlot = FCalcSlotCount++;
         }
     }
-    for (TField* field : std::as_const(*FFields))
+    for (TField* field : std::as_const(*FFields)) {
+        field->ClearLookupList();
         field->DataSetOpening();
+    }
 }
 
 void TDataSet::FillLookupLists() {
     for (TField* field : std::as_const(*FFields)) {
         TDataSet* lookup = field->LookupDataSet();
-        if (field->FieldKind() != fkLookup || !field->LookupCache() || !lookup)
+        if (field->FieldKind() != fkLookup || !field->LookupCache() || !lookup ||
+            field->LookupListFilled())
             continue;
         field->ClearLookupList();
         const bool wasActive = lookup->Active();
@@ -194,6 +197,7 @@ void TDataSet::FillLookupLists() {
         else if (!VarIsNull(position))
             lookup->GotoBookmark(position);
         lookup->EnableControls();
+        field->SetLookupListFilled();
     }
 }
 

@@ -351,6 +351,7 @@ QByteArray LookupKeyOf(const Variant& Key) {
 void TField::ClearLookupList() {
     FLookupList.clear();
     FLookupIndex.clear();
+    FLookupListFilled = false;
 }
 
 void TField::AddLookupListItem(const Variant& Key, const Variant& Value) {

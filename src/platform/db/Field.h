@@ -138,10 +138,14 @@ public:
     TFieldSetTextEvent OnSetText() const { return FOnSetText; }
     void SetOnSetText(const TFieldSetTextEvent& V) { FOnSetText = V; }
 
-    // Pairs of key and looked-up value kept when LookupCache is set.
+    // Pairs of key and looked-up value kept when LookupCache is set. Each open empties the
+    // list and fills it once: a field class that fills it itself while the dataset opens
+    // marks it filled, and the dataset leaves it as it is. Clearing makes it unfilled.
     void ClearLookupList();
     void AddLookupListItem(const Variant& Key, const Variant& Value);
     std::optional<Variant> FindLookupListItem(const Variant& Key) const;
+    bool LookupListFilled() const { return FLookupListFilled; }
+    void SetLookupListFilled() { FLookupListFilled = true; }
 
     bool HasParent() const override { return true; }
     // A label or width that only repeats the default is not stored.
@@ -207,6 +211,7 @@ private:
     // normalised form (LookupKeyOf), so that finding a key costs the same however many.
     QList<QPair<Variant, Variant>> FLookupList;
     QHash<QByteArray, qsizetype> FLookupIndex;
+    bool FLookupListFilled = false;
     TFieldNotifyEvent FOnChange, FOnValidate;
     TFieldGetTextEvent FOnGetText;
     TFieldSetTextEvent FOnSetText;

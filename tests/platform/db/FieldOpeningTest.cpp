@@ -136,4 +136,59 @@ TEST(FieldOpeningInMemory, AnyDataSetClassAsksItsFields) {
     ExpectPreparedBeforeReading(probes, 1);
 }
 
+// A cached lookup field that fills its list itself while the dataset opens.
+class TSelfFilledLookup : public TStringField {
+public:
+    using TStringField::TStringField;
+    bool MarkFilled = true;
+    int Fills = 0;
+
+protected:
+    void DataSetOpening() override {
+        ++Fills;
+        AddLookupListItem(1, QStringLiteral("Own Spain"));
+        if (MarkFilled)
+            SetLookupListFilled();
+    }
+};
+
+TEST(FieldOpeningInMemory, AListItsFieldFilledIsNotFilledAgainAndEachOpenStartsEmpty) {
+    TComponent form;
+    auto* country = new TMemoryDataSet(&form);
+    country->FieldDefs()->Add(QStringLiteral("Id"), ftInteger);
+    country->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+    country->AppendRecord({1, QStringLiteral("Spain")});
+    country->AppendRecord({2, QStringLiteral("France")});
+    auto* people = new TMemoryDataSet(&form);
+    people->FieldDefs()->Add(QStringLiteral("Country"), ftInteger);
+    people->AppendRecord({1});
+    auto* key = new TIntegerField(&form);
+    key->SetFieldName(QStringLiteral("Country"));
+    key->SetDataSet(people);
+    auto* name = new TSelfFilledLookup(&form);
+    name->SetFieldName(QStringLiteral("CountryName"));
+    name->SetFieldKind(fkLookup);
+    name->SetLookupDataSet(country);
+    name->SetKeyFields(QStringLiteral("Country"));
+    name->SetLookupKeyFields(QStringLiteral("Id"));
+    name->SetLookupResultField(QStringLiteral("Name"));
+    name->SetLookupCache(true);
+    name->SetDataSet(people);
+    people->Open();
+    EXPECT_EQ(name->AsString(), QStringLiteral("Own Spain"));
+    EXPECT_FALSE(name->FindLookupListItem(2).has_value()) << "the dataset left the list";
+    people->Close();
+    people->Open();
+    EXPECT_EQ(name->Fills, 2);
+    EXPECT_EQ(name->AsString(), QStringLiteral("Own Spain"));
+    // Unmarked, the dataset fills the list anew from the lookup dataset.
+    people->Close();
+    name->MarkFilled = false;
+    people->Open();
+    EXPECT_EQ(name->AsString(), QStringLiteral("Spain"));
+    EXPECT_TRUE(name->LookupListFilled());
+    name->ClearLookupList();
+    EXPECT_FALSE(name->LookupListFilled());
+}
+
 } // namespace

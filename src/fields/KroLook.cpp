@@ -1,0 +1,511 @@
+#include "KroLook.h"
+
+#include <QScopeGuard>
+#include <QtEndian>
+#include <db/DataSet.h>
+#include <forms/DiAdv.h>
+#include <rtl/Exceptions.h>
+#include <rtl/Filer.h>
+#include <rtl/VariantRecord.h>
+
+// ---- Levels ---------------------------------------------------------------------------
+
+TKroLookupLevelItem::TKroLookupLevelItem(TCollection* Collection) : TDataSetColItem(Collection) {}
+
+TKroLookupLevelCol::TKroLookupLevelCol(TPersistent* Owner)
+    : TDataSetCol(Owner, &TKroLookupLevelItem::staticMetaObject) {}
+
+TKroLookupLevelItem* TKroLookupLevelCol::ItemOrNull(int Index) const {
+    return Index >= 0 && Index < Count() ? Items(Index) : nullptr;
+}
+
+TDataSet* TKroLookupLevelCol::DataSet(int Index) const {
+    const TKroLookupLevelItem* item = ItemOrNull(Index);
+    return item ? item->DataSet() : nullptr;
+}
+
+void TKroLookupLevelCol::SetDataSet(int Index, TDataSet* Value) {
+    if (TKroLookupLevelItem* item = ItemOrNull(Index))
+        item->SetDataSet(Value);
+}
+
+QString TKroLookupLevelCol::FilterField(int Index) const {
+    const TKroLookupLevelItem* item = ItemOrNull(Index);
+    return item ? item->FilterField() : QString();
+}
+
+QString TKroLookupLevelCol::KeyField(int Index) const {
+    const TKroLookupLevelItem* item = ItemOrNull(Index);
+    return item ? item->KeyField() : QString();
+}
+
+QString TKroLookupLevelCol::ResultFields(int Index) const {
+    const TKroLookupLevelItem* item = ItemOrNull(Index);
+    return item ? item->ResultFields() : QString();
+}
+
+void TKroLookupLevelCol::Forget(const TComponent* Component) {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Names(Component))
+            Items(i)->SetDataSet(nullptr);
+}
+
+// ---- Stored columns -------------------------------------------------------------------
+
+namespace {
+
+// The variant type code of a column's values; text for strings and blobs.
+quint16 SlotCode(TFieldType Type) {
+    switch (Type) {
+    case ftSmallint:
+        return varSmallint;
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return varInteger;
+    case ftLargeint:
+        return varInt64;
+    case ftBoolean:
+        return varBoolean;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return varDouble;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return varDate;
+    default:
+        return varString;
+    }
+}
+
+// The bytes a column takes in the record after its type code: its data size, but 8 for
+// dates and times, which are kept as the 8-byte date-time number.
+int StoredDataSize(const TField* Field) {
+    return SlotCode(Field->DataType()) == varDate ? 8 : Field->DataSize();
+}
+
+// The value in the form whose record carries Code.
+Variant ValueForCode(const Variant& Value, quint16 Code) {
+    switch (Code) {
+    case varSmallint:
+        return QVariant::fromValue<short>(short(VarToInt(Value)));
+    case varInteger:
+        return int(VarToInt(Value));
+    case varInt64:
+        return qint64(VarToInt(Value));
+    case varBoolean:
+        return VarToBool(Value);
+    case varDouble:
+        return VarToFloat(Value);
+    default: // varDate
+        switch (Value.metaType().id()) {
+        case QMetaType::QDate:
+        case QMetaType::QTime:
+        case QMetaType::QDateTime:
+            return Value;
+        default:
+            return VarToDateTime(Value);
+        }
+    }
+}
+
+// A value read from its record, in the type the column's field gives.
+Variant ValueOfType(const Variant& Value, TFieldType Type) {
+    if (VarIsNull(Value))
+        return Value;
+    switch (Type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return Value.toInt();
+    case ftDate:
+        return VarToDateTime(Value).date();
+    case ftTime:
+        return VarToDateTime(Value).time();
+    case ftDateTime:
+        return VarToDateTime(Value);
+    default:
+        return Value;
+    }
+}
+
+QString TextOf(const Variant& Value) {
+    if (VarIsNull(Value))
+        return {};
+    if (Value.metaType().id() == QMetaType::QByteArray)
+        return QString::fromUtf8(Value.toByteArray());
+    return VarToStr(Value);
+}
+
+} // namespace
+
+// ---- TKroLookField --------------------------------------------------------------------
+
+TKroLookField::TKroLookField(TComponent* AOwner)
+    : TStringField(AOwner), FLookupLevels(new TKroLookupLevelCol(this)) {}
+
+QString TKroLookField::LookupResultField() const {
+    if (FFullResultField.isEmpty())
+        FFullResultField = TField::LookupResultField();
+    return FFullResultField;
+}
+
+void TKroLookField::SetLookupResultField(const QString& Value) {
+    TField::SetLookupResultField(Value);
+    FFullResultField = Value;
+}
+
+void TKroLookField::SetLookupAddFields(const QString& Value) {
+    CheckInactive();
+    FLookupAddFields = Value;
+}
+
+void TKroLookField::SetLookupGridFields(const QString& Value) {
+    CheckInactive();
+    FLookupGridFields = Value;
+}
+
+void TKroLookField::SetStoreLookupData(bool Value) {
+    CheckInactive();
+    FStoreLookupData = Value;
+}
+
+QString TKroLookField::GetLookupFieldNames() const {
+    QString names = LookupResultField();
+    if (!FLookupAddFields.isEmpty())
+        names += QLatin1Char(';') + FLookupAddFields;
+    const QStringList before = SplitFieldNames(names);
+    for (const QString& name : SplitFieldNames(FLookupGridFields))
+        if (!before.contains(name, Qt::CaseInsensitive))
+            names += QLatin1Char(';') + name;
+    return names;
+}
+
+void TKroLookField::BuildFieldLists() {
+    FResultFieldList.clear();
+    FGridFieldList.clear();
+    FResultCount = 0;
+    TDataSet* lookup = LookupDataSet();
+    const QString resultFields = LookupResultField();
+    if (!lookup || resultFields.isEmpty())
+        return;
+    FResultCount = int(SplitFieldNames(resultFields).size());
+    for (TField* field : lookup->Fields()->GetFieldList(GetLookupFieldNames()))
+        FResultFieldList.append(field);
+    for (TField* field : lookup->Fields()->GetFieldList(FLookupGridFields))
+        FGridFieldList.append(field);
+}
+
+TField* TKroLookField::ResultField(int Index) const {
+    return Index >= 0 && Index < FResultFieldList.size() ? FResultFieldList[Index].data() : nullptr;
+}
+
+TField* TKroLookField::GridField(int Index) const {
+    return Index >= 0 && Index < FGridFieldList.size() ? FGridFieldList[Index].data() : nullptr;
+}
+
+QString TKroLookField::ColumnName(int Index) const {
+    if (const TField* column = ResultField(Index))
+        return column->FieldName();
+    return Index >= 0 && Index < FSlots.size() ? FSlots[Index].Name : QString();
+}
+
+QString TKroLookField::GetFieldsText(const QString& FieldNames) const {
+    const int saved = FCurrentIndex;
+    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
+    QStringList texts;
+    for (const QString& name : SplitFieldNames(FieldNames)) {
+        for (int i = 0; i < FResultFieldList.size(); ++i) {
+            if (ColumnName(i).compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            FCurrentIndex = i;
+            texts << GetAsString();
+            break;
+        }
+    }
+    return texts.join(QLatin1Char(' '));
+}
+
+int TKroLookField::LookupDisplayWidth() {
+    BuildFieldLists();
+    if (!LookupDataSet())
+        return 0;
+    int width = 0;
+    for (int i = 0; i < FResultCount; ++i)
+        if (const TField* column = ResultField(i))
+            width += column->DisplayWidth();
+    return width;
+}
+
+void TKroLookField::CheckLookupInfo() {
+    TDataSet* lookup = LookupDataSet();
+    if (!lookup)
+        return;
+    CheckFieldsExist(lookup, GetLookupFieldNames());
+    if (!FLookupLevelUp.isEmpty())
+        lookup->FieldByName(FLookupLevelUp);
+    if (!FLookupLevelDown.isEmpty())
+        lookup->FieldByName(FLookupLevelDown);
+    for (int i = 0; i < FLookupLevels->Count(); ++i) {
+        const TKroLookupLevelItem* level = FLookupLevels->Items(i);
+        TDataSet* dataSet = level->DataSet();
+        if (!dataSet || level->KeyField().isEmpty() || level->ResultFields().isEmpty())
+            throw EDatabaseError(QStringLiteral("Lookup information for field '%1' is incomplete")
+                                     .arg(DisplayName()));
+        if (!dataSet->Active())
+            dataSet->Open();
+        dataSet->FieldByName(level->KeyField());
+        CheckFieldsExist(dataSet, level->ResultFields());
+    }
+}
+
+void TKroLookField::FillLookupList() {
+    TDataSet* lookup = LookupDataSet();
+    if (!lookup)
+        return;
+    const bool wasActive = lookup->Active();
+    CheckLookupInfo();
+    ClearLookupList();
+    lookup->Open();
+    const TBookmark position = lookup->GetBookmark();
+    lookup->DisableControls();
+    const auto restore = qScopeGuard([&] {
+        if (!wasActive)
+            lookup->Close();
+        else if (!VarIsNull(position))
+            lookup->GotoBookmark(position);
+        lookup->EnableControls();
+    });
+    const QString names = GetLookupFieldNames();
+    for (lookup->First(); !lookup->Eof(); lookup->Next())
+        AddLookupListItem(lookup->FieldValues(LookupKeyFields()), lookup->FieldValues(names));
+    SetLookupListFilled();
+}
+
+void TKroLookField::DataSetOpening() {
+    TStringField::DataSetOpening();
+    if (!IsLookupField())
+        return;
+    const QString platformFields = TField::LookupResultField();
+    if (!platformFields.isEmpty()) {
+        const qsizetype length = std::min(platformFields.size(), FFullResultField.size());
+        if (length == 0 || platformFields.left(length) != FFullResultField.left(length))
+            FFullResultField = platformFields; // the plain property was edited
+    }
+    int pos = 0;
+    TField::SetLookupResultField(ExtractFieldName(FFullResultField, pos));
+    // A cache held back by an open that did not reach the after-open hook stays designed.
+    FSavedLookupCache = FSavedLookupCache || LookupCache();
+    SetLookupCache(false);
+    BuildFieldLists();
+    BuildStoredSlots();
+    if (FStoreLookupData && StoredSize() > MaxStoredDataSize) {
+        ShowKroMessage(QStringLiteral("Out Limit"));
+        Abort();
+    }
+}
+
+void TKroLookField::PrepareAfterOpen() {
+    TField::SetLookupResultField(GetLookupFieldNames());
+    if (FSavedLookupCache) {
+        SetLookupCache(true);
+        FSavedLookupCache = false;
+        FillLookupList();
+    } else {
+        CheckLookupInfo();
+    }
+}
+
+void PrepareLookupFields(TDataSet* DataSet) {
+    for (TField* field : *DataSet->Fields()) {
+        auto* lookField = qobject_cast<TKroLookField*>(field);
+        if (lookField && lookField->FieldKind() == fkLookup)
+            lookField->PrepareAfterOpen();
+    }
+}
+
+// ---- The record's data ----------------------------------------------------------------
+
+void TKroLookField::BuildStoredSlots() {
+    FSlots.clear();
+    FStoredSize = 0;
+    for (const QPointer<TField>& field : std::as_const(FResultFieldList)) {
+        const TStoredSlot slot{field->FieldName(), field->DataType(), SlotCode(field->DataType()),
+                               StoredDataSize(field), FStoredSize};
+        FSlots.append(slot);
+        FStoredSize += 2 + slot.Size;
+    }
+}
+
+int TKroLookField::GetDataSize() const {
+    if (IsLookupField() && FStoreLookupData)
+        return StoredSize();
+    return TStringField::GetDataSize();
+}
+
+void TKroLookField::WriteSlot(char* At, const TStoredSlot& Slot, const Variant& Value) {
+    if (VarIsNull(Value)) {
+        qToLittleEndian<quint16>(varNull, At);
+        return;
+    }
+    qToLittleEndian<quint16>(Slot.Code, At);
+    char* payload = At + 2;
+    if (Slot.Code == varString) {
+        // Zero-terminated UTF-16, cut to the slot.
+        const QString text = TextOf(Value).left(std::max(0, Slot.Size / 2 - 1));
+        for (qsizetype c = 0; c < text.size(); ++c)
+            qToLittleEndian<quint16>(text[c].unicode(), payload + 2 * c);
+        return;
+    }
+    const QByteArray record = VariantToRecord(ValueForCode(Value, Slot.Code));
+    memcpy(payload, record.constData() + 8, std::min(Slot.Size, 8));
+}
+
+QByteArray TKroLookField::StoredRecord(const Variant& Value) const {
+    const QVariantList items = VarIsArray(Value) ? Value.toList() : QVariantList{Value};
+    QByteArray data(StoredSize(), '\0');
+    for (qsizetype i = 0; i < FSlots.size(); ++i)
+        WriteSlot(data.data() + FSlots[i].Offset, FSlots[i], i < items.size() ? items[i] : Null());
+    return data;
+}
+
+Variant TKroLookField::StoredValue(int Index) const {
+    QByteArray data;
+    if (!GetData(data) || Index < 0 || Index >= FSlots.size() || data.size() != StoredSize())
+        return Null();
+    const TStoredSlot& slot = FSlots[Index];
+    const char* slotData = data.constData() + slot.Offset;
+    const quint16 code = qFromLittleEndian<quint16>(slotData);
+    if (code == varNull || code == varEmpty)
+        return Null();
+    const char* payload = slotData + 2;
+    if (code == varString) {
+        QString text;
+        for (int c = 0; c + 1 < slot.Size; c += 2) {
+            const char16_t unit = qFromLittleEndian<quint16>(payload + c);
+            if (unit == 0)
+                break;
+            text += QChar(unit);
+        }
+        return text;
+    }
+    QByteArray record(VariantRecordSize, '\0');
+    qToLittleEndian<quint16>(code, record.data());
+    memcpy(record.data() + 8, payload, std::min(slot.Size, 8));
+    return ValueOfType(VariantFromRecord(record), slot.DataType);
+}
+
+Variant TKroLookField::LocatedValue(int Index) const {
+    TDataSet* owner = DataSet();
+    TDataSet* lookup = LookupDataSet();
+    if (!owner || !lookup || !lookup->Active() || KeyFields().isEmpty() ||
+        Index >= FResultFieldList.size())
+        return Null();
+    const Variant keys = owner->FieldValues(KeyFields());
+    if (VarIsNull(keys))
+        return Null();
+    // Locate would post a record being edited in the lookup dataset: read it without moving.
+    if (lookup->IsEditing())
+        return lookup->Lookup(LookupKeyFields(), keys, ColumnName(Index));
+    if (!lookup->Locate(LookupKeyFields(), keys, {}))
+        return Null();
+    const TField* column = ResultField(Index);
+    return column ? column->Value() : Null();
+}
+
+QString TKroLookField::KeyText() const {
+    const TField* key = DataSet() ? DataSet()->FindField(KeyFields()) : nullptr;
+    return key ? key->AsString() : QString();
+}
+
+Variant TKroLookField::GetAsVariant() const {
+    if (!IsLookupField() || (DataSet() && DataSet()->State() == dsSetKey))
+        return TStringField::GetAsVariant();
+    const int saved = FCurrentIndex;
+    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
+    if (FCurrentIndex < 0)
+        FCurrentIndex = FLookupResultIndex;
+    if (FCurrentIndex < 0)
+        return GetAsString();
+    return FStoreLookupData ? StoredValue(FCurrentIndex) : LocatedValue(FCurrentIndex);
+}
+
+QString TKroLookField::GetAsString() const {
+    if (!IsLookupField())
+        return TStringField::GetAsString();
+    if (FCurrentIndex < 0) {
+        QStringList texts;
+        const auto restore = qScopeGuard([&] { FCurrentIndex = -1; });
+        for (int i = 0; i < FResultCount; ++i) {
+            FCurrentIndex = i;
+            texts << GetAsString();
+        }
+        return texts.join(QLatin1Char(' '));
+    }
+    const Variant value = GetAsVariant();
+    if (!VarIsNull(value))
+        return TextOf(value);
+    if (!KeyFields().isEmpty() &&
+        ColumnName(FCurrentIndex).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
+        return KeyText();
+    return {};
+}
+
+void TKroLookField::GetText(QString& Text, bool DisplayText) const {
+    if (!IsLookupField()) {
+        TStringField::GetText(Text, DisplayText);
+        return;
+    }
+    const int saved = FCurrentIndex;
+    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
+    if (DisplayText && FCurrentIndex < 0)
+        FCurrentIndex = FLookupResultIndex;
+    Text = GetAsString();
+    if (!DisplayText || FCurrentIndex < 0)
+        return;
+    if (const TField* column = ResultField(FCurrentIndex))
+        Text = PadString(Text, column->DisplayWidth(), column->Alignment());
+}
+
+bool TKroLookField::GetIsNull() const {
+    const bool null = TStringField::GetIsNull();
+    if (!null || !IsLookupField() || !FOptions.Contains(foValueNotInLookup) ||
+        KeyFields().isEmpty() || !DataSet())
+        return null;
+    const QList<TField*> keys = DataSet()->Fields()->GetFieldList(KeyFields());
+    return std::all_of(keys.begin(), keys.end(), [](const TField* key) { return key->IsNull(); });
+}
+
+void TKroLookField::SetAsVariant(const Variant& Value) {
+    if (!IsLookupField()) {
+        TStringField::SetAsVariant(Value);
+        return;
+    }
+    if (FStoreLookupData && !VarIsNull(Value)) {
+        const QByteArray data = StoredRecord(Value);
+        SetData(&data);
+    } else {
+        SetData(nullptr);
+    }
+}
+
+void TKroLookField::SetAsString(const QString& Value) {
+    if (!IsLookupField())
+        TStringField::SetAsString(Value);
+}
+
+// ---- Streaming and notification -------------------------------------------------------
+
+void TKroLookField::DefineProperties(TFiler& Filer) {
+    TStringField::DefineProperties(Filer);
+    DefineCollectionProperty(Filer, QStringLiteral("LookupLevelsData"), FLookupLevels);
+}
+
+void TKroLookField::Notification(TComponent* AComponent, TOperation Operation) {
+    TStringField::Notification(AComponent, Operation);
+    if (Operation == opRemove)
+        FLookupLevels->Forget(AComponent);
+}
