@@ -10,6 +10,7 @@
 class TComponent;
 class TControl;
 
+// A small integer field shown as the line of Values its value numbers.
 class TKroListField : public TSmallintField {
     Q_OBJECT
     // Inherited formats and range, published without a setter: the range follows Values.
