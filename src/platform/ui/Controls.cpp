@@ -187,6 +187,7 @@ void TControl::SetParent(TWinControl* AParent) {
     SyncWithParent();
     if (FParent && FAlign != alNone)
         FParent->Realign();
+    ParentChanged();
 }
 
 TComponent* TControl::GetParentComponent() const {
@@ -266,6 +267,7 @@ void TControl::SetEnabled(bool Value) {
     FEnabled = Value;
     if (FWidget)
         FWidget->setEnabled(Value);
+    EnabledChanged();
 }
 
 void TControl::FontChangeNotified(TObject*) {
@@ -457,13 +459,21 @@ bool TControl::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& De
 
 bool TControl::HandleMouseEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
     auto* mouse = static_cast<QMouseEvent*>(Event);
+    const QPoint pos = mouse->position().toPoint();
+    TShiftState shift = ShiftStateFromQt(mouse->modifiers(), mouse->buttons());
+    const std::optional<TMouseButton> button = MouseButtonOf(mouse->button());
+    const bool press =
+        Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::MouseButtonDblClick;
+    if (press && button) {
+        const TShiftState pressShift =
+            Event->type() == QEvent::MouseButtonDblClick ? shift + TShiftState{ssDouble} : shift;
+        if (TakeMouseDown(*button, pressShift, pos.x(), pos.y()))
+            return Accepted(Event);
+    }
     QPointer<TControl> guard(this);
     Default(Event);
     if (!guard || IsDestroying())
         return Accepted(Event);
-    const QPoint pos = mouse->position().toPoint();
-    TShiftState shift = ShiftStateFromQt(mouse->modifiers(), mouse->buttons());
-    const std::optional<TMouseButton> button = MouseButtonOf(mouse->button());
     switch (Event->type()) {
     case QEvent::MouseButtonPress:
         if (button) {
@@ -510,6 +520,10 @@ void TControl::Click() {
 
 void TControl::DblClick() {
     FOnDblClick(this);
+}
+
+bool TControl::TakeMouseDown(TMouseButton, TShiftState, int, int) {
+    return false;
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -240,6 +240,13 @@ protected:
     virtual bool WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default);
 
     virtual void Paint() {}
+    // Enabled changed.
+    virtual void EnabledChanged() {}
+    // The control went into another parent, or out of its parent (Parent() nullptr).
+    virtual void ParentChanged() {}
+    // A press of a mouse button (a double click has ssDouble) before the widget handles it;
+    // true takes the press, so neither the widget nor MouseDown sees it.
+    virtual bool TakeMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void Click();
     virtual void DblClick();
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);

@@ -4,6 +4,7 @@
 
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <algorithm>
 #include <db/DataSource.h>
 #include <db/Field.h>
 #include <db/Fields.h>
@@ -14,18 +15,6 @@ namespace {
 bool SameFont(const TFont* A, const TFont* B) {
     return A->Name() == B->Name() && A->Height() == B->Height() && A->Style() == B->Style() &&
            A->Color() == B->Color() && A->Pitch() == B->Pitch() && A->Charset() == B->Charset();
-}
-
-// Writes Text into Rect with Alignment, DX pixels in from the left (or 3 from the right)
-// and DY down.
-void WriteText(TGridCanvas* Canvas, const QRect& Rect, int DX, int DY, const QString& Text,
-               TAlignment Alignment) {
-    int x = Rect.x() + DX;
-    if (Alignment == taRightJustify)
-        x = Rect.x() + Rect.width() - Canvas->TextWidth(Text) - 3;
-    else if (Alignment == taCenter)
-        x = Rect.x() + (Rect.width() - Canvas->TextWidth(Text)) / 2;
-    Canvas->TextRect(Rect, x, Rect.y() + DY, Text);
 }
 
 } // namespace
@@ -203,7 +192,7 @@ int TColumn::DefaultWidth() const {
     const TField* field = Field();
     if (!grid || !field)
         return 64;
-    TGridCanvas* canvas = grid->Canvas();
+    TCanvas* canvas = grid->Canvas();
     canvas->Font()->Assign(Font());
     int width = field->DisplayWidth() * canvas->TextWidth(QStringLiteral("0")) + 4;
     if (grid->Options().Contains(dgTitles)) {
@@ -595,8 +584,27 @@ void TDBGrid::InternalLayout() {
 void TDBGrid::SetColumnAttributes() {
     if (FIndicatorOffset > 0)
         SetColWidths(0, IndicatorWidth);
-    for (int i = 0; i < FShown.size(); ++i)
+    for (int i = 0; i < FShown.size(); ++i) {
         SetColWidths(FIndicatorOffset + int(i), FShown[i]->Width());
+        SetTabStops(FIndicatorOffset + int(i), ColumnIsTabStop(FShown[i]));
+    }
+}
+
+bool TDBGrid::ColumnIsTabStop(const TColumn* Column) const {
+    const TField* field = Column->Field();
+    if (!DataLink()->Active() || !field || Column->ReadOnly() || field->ReadOnly())
+        return false;
+    if (field->FieldKind() == fkCalculated)
+        return Column->ButtonStyle() == cbsEllipsis;
+    if (field->FieldKind() == fkLookup) {
+        // A lookup is edited through its key fields.
+        const QStringList keys = SplitFieldNames(field->KeyFields());
+        return !keys.isEmpty() && std::all_of(keys.begin(), keys.end(), [field](const QString& N) {
+            const TField* key = field->DataSet()->FindField(N);
+            return key && !key->ReadOnly();
+        });
+    }
+    return true;
 }
 
 // The data rows that fit wholly in the client area make the link's window.
@@ -890,18 +898,18 @@ void TDBGrid::MoveRecord(int Distance, TShiftState Shift, bool MayAppend) {
 }
 
 void TDBGrid::TabMove(bool Forward) {
-    const int first = FIndicatorOffset, last = ColCount() - 1;
-    if (Forward && Col() < last) {
-        FocusCell(Col() + 1, Row());
-    } else if (!Forward && Col() > first) {
-        FocusCell(Col() - 1, Row());
-    } else {
-        TDataSet* dataSet = DataLink()->DataSet();
-        if (Forward ? dataSet->Eof() : dataSet->Bof())
-            return;
-        MoveRecord(Forward ? 1 : -1, {});
-        FocusCell(Forward ? first : last, Row());
+    // To the next tab stop of the record, else to the first (last) one of the next
+    // (previous) record.
+    if (const int col = TabStopBeside(Col(), Forward); col >= 0) {
+        FocusCell(col, Row());
+        return;
     }
+    const int col = TabStopBeside(Forward ? -1 : ColCount(), Forward);
+    TDataSet* dataSet = DataLink()->DataSet();
+    if (col < 0 || (Forward ? dataSet->Eof() : dataSet->Bof()))
+        return;
+    MoveRecord(Forward ? 1 : -1, {});
+    FocusCell(col, Row());
 }
 
 void TDBGrid::KeyDown(quint16& Key, TShiftState Shift) {
@@ -1160,32 +1168,36 @@ TGridIndicator TDBGrid::RowIndicator(int DataRow) const {
 }
 
 void TDBGrid::DrawIndicatorCell(int DataRow, const QRect& ARect) {
-    TGridCanvas* canvas = Canvas();
+    TCanvas* canvas = Canvas();
     canvas->FillRect(ARect);
     const TGridIndicator mark = RowIndicator(DataRow);
     const QPoint c = ARect.center();
-    canvas->SetPenColor(clWindowText);
-    canvas->SetBrushColor(clWindowText);
+    const int x = c.x(), y = c.y();
+    canvas->Pen()->SetColor(clWindowText);
+    canvas->Brush()->SetColor(clWindowText);
+    // Lines leave out their end points.
+    auto line = [canvas](int X1, int Y1, int X2, int Y2) {
+        canvas->MoveTo(X1, Y1);
+        canvas->LineTo(X2, Y2);
+    };
     switch (mark) {
     case giCurrent:
     case giCurrentSelected:
-        canvas->Polygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()),
-                                  QPoint(c.x() - 2, c.y() + 4)}));
+        canvas->Polygon({QPoint(x - 2, y - 4), QPoint(x + 2, y), QPoint(x - 2, y + 4)});
         break;
     case giEdit: // a caret: the record is being changed
-        canvas->Line(c.x(), c.y() - 4, c.x(), c.y() + 4);
-        canvas->Line(c.x() - 2, c.y() - 4, c.x() + 2, c.y() - 4);
-        canvas->Line(c.x() - 2, c.y() + 4, c.x() + 2, c.y() + 4);
+        line(x, y - 4, x, y + 5);
+        line(x - 2, y - 4, x + 3, y - 4);
+        line(x - 2, y + 4, x + 3, y + 4);
         break;
     case giInsert: // a star: a new record
-        canvas->Line(c.x() - 3, c.y(), c.x() + 3, c.y());
-        canvas->Line(c.x(), c.y() - 3, c.x(), c.y() + 3);
-        canvas->Line(c.x() - 2, c.y() - 2, c.x() + 2, c.y() + 2);
-        canvas->Line(c.x() - 2, c.y() + 2, c.x() + 2, c.y() - 2);
+        line(x - 3, y, x + 4, y);
+        line(x, y - 3, x, y + 4);
+        line(x - 2, y - 2, x + 3, y + 3);
+        line(x - 2, y + 2, x + 3, y - 3);
         break;
     case giMultiSelect:
-        canvas->Polygon(QPolygon({QPoint(c.x() - 1, c.y() - 1), QPoint(c.x() + 1, c.y() - 1),
-                                  QPoint(c.x() + 1, c.y() + 1), QPoint(c.x() - 1, c.y() + 1)}));
+        canvas->FillRect(QRect(x - 1, y - 1, 3, 3));
         break;
     case giNone:
         break;
@@ -1193,15 +1205,15 @@ void TDBGrid::DrawIndicatorCell(int DataRow, const QRect& ARect) {
 }
 
 void TDBGrid::DrawTitleCell(int DataCol, const QRect& ARect) {
-    TGridCanvas* canvas = Canvas();
+    TCanvas* canvas = Canvas();
     const TColumn* column = DataCol >= 0 && DataCol < FShown.size() ? FShown[DataCol] : nullptr;
     if (!column) {
         canvas->FillRect(ARect);
         return;
     }
     canvas->Font()->Assign(column->Title()->Font());
-    canvas->SetBrushColor(column->Title()->Color());
-    WriteText(canvas, ARect, 2, 2, column->Title()->Caption(), column->Title()->Alignment());
+    canvas->Brush()->SetColor(column->Title()->Color());
+    WriteText(ARect, 2, 2, column->Title()->Caption(), column->Title()->Alignment());
 }
 
 bool TDBGrid::HighlightCell(int, int, const QString&, TGridDrawState AState) {
@@ -1213,7 +1225,7 @@ bool TDBGrid::HighlightCell(int, int, const QString&, TGridDrawState AState) {
 }
 
 void TDBGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState) {
-    TGridCanvas* canvas = Canvas();
+    TCanvas* canvas = Canvas();
     const int dataCol = ACol - FIndicatorOffset;
     const int dataRow = ARow - FixedRows();
     if (ARow < FixedRows()) {
@@ -1230,16 +1242,16 @@ void TDBGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AS
     TGridDataLink* link = DataLink();
     TColumn* column = ColumnAt(ACol);
     if (!column || !link->Active() || dataRow >= link->RecordCount()) {
-        canvas->SetBrushColor(Color());
+        canvas->Brush()->SetColor(Color());
         canvas->FillRect(ARect);
         return;
     }
     const int old = link->ActiveRecord();
     link->SetActiveRecord(dataRow);
     canvas->Font()->Assign(column->Font());
-    canvas->SetBrushColor(column->Color());
+    canvas->Brush()->SetColor(column->Color());
     if (HighlightCell(dataCol, dataRow, QString(), AState)) {
-        canvas->SetBrushColor(clHighlight);
+        canvas->Brush()->SetColor(clHighlight);
         canvas->Font()->SetColor(clHighlightText);
     }
     if (FDefaultDrawing)
@@ -1247,7 +1259,6 @@ void TDBGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AS
     FOnDrawColumnCell(this, ARect, dataCol, column, AState);
     if (FDefaultDrawing && AState.Contains(gdSelected) && !FOptions.Contains(dgRowSelect) &&
         (GridFocused() || FOptions.Contains(dgAlwaysShowSelection))) {
-        canvas->SetPenColor(clHighlightText);
         canvas->DrawFocusRect(ARect);
     }
     link->SetActiveRecord(old);
@@ -1255,6 +1266,17 @@ void TDBGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AS
 
 void TDBGrid::DefaultDrawColumnCell(const QRect& Rect, int, TColumn* Column, TGridDrawState) {
     const TField* field = Column ? Column->Field() : nullptr;
-    WriteText(Canvas(), Rect, 2, 2, field ? field->DisplayText() : QString(),
+    WriteText(Rect, 2, 2, field ? field->DisplayText() : QString(),
               Column ? Column->Alignment() : taLeftJustify);
+}
+
+void TDBGrid::WriteText(const QRect& ARect, int DX, int DY, const QString& Text,
+                        TAlignment Alignment) {
+    TCanvas* canvas = Canvas();
+    int x = ARect.x() + DX;
+    if (Alignment == taRightJustify)
+        x = ARect.x() + ARect.width() - canvas->TextWidth(Text) - 3;
+    else if (Alignment == taCenter)
+        x = ARect.x() + (ARect.width() - canvas->TextWidth(Text)) / 2;
+    canvas->TextRect(ARect, x, ARect.y() + DY, Text);
 }

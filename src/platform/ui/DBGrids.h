@@ -298,8 +298,12 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     void DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState) override;
-    // Sets the grid columns' widths from the columns after a layout.
+    // Sets the grid columns' widths and tab stops from the columns after a layout.
     virtual void SetColumnAttributes();
+    // Whether Tab stops at Column: one the user can edit (a calculated field only with an
+    // ellipsis button, a lookup field through key fields that are all present and
+    // writable).
+    virtual bool ColumnIsTabStop(const TColumn* Column) const;
     virtual void ColEnter();
     virtual void ColExit();
     void KeyDown(quint16& Key, TShiftState Shift) override;
@@ -309,6 +313,10 @@ protected:
     virtual bool HighlightCell(int DataCol, int DataRow, const QString& Value,
                                TGridDrawState AState);
     virtual void DrawIndicatorCell(int DataRow, const QRect& ARect);
+    // Writes Text on the canvas into ARect, which it fills with the brush first, clipped:
+    // left-aligned DX pixels in from the left, right-aligned ending 3 pixels before the
+    // right edge, centred in the middle; DY pixels down.
+    void WriteText(const QRect& ARect, int DX, int DY, const QString& Text, TAlignment Alignment);
     virtual void DrawTitleCell(int DataCol, const QRect& ARect);
     virtual void CellClick(TColumn* Column);
     virtual void TitleClick(TColumn* Column);

@@ -748,6 +748,19 @@ void TDBLookupComboBox::CloseUp(bool Accept) {
     FOnCloseUp(this);
 }
 
+bool TDBLookupComboBox::SelectKeyValue(const Variant& Value) {
+    const Variant former = KeyValue();
+    if (!TDBLookupControl::SelectKeyValue(Value))
+        return false;
+    if (!VarSameValue(former, Value))
+        Change();
+    return true;
+}
+
+void TDBLookupComboBox::Change() {
+    FOnChange(this);
+}
+
 void TDBLookupComboBox::StepKeyValue(int Distance) {
     TDataSet* list = ListDataSet();
     if (!ListActive() || !CanModify() || list->IsEmpty())

@@ -264,6 +264,7 @@ class TDBLookupComboBox : public TDBLookupControl {
     Q_PROPERTY(bool DroppedDown READ DroppedDown WRITE SetDroppedDown STORED false)
     Q_PROPERTY(TNotifyEvent OnDropDown READ OnDropDown WRITE SetOnDropDown)
     Q_PROPERTY(TNotifyEvent OnCloseUp READ OnCloseUp WRITE SetOnCloseUp)
+    Q_PROPERTY(TNotifyEvent OnChange READ OnChange WRITE SetOnChange)
 public:
     Q_INVOKABLE explicit TDBLookupComboBox(TComponent* AOwner = nullptr);
     ~TDBLookupComboBox() override;
@@ -291,9 +292,16 @@ public:
     void SetOnDropDown(const TNotifyEvent& Value) { FOnDropDown = Value; }
     const TNotifyEvent& OnCloseUp() const { return FOnCloseUp; }
     void SetOnCloseUp(const TNotifyEvent& Value) { FOnCloseUp = Value; }
+    // Fires when the user picked another key: from the list, by searching or stepping;
+    // never for a key set by the program or read from the record.
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
 
 protected:
     virtual TPopupDataList* CreateDataList();
+    // The user picked another key (OnChange).
+    virtual void Change();
+    bool SelectKeyValue(const Variant& Value) override;
 
     void Paint() override;
     void TextChanged() override { Invalidate(); }
@@ -321,4 +329,5 @@ private:
     bool FDroppedDown = false;
     TNotifyEvent FOnDropDown;
     TNotifyEvent FOnCloseUp;
+    TNotifyEvent FOnChange;
 };

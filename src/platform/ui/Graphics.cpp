@@ -195,6 +195,10 @@ void TCanvas::Polyline(const QList<QPoint>& Points) {
     Handle().drawPolyline(Points.constData(), int(Points.size()));
 }
 
+void TCanvas::Polygon(const QList<QPoint>& Points) {
+    Handle().drawPolygon(Points.constData(), int(Points.size()));
+}
+
 void TCanvas::Rectangle(const QRect& Rect) {
     QPainter& painter = Handle();
     if (FPen->Style() == psClear)
@@ -245,7 +249,7 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
 void TCanvas::TextRect(const QRect& Rect, int X, int Y, const QString& Text) {
     QPainter& painter = Handle();
     painter.save();
-    painter.setClipRect(Rect);
+    painter.setClipRect(Rect, Qt::IntersectClip);
     if (FBrush->Style() != bsClear)
         painter.fillRect(Rect, ColorToQColor(FBrush->Color()));
     painter.setPen(ColorToQColor(FFont->Color()));

@@ -140,6 +140,8 @@ public:
     // A line from PenPos to (X, Y), without the end point, which becomes PenPos.
     void LineTo(int X, int Y);
     void Polyline(const QList<QPoint>& Points);
+    // A closed outline through Points with the pen, filled with the brush.
+    void Polygon(const QList<QPoint>& Points);
     // An outline with the pen, filled with the brush.
     void Rectangle(int X1, int Y1, int X2, int Y2) {
         Rectangle(QRect(QPoint(X1, Y1), QPoint(X2 - 1, Y2 - 1)));
@@ -158,7 +160,8 @@ public:
     // Text with its top-left corner at (X, Y) on the brush (unless bsClear); PenPos moves
     // to the end of the text.
     void TextOut(int X, int Y, const QString& Text);
-    // Text at (X, Y) clipped to Rect, which is filled with the brush first unless bsClear.
+    // Text at (X, Y) clipped to Rect (within any clipping in place), which is filled with
+    // the brush first unless bsClear.
     void TextRect(const QRect& Rect, int X, int Y, const QString& Text);
     int TextWidth(const QString& Text) { return TextExtent(Text).width(); }
     int TextHeight(const QString& Text) { return TextExtent(Text).height(); }

@@ -25,79 +25,9 @@ int ScrollBarExtent(const QWidget* Widget) {
 
 } // namespace
 
-// TGridCanvas
-
-TGridCanvas::TGridCanvas() : FFont(new TFont) {}
-
-TGridCanvas::~TGridCanvas() {
-    delete FFont;
-}
-
-void TGridCanvas::ApplyFont() {
-    FPainter->setFont(FFont->ToQFont());
-}
-
-void TGridCanvas::FillRect(const QRect& Rect) {
-    if (FPainter)
-        FPainter->fillRect(Rect, ColorToQColor(FBrushColor));
-}
-
-void TGridCanvas::FrameRect(const QRect& Rect) {
-    if (!FPainter)
-        return;
-    FPainter->setPen(ColorToQColor(FPenColor));
-    FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(Rect.adjusted(0, 0, -1, -1));
-}
-
-void TGridCanvas::Line(int X1, int Y1, int X2, int Y2) {
-    if (!FPainter)
-        return;
-    FPainter->setPen(ColorToQColor(FPenColor));
-    FPainter->drawLine(X1, Y1, X2, Y2);
-}
-
-void TGridCanvas::Polygon(const QPolygon& Points) {
-    if (!FPainter)
-        return;
-    FPainter->setPen(ColorToQColor(FPenColor));
-    FPainter->setBrush(ColorToQColor(FBrushColor));
-    FPainter->drawPolygon(Points);
-    FPainter->setBrush(Qt::NoBrush);
-}
-
-void TGridCanvas::DrawFocusRect(const QRect& Rect) {
-    if (!FPainter)
-        return;
-    QPen pen(ColorToQColor(FPenColor), 1, Qt::DotLine);
-    FPainter->setPen(pen);
-    FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(Rect.adjusted(0, 0, -1, -1));
-}
-
-void TGridCanvas::TextRect(const QRect& Rect, int X, int Y, const QString& Text) {
-    if (!FPainter)
-        return;
-    FillRect(Rect);
-    ApplyFont();
-    FPainter->save();
-    FPainter->setClipRect(Rect, Qt::IntersectClip);
-    FPainter->setPen(ColorToQColor(FFont->Color()));
-    const QFontMetrics metrics = FPainter->fontMetrics();
-    FPainter->drawText(X, Y + metrics.ascent(), Text);
-    FPainter->restore();
-}
-
-int TGridCanvas::TextWidth(const QString& Text) const {
-    return QFontMetrics(FFont->ToQFont()).horizontalAdvance(Text);
-}
-
-int TGridCanvas::TextHeight(const QString& Text) const {
-    return Text.isEmpty() ? 0 : QFontMetrics(FFont->ToQFont()).height();
-}
-
 // TPickListPopup: the drop-down list of an editor; Return or a click accepts an item,
-// Escape or a click elsewhere closes it without.
+// Escape or a click elsewhere closes it without. Typing selects the first item beginning
+// with the characters typed (the editor's PickListSearch); Backspace and Escape forget them.
 class TPickListPopup : public QListWidget {
 public:
     explicit TPickListPopup(TInplaceEdit* Editor, QWidget* Parent)
@@ -108,10 +38,20 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override {
+        TIncrementalSearch& search = FEditor->PickListSearch();
+        if (Event->key() == Qt::Key_Escape || Event->key() == Qt::Key_Backspace)
+            search.Clear();
         if (Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter ||
             Event->key() == Qt::Key_Escape) {
             const bool accept = Event->key() != Qt::Key_Escape;
             HandleExceptions([&] { FEditor->CloseUp(accept); });
+            return;
+        }
+        const QString typed = Event->text();
+        if (typed.size() == 1 && typed[0].isPrint()) {
+            search.Type(typed[0]);
+            if (const int found = search.Find(FEditor->PickList()); found >= 0)
+                setCurrentRow(found);
             return;
         }
         QListWidget::keyPressEvent(Event);
@@ -129,6 +69,7 @@ private:
 // TInplaceEdit
 
 TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TEdit(AOwner) {
+    SetBorderStyle(bsNone);
     SetTabStop(false);
     SetVisible(false);
 }
@@ -140,7 +81,6 @@ TInplaceEdit::~TInplaceEdit() {
 
 QWidget* TInplaceEdit::CreateWidget() {
     QWidget* widget = TEdit::CreateWidget();
-    static_cast<QLineEdit*>(widget)->setFrame(false);
     FButton = new QToolButton(widget);
     FButton->setFocusPolicy(Qt::NoFocus);
     FButton->setCursor(Qt::ArrowCursor);
@@ -174,13 +114,12 @@ void TInplaceEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TInplaceEdit::BoundsChanged() {
-    auto* edit = static_cast<QLineEdit*>(Widget());
     const bool button = FEditStyle != esSimple;
     FButton->setVisible(button);
     FButton->setText(FEditStyle == esEllipsis ? QStringLiteral("...") : QStringLiteral("\u25BE"));
     const int width = qMin(EditButtonWidth, Width());
     FButton->setGeometry(Width() - width, 0, width, Height());
-    edit->setTextMargins(2, 0, button ? width : 0, 0);
+    SetTextMargins(QMargins(2, 0, button ? width : 0, 0));
 }
 
 void TInplaceEdit::SetEditStyle(TEditStyle Value) {
@@ -222,6 +161,7 @@ void TInplaceEdit::DropDown() {
     QListWidget* list = ListWidget();
     list->clear();
     list->addItems(FPickList);
+    FPickListSearch.Clear();
     const int current = int(FPickList.indexOf(Text()));
     list->setCurrentRow(qMax(current, 0));
     const int rows = qMin(FDropDownRows, int(FPickList.size()));
@@ -353,8 +293,7 @@ bool TInplaceEdit::WantKey(quint16 Key) const {
 
 // TCustomGrid
 
-TCustomGrid::TCustomGrid(TComponent* AOwner)
-    : TWinControl(AOwner), FCanvas(std::make_unique<TGridCanvas>()) {
+TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
     SetBounds(0, 0, 320, 120);
     SetTabStop(true);
     SetParentColor(false);
@@ -366,7 +305,7 @@ TCustomGrid::~TCustomGrid() {
 }
 
 QWidget* TCustomGrid::CreateWidget() {
-    QWidget* widget = TWinControl::CreateWidget();
+    QWidget* widget = TCustomControl::CreateWidget();
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
     FVertBar = new QScrollBar(Qt::Vertical, widget);
     FHorzBar = new QScrollBar(Qt::Horizontal, widget);
@@ -386,7 +325,7 @@ QWidget* TCustomGrid::CreateWidget() {
 }
 
 void TCustomGrid::InitWidget() {
-    TWinControl::InitWidget();
+    TCustomControl::InitWidget();
     PlaceScrollBars();
     UpdateScrollBars();
 }
@@ -415,7 +354,7 @@ int TCustomGrid::ScrollBarSize() const {
 bool TCustomGrid::HorizontalBarShown() const {
     if (FScrollBars != ssHorizontal && FScrollBars != ssBoth)
         return false;
-    int room = TWinControl::ClientRect().width() - 2 * FrameWidth();
+    int room = TCustomControl::ClientRect().width() - 2 * FrameWidth();
     if (FScrollBars == ssBoth)
         room -= ScrollBarSize();
     const int line = FGridOptions.Contains(goVertLine) ? FGridLineWidth : 0;
@@ -426,7 +365,7 @@ bool TCustomGrid::HorizontalBarShown() const {
 }
 
 QRect TCustomGrid::ClientRect() const {
-    QRect rect = TWinControl::ClientRect();
+    QRect rect = TCustomControl::ClientRect();
     rect.setSize(rect.size() - QSize(2, 2) * FrameWidth());
     const int extent = ScrollBarSize();
     if (FScrollBars == ssVertical || FScrollBars == ssBoth)
@@ -439,7 +378,8 @@ QRect TCustomGrid::ClientRect() const {
 void TCustomGrid::PlaceScrollBars() {
     if (!FVertBar)
         return;
-    const QRect client = ClientRect();
+    // Along the edges of the whole client area, below any band a descendant keeps.
+    const QRect client = TCustomGrid::ClientRect();
     const bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
     const bool horizontal = HorizontalBarShown();
     const int extent = ScrollBarSize();
@@ -456,7 +396,7 @@ void TCustomGrid::SetScrollBars(TScrollStyle Value) {
 }
 
 void TCustomGrid::Resize() {
-    TWinControl::Resize();
+    TCustomControl::Resize();
     ClientResized();
 }
 
@@ -480,6 +420,7 @@ void TCustomGrid::SetColCount(int Value) {
     const int old = FColCount;
     FColCount = Value;
     FColWidths.resize(qMin(FColWidths.size(), qsizetype(Value)));
+    FTabStops.resize(qMin(FTabStops.size(), qsizetype(Value)));
     FFixedCols = qMin(FFixedCols, Value - 1);
     SizeChanged(old, FRowCount);
 }
@@ -567,6 +508,29 @@ void TCustomGrid::SetRowHeights(int Index, int Value) {
         FRowHeights.resize(Index + 1, -1);
     FRowHeights[Index] = qMax(0, Value);
     RowHeightsChanged();
+}
+
+bool TCustomGrid::TabStops(int Index) const {
+    if (Index < 0 || Index >= FColCount)
+        throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+    return Index >= FTabStops.size() || FTabStops[Index];
+}
+
+void TCustomGrid::SetTabStops(int Index, bool Value) {
+    if (Index < 0 || Index >= FColCount)
+        throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+    if (FTabStops.size() <= Index)
+        FTabStops.resize(Index + 1, true);
+    FTabStops[Index] = Value;
+}
+
+int TCustomGrid::TabStopBeside(int ACol, bool Forward) const {
+    const int step = Forward ? 1 : -1;
+    for (int c = qBound(FFixedCols - 1, ACol, FColCount) + step; c >= FFixedCols && c < FColCount;
+         c += step)
+        if (TabStops(c))
+            return c;
+    return -1;
 }
 
 void TCustomGrid::SetFixedColor(TColor Value) {
@@ -803,12 +767,12 @@ bool TCustomGrid::IsHighlighted(int ACol, int ARow) const {
 }
 
 void TCustomGrid::Paint() {
-    QPainter painter(Widget());
-    QScopedValueRollback painting(FCanvas->FPainter, &painter);
+    TCanvas* canvas = Canvas();
+    QPainter& painter = canvas->Handle();
     const QRect client = ClientRect();
     // The corner between the scroll bars, and any band a descendant keeps, start plain.
-    FCanvas->SetBrushColor(clBtnFace);
-    FCanvas->FillRect(Widget()->rect());
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(Widget()->rect());
     if (FBorderStyle == bsSingle) {
         QStyleOptionFrame frame;
         frame.initFrom(Widget());
@@ -820,8 +784,8 @@ void TCustomGrid::Paint() {
     // Cells are drawn in client coordinates, inside the frame.
     painter.translate(FrameWidth(), FrameWidth());
     painter.setClipRect(client);
-    FCanvas->SetBrushColor(Color());
-    FCanvas->FillRect(client);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(client);
     const bool focused = GridFocused();
     auto nextRow = [this](int r) { return r + 1 == FFixedRows ? FTopRow : r + 1; };
     auto nextCol = [this](int c) { return c + 1 == FFixedCols ? FLeftCol : c + 1; };
@@ -843,47 +807,50 @@ void TCustomGrid::Paint() {
                 if (focused && c == FCol && r == FRow)
                     state.Include(gdFocused);
             }
-            FCanvas->Font()->Assign(Font());
-            FCanvas->SetBrushColor(state.Contains(gdFixed) ? FFixedColor : Color());
+            canvas->Font()->Assign(Font());
+            canvas->Brush()->SetColor(state.Contains(gdFixed) ? FFixedColor : Color());
             DrawCell(c, r, rect, state);
             DrawCellEdges(c, r, rect, state);
         }
     }
+    painter.setClipping(false);
 }
 
 void TCustomGrid::DrawCell(int, int, const QRect& ARect, TGridDrawState) {
-    FCanvas->FillRect(ARect);
+    Canvas()->FillRect(ARect);
 }
 
 void TCustomGrid::DrawCellEdges(int ACol, int ARow, const QRect& ARect, TGridDrawState AState) {
-    const int right = ARect.x() + ARect.width();
-    const int bottom = ARect.y() + ARect.height();
+    TCanvas* canvas = Canvas();
+    const int left = ARect.x(), top = ARect.y();
+    const int right = left + ARect.width();
+    const int bottom = top + ARect.height();
     const bool fixed = AState.Contains(gdFixed);
     if (fixed) {
-        FCanvas->SetPenColor(clBtnHighlight);
-        FCanvas->Line(ARect.x(), ARect.y(), right - 1, ARect.y());
-        FCanvas->Line(ARect.x(), ARect.y(), ARect.x(), bottom - 1);
-        FCanvas->SetPenColor(clBtnShadow);
-        FCanvas->Line(ARect.x(), bottom - 1, right - 1, bottom - 1);
-        FCanvas->Line(right - 1, ARect.y(), right - 1, bottom - 1);
+        // Lit along the top and left, shaded along the bottom and right.
+        canvas->Pen()->SetColor(clBtnHighlight);
+        canvas->Polyline({QPoint(left, bottom - 1), QPoint(left, top), QPoint(right, top)});
+        canvas->Pen()->SetColor(clBtnShadow);
+        canvas->Polyline(
+            {QPoint(left, bottom - 1), QPoint(right - 1, bottom - 1), QPoint(right - 1, top)});
     }
     if (FGridLineWidth == 0)
         return;
-    FCanvas->SetBrushColor(fixed ? clBlack : clSilver);
+    canvas->Brush()->SetColor(fixed ? clBlack : clSilver);
     const bool fixedColOrRow = ACol < FFixedCols || ARow < FFixedRows;
     if (FGridOptions.Contains(fixedColOrRow ? goFixedVertLine : goVertLine))
-        FCanvas->FillRect(QRect(right, ARect.y(), FGridLineWidth, ARect.height() + FGridLineWidth));
+        canvas->FillRect(QRect(right, top, FGridLineWidth, ARect.height() + FGridLineWidth));
     if (FGridOptions.Contains(fixedColOrRow ? goFixedHorzLine : goHorzLine))
-        FCanvas->FillRect(QRect(ARect.x(), bottom, ARect.width() + FGridLineWidth, FGridLineWidth));
+        canvas->FillRect(QRect(left, bottom, ARect.width() + FGridLineWidth, FGridLineWidth));
 }
 
 void TCustomGrid::FontChanged() {
-    TWinControl::FontChanged();
+    TCustomControl::FontChanged();
     Invalidate();
 }
 
 void TCustomGrid::ColorChanged() {
-    TWinControl::ColorChanged();
+    TCustomControl::ColorChanged();
     Invalidate();
 }
 
@@ -933,6 +900,23 @@ void TCustomGrid::MoveColumn(int Delta) {
         return;
     }
     FocusCell(FCol + Delta, FRow);
+}
+
+void TCustomGrid::TabMove(bool Forward) {
+    if (FGridOptions.Contains(goRowSelect)) {
+        MoveColumn(Forward ? 1 : -1);
+        return;
+    }
+    // To the next tab stop of the row, else to the first (last) one of the next (previous)
+    // row.
+    if (const int col = TabStopBeside(FCol, Forward); col >= 0) {
+        FocusCell(col, FRow);
+        return;
+    }
+    const int row = FRow + (Forward ? 1 : -1);
+    const int col = TabStopBeside(Forward ? -1 : FColCount, Forward);
+    if (col >= 0 && row >= FFixedRows && row < FRowCount)
+        FocusCell(col, row);
 }
 
 // ---- Editor --------------------------------------------------------------------------
@@ -989,6 +973,9 @@ void TCustomGrid::ShowEditor() {
     }
     FEditorMode = true;
     FInplaceEdit->UpdateContents();
+    // The editor may hand the cell to another control, turning editor mode off.
+    if (!FEditorMode)
+        return;
     FInplaceEdit->Move(ToWidget(CellRect(FCol, FRow)));
     if (GridFocused() && FInplaceEdit->CanFocus()) {
         FInplaceEdit->SetFocus();
@@ -1021,7 +1008,8 @@ void TCustomGrid::UpdateEdit() {
         return;
     if (FEditorMode && CanEditShow()) {
         FInplaceEdit->UpdateContents();
-        FInplaceEdit->Move(ToWidget(CellRect(FCol, FRow)));
+        if (FEditorMode)
+            FInplaceEdit->Move(ToWidget(CellRect(FCol, FRow)));
     } else if (FInplaceEdit->Visible()) {
         HideEditor();
     }
@@ -1055,7 +1043,7 @@ bool TCustomGrid::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler&
                                mouse->position() - QPointF(FrameWidth(), FrameWidth()),
                                mouse->scenePosition(), mouse->globalPosition(), mouse->button(),
                                mouse->buttons(), mouse->modifiers(), mouse->pointingDevice());
-            TWinControl::WidgetEvent(&inside, Default);
+            TCustomControl::WidgetEvent(&inside, Default);
             Event->accept();
             return true;
         }
@@ -1063,13 +1051,13 @@ bool TCustomGrid::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler&
     default:
         break;
     }
-    return TWinControl::WidgetEvent(Event, Default);
+    return TCustomControl::WidgetEvent(Event, Default);
 }
 
 bool TCustomGrid::eventFilter(QObject* Watched, QEvent* Event) {
     // The scroll bars would scroll lines of their own; the wheel moves the row.
     if (Event->type() != QEvent::Wheel || (Watched != FVertBar && Watched != FHorzBar))
-        return TWinControl::eventFilter(Watched, Event);
+        return TCustomControl::eventFilter(Watched, Event);
     HandleExceptions([&] { WheelTurned(static_cast<QWheelEvent*>(Event)->angleDelta().y()); });
     return true;
 }
@@ -1100,7 +1088,7 @@ bool TCustomGrid::WantKey(quint16 Key) const {
 }
 
 void TCustomGrid::KeyDown(quint16& Key, TShiftState Shift) {
-    TWinControl::KeyDown(Key, Shift);
+    TCustomControl::KeyDown(Key, Shift);
     const bool ctrl = Shift.Contains(ssCtrl);
     const int page = qMax(1, VisibleRowCount());
     switch (Key) {
@@ -1131,7 +1119,7 @@ void TCustomGrid::KeyDown(quint16& Key, TShiftState Shift) {
     case VK_TAB:
         if (!FGridOptions.Contains(goTabs))
             return;
-        MoveColumn(Shift.Contains(ssShift) ? -1 : 1);
+        TabMove(!Shift.Contains(ssShift));
         break;
     case VK_F2:
         ShowEditor();
@@ -1156,7 +1144,7 @@ void TCustomGrid::KeyDown(quint16& Key, TShiftState Shift) {
 }
 
 void TCustomGrid::KeyPress(QChar& Key) {
-    TWinControl::KeyPress(Key);
+    TCustomControl::KeyPress(Key);
     if (Key.isNull() || !Key.isPrint() || FEditorMode || !CanEditShow())
         return;
     if (!CanEditAcceptKey(Key) || !CanEditModify()) {
@@ -1184,7 +1172,7 @@ int TCustomGrid::ColumnEdgeAt(int X, int Y) const {
 }
 
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TWinControl::MouseDown(Button, Shift, X, Y);
+    TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft)
         return;
     if (!GridFocused() && CanFocus())
@@ -1204,7 +1192,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 }
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
-    TWinControl::MouseMove(Shift, X, Y);
+    TCustomControl::MouseMove(Shift, X, Y);
     if (FSizingCol >= 0) {
         if (FColWidths.size() <= FSizingCol)
             FColWidths.resize(FSizingCol + 1, -1);
@@ -1216,7 +1204,7 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TWinControl::MouseUp(Button, Shift, X, Y);
+    TCustomControl::MouseUp(Button, Shift, X, Y);
     if (FSizingCol >= 0) {
         FSizingCol = -1;
         ColWidthsChanged();

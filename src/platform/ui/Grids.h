@@ -1,15 +1,13 @@
 #pragma once
 
 #include "Forms.h"
+#include "IncrementalSearch.h"
 #include "StdCtrls.h"
 
 #include <QPoint>
-#include <QPolygon>
-#include <memory>
 #include <rtl/Alignment.h>
 
 class QListWidget;
-class QPainter;
 class QScrollBar;
 class QToolButton;
 class TCustomGrid;
@@ -28,43 +26,6 @@ struct TGridCoord {
     int X = -1;
     int Y = -1;
     bool operator==(const TGridCoord&) const = default;
-};
-
-// What a grid draws with while it paints: a font, a brush colour for filling and a pen
-// colour for lines, over the painter of the current paint event.
-class TGridCanvas {
-public:
-    TGridCanvas();
-    ~TGridCanvas();
-    TGridCanvas(const TGridCanvas&) = delete;
-    TGridCanvas& operator=(const TGridCanvas&) = delete;
-
-    TFont* Font() const { return FFont; }
-    TColor BrushColor() const { return FBrushColor; }
-    void SetBrushColor(TColor Value) { FBrushColor = Value; }
-    TColor PenColor() const { return FPenColor; }
-    void SetPenColor(TColor Value) { FPenColor = Value; }
-
-    // Drawing needs a painter; outside a paint the calls do nothing.
-    bool Painting() const { return FPainter != nullptr; }
-    void FillRect(const QRect& Rect);
-    void FrameRect(const QRect& Rect);
-    void Line(int X1, int Y1, int X2, int Y2);
-    void Polygon(const QPolygon& Points);
-    void DrawFocusRect(const QRect& Rect);
-    // Fills Rect with the brush and writes Text from (X, Y), cut at Rect's edges.
-    void TextRect(const QRect& Rect, int X, int Y, const QString& Text);
-    int TextWidth(const QString& Text) const;
-    int TextHeight(const QString& Text) const;
-
-private:
-    friend class TCustomGrid;
-    void ApplyFont();
-
-    TFont* FFont;
-    TColor FBrushColor = clWindow;
-    TColor FPenColor = clWindowText;
-    QPainter* FPainter = nullptr;
 };
 
 class TPickListPopup;
@@ -98,6 +59,8 @@ public:
     bool ListVisible() const;
     // The pick list as a widget, for tests and for descendants that draw it.
     QListWidget* ListWidget();
+    // The characters typed into the open pick list to find an item.
+    TIncrementalSearch& PickListSearch() { return FPickListSearch; }
 
     // Reloads text, limit and style from the grid's current cell.
     virtual void UpdateContents();
@@ -139,12 +102,13 @@ private:
     bool FLoading = false;
     QToolButton* FButton = nullptr;
     TPickListPopup* FPopup = nullptr;
+    TIncrementalSearch FPickListSearch;
 };
 
 // A grid of cells the control draws itself: fixed rows and columns at the top and left,
 // scrolled ones after them, a current cell, and an in-place editor over it. Descendants
-// draw the cells (DrawCell) and give the editor its text.
-class TCustomGrid : public TWinControl {
+// draw the cells (DrawCell) on the Canvas and give the editor its text.
+class TCustomGrid : public TCustomControl {
     Q_OBJECT
 public:
     explicit TCustomGrid(TComponent* AOwner = nullptr);
@@ -170,6 +134,9 @@ public:
     void SetRowHeights(int Index, int Value);
     TColor FixedColor() const { return FFixedColor; }
     void SetFixedColor(TColor Value);
+    // Whether Tab (with goTabs) stops at a column; every column does until told otherwise.
+    bool TabStops(int Index) const;
+    void SetTabStops(int Index, bool Value);
 
     int Col() const { return FCol; }
     void SetCol(int Value) { FocusCell(Value, FRow); }
@@ -202,7 +169,6 @@ public:
     QRect CellRect(int ACol, int ARow) const;
     // The cell at a client point; X and Y are -1 outside every cell.
     TGridCoord MouseCoord(int X, int Y) const;
-    TGridCanvas* Canvas() const { return FCanvas.get(); }
     // The client area less the scroll bars.
     QRect ClientRect() const override;
 
@@ -216,6 +182,8 @@ public:
 protected:
     QWidget* CreateWidget() override;
     void InitWidget() override;
+    // Draws the frame and the cells; the canvas then draws in client coordinates, anywhere
+    // inside the frame, for what a descendant adds.
     void Paint() override;
     void Resize() override;
     void KeyDown(quint16& Key, TShiftState Shift) override;
@@ -268,6 +236,10 @@ protected:
     // Makes a cell current (SelectCell permitting) and scrolls it into view.
     void FocusCell(int ACol, int ARow);
     void MoveColumn(int Delta);
+    // The scrolled column after ACol (before it unless Forward) where Tab stops; -1 when
+    // there is none in that direction. ACol may lie outside the columns to search from an
+    // end of the row.
+    int TabStopBeside(int ACol, bool Forward) const;
     // Keeps LeftCol and TopRow where the grid is filled; true when they moved.
     bool ClampTopLeft();
     // The client area changed its size (with the control or a scroll bar shown or hidden).
@@ -287,6 +259,8 @@ private:
     int RowTop(int ARow) const;
     int ColLeft(int ACol) const;
     int ColumnEdgeAt(int X, int Y) const;
+    // Tab: to the next tab stop, wrapping to the next row.
+    void TabMove(bool Forward);
     void PlaceScrollBars();
     // The width of the frame: where client coordinates start in the widget.
     int FrameWidth() const;
@@ -310,6 +284,7 @@ private:
     int FGridLineWidth = 1;
     QList<int> FColWidths;
     QList<int> FRowHeights;
+    QList<bool> FTabStops; // columns beyond the list are tab stops
     TColor FFixedColor = clBtnFace;
     int FCol = 1;
     int FRow = 1;
@@ -321,7 +296,6 @@ private:
     TFormBorderStyle FBorderStyle = bsSingle;
     bool FEditorMode = false;
     TInplaceEdit* FInplaceEdit = nullptr;
-    std::unique_ptr<TGridCanvas> FCanvas;
     QScrollBar* FVertBar = nullptr;
     QScrollBar* FHorzBar = nullptr;
     bool FUpdatingScrollBars = false;

@@ -1,8 +1,7 @@
 #include "Mask.h"
 
 #include "Clipbrd.h"
-
-#include <QApplication>
+#include "Sound.h"
 
 namespace {
 
@@ -299,7 +298,7 @@ void TCustomMaskEdit::InsertChar(QChar Ch) {
     if (literal < FMask.Length() && edit[literal] == Ch)
         ApplyEdit(edit, FMask.NextEditable(literal + 1));
     else
-        QApplication::beep();
+        Beep();
 }
 
 void TCustomMaskEdit::DeleteChar(bool Backward) {

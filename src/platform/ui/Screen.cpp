@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QStyle>
 
 TScreen* Screen() {
     static TScreen screen;
@@ -27,6 +28,10 @@ TDataModule* TScreen::DataModules(int Index) const {
 
 TWinControl* TScreen::ActiveControl() const {
     return FActiveForm ? FActiveForm->ActiveControl() : nullptr;
+}
+
+int TScreen::VScrollBarWidth() const {
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 int TScreen::Width() const {

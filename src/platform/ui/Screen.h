@@ -26,6 +26,8 @@ public:
     // The size of the primary screen; 0 without one.
     int Width() const;
     int Height() const;
+    // The width of a vertical scroll bar in the application's style, in pixels.
+    int VScrollBarWidth() const;
     // The cursor shown over every window; crDefault lets each control show its own.
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);

@@ -210,6 +210,8 @@ void TEdit::InitWidget() {
     edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
     edit->setReadOnly(FReadOnly);
     edit->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    edit->setFrame(FBorderStyle == bsSingle);
+    edit->setTextMargins(FTextMargins);
     edit->setText(TWinControl::Text());
     StoreText(edit->text());
 }
@@ -251,6 +253,20 @@ void TEdit::SetPasswordChar(QChar Value) {
     FPasswordChar = Value;
     if (HandleAllocated())
         EditWidget()->setEchoMode(Value.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+void TEdit::SetBorderStyle(TFormBorderStyle Value) {
+    if (Value != bsNone && Value != bsSingle)
+        throw EInvalidOperation(QStringLiteral("An edit's border is bsSingle or bsNone"));
+    FBorderStyle = Value;
+    if (HandleAllocated())
+        EditWidget()->setFrame(Value == bsSingle);
+}
+
+void TEdit::SetTextMargins(const QMargins& Value) {
+    FTextMargins = Value;
+    if (HandleAllocated())
+        EditWidget()->setTextMargins(Value);
 }
 
 int TEdit::SelStart() const {

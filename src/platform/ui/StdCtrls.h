@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Controls.h"
+#include "Forms.h"
 #include "TextSelection.h"
 
+#include <QMargins>
 #include <rtl/Alignment.h>
 #include <rtl/Strings.h>
 
@@ -62,6 +64,7 @@ private:
 // ReadOnly, the selection operations leave the text as it is.
 class TEdit : public TWinControl, public TTextSelection {
     Q_OBJECT
+    Q_PROPERTY(TFormBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
     Q_PROPERTY(QString Text READ Text WRITE SetText)
     Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
@@ -78,6 +81,12 @@ public:
     // A null character shows the text; any other hides it.
     QChar PasswordChar() const { return FPasswordChar; }
     void SetPasswordChar(QChar Value);
+    // bsSingle frames the edit; bsNone shows the bare text.
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle Value);
+    // The room kept between the edit's edges (inside any frame) and the text.
+    QMargins TextMargins() const { return FTextMargins; }
+    void SetTextMargins(const QMargins& Value);
 
     int SelStart() const override;
     void SetSelStart(int Value) override;
@@ -106,6 +115,8 @@ private:
     int FMaxLength = 0;
     bool FReadOnly = false;
     QChar FPasswordChar;
+    TFormBorderStyle FBorderStyle = bsSingle;
+    QMargins FTextMargins;
     bool FUpdatingWidget = false;
     TNotifyEvent FOnChange;
 };

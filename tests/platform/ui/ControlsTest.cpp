@@ -228,6 +228,76 @@ TEST(Controls, MouseEventsReachTheHandlers) {
     EXPECT_TRUE(log.isEmpty());
 }
 
+namespace {
+
+// An edit that logs its enabled and parent changes and takes presses made with Ctrl.
+class THookedEdit : public TEdit {
+public:
+    using TEdit::TEdit;
+    QStringList Log;
+
+protected:
+    void EnabledChanged() override { Log << QStringLiteral("enabled %1").arg(Enabled()); }
+    void ParentChanged() override {
+        Log << QStringLiteral("parent %1").arg(Parent() ? Parent()->Name() : QStringLiteral("-"));
+    }
+    bool TakeMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
+        if (!Shift.Contains(ssCtrl))
+            return false;
+        Log << QStringLiteral("taken %1 %2,%3").arg(EnumName(Button)).arg(X).arg(Y);
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(Controls, HooksSeeEnabledAndParentChanges) {
+    TForm form;
+    form.SetName(QStringLiteral("Form"));
+    auto* panel = AddControl<TPanel>(&form, &form);
+    panel->SetName(QStringLiteral("Panel"));
+    auto* edit = new THookedEdit(&form);
+    edit->SetParent(&form);
+    edit->SetEnabled(false);
+    edit->SetEnabled(false);
+    edit->SetParent(panel);
+    edit->SetParent(panel);
+    edit->SetEnabled(true);
+    edit->SetParent(nullptr);
+    EXPECT_EQ(edit->Log,
+              QStringList({"parent Form", "enabled 0", "parent Panel", "enabled 1", "parent -"}))
+        << "once per change";
+}
+
+TEST(Controls, AControlCanTakeAPressBeforeItsWidget) {
+    TForm form;
+    auto* edit = AddControl<THookedEdit>(&form, &form);
+    edit->SetText(QStringLiteral("some words"));
+    int downs = 0;
+    edit->SetOnMouseDown(
+        TMouseEvent([&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; }));
+    form.Show();
+    Activate(&form);
+    edit->SetFocus();
+    ProcessEvents();
+    edit->SetSelStart(0);
+    edit->Log.clear();
+
+    // The line editor would move its cursor to the press, and select a word on a double click.
+    const QPoint inText(40, edit->Height() / 2);
+    QTest::mouseClick(edit->Widget(), Qt::LeftButton, Qt::ControlModifier, inText);
+    EXPECT_EQ(edit->Log,
+              QStringList({QStringLiteral("taken mbLeft %1,%2").arg(inText.x()).arg(inText.y())}));
+    EXPECT_EQ(downs, 0) << "MouseDown does not see a press taken";
+    EXPECT_EQ(edit->SelStart(), 0) << "nor does the widget";
+    QTest::mouseDClick(edit->Widget(), Qt::LeftButton, Qt::ControlModifier, inText);
+    EXPECT_EQ(edit->SelLength(), 0);
+
+    QTest::mouseClick(edit->Widget(), Qt::LeftButton, Qt::NoModifier, inText);
+    EXPECT_EQ(downs, 1);
+    EXPECT_GT(edit->SelStart(), 0);
+}
+
 TEST(Controls, PaintingIsForwardedToTheControl) {
     TForm form;
     auto* probe = AddControl<TPaintProbe>(&form, &form);

@@ -181,6 +181,32 @@ TEST_F(DBGridTest, TabWalksTheColumnsAndWrapsToTheNextRecord) {
     EXPECT_TRUE(other->Focused()) << "without dgTabs Tab leaves the grid";
 }
 
+TEST_F(DBGridTest, TabPassesOverColumnsThatCannotBeEdited) {
+    Grid->Columns()->Items(2)->SetReadOnly(true);
+    Table->FieldByName(QStringLiteral("Salary"))->SetReadOnly(true);
+    Grid->LayoutChanged();
+    EXPECT_FALSE(Grid->TabStops(Grid->IndicatorOffset() + 2)) << "a read-only column";
+    EXPECT_FALSE(Grid->TabStops(Grid->IndicatorOffset() + 3)) << "a read-only field";
+
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Grid->SelectedIndex(), 0);
+    EXPECT_EQ(Table->RecNo(), 2) << "from Name on to the next record's Id";
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Grid->SelectedIndex(), 1);
+    EXPECT_EQ(Table->RecNo(), 1);
+    // Enter turned into Tab is a posted Tab: it passes over them too.
+    Grid->PostKeyDown(VK_TAB);
+    ProcessEvents();
+    EXPECT_EQ(Grid->SelectedIndex(), 0);
+    EXPECT_EQ(Table->RecNo(), 2);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Grid->SelectedIndex(), 2) << "the arrows still reach them";
+
+    Grid->Columns()->Items(2)->SetReadOnly(false);
+    EXPECT_TRUE(Grid->TabStops(Grid->IndicatorOffset() + 2));
+}
+
 TEST_F(DBGridTest, LastShowsTheLastRowsWithTheScrollBarAtTheEnd) {
     const QScrollBar* bar = Grid->Widget()->findChild<QScrollBar*>();
     ASSERT_TRUE(bar);
@@ -560,9 +586,23 @@ public:
         return rect;
     }
     TCountingLink* Link() const { return static_cast<TCountingLink*>(DataLink()); }
+    // The band under the rows, in client coordinates.
+    QRect BandRect() const {
+        const QRect client = ClientRect();
+        return QRect(0, client.height(), client.width(), BandHeight);
+    }
+    QString Total;
+    TTextMetric Metrics;
 
 protected:
     TGridDataLink* CreateDataLink() override { return new TCountingLink(this); }
+    void Paint() override {
+        TDBGrid::Paint();
+        Canvas()->Font()->Assign(Font());
+        Canvas()->Brush()->SetColor(clYellow);
+        WriteText(BandRect(), 2, 2, Total, taRightJustify);
+        Metrics = GetTextMetrics(Canvas());
+    }
 };
 
 } // namespace
@@ -578,6 +618,37 @@ TEST_F(DBGridTest, ADerivedGridKeepsABandAndUsesItsOwnLink) {
     EXPECT_LE(band->CellRect(1, last).bottom(), band->ClientRect().bottom());
     Table->Next();
     EXPECT_EQ(band->Link()->Scrolls, 1);
+}
+
+TEST_F(DBGridTest, ADescendantWritesTextAndMeasuresItsFontOnTheGridsCanvas) {
+    auto* band = new TBandGrid(&Form);
+    band->SetParent(&Form);
+    band->SetBounds(0, 230, 420, 220);
+    band->SetDataSource(Source);
+    band->Total = QStringLiteral("Total 12,345.00");
+    ProcessEvents();
+    const QImage image = band->Widget()->grab().toImage();
+    const int frame = 2;
+    const QRect area = band->BandRect().translated(frame, frame);
+    const QColor yellow = ColorToQColor(clYellow);
+    EXPECT_EQ(image.pixelColor(area.topLeft() + QPoint(1, 1)), yellow) << "the band is filled";
+    int left = image.width(), right = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) != yellow) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    // Right-aligned text ends 3 pixels before the right edge.
+    EXPECT_LE(right, area.right() - 3);
+    EXPECT_GE(right, area.right() - 5);
+    EXPECT_NEAR(right - left + 1, band->Canvas()->TextWidth(band->Total), 2);
+
+    // The metrics are those of the font the rows are laid out with.
+    EXPECT_EQ(band->Metrics.tmHeight + 3 + band->GridLineWidth(), band->DefaultRowHeight());
+    EXPECT_GT(band->Metrics.tmAveCharWidth, 0);
+    band->Canvas()->Font()->SetStyle({fsItalic});
+    EXPECT_GT(GetTextMetrics(band->Canvas()).tmOverhang, 0) << "italics reach beyond";
 }
 
 TEST(DBGridForms, CustomisedColumnsLoadFromAFormFileAndDefaultOnesAreNotStored) {

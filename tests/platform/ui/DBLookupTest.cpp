@@ -523,3 +523,27 @@ end
 }
 
 } // namespace
+
+TEST_F(DBLookup, OnChangeFiresForTheUsersChoicesOnly) {
+    BindToCode();
+    ShowFocused();
+    QStringList changes; // the text shown when each change fired
+    Combo->SetOnChange(TNotifyEvent([&](TObject*) { changes << Combo->Text(); }));
+
+    Key(Qt::Key_Up); // Spain to Peru
+    Key(Qt::Key_F4);
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Return); // Japan
+    Key(Qt::Key_F4);
+    Key(Qt::Key_Return); // Japan again: no change
+    QTest::keyClicks(Combo->Widget(), QStringLiteral("fr"));
+    EXPECT_EQ(changes, QStringList({"Peru", "Japan", "France"}));
+
+    Key(Qt::Key_F4);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Escape);
+    People->Cancel();
+    People->Next(); // the record's key is shown, nothing picked
+    Combo->SetListFieldIndex(0);
+    EXPECT_EQ(changes.size(), 3) << "closing without accepting or moving the record";
+}

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <ui/Grids.h>
+#include <ui/Screen.h>
 
 namespace {
 
@@ -34,8 +35,13 @@ protected:
         FCells[{ACol, ARow}] = Value;
     }
     TEditStyle GetEditStyle(int ACol, int) override { return ACol == 2 ? esPickList : esSimple; }
-    QStringList GetPickList(int, int) override { return {"red", "green", "blue"}; }
+    QStringList GetPickList(int, int) override { return PickList; }
 
+public:
+    QStringList PickList{"red", "green", "blue"};
+    using TCustomGrid::TabStopBeside;
+
+private:
 private:
     QMap<std::pair<int, int>, QString> FCells;
 };
@@ -152,4 +158,158 @@ TEST_F(GridTest, APickListIsChosenFromWithTheMouse) {
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_FALSE(editor->ListVisible());
     EXPECT_EQ(Grid->Cell(2, 1), QStringLiteral("green")) << "Escape takes nothing";
+}
+
+TEST_F(GridTest, TabStopsOnlyAtTabStopColumnsAndWrapsToTheNextRow) {
+    Grid->SetGridOptions(Grid->GridOptions() + TGridOptions{goTabs});
+    Grid->SetTabStops(2, false);
+    EXPECT_FALSE(Grid->TabStops(2));
+    EXPECT_TRUE(Grid->TabStops(3)) << "columns are tab stops until told otherwise";
+    EXPECT_THROW(Grid->SetTabStops(4, false), EInvalidOperation);
+    EXPECT_EQ(Grid->TabStopBeside(-1, true), 1);
+    EXPECT_EQ(Grid->TabStopBeside(4, false), 3);
+
+    auto cell = [this] { return TGridCoord{Grid->Col(), Grid->Row()}; };
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(cell(), (TGridCoord{3, 1})) << "column 2 is passed over";
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(cell(), (TGridCoord{1, 2}));
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(cell(), (TGridCoord{3, 1}));
+    // A Tab posted for the grid (Enter turned into Tab) moves the same way.
+    Grid->PostKeyDown(VK_TAB, {ssShift});
+    ProcessEvents();
+    EXPECT_EQ(cell(), (TGridCoord{1, 1}));
+    EXPECT_TRUE(Grid->Focused());
+
+    // With one tab stop the row's end wraps to it; the arrows still reach every column.
+    Grid->SetTabStops(1, false);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(cell(), (TGridCoord{3, 1}));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(cell(), (TGridCoord{3, 2}));
+    Key(Qt::Key_Left);
+    EXPECT_EQ(cell(), (TGridCoord{2, 2}));
+}
+
+namespace {
+
+// An editor that hands the cells of column 3 to another control, as a grid with editors
+// of its own does.
+class THandingEditor : public TInplaceEdit {
+public:
+    THandingEditor(TComponent* AOwner, TEdit* Other) : TInplaceEdit(AOwner), FOther(Other) {}
+    void UpdateContents() override {
+        TInplaceEdit::UpdateContents();
+        if (Grid()->Col() != 3)
+            return;
+        Grid()->SetEditorMode(false);
+        FOther->Show();
+        FOther->SetFocus();
+    }
+
+private:
+    TEdit* FOther;
+};
+
+class THandingGrid : public TTextGrid {
+public:
+    THandingGrid(TComponent* AOwner, TEdit* Other) : TTextGrid(AOwner), FOther(Other) {}
+
+protected:
+    TInplaceEdit* CreateEditor() override { return new THandingEditor(this, FOther); }
+
+private:
+    TEdit* FOther;
+};
+
+} // namespace
+
+TEST(GridEditor, AnEditorTurningEditorModeOffIsNeitherShownNorFocused) {
+    TForm form;
+    auto* other = new TEdit(&form);
+    other->SetParent(&form);
+    other->SetBounds(0, 220, 100, 20);
+    other->Hide();
+    auto* grid = new THandingGrid(&form, other);
+    grid->SetParent(&form);
+    grid->SetBounds(0, 0, 300, 200);
+    form.Show();
+    Activate(&form);
+    grid->SetFocus();
+    ProcessEvents();
+    auto shown = [grid] { return grid->InplaceEditor() && grid->InplaceEditor()->Visible(); };
+
+    // The editor shows over column 1, then moving on to column 3 hands the cell over.
+    QTest::keyClick(grid->Widget(), Qt::Key_F2);
+    ASSERT_TRUE(shown());
+    grid->SetCol(3);
+    EXPECT_FALSE(shown());
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_TRUE(other->Focused());
+
+    // Opening the editor on column 3, by F2 or by typing, does the same.
+    other->Hide();
+    grid->SetFocus();
+    QTest::keyClick(grid->Widget(), Qt::Key_F2);
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(other->Visible() && other->Focused());
+    other->Hide();
+    grid->SetFocus();
+    QTest::keyClicks(grid->Widget(), QStringLiteral("x"));
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(other->Focused());
+    EXPECT_EQ(grid->Cell(3, 1), QString()) << "the typed character went nowhere";
+}
+
+TEST_F(GridTest, TypingInThePickListSelectsTheItemBeginningSo) {
+    qint64 now = 100000;
+    Key(Qt::Key_Right);
+    Key(Qt::Key_F2);
+    TInplaceEdit* editor = Grid->InplaceEditor();
+    ASSERT_TRUE(editor && editor->Visible());
+    editor->PickListSearch().SetClock([&now] { return now; });
+    Key(Qt::Key_F4);
+    QListWidget* list = editor->ListWidget();
+    ASSERT_TRUE(editor->ListVisible());
+    auto type = [&](const QString& Text) {
+        for (const QChar c : Text) {
+            QTest::keyClicks(list, QString(c));
+            now += 500;
+        }
+    };
+    auto current = [list] { return list->currentItem()->text(); };
+
+    type(QStringLiteral("B"));
+    EXPECT_EQ(current(), QStringLiteral("blue")) << "ignoring case";
+    type(QStringLiteral("r"));
+    EXPECT_EQ(current(), QStringLiteral("blue")) << "no item begins with \"br\"";
+    now += TIncrementalSearch::ResetMs;
+    type(QStringLiteral("r"));
+    EXPECT_EQ(current(), QStringLiteral("red")) << "after a pause the search starts afresh";
+    type(QStringLiteral("g"));
+    EXPECT_EQ(current(), QStringLiteral("red"));
+    QTest::keyClick(list, Qt::Key_Backspace);
+    type(QStringLiteral("g"));
+    EXPECT_EQ(current(), QStringLiteral("green")) << "Backspace forgets what was typed";
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(Grid->Cell(2, 1), QStringLiteral("green"));
+
+    // The search text stops growing at 32 characters.
+    const QString a32(32, QLatin1Char('a'));
+    Grid->PickList = {a32 + QLatin1Char('b'), a32 + QLatin1Char('a')};
+    Grid->InvalidateEditor();
+    Key(Qt::Key_F4);
+    type(a32 + QLatin1Char('a'));
+    EXPECT_EQ(editor->PickListSearch().Text(), a32);
+    EXPECT_EQ(list->currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_TRUE(editor->PickListSearch().Text().isEmpty()) << "Escape forgets it too";
+}
+
+TEST_F(GridTest, TheScrollBarIsAsWideAsTheScreenSays) {
+    const QScrollBar* bar = Grid->VerticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->width(), Screen()->VScrollBarWidth());
+    EXPECT_GT(Screen()->VScrollBarWidth(), 0);
 }

@@ -98,11 +98,14 @@ TEST_F(MaskEdit, TypingFillsThePositionsAndSkipsLiterals) {
     EXPECT_EQ(Edit->Text(), QString());
     Line()->home(false);
 
+    const TBeepCounter beeps;
     Type(QStringLiteral("1205"));
     EXPECT_EQ(Line()->text(), QStringLiteral("12/05/____"));
     EXPECT_EQ(Edit->SelStart(), 6);
+    EXPECT_EQ(beeps.Count(), 0);
     Type(QStringLiteral("x"));
     EXPECT_EQ(Edit->EditText(), QStringLiteral("12/05/____")) << "a letter where a digit goes";
+    EXPECT_EQ(beeps.Count(), 1) << "a refused character beeps";
     Type(QStringLiteral("2024"));
     EXPECT_EQ(Edit->Text(), QStringLiteral("12/05/2024"));
 

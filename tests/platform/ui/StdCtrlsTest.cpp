@@ -81,6 +81,52 @@ TEST(Edit, SelectionAddressesTheText) {
     EXPECT_EQ(edit.SelText(), QStringLiteral("hello"));
 }
 
+namespace {
+
+// The leftmost column of Image holding a pixel of text (darker than mid-grey) in its middle
+// row band; -1 when none does.
+int FirstInkColumn(const QImage& Image) {
+    for (int x = 0; x < Image.width(); ++x)
+        for (int y = Image.height() / 4; y < Image.height() * 3 / 4; ++y)
+            if (qGray(Image.pixel(x, y)) < 96)
+                return x;
+    return -1;
+}
+
+} // namespace
+
+TEST(Edit, BorderStyleAndTextMarginsPlaceTheText) {
+    TForm form;
+    auto* framed = new TEdit(&form);
+    framed->SetParent(&form);
+    auto* bare = new TEdit(&form);
+    bare->SetParent(&form);
+    bare->SetTop(30);
+    bare->SetBorderStyle(bsNone);
+    bare->SetTextMargins(QMargins(30, 0, 0, 0)); // before the widget exists
+    for (TEdit* edit : {framed, bare})
+        edit->SetText(QStringLiteral("WWW"));
+    EXPECT_THROW(bare->SetBorderStyle(bsDialog), EInvalidOperation);
+    form.Show();
+    ProcessEvents();
+
+    const QImage framedImage = framed->Widget()->grab().toImage();
+    QImage bareImage = bare->Widget()->grab().toImage();
+    const QColor window = ColorToQColor(clWindow);
+    EXPECT_NE(framedImage.pixelColor(0, framed->Height() / 2), window) << "a frame";
+    EXPECT_EQ(bareImage.pixelColor(0, bare->Height() / 2), window) << "no frame";
+    const int plainInk = FirstInkColumn(framedImage);
+    ASSERT_GE(plainInk, 0);
+    EXPECT_LT(plainInk, 10);
+    EXPECT_GE(FirstInkColumn(bareImage), 30) << "the text starts after the left margin";
+
+    bare->SetTextMargins(QMargins(2, 0, 2, 0));
+    EXPECT_EQ(bare->TextMargins(), QMargins(2, 0, 2, 0));
+    ProcessEvents();
+    bareImage = bare->Widget()->grab().toImage();
+    EXPECT_LT(FirstInkColumn(bareImage), 10);
+}
+
 TEST(Button, ClickSetsTheModalResultBeforeOnClick) {
     TOnForm<TButton> on;
     on.Control->SetModalResult(mrYes);

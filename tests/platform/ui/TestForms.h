@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <ui/DataModule.h>
 #include <ui/Forms.h>
+#include <ui/Sound.h>
 
 class QWidget;
 class TButton;
@@ -78,3 +79,18 @@ void ProcessEvents();
 void Activate(TForm* Form);
 // The visible top-level window that shows Control, or nullptr; makes no widget.
 QWidget* ShownWindow(const TControl* Control);
+
+// Counts the beeps sounded while it lives, in place of the system's beep.
+class TBeepCounter {
+public:
+    TBeepCounter() : FFormer(SetBeepHandler([this] { ++FCount; })) {}
+    ~TBeepCounter() { SetBeepHandler(FFormer); }
+    TBeepCounter(const TBeepCounter&) = delete;
+    TBeepCounter& operator=(const TBeepCounter&) = delete;
+
+    int Count() const { return FCount; }
+
+private:
+    int FCount = 0;
+    TBeepHandler FFormer;
+};
