@@ -172,6 +172,8 @@ public:
     virtual QStringList IndexFields() const { return {}; }
     // Whether the current index order compares texts ignoring case (and so the key search).
     virtual bool IndexIgnoresCase() const { return false; }
+    // Per field of the index order, whether it runs descending.
+    virtual QList<bool> IndexDescending() const { return {}; }
 
     // Fields.
     TFields* Fields() const { return FFields; }

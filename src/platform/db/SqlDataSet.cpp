@@ -11,9 +11,28 @@ QString QuoteSqlName(const QString& Name) {
 }
 
 namespace {
+template <class T> Variant ValidOrInvalid(const T& Value) {
+    return Value.isValid() ? Variant(Value) : Variant();
+}
+
 // A text in lower case, as the engine's LowerCaseColumn compares it.
 QString Lowered(const QString& Text) {
     return Text.toLower();
+}
+
+// Whether Letter (ASCII) is the lower case of a letter beyond ASCII (k of the Kelvin sign,
+// i of the dotted capital I), which an index folding ASCII only keeps apart from it.
+bool IsLowerCaseOfNonAscii(QChar Letter) {
+    static const QString letters = [] {
+        QString found;
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c)
+            if (QChar::isUpper(c) || QChar::isTitleCase(c))
+                if (const QString lower = QString::fromUcs4(&c, 1).toLower();
+                    lower[0].unicode() < 0x80 && !found.contains(lower[0]))
+                    found += lower[0];
+        return found;
+    }();
+    return letters.contains(Letter);
 }
 } // namespace
 
@@ -62,6 +81,9 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
                 return connection->LowerCaseColumn(column);
             };
             dialect.FoldCase = Lowered;
+            dialect.CodePointOrdered = [connection](const QString& expression) {
+                return connection->CodePointOrdered(expression);
+            };
             dialect.QuoteName = [this](const QString& name) {
                 return FReader ? FReader->Source().Columns[FieldDefs()->IndexOf(name)]
                                : QuoteSqlName(name);
@@ -338,7 +360,8 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
         const bool partial = text && Options.Contains(loPartialKey);
         if (!text || !Options.Contains(loCaseInsensitive)) {
             if (partial)
-                AddTextRange(column, value.toString(), nullptr, conditions, params);
+                AddTextRange(connection->CodePointOrdered(column), value.toString(), nullptr,
+                             conditions, params);
             else {
                 conditions << column + QStringLiteral(" = ?");
                 params << ToEngine(field->DataType(), value);
@@ -352,14 +375,15 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
         const QString wanted = Lowered(value.toString());
         if (lower != indexed) {
             qsizetype ascii = 0;
-            while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80)
+            while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80 &&
+                   !IsLowerCaseOfNonAscii(wanted[ascii]))
                 ++ascii;
             if (ascii > 0)
                 AddTextRange(indexed, indexFold(wanted.left(ascii)), &indexFold, conditions,
                              params);
         }
         if (partial) {
-            AddTextRange(lower, wanted, &lowered, conditions, params);
+            AddTextRange(connection->CodePointOrdered(lower), wanted, &lowered, conditions, params);
         } else {
             conditions << lower + QStringLiteral(" = ?");
             params << wanted;

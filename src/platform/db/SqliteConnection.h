@@ -93,9 +93,19 @@ public:
     QString LowerCaseColumn(const QString& Expression) const override {
         return QStringLiteral("kro_lower(%1)").arg(Expression);
     }
+    // A column declared with another collation (NOCASE, say) would order by it.
+    QString CodePointOrdered(const QString& Expression) const override {
+        return QStringLiteral("(%1) COLLATE BINARY").arg(Expression);
+    }
+
+    // Whether the file was opened for reading only (read-only media or folder).
+    bool ReadOnly() const;
 
 private:
     qint64 ExecuteScript(const QString& Sql);
+    void OpenReadOnly();
+    // The connection's functions and settings.
+    void Configure();
 
     QString FFileName;
     int FBusyTimeout = 5000;

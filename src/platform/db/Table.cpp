@@ -319,6 +319,12 @@ bool TTable::IndexIgnoresCase() const {
     return ignoreCase.contains(true);
 }
 
+QList<bool> TTable::IndexDescending() const {
+    QList<bool> descending;
+    OrderFields(descending);
+    return descending;
+}
+
 QStringList TTable::OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase) const {
     Descending.clear();
     if (IgnoreCase)

@@ -62,6 +62,7 @@ public:
     TDataSource* GetDataSource() const override { return MasterSource(); }
     QStringList IndexFields() const override;
     bool IndexIgnoresCase() const override;
+    QList<bool> IndexDescending() const override;
     bool CanModify() const override;
 
     bool Exists();
