@@ -896,38 +896,51 @@ void TDataSet::ApplyFilter() {
     }
 }
 
+void TDataSet::ChangeFilter(const std::function<void()>& Change) {
+    if (Active())
+        CheckBrowseMode();
+    const QString filter = FFilter;
+    const bool filtered = FFiltered;
+    const TFilterOptions options = FFilterOptions;
+    Change();
+    if (!Active())
+        return;
+    try {
+        ApplyFilter();
+    } catch (...) {
+        // A refused filter leaves the previous one in force.
+        FFilter = filter;
+        FFiltered = filtered;
+        FFilterOptions = options;
+        ApplyFilter();
+        throw;
+    }
+    First();
+}
+
 void TDataSet::SetFilter(const QString& Value) {
     if (FFilter == Value)
         return;
-    FFilter = Value;
-    if (Active() && FFiltered) {
-        CheckBrowseMode();
-        ApplyFilter();
-        First();
+    if (!FFiltered || !Active()) {
+        FFilter = Value;
+        return;
     }
+    ChangeFilter([this, &Value] { FFilter = Value; });
 }
 
 void TDataSet::SetFiltered(bool Value) {
-    if (FFiltered == Value)
-        return;
-    if (Active())
-        CheckBrowseMode();
-    FFiltered = Value;
-    if (Active()) {
-        ApplyFilter();
-        First();
-    }
+    if (FFiltered != Value)
+        ChangeFilter([this, Value] { FFiltered = Value; });
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions Value) {
     if (FFilterOptions == Value)
         return;
-    FFilterOptions = Value;
-    if (Active() && FFiltered) {
-        CheckBrowseMode();
-        ApplyFilter();
-        First();
+    if (!FFiltered || !Active()) {
+        FFilterOptions = Value;
+        return;
     }
+    ChangeFilter([this, Value] { FFilterOptions = Value; });
 }
 
 void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& Value) {

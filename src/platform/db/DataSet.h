@@ -392,6 +392,9 @@ private:
     QList<TRecord> FetchAccepted(TFetchDirection Direction, const TRecord* From, int Count);
     QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count);
     void ApplyFilter();
+    // Makes Change to the filter settings and applies them; a refused filter raises and
+    // leaves the settings as they were.
+    void ChangeFilter(const std::function<void()>& Change);
     QString FFilter;
     bool FFiltered = false;
     TFilterOptions FFilterOptions;

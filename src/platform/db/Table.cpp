@@ -58,29 +58,34 @@ QString TTable::QuotedTable() const {
 }
 
 void TTable::SetIndexFieldNames(const QString& Value) {
-    if (FIndexFieldNames == Value)
-        return;
-    FIndexFieldNames = Value;
-    if (!Value.isEmpty())
-        FIndexName.clear();
-    if (Active()) {
-        CheckBrowseMode();
-        Reposition();
-        Resync();
-    }
+    if (FIndexFieldNames != Value)
+        ChangeOrder(Value, Value.isEmpty() ? FIndexName : QString());
 }
 
 void TTable::SetIndexName(const QString& Value) {
-    if (FIndexName == Value)
-        return;
-    FIndexName = Value;
-    if (!Value.isEmpty())
-        FIndexFieldNames.clear();
-    if (Active()) {
+    if (FIndexName != Value)
+        ChangeOrder(Value.isEmpty() ? FIndexFieldNames : QString(), Value);
+}
+
+void TTable::ChangeOrder(const QString& FieldNames, const QString& IndexName) {
+    if (Active())
         CheckBrowseMode();
+    const QString fieldNames = FIndexFieldNames;
+    const QString indexName = FIndexName;
+    FIndexFieldNames = FieldNames;
+    FIndexName = IndexName;
+    if (!Active())
+        return;
+    try {
         Reposition();
-        Resync();
+    } catch (...) {
+        // A refused order leaves the previous one in force.
+        FIndexFieldNames = fieldNames;
+        FIndexName = indexName;
+        Reposition();
+        throw;
     }
+    Resync();
 }
 
 void TTable::SetMasterFields(const QString& Value) {
