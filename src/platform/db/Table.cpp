@@ -283,10 +283,24 @@ void TTable::DeleteTable() {
 
 // ---- Opening -------------------------------------------------------------------------
 
+namespace {
+
+// Raises for a missing table, naming the database too when it holds no table at all.
+void CheckTableExists(TDbConnection* Connection, const QString& Table, const QString& Written,
+                      const QString& Database) {
+    if (Connection->TableExists(Table))
+        return;
+    throw EDatabaseError(Connection->TableNames().isEmpty()
+                             ? QStringLiteral("Table '%1' does not exist: %2 holds no database")
+                                   .arg(Written, Database)
+                             : QStringLiteral("Table '%1' does not exist").arg(Written));
+}
+
+} // namespace
+
 void TTable::InternalInitFieldDefs() {
     TDbConnection* connection = Connection();
-    if (!connection->TableExists(BaseTableName()))
-        throw EDatabaseError(QStringLiteral("Table '%1' does not exist").arg(FTableName));
+    CheckTableExists(connection, BaseTableName(), FTableName, DatabaseName());
     FieldDefs()->BeginUpdate();
     FieldDefs()->Clear();
     for (const TColumnInfo& column : connection->TableColumns(BaseTableName())) {
@@ -302,6 +316,7 @@ void TTable::InternalOpen() {
     try {
         if (FTableName.isEmpty())
             throw EDatabaseError(QStringLiteral("%1: Missing TableName").arg(Name()));
+        CheckTableExists(Connection(), BaseTableName(), FTableName, DatabaseName());
         if (!FIndexDefs->Updated())
             FIndexDefs->Update();
         TSqlDataSet::InternalOpen();
