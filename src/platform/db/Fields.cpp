@@ -230,6 +230,8 @@ void TNumericField::GetText(QString& Text, bool DisplayText) const {
     const QString& format = DisplayText ? FDisplayFormat : FEditFormat;
     if (VarIsNull(value))
         Text.clear();
+    else if (VarIsStr(value)) // as another program stored it, beyond the field's type
+        Text = value.toString();
     else if (format.isEmpty())
         Text = UnformattedText(value, DisplayText);
     else
@@ -427,7 +429,12 @@ void TDateTimeField::GetText(QString& Text, bool DisplayText) const {
     const Variant value = GetAsVariant();
     const QString format =
         DisplayText && !FDisplayFormat.isEmpty() ? FDisplayFormat : DefaultFormat();
-    Text = VarIsNull(value) ? QString() : VarToDateTime(value).toString(format);
+    if (VarIsNull(value))
+        Text.clear();
+    else if (VarIsStr(value)) // as another program stored it, not a date
+        Text = value.toString();
+    else
+        Text = VarToDateTime(value).toString(format);
 }
 
 QString TDateTimeField::DefaultFormat() const {

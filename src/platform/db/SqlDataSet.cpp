@@ -110,8 +110,9 @@ void TSqlDataSet::InternalRefresh() {
 }
 
 namespace {
+
 // An integer of a narrower field type, which another program may have written beyond it.
-int NarrowInteger(const TFieldDef* Def, const Variant& Value) {
+std::optional<int> NarrowInteger(const TFieldDef* Def, const Variant& Value) {
     const qint64 value = VarToInt(Value);
     const auto [min, max] = Def->DataType() == ftSmallint ? std::pair<qint64, qint64>(-32768, 32767)
                             : Def->DataType() == ftWord
@@ -119,22 +120,20 @@ int NarrowInteger(const TFieldDef* Def, const Variant& Value) {
                                 : std::pair<qint64, qint64>(std::numeric_limits<int>::min(),
                                                             std::numeric_limits<int>::max());
     if (value < min || value > max)
-        throw EDatabaseError(QStringLiteral("Field '%1' holds %2, beyond the range of its type")
-                                 .arg(Def->Name())
-                                 .arg(value));
+        return std::nullopt;
     return int(value);
 }
-} // namespace
 
-Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
-    if (VarIsNull(Value))
-        return Value;
+// A value of the field's type; an invalid one when Value does not convert to it.
+Variant Converted(const TFieldDef* Def, const Variant& Value) {
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
     case ftWord:
-    case ftAutoInc:
-        return NarrowInteger(Def, Value);
+    case ftAutoInc: {
+        const std::optional<int> value = NarrowInteger(Def, Value);
+        return value ? Variant(*value) : Variant();
+    }
     case ftLargeint:
         return VarToInt(Value);
     case ftBoolean:
@@ -144,11 +143,11 @@ Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) cons
     case ftBCD:
         return VarToFloat(Value);
     case ftDate:
-        return QDate::fromString(Value.toString(), Qt::ISODate);
+        return ValidOrInvalid(QDate::fromString(Value.toString(), Qt::ISODate));
     case ftTime:
-        return QTime::fromString(Value.toString(), Qt::ISODateWithMs);
+        return ValidOrInvalid(QTime::fromString(Value.toString(), Qt::ISODateWithMs));
     case ftDateTime:
-        return QDateTime::fromString(Value.toString(), Qt::ISODateWithMs);
+        return ValidOrInvalid(QDateTime::fromString(Value.toString(), Qt::ISODateWithMs));
     case ftString:
     case ftFixedChar:
     case ftWideString:
@@ -160,6 +159,21 @@ Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) cons
     default:
         return Value;
     }
+}
+
+} // namespace
+
+// A value another program wrote that the field's type cannot hold (SQLite keeps any value
+// in any column) is shown as the engine's text: nothing cut, and the rows after it read.
+Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
+    if (VarIsNull(Value))
+        return Value;
+    Variant converted;
+    try {
+        converted = Converted(Def, Value);
+    } catch (const EConvertError&) {
+    }
+    return converted.isValid() ? converted : Variant(VarToStr(Value));
 }
 
 Variant TSqlDataSet::ToEngine(TFieldType, const Variant& Value) const {
