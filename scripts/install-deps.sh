@@ -22,6 +22,8 @@ packages=(
     cups-client
     fonts-liberation
     poppler-utils
+    clang-14
+    libclang-rt-14-dev
 )
 
 is_installed() {
