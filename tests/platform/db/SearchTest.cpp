@@ -150,6 +150,12 @@ QStringList Texts(TDataSet* word) {
     return texts;
 }
 
+// An OnFilterRecord that passes every record: the dataset searches by reading records.
+void SearchInProcess(TDataSet* word) {
+    word->SetOnFilterRecord(TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
+    word->SetFiltered(true);
+}
+
 QString TextOf(TDataSet* word) {
     return word->FieldByName(QStringLiteral("Text"))->AsString();
 }
@@ -184,11 +190,8 @@ TEST_P(IndexSearch, FindNearestOnADescendingIndex) {
     word->SetIndexName(QStringLiteral("Down"));
     for (const bool inProcess : {false, true}) {
         SCOPED_TRACE(inProcess ? "in process" : "in the engine");
-        if (inProcess) {
-            word->SetOnFilterRecord(
-                TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
-            word->SetFiltered(true);
-        }
+        if (inProcess)
+            SearchInProcess(word.get());
         EXPECT_EQ(Texts(word.get()),
                   (QStringList{QStringLiteral("date"), QStringLiteral("cherry"),
                                QStringLiteral("banana"), QStringLiteral("apple"), QString()}));
@@ -243,11 +246,8 @@ TEST_P(IndexSearch, LettersThatLowerCaseToAsciiAreFoundIgnoringCase) {
     const TLocateOptions ci{loCaseInsensitive};
     for (const bool inProcess : {false, true}) {
         SCOPED_TRACE(inProcess ? "in process" : "in the engine");
-        if (inProcess) {
-            word->SetOnFilterRecord(
-                TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
-            word->SetFiltered(true);
-        }
+        if (inProcess)
+            SearchInProcess(word.get());
         EXPECT_TRUE(word->Locate(text, QStringLiteral("KELVIN"), ci));
         EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("\u212Aelvin"));
         EXPECT_TRUE(word->Locate(text, QStringLiteral("ke"), {loCaseInsensitive, loPartialKey}));
@@ -273,11 +273,8 @@ TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
     const QString text = QStringLiteral("Text");
     for (const bool inProcess : {false, true}) {
         SCOPED_TRACE(inProcess ? "in process" : "in the engine");
-        if (inProcess) {
-            word->SetOnFilterRecord(
-                TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
-            word->SetFiltered(true);
-        }
+        if (inProcess)
+            SearchInProcess(word.get());
         // An empty leading part matches every value, and no Null.
         EXPECT_TRUE(word->Locate(text, QString(), {loPartialKey}));
         EXPECT_EQ(TextOf(word.get()), QStringLiteral("Apfel"));
