@@ -254,6 +254,8 @@ void TQuery::InternalOpen() {
         ParamsFromMaster();
         TSqlDataSet::InternalOpen(); // the plan is made with the field definitions
         Reposition();
+        // A condition the engine refuses shows here, where its error can quote the user.
+        Reader()->First(1);
         FPrepared = true;
     } catch (...) {
         DropResultTable();
