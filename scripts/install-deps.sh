@@ -25,6 +25,8 @@ packages=(
     fonts-urw-base35
     poppler-utils
     doxygen
+    clang-14
+    libclang-rt-14-dev
 )
 
 is_installed() {

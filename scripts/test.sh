@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the debug (sanitized) tree, starts a throwaway
-# PostgreSQL server and a throwaway CUPS scheduler and runs every test. Fails when a test fails or when no test ran.
+# PostgreSQL server and a throwaway CUPS scheduler and runs every test, then each fuzz target
+# for a few seconds. Fails when a test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -47,6 +48,9 @@ fi
 status=0
 ctest --test-dir build/debug --output-on-failure -j2 --no-tests=error 2>&1 | tee "$log" ||
     status=$?
+
+# A short run of every parser's fuzz target, so that a regression shows at once.
+scripts/fuzz.sh 10 || status=1
 
 if grep -q "No tests were found" "$log"; then
     echo "test.sh: error: no test ran" >&2

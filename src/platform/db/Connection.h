@@ -107,6 +107,9 @@ public:
     virtual QString LowerCaseColumn(const QString& Expression) const {
         return CaseInsensitiveIndexColumn(Expression);
     }
+    // Expression (text) compared in code point order, whatever collation its column has:
+    // the order of the ranges the datasets search and filter by.
+    virtual QString CodePointOrdered(const QString& Expression) const { return Expression; }
     QString QuoteName(const QString& Name) const;
     // Names of tables and columns as stored, by their lower-case form, where the engine
     // folds unquoted names to lower case and would not find mixed-case names written

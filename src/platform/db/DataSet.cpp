@@ -900,38 +900,51 @@ void TDataSet::ApplyFilter() {
     }
 }
 
+void TDataSet::ChangeFilter(const std::function<void()>& Change) {
+    if (Active())
+        CheckBrowseMode();
+    const QString filter = FFilter;
+    const bool filtered = FFiltered;
+    const TFilterOptions options = FFilterOptions;
+    Change();
+    if (!Active())
+        return;
+    try {
+        ApplyFilter();
+    } catch (...) {
+        // A refused filter leaves the previous one in force.
+        FFilter = filter;
+        FFiltered = filtered;
+        FFilterOptions = options;
+        ApplyFilter();
+        throw;
+    }
+    First();
+}
+
 void TDataSet::SetFilter(const QString& Value) {
     if (FFilter == Value)
         return;
-    FFilter = Value;
-    if (Active() && FFiltered) {
-        CheckBrowseMode();
-        ApplyFilter();
-        First();
+    if (!FFiltered || !Active()) {
+        FFilter = Value;
+        return;
     }
+    ChangeFilter([this, &Value] { FFilter = Value; });
 }
 
 void TDataSet::SetFiltered(bool Value) {
-    if (FFiltered == Value)
-        return;
-    if (Active())
-        CheckBrowseMode();
-    FFiltered = Value;
-    if (Active()) {
-        ApplyFilter();
-        First();
-    }
+    if (FFiltered != Value)
+        ChangeFilter([this, Value] { FFiltered = Value; });
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions Value) {
     if (FFilterOptions == Value)
         return;
-    FFilterOptions = Value;
-    if (Active() && FFiltered) {
-        CheckBrowseMode();
-        ApplyFilter();
-        First();
+    if (!FFiltered || !Active()) {
+        FFilterOptions = Value;
+        return;
     }
+    ChangeFilter([this, Value] { FFilterOptions = Value; });
 }
 
 void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& Value) {
@@ -1077,14 +1090,26 @@ std::optional<TRecord> TDataSet::InternalLocate(const QList<TField*>& Fields,
 
 std::optional<TRecord> TDataSet::InternalNearest(const QList<TField*>& Fields,
                                                  const QVariantList& Values) {
-    auto atOrAfter = [&](const TRecord& record) {
+    // As the engines order: texts by code point (folded for an index ignoring case), nulls
+    // first ascending and last descending.
+    const QList<bool> descending = IndexDescending();
+    const bool fold = IndexIgnoresCase();
+    const auto compare = [fold](const TField* Field, const Variant& A, const Variant& B) {
+        if (VarIsNull(A) || VarIsNull(B))
+            return VarIsNull(A) == VarIsNull(B) ? 0 : (VarIsNull(A) ? -1 : 1);
+        if (IsTextField(Field))
+            return fold ? CompareCodePoints(A.toString().toLower(), B.toString().toLower())
+                        : CompareCodePoints(A.toString(), B.toString());
+        if (VarSameValue(A, B))
+            return 0;
+        return QVariant::compare(A, B) == QPartialOrdering::Less ? -1 : 1;
+    };
+    const auto atOrAfter = [&](const TRecord& record) {
         for (qsizetype i = 0; i < Fields.size(); ++i) {
-            const Variant& v = record.Values.value(Fields[i]->FieldNo() - 1);
-            if (VarSameValue(v, Values[i]))
-                continue;
-            if (VarIsNull(Values[i]) || VarIsNull(v))
-                return VarIsNull(Values[i]); // nulls sort first
-            return QVariant::compare(v, Values[i]) == QPartialOrdering::Greater;
+            const int order =
+                compare(Fields[i], record.Values.value(Fields[i]->FieldNo() - 1), Values[i]);
+            if (order != 0)
+                return descending.value(i) ? order < 0 : order > 0;
         }
         return true;
     };

@@ -172,6 +172,8 @@ public:
     virtual QStringList IndexFields() const { return {}; }
     // Whether the current index order compares texts ignoring case (and so the key search).
     virtual bool IndexIgnoresCase() const { return false; }
+    // Per field of the index order, whether it runs descending.
+    virtual QList<bool> IndexDescending() const { return {}; }
 
     // Fields.
     TFields* Fields() const { return FFields; }
@@ -390,6 +392,9 @@ private:
     QList<TRecord> FetchAccepted(TFetchDirection Direction, const TRecord* From, int Count);
     QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count);
     void ApplyFilter();
+    // Makes Change to the filter settings and applies them; a refused filter raises and
+    // leaves the settings as they were.
+    void ChangeFilter(const std::function<void()>& Change);
     QString FFilter;
     bool FFiltered = false;
     TFilterOptions FFilterOptions;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <rtl/ClassRegistry.h>
 #include <rtl/Exceptions.h>
+#include <rtl/FormatSettings.h>
 
 namespace {
 
@@ -108,7 +109,9 @@ QString MagnitudeDigits(const Variant& Value, int Decimals) {
     return digits;
 }
 
+// Digits with the user's decimal and thousands separators.
 QString ApplyPattern(const TNumberPattern& Pattern, const QString& Digits) {
+    const TFormatSettings& settings = FormatSettings();
     const qsizetype point = Digits.indexOf(QLatin1Char('.'));
     QString integer = Digits.left(point);
     QString fraction = point < 0 ? QString() : Digits.mid(point + 1);
@@ -119,9 +122,9 @@ QString ApplyPattern(const TNumberPattern& Pattern, const QString& Digits) {
     integer = integer.rightJustified(Pattern.MinIntegerDigits, QLatin1Char('0'));
     if (Pattern.Thousands)
         for (qsizetype i = integer.size() - 3; i > 0; i -= 3)
-            integer.insert(i, QLatin1Char(','));
+            integer.insert(i, settings.ThousandSeparator);
     if (!fraction.isEmpty())
-        integer += QLatin1Char('.') + fraction;
+        integer += settings.DecimalSeparator + fraction;
     return Pattern.Prefix + integer + Pattern.Suffix;
 }
 
@@ -135,9 +138,17 @@ bool HasSignificantDigit(const QString& Digits) {
 // The day that times without a date belong to.
 const QDate TimeOnlyDate(1899, 12, 30);
 
+// The user's short date with days and months of one digit or two.
+QString LenientShortDate() {
+    return QString(FormatSettings().ShortDateFormat)
+        .replace(QLatin1String("dd"), QLatin1String("d"))
+        .replace(QLatin1String("MM"), QLatin1String("M"));
+}
+
 QDate ParseDate(const QString& Text) {
-    for (const char* format : {"yyyy-MM-dd", "d.M.yyyy", "d/M/yyyy"})
-        if (const QDate date = QDate::fromString(Text, QLatin1String(format)); date.isValid())
+    for (const QString& format : {LenientShortDate(), QStringLiteral("yyyy-MM-dd"),
+                                  QStringLiteral("d.M.yyyy"), QStringLiteral("d/M/yyyy")})
+        if (const QDate date = QDate::fromString(Text, format); date.isValid())
             return date;
     return {};
 }
@@ -163,6 +174,17 @@ QDateTime ParseDateTime(const QString& Text) {
         return date.startOfDay();
     const QTime time = ParseTime(Text);
     return time.isValid() ? QDateTime(TimeOnlyDate, time) : QDateTime();
+}
+
+// A number written in the program's form ("1234.5") or the user's ("1.234,5").
+double ParseFloat(const QString& Text, bool& Ok) {
+    const double number = Text.toDouble(&Ok);
+    const TFormatSettings& settings = FormatSettings();
+    if (Ok || settings.DecimalSeparator == QLatin1Char('.'))
+        return number;
+    QString text = Text;
+    text.remove(settings.ThousandSeparator);
+    return text.replace(settings.DecimalSeparator, QLatin1Char('.')).toDouble(&Ok);
 }
 
 template <class T> Variant ValidOrNull(const T& Value) {
@@ -230,6 +252,8 @@ void TNumericField::GetText(QString& Text, bool DisplayText) const {
     const QString& format = DisplayText ? FDisplayFormat : FEditFormat;
     if (VarIsNull(value))
         Text.clear();
+    else if (VarIsStr(value)) // as another program stored it, beyond the field's type
+        Text = value.toString();
     else if (format.isEmpty())
         Text = UnformattedText(value, DisplayText);
     else
@@ -338,7 +362,7 @@ Variant TFloatField::ConvertValue(const Variant& Value) const {
     if (IsBlankText(Value))
         return Null();
     bool ok = VarIsNumeric(Value);
-    const double number = ok ? Value.toDouble() : VarToStr(Value).trimmed().toDouble(&ok);
+    const double number = ok ? Value.toDouble() : ParseFloat(VarToStr(Value).trimmed(), ok);
     if (!ok || !std::isfinite(number))
         ConvertError(VarToStr(Value), "floating point");
     if ((FMinValue != 0 || FMaxValue != 0) && (number < FMinValue || number > FMaxValue))
@@ -347,10 +371,19 @@ Variant TFloatField::ConvertValue(const Variant& Value) const {
 }
 
 QString TFloatField::UnformattedText(const Variant& Value, bool DisplayText) const {
-    if (FCurrency)
-        return FormatNumber(DisplayText ? QStringLiteral("#,##0.00") : QStringLiteral("0.00"),
-                            VarToFloat(Value));
-    return QString::number(VarToFloat(Value), 'g', FPrecision);
+    const double number = VarToFloat(Value);
+    if (!FCurrency)
+        return QString::number(number, 'g', FPrecision)
+            .replace(QLatin1Char('.'), FormatSettings().DecimalSeparator);
+    // Money: the user's currency format when shown, the bare amount to edit.
+    const TFormatSettings& settings = FormatSettings();
+    const QString decimals(settings.CurrencyDecimals, QLatin1Char('0'));
+    const QString pattern = (DisplayText ? QStringLiteral("#,##0") : QStringLiteral("0")) +
+                            (decimals.isEmpty() ? QString() : QLatin1Char('.') + decimals);
+    const QString amount = FormatNumber(pattern, std::fabs(number));
+    const QString sign =
+        number < 0 && HasSignificantDigit(amount) ? QStringLiteral("-") : QString();
+    return sign + (DisplayText ? settings.PlaceCurrency(amount) : amount);
 }
 
 TCurrencyField::TCurrencyField(TComponent* AOwner) : TFloatField(AOwner) {
@@ -427,11 +460,16 @@ void TDateTimeField::GetText(QString& Text, bool DisplayText) const {
     const Variant value = GetAsVariant();
     const QString format =
         DisplayText && !FDisplayFormat.isEmpty() ? FDisplayFormat : DefaultFormat();
-    Text = VarIsNull(value) ? QString() : VarToDateTime(value).toString(format);
+    if (VarIsNull(value))
+        Text.clear();
+    else if (VarIsStr(value)) // as another program stored it, not a date
+        Text = value.toString();
+    else
+        Text = VarToDateTime(value).toString(format);
 }
 
 QString TDateTimeField::DefaultFormat() const {
-    return QStringLiteral("dd.MM.yyyy hh:mm:ss");
+    return FormatSettings().ShortDateFormat + QLatin1Char(' ') + FormatSettings().LongTimeFormat;
 }
 
 Variant TDateTimeField::ConvertValue(const Variant& Value) const {
@@ -462,7 +500,7 @@ TDateField::TDateField(TComponent* AOwner) : TDateTimeField(AOwner) {
 }
 
 QString TDateField::DefaultFormat() const {
-    return QStringLiteral("dd.MM.yyyy");
+    return FormatSettings().ShortDateFormat;
 }
 
 Variant TDateField::ConvertValue(const Variant& Value) const {
@@ -488,7 +526,7 @@ TTimeField::TTimeField(TComponent* AOwner) : TDateTimeField(AOwner) {
 }
 
 QString TTimeField::DefaultFormat() const {
-    return QStringLiteral("hh:mm:ss");
+    return FormatSettings().LongTimeFormat;
 }
 
 Variant TTimeField::ConvertValue(const Variant& Value) const {

@@ -531,26 +531,41 @@ private:
 } // namespace
 
 // Prefix with its last code point incremented, skipping surrogates and, when the comparison
-// folds case, code points that Fold changes (they compare as their folded form).
+// folds case, code points that Fold changes (they compare as their folded form); a last
+// code point that is the highest is dropped and the one before it incremented.
 std::optional<QString> PrefixSuccessor(const QString& Prefix,
                                        const std::function<QString(const QString&)>* Fold) {
-    const qsizetype size = Prefix.size();
-    const bool pair =
-        size >= 2 && Prefix[size - 1].isLowSurrogate() && Prefix[size - 2].isHighSurrogate();
-    char32_t c = pair ? QChar::surrogateToUcs4(Prefix[size - 2], Prefix[size - 1])
-                      : Prefix[size - 1].unicode();
+    QList<uint> points = Prefix.toUcs4();
     const auto isFixed = [Fold](char32_t point) {
         const QString text = QString::fromUcs4(&point, 1);
         return (*Fold)(text) == text;
     };
-    do {
-        ++c;
-        if (c >= 0xD800 && c < 0xE000)
-            c = 0xE000;
-    } while (c <= 0x10FFFF && Fold && !isFixed(c));
-    if (c > 0x10FFFF)
-        return std::nullopt;
-    return Prefix.left(size - (pair ? 2 : 1)) + QString::fromUcs4(&c, 1);
+    while (!points.isEmpty()) {
+        char32_t c = char32_t(points.takeLast());
+        do {
+            ++c;
+            if (c >= 0xD800 && c < 0xE000)
+                c = 0xE000;
+        } while (c <= 0x10FFFF && Fold && !isFixed(c));
+        if (c <= 0x10FFFF) {
+            points << uint(c);
+            return QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()),
+                                     points.size());
+        }
+    }
+    return std::nullopt;
+}
+
+// Surrogates (the code points above U+FFFF) rank above U+E000..U+FFFF.
+int CompareCodePoints(const QString& A, const QString& B) {
+    const auto rank = [](char16_t u) {
+        return u >= 0xE000 ? u - 0x800 : (u >= 0xD800 ? u + 0x2000 : int(u));
+    };
+    const qsizetype common = std::min(A.size(), B.size());
+    for (qsizetype i = 0; i < common; ++i)
+        if (A[i] != B[i])
+            return rank(A[i].unicode()) < rank(B[i].unicode()) ? -1 : 1;
+    return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
 }
 
 namespace {
@@ -604,8 +619,11 @@ private:
 
     QString Comparison(const TComparison& C) {
         const QString op = QLatin1Char(' ') + SqlOf(C.Op) + QLatin1Char(' ');
+        const bool ordered =
+            IsTextType(C.Left.DataType) && C.Op != TCompareOp::Eq && C.Op != TCompareOp::Ne;
         if (C.Right)
-            return Column(C.Left, C.IgnoreCase) + op + Column(*C.Right, C.IgnoreCase);
+            return Column(C.Left, C.IgnoreCase, ordered) + op +
+                   Column(*C.Right, C.IgnoreCase, ordered);
         if (VarIsNull(C.Value)) {
             const QString column = FDialect.QuoteName(C.Left.Name);
             if (C.Op == TCompareOp::Eq)
@@ -617,36 +635,30 @@ private:
         if (C.Partial)
             return PartialMatch(C);
         const Variant value = C.IgnoreCase ? FDialect.FoldCase(C.Value.toString()) : C.Value;
-        return Column(C.Left, C.IgnoreCase) + op + Parameter(value);
+        return Column(C.Left, C.IgnoreCase, ordered) + op + Parameter(value);
     }
 
     // A range on the prefix, so that an index serves it; a Null field is in no range.
     QString PartialMatch(const TComparison& C) {
-        const QString column = Column(C.Left, C.IgnoreCase);
+        const QString column = Column(C.Left, C.IgnoreCase, true);
         const QString prefix =
             C.IgnoreCase ? FDialect.FoldCase(C.Value.toString()) : C.Value.toString();
-        QString match;
-        if (prefix.isEmpty()) {
-            match = column + QLatin1String(" >= ") + Parameter(prefix);
-        } else if (const auto next =
-                       PrefixSuccessor(prefix, C.IgnoreCase ? &FDialect.FoldCase : nullptr)) {
-            // Parameters in the order of their "?": operands of + are not sequenced.
-            const QString from = Parameter(prefix);
-            const QString to = Parameter(*next);
-            match = QStringLiteral("(%1 >= %2 AND %1 < %3)").arg(column, from, to);
-        } else {
-            const QString head =
-                QStringLiteral("substr(%1, 1, %2)")
-                    .arg(FDialect.QuoteName(C.Left.Name), QString::number(prefix.toUcs4().size()));
-            match = (C.IgnoreCase ? FDialect.CaseInsensitive(head) : head) + QLatin1String(" = ") +
-                    Parameter(prefix);
-        }
+        const QString from = Parameter(prefix);
+        const auto next =
+            prefix.isEmpty() ? std::nullopt
+                             : PrefixSuccessor(prefix, C.IgnoreCase ? &FDialect.FoldCase : nullptr);
+        // Parameters in the order of their "?": operands of + are not sequenced.
+        const QString match =
+            next ? QStringLiteral("(%1 >= %2 AND %1 < %3)").arg(column, from, Parameter(*next))
+                 : column + QLatin1String(" >= ") + from;
         return C.Op == TCompareOp::Eq ? match : QStringLiteral("NOT (%1)").arg(match);
     }
 
-    QString Column(const TFilterField& Field, bool IgnoreCase) const {
+    // A column, in code point order where Ordered.
+    QString Column(const TFilterField& Field, bool IgnoreCase, bool Ordered = false) const {
         const QString quoted = FDialect.QuoteName(Field.Name);
-        return IgnoreCase ? FDialect.CaseInsensitive(quoted) : quoted;
+        const QString column = IgnoreCase ? FDialect.CaseInsensitive(quoted) : quoted;
+        return Ordered && FDialect.CodePointOrdered ? FDialect.CodePointOrdered(column) : column;
     }
 
     QString Parameter(const Variant& Value) {
@@ -669,19 +681,6 @@ TTruth TruthOf(bool Value) {
 
 template <class T> int Order(const T& A, const T& B) {
     return A < B ? -1 : (B < A ? 1 : 0);
-}
-
-// Code point order, as the engines' binary collation compares UTF-8: surrogates (the code
-// points above U+FFFF) rank above U+E000..U+FFFF.
-int CompareCodePoints(const QString& A, const QString& B) {
-    const auto rank = [](char16_t u) {
-        return u >= 0xE000 ? u - 0x800 : (u >= 0xD800 ? u + 0x2000 : int(u));
-    };
-    const qsizetype common = std::min(A.size(), B.size());
-    for (qsizetype i = 0; i < common; ++i)
-        if (A[i] != B[i])
-            return Order(rank(A[i].unicode()), rank(B[i].unicode()));
-    return Order(A.size(), B.size());
 }
 
 bool IsIntegral(const Variant& V) {
@@ -816,13 +815,15 @@ TFilterDialect SqliteFilterDialect() {
                     if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
                         c = QChar(c.unicode() + ('a' - 'A'));
                 return folded;
-            }};
+            },
+            {}};
 }
 
 TFilterDialect LowerCaseFilterDialect() {
     return {DoubleQuoted,
             [](const QString& Column) { return QStringLiteral("lower(%1)").arg(Column); },
-            [](const QString& Value) { return Value.toLower(); }};
+            [](const QString& Value) { return Value.toLower(); },
+            {}};
 }
 
 TFilterExpression::TFilterExpression(const QString& Text, const TFilterFieldResolver& Resolve,

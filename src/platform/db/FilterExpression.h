@@ -49,10 +49,13 @@ TFilterFieldResolver FilterFieldsResolver(const QList<TFilterField>& Fields);
 
 // How an engine is written to. Text compared ignoring case uses CaseInsensitive(column) and
 // parameters passed through FoldCase, which must fold the way the engine's comparison does.
+// Texts are ordered (ranges, <, >) through CodePointOrdered, where a column's collation may
+// order otherwise; none leaves the column's own order.
 struct TFilterDialect {
     std::function<QString(const QString& Name)> QuoteName;
     std::function<QString(const QString& QuotedColumn)> CaseInsensitive;
     std::function<QString(const QString& Value)> FoldCase;
+    std::function<QString(const QString& Expression)> CodePointOrdered;
 };
 // SQLite: "Name" COLLATE NOCASE, which folds ASCII letters only (so beyond ASCII the engine
 // compares case-sensitively where Evaluate does not).
@@ -62,10 +65,14 @@ TFilterDialect SqliteFilterDialect();
 TFilterDialect LowerCaseFilterDialect();
 
 // The smallest text above every text that starts with Prefix, in code point order of the
-// texts or, with Fold, of their folded forms; nullopt when the last code point is the
-// highest. The upper bound of a leading-part range.
+// texts or, with Fold, of their folded forms; nullopt when every code point is the highest
+// (no text above the prefix fails to start with it). The upper bound of a leading-part range.
 std::optional<QString> PrefixSuccessor(const QString& Prefix,
                                        const std::function<QString(const QString&)>* Fold);
+
+// The order of two texts by code point (as the engines' binary collation orders UTF-8):
+// negative, zero or positive.
+int CompareCodePoints(const QString& A, const QString& B);
 
 // A condition for a WHERE clause: every constant is a "?" parameter, in order, of the
 // field's type (qint64 or double, double, bool, QString, QDate, QTime, QDateTime). Partial

@@ -134,6 +134,10 @@ public:
         return QStringLiteral("lower(%1)").arg(QuotedName);
     }
     QString FoldCase(const QString& Value) const override { return Value.toLower(); }
+    // A column's collation (the database's, most often a language's) orders by words.
+    QString CodePointOrdered(const QString& Expression) const override {
+        return QStringLiteral("(%1)::text COLLATE \"C\"").arg(Expression);
+    }
     // Kept until this connection changes the schema.
     QHash<QString, QString> StoredNames() override;
     // Adds the hidden column unless the table has a single integer primary key.

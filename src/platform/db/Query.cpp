@@ -229,6 +229,23 @@ void TQuery::MasterChanged() {
 
 // ---- Opening -------------------------------------------------------------------------
 
+namespace {
+
+// The engine's reason in a connection's message 'Cannot prepare|run "statement": reason',
+// or nothing for a message of another form.
+QString EngineReason(const QString& Message) {
+    for (const QLatin1String prefix :
+         {QLatin1String("Cannot prepare \""), QLatin1String("Cannot run \"")})
+        if (Message.startsWith(prefix)) {
+            const qsizetype end = Message.indexOf(QLatin1String("\": "), prefix.size());
+            if (end >= 0)
+                return Message.mid(end + 3);
+        }
+    return QString();
+}
+
+} // namespace
+
 void TQuery::InternalOpen() {
     OpenDatabase();
     try {
@@ -237,12 +254,27 @@ void TQuery::InternalOpen() {
         ParamsFromMaster();
         TSqlDataSet::InternalOpen(); // the plan is made with the field definitions
         Reposition();
+        // A condition the engine refuses shows here, where its error can quote the user.
+        Reader()->First(1);
         FPrepared = true;
     } catch (...) {
         DropResultTable();
         FPlan.reset();
         CloseDatabase();
+        RaiseForTheUsersStatement();
+    }
+}
+
+void TQuery::RaiseForTheUsersStatement() const {
+    try {
         throw;
+    } catch (const EDatabaseError& e) {
+        // The engine's reason with the statement as the user wrote it, not as it was run.
+        const QString reason = EngineReason(e.Message());
+        if (reason.isEmpty())
+            throw;
+        throw EDatabaseError(
+            QStringLiteral("%1: %2 in \"%3\"").arg(Name(), reason, FSQL->Text().trimmed()));
     }
 }
 
@@ -472,6 +504,36 @@ QList<std::pair<TFieldType, int>> ResultTypes(TDbConnection* Connection, const Q
     return types;
 }
 
+// The last token of a statement that cannot end there (a clause or an operator waiting for
+// what follows), or null. Read straight from a table, such a statement would lose the
+// unfinished part instead of failing.
+const TToken* UnfinishedEnd(const QList<TToken>& Tokens) {
+    qsizetype last = Tokens.size() - 1;
+    while (last >= 0 && Tokens[last].Kind == TToken::tkSymbol &&
+           Tokens[last].Text == QLatin1String(";"))
+        --last;
+    if (last < 0)
+        return nullptr;
+    const TToken& t = Tokens[last];
+    static const char* const words[] = {"select", "from",  "where",  "and",     "or", "not",
+                                        "by",     "order", "group",  "having",  "on", "join",
+                                        "as",     "like",  "in",     "between", "is", "distinct",
+                                        "union",  "limit", "offset", "escape"};
+    static const char* const symbols[] = {",", "=", "<", ">", "!", "+",
+                                          "-", "*", "/", "(", "|", "."};
+    if (t.Kind == TToken::tkWord)
+        return std::any_of(std::begin(words), std::end(words),
+                           [&t](const char* w) { return IsWord(t, w); })
+                   ? &t
+                   : nullptr;
+    if (t.Kind == TToken::tkSymbol)
+        return std::any_of(std::begin(symbols), std::end(symbols),
+                           [&t](const char* s) { return t.Text == QLatin1String(s); })
+                   ? &t
+                   : nullptr;
+    return nullptr;
+}
+
 // The FROM text of a straight read (the table and its alias) and its condition, up to the
 // end of the condition's last token: a comment after it would hide what the reader adds.
 QString StraightFrom(const QString& Sql, const QList<TToken>& Tokens, const TClauses& C) {
@@ -495,6 +557,9 @@ void TQuery::InternalInitFieldDefs() {
     if (tokens.isEmpty() || !IsWord(tokens.first(), "select"))
         throw EDatabaseError(QStringLiteral("%1: The statement gives no records: %2")
                                  .arg(Name(), FSQL->Text().trimmed()));
+    if (const TToken* end = UnfinishedEnd(tokens))
+        throw EDatabaseError(QStringLiteral("%1: Syntax error: the statement ends at \"%2\": %3")
+                                 .arg(Name(), end->Text, FSQL->Text().trimmed()));
     FPlan = std::make_unique<TPlan>();
     TDbConnection* connection = Connection();
     const TClauses clauses = FindClauses(tokens);

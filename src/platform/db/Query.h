@@ -75,6 +75,9 @@ private:
     void ParamsFromMaster();
     void MasterChanged();
     void DropResultTable();
+    // Rethrows the exception being handled; an engine error quotes the statement as the
+    // user wrote it instead of the one run.
+    [[noreturn]] void RaiseForTheUsersStatement() const;
 
     TStringList* FSQL;
     TParams* FParams;

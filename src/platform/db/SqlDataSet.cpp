@@ -11,9 +11,28 @@ QString QuoteSqlName(const QString& Name) {
 }
 
 namespace {
+template <class T> Variant ValidOrInvalid(const T& Value) {
+    return Value.isValid() ? Variant(Value) : Variant();
+}
+
 // A text in lower case, as the engine's LowerCaseColumn compares it.
 QString Lowered(const QString& Text) {
     return Text.toLower();
+}
+
+// Whether Letter (ASCII) is the lower case of a letter beyond ASCII (k of the Kelvin sign,
+// i of the dotted capital I), which an index folding ASCII only keeps apart from it.
+bool IsLowerCaseOfNonAscii(QChar Letter) {
+    static const QString letters = [] {
+        QString found;
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c)
+            if (QChar::isUpper(c) || QChar::isTitleCase(c))
+                if (const QString lower = QString::fromUcs4(&c, 1).toLower();
+                    lower[0].unicode() < 0x80 && !found.contains(lower[0]))
+                    found += lower[0];
+        return found;
+    }();
+    return letters.contains(Letter);
 }
 } // namespace
 
@@ -62,6 +81,9 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
                 return connection->LowerCaseColumn(column);
             };
             dialect.FoldCase = Lowered;
+            dialect.CodePointOrdered = [connection](const QString& expression) {
+                return connection->CodePointOrdered(expression);
+            };
             dialect.QuoteName = [this](const QString& name) {
                 return FReader ? FReader->Source().Columns[FieldDefs()->IndexOf(name)]
                                : QuoteSqlName(name);
@@ -88,8 +110,9 @@ void TSqlDataSet::InternalRefresh() {
 }
 
 namespace {
+
 // An integer of a narrower field type, which another program may have written beyond it.
-int NarrowInteger(const TFieldDef* Def, const Variant& Value) {
+std::optional<int> NarrowInteger(const TFieldDef* Def, const Variant& Value) {
     const qint64 value = VarToInt(Value);
     const auto [min, max] = Def->DataType() == ftSmallint ? std::pair<qint64, qint64>(-32768, 32767)
                             : Def->DataType() == ftWord
@@ -97,22 +120,20 @@ int NarrowInteger(const TFieldDef* Def, const Variant& Value) {
                                 : std::pair<qint64, qint64>(std::numeric_limits<int>::min(),
                                                             std::numeric_limits<int>::max());
     if (value < min || value > max)
-        throw EDatabaseError(QStringLiteral("Field '%1' holds %2, beyond the range of its type")
-                                 .arg(Def->Name())
-                                 .arg(value));
+        return std::nullopt;
     return int(value);
 }
-} // namespace
 
-Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
-    if (VarIsNull(Value))
-        return Value;
+// A value of the field's type; an invalid one when Value does not convert to it.
+Variant Converted(const TFieldDef* Def, const Variant& Value) {
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
     case ftWord:
-    case ftAutoInc:
-        return NarrowInteger(Def, Value);
+    case ftAutoInc: {
+        const std::optional<int> value = NarrowInteger(Def, Value);
+        return value ? Variant(*value) : Variant();
+    }
     case ftLargeint:
         return VarToInt(Value);
     case ftBoolean:
@@ -122,11 +143,11 @@ Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) cons
     case ftBCD:
         return VarToFloat(Value);
     case ftDate:
-        return QDate::fromString(Value.toString(), Qt::ISODate);
+        return ValidOrInvalid(QDate::fromString(Value.toString(), Qt::ISODate));
     case ftTime:
-        return QTime::fromString(Value.toString(), Qt::ISODateWithMs);
+        return ValidOrInvalid(QTime::fromString(Value.toString(), Qt::ISODateWithMs));
     case ftDateTime:
-        return QDateTime::fromString(Value.toString(), Qt::ISODateWithMs);
+        return ValidOrInvalid(QDateTime::fromString(Value.toString(), Qt::ISODateWithMs));
     case ftString:
     case ftFixedChar:
     case ftWideString:
@@ -138,6 +159,21 @@ Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) cons
     default:
         return Value;
     }
+}
+
+} // namespace
+
+// A value another program wrote that the field's type cannot hold (SQLite keeps any value
+// in any column) is shown as the engine's text: nothing cut, and the rows after it read.
+Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
+    if (VarIsNull(Value))
+        return Value;
+    Variant converted;
+    try {
+        converted = Converted(Def, Value);
+    } catch (const EConvertError&) {
+    }
+    return converted.isValid() ? converted : Variant(VarToStr(Value));
 }
 
 Variant TSqlDataSet::ToEngine(TFieldType, const Variant& Value) const {
@@ -338,7 +374,8 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
         const bool partial = text && Options.Contains(loPartialKey);
         if (!text || !Options.Contains(loCaseInsensitive)) {
             if (partial)
-                AddTextRange(column, value.toString(), nullptr, conditions, params);
+                AddTextRange(connection->CodePointOrdered(column), value.toString(), nullptr,
+                             conditions, params);
             else {
                 conditions << column + QStringLiteral(" = ?");
                 params << ToEngine(field->DataType(), value);
@@ -352,14 +389,15 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
         const QString wanted = Lowered(value.toString());
         if (lower != indexed) {
             qsizetype ascii = 0;
-            while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80)
+            while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80 &&
+                   !IsLowerCaseOfNonAscii(wanted[ascii]))
                 ++ascii;
             if (ascii > 0)
                 AddTextRange(indexed, indexFold(wanted.left(ascii)), &indexFold, conditions,
                              params);
         }
         if (partial) {
-            AddTextRange(lower, wanted, &lowered, conditions, params);
+            AddTextRange(connection->CodePointOrdered(lower), wanted, &lowered, conditions, params);
         } else {
             conditions << lower + QStringLiteral(" = ?");
             params << wanted;

@@ -2,8 +2,11 @@
 
 #include "LikePattern.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QUrl>
 #include <algorithm>
 #include <rtl/Exceptions.h>
 #include <sqlite3.h>
@@ -11,6 +14,9 @@
 namespace {
 
 QString ErrorText(sqlite3* Db, const QString& What) {
+    if (sqlite3_errcode(Db) == SQLITE_READONLY)
+        return QStringLiteral("%1: the database %2 is read-only")
+            .arg(What, QString::fromUtf8(sqlite3_db_filename(Db, "main")));
     return What + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(Db));
 }
 
@@ -201,7 +207,8 @@ TFieldType FieldTypeByAffinity(const TDeclaredType& Declared, int& Size) {
 // Statements share it with their connection, so they may outlive the connection.
 class TSqliteDatabase {
 public:
-    explicit TSqliteDatabase(const QString& FileName);
+    // Opens FileName with the sqlite3_open_v2 Flags, or the URI Uri when given.
+    TSqliteDatabase(const QString& FileName, int Flags, const QString& Uri = QString());
     ~TSqliteDatabase();
     TSqliteDatabase(const TSqliteDatabase&) = delete;
     TSqliteDatabase& operator=(const TSqliteDatabase&) = delete;
@@ -218,27 +225,45 @@ private:
 
     static constexpr int MaxIdle = 64;
     sqlite3* FDb = nullptr;
+    QString FFileName;
+    bool FCreatedFile = false; // removed again when nothing was written to it
     QHash<QString, QList<sqlite3_stmt*>> FIdle;
     int FIdleCount = 0;
 };
 
-TSqliteDatabase::TSqliteDatabase(const QString& FileName) {
-    const int result = sqlite3_open_v2(FileName.toUtf8().constData(), &FDb,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                           SQLITE_OPEN_NOMUTEX, // one thread at a time
-                                       nullptr);
+TSqliteDatabase::TSqliteDatabase(const QString& FileName, int Flags, const QString& Uri)
+    : FFileName(FileName), FCreatedFile(!QFileInfo::exists(FileName)) {
+    const QString target = Uri.isEmpty() ? FileName : Uri;
+    const int result =
+        sqlite3_open_v2(target.toUtf8().constData(), &FDb,
+                        Flags | SQLITE_OPEN_NOMUTEX | (Uri.isEmpty() ? 0 : SQLITE_OPEN_URI),
+                        nullptr); // one thread at a time
     if (result != SQLITE_OK) {
         const QString message =
             FDb ? ErrorText(FDb, QStringLiteral("Cannot open database \"%1\"").arg(FileName))
                 : QStringLiteral("Cannot open database \"%1\": out of memory").arg(FileName);
         sqlite3_close(FDb);
+        FDb = nullptr;
         throw EDatabaseError(message);
     }
 }
 
 TSqliteDatabase::~TSqliteDatabase() {
     ClearCache();
+    // A file this connection made and left without a table was only looked into.
+    bool empty = false;
+    if (FCreatedFile) {
+        sqlite3_stmt* count = nullptr;
+        if (sqlite3_prepare_v2(FDb, "SELECT count(*) FROM sqlite_master", -1, &count, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(count) == SQLITE_ROW)
+            empty = sqlite3_column_int(count, 0) == 0;
+        sqlite3_finalize(count);
+    }
     sqlite3_close_v2(FDb);
+    if (empty)
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(FFileName + QLatin1String(suffix));
 }
 
 sqlite3_stmt* TSqliteDatabase::Acquire(const QString& Sql) {
@@ -407,14 +432,51 @@ Variant TSqliteStatement::Column(int Index) const {
 
 } // namespace
 
-TSqliteConnection::TSqliteConnection(const QString& FileName)
-    : FFileName(FileName), FDatabase(std::make_shared<TSqliteDatabase>(FileName)) {
+TSqliteConnection::TSqliteConnection(const QString& FileName) : FFileName(FileName) {
+    try {
+        FDatabase =
+            std::make_shared<TSqliteDatabase>(FileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        Configure();
+        ExecuteScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL"));
+    } catch (const EDatabaseError&) {
+        if (!QFileInfo::exists(FileName))
+            throw;
+        OpenReadOnly();
+    }
+}
+
+void TSqliteConnection::OpenReadOnly() {
+    // Read-only media or folder: the file cannot take a journal, and a database in WAL
+    // mode cannot even be read without one unless it is opened as unchanging.
+    FDatabase.reset();
+    FDatabase = std::make_shared<TSqliteDatabase>(FFileName, SQLITE_OPEN_READONLY);
+    const int probe = sqlite3_exec(FDatabase->Handle(), "SELECT count(*) FROM sqlite_master",
+                                   nullptr, nullptr, nullptr);
+    if (probe == SQLITE_CANTOPEN || probe == SQLITE_READONLY) {
+        FDatabase.reset();
+        const QString uri = QUrl::fromLocalFile(FFileName).toString(QUrl::FullyEncoded) +
+                            QStringLiteral("?immutable=1");
+        FDatabase = std::make_shared<TSqliteDatabase>(FFileName, SQLITE_OPEN_READONLY, uri);
+    } else if (probe != SQLITE_OK) {
+        RaiseError(FDatabase->Handle(),
+                   QStringLiteral("Cannot open database \"%1\"").arg(FFileName));
+    }
+    Configure();
+}
+
+void TSqliteConnection::Configure() {
+    // A double-quoted name is a name: an unknown one is an error, never a text literal.
+    for (const int option : {SQLITE_DBCONFIG_DQS_DML, SQLITE_DBCONFIG_DQS_DDL})
+        sqlite3_db_config(FDatabase->Handle(), option, 0, nullptr);
     SetBusyTimeout(FBusyTimeout);
     RegisterLike(FDatabase->Handle());
     RegisterLower(FDatabase->Handle());
-    ExecuteScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
-                                 "PRAGMA mmap_size=67108864; PRAGMA cache_size=-16000;"
+    ExecuteScript(QStringLiteral("PRAGMA mmap_size=67108864; PRAGMA cache_size=-16000;"
                                  "PRAGMA foreign_keys=ON"));
+}
+
+bool TSqliteConnection::ReadOnly() const {
+    return sqlite3_db_readonly(FDatabase->Handle(), "main") == 1;
 }
 
 TSqliteConnection::~TSqliteConnection() {

@@ -5,10 +5,13 @@
 class TSqliteDatabase;
 
 // A connection to an SQLite database file, created on first use (its directory must
-// exist). The file is opened in WAL journal mode with synchronous=NORMAL, so a crash in the
-// middle of a write leaves it consistent, with memory mapping and a large page cache for
-// reading in index order, and with foreign keys enforced. A writer finding the file locked
-// by another connection waits up to BusyTimeout, then raises EDatabaseError.
+// exist) and removed again when the connection leaves it without a table. A file that
+// cannot be opened for writing (read-only media or folder) is opened for reading only,
+// where writing raises "read-only". Otherwise the file is opened in WAL journal mode with
+// synchronous=NORMAL, so a crash in the middle of a write leaves it consistent, with memory mapping
+// and a large page cache for reading in index order, and with foreign keys enforced. A writer
+// finding the file locked by another connection waits up to BusyTimeout, then raises
+// EDatabaseError.
 //
 // Values bind as: Null; bool as 0/1; integers; double; QString as UTF-8 text; QByteArray
 // as a blob; QDate as "yyyy-MM-dd", QTime as "HH:mm:ss.zzz", QDateTime as
@@ -93,9 +96,19 @@ public:
     QString LowerCaseColumn(const QString& Expression) const override {
         return QStringLiteral("kro_lower(%1)").arg(Expression);
     }
+    // A column declared with another collation (NOCASE, say) would order by it.
+    QString CodePointOrdered(const QString& Expression) const override {
+        return QStringLiteral("(%1) COLLATE BINARY").arg(Expression);
+    }
+
+    // Whether the file was opened for reading only (read-only media or folder).
+    bool ReadOnly() const;
 
 private:
     qint64 ExecuteScript(const QString& Sql);
+    void OpenReadOnly();
+    // The connection's functions and settings.
+    void Configure();
 
     QString FFileName;
     int FBusyTimeout = 5000;

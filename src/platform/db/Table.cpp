@@ -58,29 +58,34 @@ QString TTable::QuotedTable() const {
 }
 
 void TTable::SetIndexFieldNames(const QString& Value) {
-    if (FIndexFieldNames == Value)
-        return;
-    FIndexFieldNames = Value;
-    if (!Value.isEmpty())
-        FIndexName.clear();
-    if (Active()) {
-        CheckBrowseMode();
-        Reposition();
-        Resync();
-    }
+    if (FIndexFieldNames != Value)
+        ChangeOrder(Value, Value.isEmpty() ? FIndexName : QString());
 }
 
 void TTable::SetIndexName(const QString& Value) {
-    if (FIndexName == Value)
-        return;
-    FIndexName = Value;
-    if (!Value.isEmpty())
-        FIndexFieldNames.clear();
-    if (Active()) {
+    if (FIndexName != Value)
+        ChangeOrder(Value.isEmpty() ? FIndexFieldNames : QString(), Value);
+}
+
+void TTable::ChangeOrder(const QString& FieldNames, const QString& IndexName) {
+    if (Active())
         CheckBrowseMode();
+    const QString fieldNames = FIndexFieldNames;
+    const QString indexName = FIndexName;
+    FIndexFieldNames = FieldNames;
+    FIndexName = IndexName;
+    if (!Active())
+        return;
+    try {
         Reposition();
-        Resync();
+    } catch (...) {
+        // A refused order leaves the previous one in force.
+        FIndexFieldNames = fieldNames;
+        FIndexName = indexName;
+        Reposition();
+        throw;
     }
+    Resync();
 }
 
 void TTable::SetMasterFields(const QString& Value) {
@@ -278,10 +283,24 @@ void TTable::DeleteTable() {
 
 // ---- Opening -------------------------------------------------------------------------
 
+namespace {
+
+// Raises for a missing table, naming the database too when it holds no table at all.
+void CheckTableExists(TDbConnection* Connection, const QString& Table, const QString& Written,
+                      const QString& Database) {
+    if (Connection->TableExists(Table))
+        return;
+    throw EDatabaseError(Connection->TableNames().isEmpty()
+                             ? QStringLiteral("Table '%1' does not exist: %2 holds no database")
+                                   .arg(Written, Database)
+                             : QStringLiteral("Table '%1' does not exist").arg(Written));
+}
+
+} // namespace
+
 void TTable::InternalInitFieldDefs() {
     TDbConnection* connection = Connection();
-    if (!connection->TableExists(BaseTableName()))
-        throw EDatabaseError(QStringLiteral("Table '%1' does not exist").arg(FTableName));
+    CheckTableExists(connection, BaseTableName(), FTableName, DatabaseName());
     FieldDefs()->BeginUpdate();
     FieldDefs()->Clear();
     for (const TColumnInfo& column : connection->TableColumns(BaseTableName())) {
@@ -297,6 +316,7 @@ void TTable::InternalOpen() {
     try {
         if (FTableName.isEmpty())
             throw EDatabaseError(QStringLiteral("%1: Missing TableName").arg(Name()));
+        CheckTableExists(Connection(), BaseTableName(), FTableName, DatabaseName());
         if (!FIndexDefs->Updated())
             FIndexDefs->Update();
         TSqlDataSet::InternalOpen();
@@ -317,6 +337,12 @@ bool TTable::IndexIgnoresCase() const {
     QList<bool> descending, ignoreCase;
     OrderFields(descending, &ignoreCase);
     return ignoreCase.contains(true);
+}
+
+QList<bool> TTable::IndexDescending() const {
+    QList<bool> descending;
+    OrderFields(descending);
+    return descending;
 }
 
 QStringList TTable::OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase) const {

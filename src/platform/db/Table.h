@@ -62,6 +62,7 @@ public:
     TDataSource* GetDataSource() const override { return MasterSource(); }
     QStringList IndexFields() const override;
     bool IndexIgnoresCase() const override;
+    QList<bool> IndexDescending() const override;
     bool CanModify() const override;
 
     bool Exists();
@@ -85,6 +86,8 @@ private:
     // The order fields and their directions (and whether they ignore case) for the
     // current settings.
     QStringList OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase = nullptr) const;
+    // Reads in another order; a refused order raises and leaves the previous one in force.
+    void ChangeOrder(const QString& FieldNames, const QString& IndexName);
     void MasterChanged();
     QVariantList MasterValues() const;
     QString QuotedTable() const;

@@ -57,13 +57,22 @@ TComponent* TReader::ReadRoot(const TFormObject& tree, TComponent* instance, TCo
         FLookupRoot = lookupRoot ? lookupRoot : FRoot;
         FRoot->BeginLoading();
         FLoaded.append(FRoot);
+        FLoadedLines.append(tree.Line);
+        FPriorName = FRoot->Name();
         if (FRoot->Name().isEmpty() && !tree.Name.isEmpty())
             FRoot->SetName(tree.Name);
         ReadObject(FRoot, tree);
         ResolveFixups();
-        for (const QPointer<TComponent>& component : std::as_const(FLoaded))
-            if (component)
-                component->Loaded();
+        for (qsizetype i = 0; i < FLoaded.size(); ++i)
+            if (TComponent* component = FLoaded[i]) {
+                FLine = FLoadedLines[i];
+                try {
+                    component->Loaded();
+                } catch (const Exception& e) {
+                    Error(QStringLiteral("%1 (%2): %3")
+                              .arg(component->Name(), component->ClassName(), e.Message()));
+                }
+            }
         if (!lookupRoot)
             if (const QStringList refused = GlobalRoots::Register(FRoot); !refused.isEmpty())
                 throw EReadError(refused.join(QLatin1Char('\n')));
@@ -84,14 +93,38 @@ TComponent* TReader::CreateRoot(const TFormObject& tree, TComponent* owner) {
     return CreateComponent(cls, owner);
 }
 
+void TReader::Assign(QObject* object, const TPropInfo& info, const Variant& value) {
+    if (!FOwnsRoot && info.Property().isReadable())
+        FPriorValues.append({object, info, ReadProp(object, info)});
+    WriteProp(object, info, value);
+}
+
 void TReader::Cleanup() {
     FFixups.clear();
     for (qsizetype i = FCreated.size() - 1; i >= 0; --i)
         delete FCreated[i].data();
-    if (FOwnsRoot)
+    if (FOwnsRoot) {
         delete FRoot;
+    } else if (FRoot) {
+        // What the read changed on objects it did not make, last change first; the objects
+        // it made are gone with their values.
+        for (qsizetype i = FPriorValues.size() - 1; i >= 0; --i)
+            if (const TPriorValue& prior = FPriorValues[i]; prior.Instance) {
+                try {
+                    WriteProp(prior.Instance, prior.Property, prior.Value);
+                } catch (const Exception&) {
+                    // A value the object refuses now stays as the read left it.
+                }
+            }
+        FRoot->SetName(FPriorName);
+        for (const QPointer<TComponent>& component : std::as_const(FLoaded))
+            if (component && component->IsLoading())
+                component->Loaded();
+    }
     FCreated.clear();
     FLoaded.clear();
+    FLoadedLines.clear();
+    FPriorValues.clear();
     FRoot = nullptr;
 }
 
@@ -123,6 +156,7 @@ void TReader::ReadChildren(TComponent* parent, const TFormObject& node) {
             }
             child->BeginLoading();
             FLoaded.append(child);
+            FLoadedLines.append(childNode.Line);
             child->SetParentComponent(parent->GetChildParent());
         } catch (const EReadError&) {
             throw;
@@ -164,7 +198,7 @@ void TReader::ReadProperty(QObject* object, const TFormProperty& property) {
     } catch (const EReadError&) {
         throw;
     } catch (const Exception& e) {
-        Error(e.Message());
+        Error(QStringLiteral("Property %1: %2").arg(property.Name, e.Message()));
     }
 }
 
@@ -219,16 +253,16 @@ void TReader::SetValue(QObject* object, const TPropInfo& info, const TFormValue&
         return;
     case tkFloat:
         if (value.Kind == TFormValue::vkFloat)
-            WriteProp(object, info, value.Float);
+            Assign(object, info, value.Float);
         else if (value.Kind == TFormValue::vkInteger)
-            WriteProp(object, info, double(value.Integer));
+            Assign(object, info, double(value.Integer));
         else
             invalid();
         return;
     case tkString:
         if (value.Kind != TFormValue::vkString)
             invalid();
-        WriteProp(object, info, value.Text);
+        Assign(object, info, value.Text);
         return;
     case tkDateTime: {
         QDateTime dt;
@@ -245,16 +279,16 @@ void TReader::SetValue(QObject* object, const TPropInfo& info, const TFormValue&
             v = dt.date();
         else if (info.Type().id() == QMetaType::QTime)
             v = dt.time();
-        WriteProp(object, info, v);
+        Assign(object, info, v);
         return;
     }
     case tkBinary:
         if (value.Kind != TFormValue::vkBinary)
             invalid();
-        WriteProp(object, info, value.Binary);
+        Assign(object, info, value.Binary);
         return;
     case tkVariant:
-        WriteProp(object, info, ValueAsVariant(value));
+        Assign(object, info, ValueAsVariant(value));
         return;
     case tkClass:
         SetClassValue(object, info, value);
@@ -304,7 +338,7 @@ void TReader::SetOrdinal(QObject* object, const TPropInfo& info, const TFormValu
     if (!ordinal)
         Error(QStringLiteral("Invalid property value for %1").arg(info.Name()));
     CheckOrdinalRange(info, *ordinal);
-    WriteProp(object, info, OrdVariant(type, *ordinal));
+    Assign(object, info, OrdVariant(type, *ordinal));
 }
 
 void TReader::SetClassValue(QObject* object, const TPropInfo& info, const TFormValue& value) {
@@ -318,7 +352,7 @@ void TReader::SetClassValue(QObject* object, const TPropInfo& info, const TFormV
     if (value.Kind != TFormValue::vkIdent)
         Error(QStringLiteral("Invalid property value for %1").arg(info.Name()));
     if (SameText(value.Text, "nil")) {
-        WriteProp(object, info, QVariant(info.Type(), nullptr));
+        Assign(object, info, QVariant(info.Type(), nullptr));
         return;
     }
     FFixups.append({object, info, value.Text, FLine});
@@ -329,14 +363,14 @@ void TReader::SetMethod(QObject* object, const TPropInfo& info, const TFormValue
         Error(QStringLiteral("Invalid property value for %1").arg(info.Name()));
     const auto* event = EventRegistry::Find(info.Type());
     if (SameText(value.Text, "nil")) {
-        WriteProp(object, info, event->ToVariant(TMethod()));
+        Assign(object, info, event->ToVariant(TMethod()));
         return;
     }
     const TMethod method = event->Bind(FLookupRoot, value.Text.toLatin1());
     if (!method.IsAssigned())
         Error(QStringLiteral("Method %1 not found in %2 or its parameters do not suit %3")
                   .arg(value.Text, FLookupRoot->ClassName(), info.Name()));
-    WriteProp(object, info, event->ToVariant(method));
+    Assign(object, info, event->ToVariant(method));
 }
 
 void TReader::ReadCollectionValue(TCollection* collection, const TFormValue& value) {
@@ -426,7 +460,7 @@ void TReader::ResolveFixups() {
             Error(QStringLiteral("%1 is a %2, which does not suit %3")
                       .arg(fixup.Reference, target->ClassName(), fixup.Property.Name()));
         QObject* asObject = target;
-        WriteProp(fixup.Instance, fixup.Property, QVariant(fixup.Property.Type(), &asObject));
+        Assign(fixup.Instance, fixup.Property, QVariant(fixup.Property.Type(), &asObject));
     }
     FFixups.clear();
     for (const auto& reference : pending)

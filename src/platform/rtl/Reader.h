@@ -13,8 +13,9 @@ class TPersistent;
 // Builds components from a parsed form file: creates the objects by class name, sets
 // their properties, binds event handlers to invokable methods of the root, resolves
 // references by name once everything is read, and then calls Loaded on every component
-// read. Any error raises EReadError naming the file and line and leaves nothing behind:
-// components created by the read are destroyed again.
+// read. Any error raises EReadError naming the file, line and component or property and
+// leaves nothing behind: components created by the read are destroyed again, and an
+// existing instance read into gets back the property values it had.
 class TReader : public TFiler {
 public:
     explicit TReader(QString fileName);
@@ -55,6 +56,12 @@ private:
         QString Reference;
         int Line;
     };
+    // A property value of an object the read did not create, as it was before the read.
+    struct TPriorValue {
+        QPointer<QObject> Instance;
+        TPropInfo Property;
+        Variant Value;
+    };
     struct TCursor {
         const TFormValue* Value;
         qsizetype Index; // next item of a list value; 1 when a single value was read
@@ -74,6 +81,9 @@ private:
     Variant ValueAsVariant(const TFormValue& value);
     TComponent* FindLocal(const QString& name) const;
     void ResolveFixups();
+    // Writes a property value, remembering the one it replaces on an instance read into.
+    void Assign(QObject* object, const TPropInfo& info, const Variant& value);
+    // Undoes what a failed read did: destroys what it created, restores what it changed.
     void Cleanup();
     const TFormValue& NextValue(TFormValue::TKind expected, const char* what);
 
@@ -82,6 +92,9 @@ private:
     TComponent* FLookupRoot = nullptr;
     bool FOwnsRoot = false;
     QList<QPointer<TComponent>> FLoaded;  // in the order read
+    QList<int> FLoadedLines;              // the line of each, for errors in Loaded
+    QList<TPriorValue> FPriorValues;      // of an instance read into, in the order changed
+    QString FPriorName;                   // of an instance read into
     QList<QPointer<TComponent>> FCreated; // destroyed again when the read fails
     QList<TFixup> FFixups;
     int FLine = 0;

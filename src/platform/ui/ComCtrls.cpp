@@ -54,6 +54,13 @@ QWidget* TTabSheet::CreateWidget() {
     return sheet;
 }
 
+void TTabSheet::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    // The sheet itself takes no focus: its page control does, so the keys switch pages.
+    if (TPageControl* pageControl = PageControl(); pageControl && pageControl->CanFocus())
+        pageControl->SetFocus();
+    TWinControl::MouseDown(Button, Shift, X, Y);
+}
+
 TPageControl* TTabSheet::PageControl() const {
     return qobject_cast<TPageControl*>(Parent());
 }

@@ -45,6 +45,7 @@ protected:
 
     QWidget* CreateWidget() override;
     void TextChanged() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     virtual void DoShow();
     virtual void DoHide();
 

@@ -9,6 +9,7 @@
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
 #include <db/Session.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -233,6 +234,55 @@ TEST_P(EngineOracle, FiltersAgreeWithTheEnginesCount) {
     EXPECT_FALSE(expected.isEmpty());
     EXPECT_EQ(Forward(), expected);
     EXPECT_EQ(FTable->RecordCount(), expected.size());
+}
+
+// Leading parts and ordered comparisons of texts follow code points, as the process
+// compares, whatever the column's collation (on PostgreSQL, a language's: "und-x-icu"
+// puts "Smith" between "sm" and "sn"). The order shown stays the column's own.
+TEST_P(EngineOracle, TextRangesFollowCodePointsWhateverTheCollation) {
+    if (Engine() == QLatin1String(PostgresEngine)) {
+        FTable->Close();
+        Connection()->Execute(QStringLiteral(
+            R"(ALTER TABLE "Sample" ALTER COLUMN "Name" TYPE VARCHAR(12) COLLATE "und-x-icu")"));
+        FTable->Open();
+    }
+    FTable->SetIndexFieldNames(QStringLiteral("Name"));
+    const QList<qint64> order = EngineIds(NameOrder);
+    const QString name = QStringLiteral("Name");
+    for (const char* value : {"sm", "SM", "a", "Ä", "o'", "x_", "É", "z", "Z"})
+        for (const TLocateOptions& option :
+             {TLocateOptions{loPartialKey}, TLocateOptions{loPartialKey, loCaseInsensitive}}) {
+            const QString wanted = QString::fromUtf8(value);
+            SCOPED_TRACE(
+                (wanted + QStringLiteral(" ") + QString::number(option.Bits())).toStdString());
+            const std::optional<qint64> first = FirstMatching(order, wanted, option);
+            ASSERT_EQ(FTable->Locate(name, wanted, option), first.has_value());
+            if (first) {
+                EXPECT_EQ(Id(), *first);
+            }
+        }
+    using TTest = std::function<bool(const QString&)>;
+    const QList<std::pair<QString, TTest>> filters{
+        {QStringLiteral("Name = 'sm*'"),
+         [](const QString& n) { return n.startsWith(QStringLiteral("sm")); }},
+        {QStringLiteral("Name = 'A*'"),
+         [](const QString& n) { return n.startsWith(QStringLiteral("A")); }},
+        {QStringLiteral("Name < 'Z'"),
+         [](const QString& n) { return CompareCodePoints(n, QStringLiteral("Z")) < 0; }},
+        {QStringLiteral("Name >= 'o'"),
+         [](const QString& n) { return CompareCodePoints(n, QStringLiteral("o")) >= 0; }}};
+    for (const auto& [filter, test] : filters) {
+        SCOPED_TRACE(filter.toStdString());
+        FTable->SetFilter(filter);
+        FTable->SetFiltered(true);
+        QList<qint64> expected;
+        for (const qint64 id : order)
+            if (!VarIsNull(Row(id).Name) && test(Row(id).Name.toString()))
+                expected << id;
+        EXPECT_EQ(Forward(), expected);
+        EXPECT_EQ(FTable->RecordCount(), expected.size());
+        FTable->SetFiltered(false);
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <db/DataLink.h>
 #include <db/DataSource.h>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <rtl/ClassRegistry.h>
 #include <rtl/Exceptions.h>
+#include <rtl/FormatSettings.h>
 #include <rtl/Streaming.h>
 
 static void PrintTo(const QString& s, std::ostream* os) {
@@ -304,6 +306,61 @@ TEST_F(Fields, DateFieldsAcceptIsoAndDayFirstDates) {
     EXPECT_EQ(day->Value(), Variant(QDate(2023, 7, 4)));
     day->SetText(QString());
     EXPECT_TRUE(day->IsNull());
+}
+
+// The user's locale in force while it lives.
+class TLocaleInForce {
+public:
+    explicit TLocaleInForce(const QLocale& Locale) : FSaved(FormatSettings()) {
+        SetFormatSettings(TFormatSettings::FromLocale(Locale));
+    }
+    ~TLocaleInForce() { SetFormatSettings(FSaved); }
+
+private:
+    TFormatSettings FSaved;
+};
+
+TEST_F(Fields, ValuesAreShownAndReadInTheUsersLocale) {
+    auto* day = AddField<TDateField>(QStringLiteral("Day"), ftDate);
+    auto* stamp = AddField<TDateTimeField>(QStringLiteral("Stamp"), ftDateTime);
+    auto* total = AddField<TCurrencyField>(QStringLiteral("Total"), ftCurrency);
+    auto* rate = AddField<TFloatField>(QStringLiteral("Rate"), ftFloat);
+    auto* qty = AddField<TIntegerField>(QStringLiteral("Qty"), ftInteger);
+    qty->SetDisplayFormat(QStringLiteral("#,##0.0"));
+    StartRecord();
+    day->SetAsDateTime(QDateTime(QDate(2024, 2, 9), QTime()));
+    stamp->SetAsDateTime(QDateTime(QDate(2024, 2, 9), QTime(7, 5)));
+    total->SetAsFloat(-1234.5);
+    rate->SetAsFloat(2.25);
+    qty->SetAsInteger(12345);
+    {
+        TLocaleInForce german(QLocale(QLocale::German, QLocale::Germany));
+        EXPECT_EQ(day->DisplayText(), QStringLiteral("09.02.2024"));
+        EXPECT_EQ(stamp->Text(), QStringLiteral("09.02.2024 07:05:00"));
+        EXPECT_EQ(total->DisplayText(), QStringLiteral("-1.234,50\u00A0€"));
+        EXPECT_EQ(total->Text(), QStringLiteral("-1234,50"));
+        EXPECT_EQ(rate->DisplayText(), QStringLiteral("2,25"));
+        EXPECT_EQ(qty->DisplayText(), QStringLiteral("12.345,0"));
+        // What is shown to edit reads back; the program's own form still reads.
+        total->SetText(QStringLiteral("1.234,75"));
+        EXPECT_EQ(total->AsFloat(), 1234.75);
+        rate->SetText(QStringLiteral("0,5"));
+        EXPECT_EQ(rate->AsFloat(), 0.5);
+        rate->SetText(QStringLiteral("0.25"));
+        EXPECT_EQ(rate->AsFloat(), 0.25);
+        day->SetText(QStringLiteral("1.3.2024"));
+        EXPECT_EQ(day->Value(), Variant(QDate(2024, 3, 1)));
+    }
+    {
+        TLocaleInForce american(QLocale(QLocale::English, QLocale::UnitedStates));
+        EXPECT_EQ(day->DisplayText(), QStringLiteral("3/1/2024"));
+        EXPECT_EQ(total->DisplayText(), QStringLiteral("$1,234.75"));
+        day->SetText(QStringLiteral("2/9/2024")); // month first
+        EXPECT_EQ(day->Value(), Variant(QDate(2024, 2, 9)));
+    }
+    // The classic defaults again.
+    EXPECT_EQ(day->DisplayText(), QStringLiteral("09.02.2024"));
+    EXPECT_EQ(total->DisplayText(), QStringLiteral("1,234.75"));
 }
 
 TEST_F(Fields, TimeFieldsAcceptHoursMinutesAndSeconds) {

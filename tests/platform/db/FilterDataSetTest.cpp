@@ -75,8 +75,12 @@ TEST_P(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
     EXPECT_FALSE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0007"), {}));
 }
 
-TEST_P(TableFilters, AMalformedFilterLeavesTheDataSetUnfilteredAndUsable) {
+TEST_P(TableFilters, ARefusedFilterOrOrderLeavesThePreviousOneInForce) {
+    const QString previous = QStringLiteral("Country = 1");
+    FPeople->SetFilter(previous);
     FPeople->SetFiltered(true);
+    const QStringList shown = Names(FPeople.get());
+    EXPECT_EQ(shown.size(), 10);
     for (const char* bad : {"Name = 'open", "Nmae = 1", "Country = 'two'", "Name = #",
                             "(Country = 1", "Country = 1 and"}) {
         try {
@@ -85,9 +89,18 @@ TEST_P(TableFilters, AMalformedFilterLeavesTheDataSetUnfilteredAndUsable) {
         } catch (const EDatabaseError& e) {
             EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Filter expression"))) << e.what();
         }
-        EXPECT_EQ(FPeople->RecordCount(), 30) << bad;
+        EXPECT_EQ(FPeople->Filter(), previous);
+        EXPECT_EQ(Names(FPeople.get()), shown) << bad;
         EXPECT_TRUE(FPeople->Active());
     }
+    FPeople->SetFilterOptions({foCaseInsensitive});
+    EXPECT_THROW(FPeople->SetIndexFieldNames(QStringLiteral("Nmae")), EDatabaseError);
+    EXPECT_EQ(FPeople->IndexFieldNames(), QStringLiteral("Name"));
+    EXPECT_EQ(Names(FPeople.get()), shown);
+    FPeople->Close();
+    FPeople->Open(); // the settings in force open again
+    EXPECT_EQ(Names(FPeople.get()), shown);
+    FPeople->SetFilter(QString());
     QString longFilter = QStringLiteral("Country = 1");
     while (longFilter.size() < 10000)
         longFilter += QStringLiteral(" or Country = 2");

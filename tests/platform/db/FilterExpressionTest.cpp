@@ -130,36 +130,53 @@ TEST(FilterSqlTest, PartialMatchSuccessorsFollowCodePoints) {
     EXPECT_EQ(upper(QStringLiteral("a\uFFFF")), QStringLiteral("a\U00010000"));
     EXPECT_EQ(upper(QStringLiteral("a\uD7FF")), QStringLiteral("a\uE000"));
 
+    // The highest code point is dropped and the one before it incremented; a prefix of
+    // nothing else has no upper bound.
     ExpectSql({{"Name = 'ab\U0010FFFF*'",
-                R"(substr("Name", 1, 3) = ?)",
-                {QStringLiteral("ab\U0010FFFF")}},
-               {"Name <> '\U0010FFFF*'",
-                R"(NOT (substr("Name", 1, 1) = ?))",
-                {QStringLiteral("\U0010FFFF")}}});
+                R"(("Name" >= ? AND "Name" < ?))",
+                {QStringLiteral("ab\U0010FFFF"), QStringLiteral("ac")}},
+               {"Name = 'a\U0010FFFF\U0010FFFF*'",
+                R"(("Name" >= ? AND "Name" < ?))",
+                {QStringLiteral("a\U0010FFFF\U0010FFFF"), QStringLiteral("b")}},
+               {"Name <> '\U0010FFFF*'", R"(NOT ("Name" >= ?))", {QStringLiteral("\U0010FFFF")}}});
+}
+
+TEST(FilterSqlTest, TextsAreOrderedByTheDialectsCodePointOrder) {
+    TFilterDialect binary = SqliteFilterDialect();
+    binary.CodePointOrdered = [](const QString& Column) { return Column + " COLLATE C"; };
+    ExpectSql({{"Name = 'Sm*'",
+                R"(("Name" COLLATE C >= ? AND "Name" COLLATE C < ?))",
+                {QStringLiteral("Sm"), QStringLiteral("Sn")}},
+               {"Name < 'b'", R"("Name" COLLATE C < ?)", {QStringLiteral("b")}},
+               {"Name >= Nick", R"("Name" COLLATE C >= "Nick" COLLATE C)", {}},
+               // Equality is the same in every collation; numbers have none.
+               {"Name = 'b'", R"("Name" = ?)", {QStringLiteral("b")}},
+               {"Name <> 'b'", R"("Name" <> ?)", {QStringLiteral("b")}},
+               {"Age > 1", R"("Age" > ?)", {qint64(1)}}},
+              {}, binary);
 }
 
 TEST(FilterSqlTest, CaseInsensitiveComparisonsFoldTextColumnsAndParameters) {
     const TFilterOptions ci{foCaseInsensitive};
-    ExpectSql({{"Name = 'SMITH'", R"("Name" COLLATE NOCASE = ?)", {QStringLiteral("smith")}},
-               {"Name = 'Sm*'",
-                R"(("Name" COLLATE NOCASE >= ? AND "Name" COLLATE NOCASE < ?))",
-                {QStringLiteral("sm"), QStringLiteral("sn")}},
-               // The successor is taken among folded characters: 'z' + 1, and '[' after '@'
-               // because 'A' compares as 'a'.
-               {"Name = 'SmZ*'",
-                R"(("Name" COLLATE NOCASE >= ? AND "Name" COLLATE NOCASE < ?))",
-                {QStringLiteral("smz"), QStringLiteral("sm{")}},
-               {"Name = 'X@*'",
-                R"(("Name" COLLATE NOCASE >= ? AND "Name" COLLATE NOCASE < ?))",
-                {QStringLiteral("x@"), QStringLiteral("x[")}},
-               {"Name = 'Ä'", R"("Name" COLLATE NOCASE = ?)", {QStringLiteral("Ä")}},
-               {"Name = '\U0010FFFF*'",
-                R"(substr("Name", 1, 1) COLLATE NOCASE = ?)",
-                {QStringLiteral("\U0010FFFF")}},
-               {"Name < Nick", R"("Name" COLLATE NOCASE < "Nick" COLLATE NOCASE)", {}},
-               {"Age = 1", R"("Age" = ?)", {qint64(1)}},
-               {"Name = Null", R"("Name" IS NULL)", {}}},
-              ci);
+    ExpectSql(
+        {{"Name = 'SMITH'", R"("Name" COLLATE NOCASE = ?)", {QStringLiteral("smith")}},
+         {"Name = 'Sm*'",
+          R"(("Name" COLLATE NOCASE >= ? AND "Name" COLLATE NOCASE < ?))",
+          {QStringLiteral("sm"), QStringLiteral("sn")}},
+         // The successor is taken among folded characters: 'z' + 1, and '[' after '@'
+         // because 'A' compares as 'a'.
+         {"Name = 'SmZ*'",
+          R"(("Name" COLLATE NOCASE >= ? AND "Name" COLLATE NOCASE < ?))",
+          {QStringLiteral("smz"), QStringLiteral("sm{")}},
+         {"Name = 'X@*'",
+          R"(("Name" COLLATE NOCASE >= ? AND "Name" COLLATE NOCASE < ?))",
+          {QStringLiteral("x@"), QStringLiteral("x[")}},
+         {"Name = 'Ä'", R"("Name" COLLATE NOCASE = ?)", {QStringLiteral("Ä")}},
+         {"Name = '\U0010FFFF*'", R"("Name" COLLATE NOCASE >= ?)", {QStringLiteral("\U0010FFFF")}},
+         {"Name < Nick", R"("Name" COLLATE NOCASE < "Nick" COLLATE NOCASE)", {}},
+         {"Age = 1", R"("Age" = ?)", {qint64(1)}},
+         {"Name = Null", R"("Name" IS NULL)", {}}},
+        ci);
     ExpectSql({{"Name = 'ÄPFEL'", R"(lower("Name") = ?)", {QStringLiteral("äpfel")}},
                {"Name = 'Ä*'",
                 R"((lower("Name") >= ? AND lower("Name") < ?))",

@@ -90,17 +90,33 @@ TEST(SqliteValues, IntegersBeyondThirtyTwoBitsAreKept) {
     v->SetAsVariant(Q_INT64_C(6000000000));
     big->Post();
     EXPECT_EQ(v->AsVariant().toLongLong(), Q_INT64_C(6000000000));
-    big->Close();
-    connection = ConnectionOf(db);
-    connection->Execute(QStringLiteral("UPDATE \"Big\" SET \"W\" = 7000000000"));
+}
+
+// SQLite keeps any value in any column. A value the field's type cannot hold (beyond a
+// narrower integer, text in a number or date column) shows as the engine's text, never cut
+// nor stopping the rows after it; a value of the type reads as before.
+TEST(SqliteValues, ValuesBeyondTheFieldsTypeShowAsTheyAreStored) {
+    TPeopleDatabase db;
+    ConnectionOf(db)->Execute(QStringLiteral(
+        "CREATE TABLE \"Mixed\" (\"Id\" INTEGER PRIMARY KEY, \"W\" INT, \"S\" SMALLINT, "
+        "\"R\" REAL, \"D\" DATE); "
+        "INSERT INTO \"Mixed\" VALUES (1, 7000000000, 70000, 'n/a', 'someday'); "
+        "INSERT INTO \"Mixed\" VALUES (2, 'seven', -40000, 2.5, '2024-02-29'); "
+        "INSERT INTO \"Mixed\" VALUES (3, 7, 7, 7, '2024-03-01')"));
     Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
-    try {
-        big->Open();
-        FAIL() << "read " << big->FieldByName(QStringLiteral("W"))->AsInteger();
-    } catch (const EDatabaseError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("7000000000")))
-            << e.Message().toStdString();
+    std::unique_ptr<TTable> mixed(db.NewTable(QStringLiteral("Mixed")));
+    mixed->Open();
+    EXPECT_EQ(mixed->FieldByName(QStringLiteral("S"))->DataType(), ftSmallint);
+    QStringList shown;
+    for (mixed->First(); !mixed->Eof(); mixed->Next()) {
+        QStringList row;
+        for (const char* name : {"W", "S", "R", "D"})
+            row << mixed->FieldByName(QString::fromLatin1(name))->DisplayText();
+        shown << row.join(QLatin1Char('|'));
     }
+    EXPECT_EQ(shown, QStringList({"7000000000|70000|n/a|someday", "seven|-40000|2.5|29.02.2024",
+                                  "7|7|7|01.03.2024"}));
+    EXPECT_EQ(mixed->FieldByName(QStringLiteral("W"))->AsInteger(), 7);
 }
 
 TEST(SqliteValues, AColumnNamedRowidDoesNotShadowTheRowKey) {

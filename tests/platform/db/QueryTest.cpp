@@ -122,6 +122,27 @@ TEST_P(QueryParams, AConditionMayEndInAComment) {
               QStringLiteral("Person 0002"));
 }
 
+// An unfinished statement is a syntax error quoting what the user wrote; none opens with
+// the missing part dropped.
+TEST_P(QueryParams, AnUnfinishedStatementDoesNotOpen) {
+    TPeopleDatabase db(9, Engine());
+    for (const char* text :
+         {"select * from People.db where", "select * from People.db where Country = 1 order by",
+          "select * from People.db where Country = 1 and -- more to come",
+          "select * from People.db order by Name,;"}) {
+        SCOPED_TRACE(text);
+        auto query = NewQuery(db, QString::fromUtf8(text));
+        try {
+            query->Open();
+            ADD_FAILURE() << "opened " << query->RecordCount() << " records";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("Syntax error"))) << e.what();
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(text))) << e.what();
+        }
+        EXPECT_FALSE(query->Active());
+    }
+}
+
 TEST_P(QueryLive, OnlyLiveSingleTableQueriesCanBeEdited) {
     TPeopleDatabase db(5, Engine());
     auto query = NewQuery(db, QStringLiteral("select Id, Name from People.db order by Name"));
@@ -160,6 +181,23 @@ TEST_P(QueryExec, StatementsWithoutRecordsAndErrors) {
     EXPECT_EQ(bad->SQL()->Text(), QStringLiteral("select * from NoSuchTable.db\n"));
     auto nothing = NewQuery(db, QStringLiteral("delete from People.db"));
     EXPECT_THROW(nothing->Open(), EDatabaseError); // gives no records
+    // The engine's reason quotes the statement written, not the one the query ran.
+    for (const QString& misspelt :
+         {QStringLiteral("select Nmae, count(*) from People.db group by Nmae"),
+          QStringLiteral("select * from People.db where Nmae = 1")}) {
+        try {
+            NewQuery(db, misspelt)->Open();
+            ADD_FAILURE();
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("\"%1\"").arg(misspelt))) << e.what();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("Nmae"))) << e.what();
+            EXPECT_FALSE(e.Message().contains(QStringLiteral("kro_result"))) << e.what();
+            EXPECT_FALSE(e.Message().contains(QStringLiteral("LIMIT"))) << e.what();
+        }
+    }
+    // An unknown quoted name in the order is no text to sort by.
+    EXPECT_THROW(NewQuery(db, QStringLiteral("select * from People.db order by \"Nmae\""))->Open(),
+                 EDatabaseError);
 }
 
 TEST_P(QueryLarge, AWrittenResultIsReadInWindowsToo) {

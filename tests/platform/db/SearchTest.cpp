@@ -150,6 +150,12 @@ QStringList Texts(TDataSet* word) {
     return texts;
 }
 
+// An OnFilterRecord that passes every record: the dataset searches by reading records.
+void SearchInProcess(TDataSet* word) {
+    word->SetOnFilterRecord(TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
+    word->SetFiltered(true);
+}
+
 QString TextOf(TDataSet* word) {
     return word->FieldByName(QStringLiteral("Text"))->AsString();
 }
@@ -179,17 +185,25 @@ TEST_P(IndexSearch, ACaseInsensitiveIndexOrdersAndFindsIgnoringCase) {
 
 TEST_P(IndexSearch, FindNearestOnADescendingIndex) {
     TPeopleDatabase db(0, Engine());
-    auto word = WordTable(db, {QStringLiteral("apple"), QStringLiteral("cherry"),
+    auto word = WordTable(db, {QStringLiteral("apple"), QStringLiteral("cherry"), QString(),
                                QStringLiteral("banana"), QStringLiteral("date")});
     word->SetIndexName(QStringLiteral("Down"));
-    EXPECT_EQ(Texts(word.get()), (QStringList{QStringLiteral("date"), QStringLiteral("cherry"),
-                                              QStringLiteral("banana"), QStringLiteral("apple")}));
-    word->FindNearest({QStringLiteral("c")});
-    EXPECT_EQ(TextOf(word.get()), QStringLiteral("banana"));
-    word->FindNearest({QStringLiteral("cherry")});
-    EXPECT_EQ(TextOf(word.get()), QStringLiteral("cherry"));
-    word->FindNearest({QStringLiteral("zebra")});
-    EXPECT_EQ(TextOf(word.get()), QStringLiteral("date"));
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "in process" : "in the engine");
+        if (inProcess)
+            SearchInProcess(word.get());
+        EXPECT_EQ(Texts(word.get()),
+                  (QStringList{QStringLiteral("date"), QStringLiteral("cherry"),
+                               QStringLiteral("banana"), QStringLiteral("apple"), QString()}));
+        word->FindNearest({QStringLiteral("c")});
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("banana"));
+        word->FindNearest({QStringLiteral("cherry")});
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("cherry"));
+        word->FindNearest({QStringLiteral("zebra")});
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("date"));
+        word->FindNearest({QStringLiteral("Apple")}); // 'A' is below every lower-case letter
+        EXPECT_TRUE(word->FieldByName(QStringLiteral("Text"))->IsNull());
+    }
 }
 
 TEST_P(IndexSearch, LeadingPartsEndAtTheirSuccessor) {
@@ -208,6 +222,41 @@ TEST_P(IndexSearch, LeadingPartsEndAtTheirSuccessor) {
     EXPECT_FALSE(word->Locate(text, QStringLiteral("X@"), {loPartialKey, loCaseInsensitive}));
 }
 
+TEST_P(IndexSearch, ALeadingPartEndingInTheHighestCodePointHasAnUpperBound) {
+    TPeopleDatabase db(0, Engine());
+    auto word = WordTable(db, {QStringLiteral("b"), QString::fromUtf8("a\U0010FFFFz")});
+    const QString text = QStringLiteral("Text");
+    for (const TLocateOptions options :
+         {TLocateOptions{loPartialKey}, TLocateOptions{loPartialKey, loCaseInsensitive}}) {
+        EXPECT_TRUE(word->Locate(text, QString::fromUtf8("a\U0010FFFF"), options));
+        EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("a\U0010FFFFz"));
+    }
+    word->SetFilter(QString::fromUtf8("Text = 'a\U0010FFFF*'"));
+    word->SetFiltered(true);
+    EXPECT_EQ(Texts(word.get()), QStringList{QString::fromUtf8("a\U0010FFFFz")});
+}
+
+// Letters beyond ASCII whose lower case is an ASCII letter: the Kelvin sign is k, the
+// dotted capital I is i. A search ignoring case finds them on every path.
+TEST_P(IndexSearch, LettersThatLowerCaseToAsciiAreFoundIgnoringCase) {
+    TPeopleDatabase db(0, Engine());
+    auto word = WordTable(db, {QStringLiteral("kz"), QString::fromUtf8("\u212Aelvin"),
+                               QString::fromUtf8("\u0130zmir")});
+    const QString text = QStringLiteral("Text");
+    const TLocateOptions ci{loCaseInsensitive};
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "in process" : "in the engine");
+        if (inProcess)
+            SearchInProcess(word.get());
+        EXPECT_TRUE(word->Locate(text, QStringLiteral("KELVIN"), ci));
+        EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("\u212Aelvin"));
+        EXPECT_TRUE(word->Locate(text, QStringLiteral("ke"), {loCaseInsensitive, loPartialKey}));
+        EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("\u212Aelvin"));
+        EXPECT_TRUE(word->Locate(text, QStringLiteral("i"), {loCaseInsensitive, loPartialKey}));
+        EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("\u0130zmir"));
+    }
+}
+
 TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
     TPeopleDatabase db(0, Engine());
     auto word = WordTable(
@@ -224,11 +273,8 @@ TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
     const QString text = QStringLiteral("Text");
     for (const bool inProcess : {false, true}) {
         SCOPED_TRACE(inProcess ? "in process" : "in the engine");
-        if (inProcess) {
-            word->SetOnFilterRecord(
-                TFilterRecordEvent([](TDataSet*, bool& accept) { accept = true; }));
-            word->SetFiltered(true);
-        }
+        if (inProcess)
+            SearchInProcess(word.get());
         // An empty leading part matches every value, and no Null.
         EXPECT_TRUE(word->Locate(text, QString(), {loPartialKey}));
         EXPECT_EQ(TextOf(word.get()), QStringLiteral("Apfel"));

@@ -1,10 +1,12 @@
 #include "EngineTest.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <db/Database.h>
 #include <db/Field.h>
 #include <db/Session.h>
+#include <db/Table.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
@@ -121,6 +123,22 @@ TEST_P(EngineDatabases, TransactionsCommitAndRollBack) {
     EXPECT_EQ(country->RecordCount(), 4);
     database.Close(); // closes the datasets that use it
     EXPECT_FALSE(people->Active());
+}
+
+TEST(Databases, AFolderWithoutADatabaseIsNamedAndLeftEmpty) {
+    QTemporaryDir dir;
+    TTable table;
+    table.SetDatabaseName(dir.path());
+    table.SetTableName(QStringLiteral("People.db"));
+    try {
+        table.Open();
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Table 'People.db' does not exist: %1 holds no "
+                                              "database")
+                                   .arg(dir.path()));
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 TEST(Databases, UnknownNamesFailClearly) {

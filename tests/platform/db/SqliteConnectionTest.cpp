@@ -1,10 +1,15 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <db/SqliteConnection.h>
 #include <gtest/gtest.h>
 #include <rtl/Exceptions.h>
+#include <sys/fsuid.h>
 #include <thread>
+#include <unistd.h>
 
 static void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -248,6 +253,57 @@ TEST_F(SqliteConnectionTest, OpeningInAMissingDirectoryNamesThePath) {
     const QString path = Dir.filePath(QStringLiteral("missing/test.db"));
     const QString message = DatabaseErrorOf([&] { TSqliteConnection db(path); });
     EXPECT_TRUE(message.contains(path)) << message.toStdString();
+}
+
+// Permissions do not bind the super-user: while this lives, the thread opens files as an
+// ordinary user (nobody) would.
+class TOrdinaryUserFiles {
+public:
+    TOrdinaryUserFiles() : FWasRoot(geteuid() == 0) {
+        if (FWasRoot)
+            setfsuid(65534);
+    }
+    ~TOrdinaryUserFiles() {
+        if (FWasRoot)
+            setfsuid(0);
+    }
+    TOrdinaryUserFiles(const TOrdinaryUserFiles&) = delete;
+    TOrdinaryUserFiles& operator=(const TOrdinaryUserFiles&) = delete;
+
+private:
+    bool FWasRoot;
+};
+
+TEST_F(SqliteConnectionTest, ADatabaseThatCannotBeWrittenOpensToBrowse) {
+    {
+        const auto db = Open();
+        db->Execute(QStringLiteral("CREATE TABLE t (v)"));
+        db->Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
+    }
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto enterable = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(Path(), readable));
+    ASSERT_TRUE(QFile::setPermissions(Dir.path(), enterable)); // a read-only folder
+    {
+        TOrdinaryUserFiles user;
+        const auto db = Open();
+        EXPECT_TRUE(db->ReadOnly());
+        EXPECT_EQ(db->Scalar(QStringLiteral("SELECT count(*) FROM t")).toLongLong(), 1);
+        const QString refused =
+            DatabaseErrorOf([&] { db->Execute(QStringLiteral("INSERT INTO t VALUES (2)")); });
+        EXPECT_TRUE(refused.contains(QStringLiteral("is read-only"))) << refused.toStdString();
+    }
+    QFile::setPermissions(Dir.path(), enterable | QFile::WriteOwner);
+    QFile::setPermissions(Path(), readable | QFile::WriteOwner);
+    EXPECT_FALSE(Open()->ReadOnly());
+}
+
+TEST_F(SqliteConnectionTest, ADatabaseOnlyLookedIntoLeavesNoFile) {
+    EXPECT_FALSE(Open()->TableExists(QStringLiteral("t")));
+    EXPECT_TRUE(QDir(Dir.path()).isEmpty());
+    Open()->Execute(QStringLiteral("CREATE TABLE t (v)"));
+    EXPECT_TRUE(QFileInfo::exists(Path()));
+    EXPECT_TRUE(Open()->TableExists(QStringLiteral("t")));
 }
 
 // --- Transactions -------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "SampleComponents.h"
 
 #include <rtl/ClassRegistry.h>
+#include <rtl/Exceptions.h>
 #include <rtl/Reader.h>
 #include <rtl/Writer.h>
 
@@ -55,6 +56,8 @@ void TSample::DefineProperties(TFiler& Filer) {
 void TSample::Loaded() {
     TComponent::Loaded();
     ++LoadedCalls;
+    if (FCaption == QLatin1String("refuse"))
+        throw EComponentError(QStringLiteral("The sample refuses to load"));
 }
 
 TSampleRepublished::TSampleRepublished(TComponent* AOwner) : TSample(AOwner) {}

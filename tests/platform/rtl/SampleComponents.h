@@ -106,6 +106,7 @@ public:
     bool BuddyWasSetWhileLoading = false;
 
     void DefineProperties(TFiler& Filer) override;
+    // Raises for a sample captioned "refuse", as a component whose set-up fails.
     void Loaded() override;
 
 protected:

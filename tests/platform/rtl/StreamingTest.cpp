@@ -249,6 +249,51 @@ TEST_F(Streaming, ReadingIntoAnExistingInstanceKeepsItOnFailure) {
     EXPECT_THROW(ReadComponentFromText(good, QStringLiteral("good.form"), &wrongClass), EReadError);
 }
 
+TEST_F(Streaming, AFailedReadIntoAnInstanceGivesBackWhatItChanged) {
+    TSampleRoot root;
+    root.SetTag(5);
+    auto* inner = new TSample(&root);
+    inner->SetName(QStringLiteral("Inner"));
+    inner->SetCount(1);
+    inner->Font()->SetName(QStringLiteral("Serif"));
+    const QString bad = QStringLiteral("object Other: TSampleRoot\n  Tag = 7\n"
+                                       "  inherited Inner: TSample\n    Count = 3\n"
+                                       "    Font.Name = 'Arial'\n  end\n"
+                                       "  object B: TSample\n    Count = 'x'\n  end\nend\n");
+    EXPECT_THROW(ReadComponentFromText(bad, QStringLiteral("bad.form"), &root), EReadError);
+    EXPECT_EQ(root.Tag(), 5);
+    EXPECT_TRUE(root.Name().isEmpty());
+    EXPECT_EQ(root.ComponentCount(), 1);
+    EXPECT_EQ(inner->Count(), 1);
+    EXPECT_EQ(inner->Font()->Name(), QStringLiteral("Serif"));
+    EXPECT_FALSE(inner->IsLoading());
+    EXPECT_FALSE(root.IsLoading());
+}
+
+TEST_F(Streaming, ErrorsNameTheComponentOrTheProperty) {
+    // A component that fails in Loaded is named with its own line, not the last reference's.
+    const QString refusing = QStringLiteral("object R: TSampleRoot\n  object A: TSample\n"
+                                            "    Caption = 'refuse'\n  end\n"
+                                            "  object B: TSample\n    Buddy = A\n  end\nend\n");
+    try {
+        delete ReadComponentFromText(refusing, QStringLiteral("refusing.form"));
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("refusing.form(2): A (TSample): The sample refuses to load"));
+    }
+    // A value the property's type refuses names the property.
+    try {
+        delete ReadComponentFromText(QStringLiteral("object R: TSampleRoot\n  object A: TSample\n"
+                                                    "    Stamp = 'someday'\n  end\nend\n"),
+                                     QStringLiteral("stamp.form"));
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("stamp.form(3): Property Stamp: ")))
+            << e.Message().toStdString();
+    }
+}
+
 TEST_F(Streaming, InheritedObjectsReuseComponentsTheInstanceMade) {
     TSampleRoot root;
     auto* inner = new TSample(&root);

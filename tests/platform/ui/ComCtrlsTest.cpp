@@ -239,6 +239,40 @@ TEST_F(PageControl, CtrlTabChangesPagesWhileTheFocusIsInside) {
     EXPECT_TRUE(outside->Focused());
 }
 
+TEST_F(PageControl, AltAndATabsAcceleratorChangeThePage) {
+    auto* outside = Find<TEdit>(&Form, "OutsideEdit");
+    outside->SetFocus();
+    ASSERT_EQ(Pages->ActivePage(), Second);
+    QTest::keyClick(outside->Widget(), Qt::Key_F, Qt::AltModifier); // '&First'
+    EXPECT_EQ(Pages->ActivePage(), First);
+    EXPECT_EQ(Log, QStringList({"changing from SecondSheet", "change to FirstSheet"}));
+    EXPECT_TRUE(First->Widget()->isVisible());
+
+    // OnChanging may refuse; a letter no caption marks changes nothing.
+    Pages->SetActivePage(Second);
+    Log.clear();
+    Allow = false;
+    QTest::keyClick(outside->Widget(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(Pages->ActivePage(), Second);
+    EXPECT_EQ(Log, QStringList({"changing from SecondSheet"}));
+    Allow = true;
+    QTest::keyClick(outside->Widget(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(Pages->ActivePage(), Second);
+}
+
+TEST_F(PageControl, AClickOnTheEmptyAreaOfASheetFocusesThePageControl) {
+    auto* outside = Find<TEdit>(&Form, "OutsideEdit");
+    outside->SetFocus();
+    ASSERT_EQ(Pages->ActivePage(), Second);
+    QTest::mouseClick(Second->Widget(), Qt::LeftButton, {},
+                      QPoint(Second->Width() - 4, Second->Height() - 4));
+    EXPECT_TRUE(Pages->Focused());
+    // A click on a control of the sheet focuses that control.
+    auto* secondEdit = Find<TEdit>(&Form, "SecondEdit");
+    QTest::mouseClick(secondEdit->Widget(), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_TRUE(secondEdit->Focused());
+}
+
 TEST_F(PageControl, HiddenTabsKeepTheirPages) {
     EXPECT_EQ(Pages->FindNextPage(Second, true, true), Fourth);
     EXPECT_EQ(Pages->FindNextPage(Second, true, false), Hidden);
