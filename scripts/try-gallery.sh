@@ -8,6 +8,8 @@
 #   04-data.png           the data page: grid, lookup combo, image
 #   05-lookup-keys.png    the lookup combo's list dropped down with Alt+Down
 #   06-lookup-click.png   the list dropped down with a click on the arrow
+#   07-alt-tab.png        the pictures page, chosen with Alt and its tab's accelerator
+#   08-alt-tab.png        the general page, the same way
 # Installs Xvfb, x11-utils, openbox, xdotool and ImageMagick when missing; builds kro-gallery
 # in the debug tree.
 set -euo pipefail
@@ -84,3 +86,8 @@ key Escape
 click 272 "${TRY_GALLERY_ARROW_Y:-332}" 1
 shot 06-lookup-click
 key Escape
+# The tabs' accelerators: "Pictures and te&xt", then "&General".
+key alt+x
+shot 07-alt-tab
+key alt+g
+shot 08-alt-tab
