@@ -395,9 +395,12 @@ TField* TFields::FieldByName(const QString& Name) const {
 }
 
 QList<TField*> TFields::GetFieldList(const QString& Names) const {
+    if (const auto known = FLists.constFind(Names); known != FLists.cend())
+        return *known;
     QList<TField*> result;
     for (const QString& name : SplitFieldNames(Names))
         result << FieldByName(name);
+    FLists.insert(Names, result);
     return result;
 }
 

@@ -238,11 +238,16 @@ public:
 
 private:
     friend class TField;
-    void NamesChanged() { FByName.clear(); }
+    void NamesChanged() {
+        FByName.clear();
+        FLists.clear();
+    }
 
     TDataSet* FDataSet;
     QList<TField*> FList;
     mutable QHash<QString, TField*> FByName; // lower-case name; built on first search
+    // GetFieldList's answers by the text asked: lookups ask for the same keys every record.
+    mutable QHash<QString, QList<TField*>> FLists;
 };
 
 // The next name of a ";"-separated field list, from Pos on; Pos moves past it.

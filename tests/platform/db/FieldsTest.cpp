@@ -49,6 +49,20 @@ protected:
     TMemoryDataSet Data;
 };
 
+TEST_F(Fields, FieldListsAskedAgainFollowRenamedAndRemovedFields) {
+    auto* name = AddField<TStringField>(QStringLiteral("Name"), ftString, 10);
+    auto* code = AddField<TIntegerField>(QStringLiteral("Code"), ftInteger);
+    const QString names = QStringLiteral("code;NAME");
+    EXPECT_EQ(Data.Fields()->GetFieldList(names), (QList<TField*>{code, name}));
+    EXPECT_EQ(Data.Fields()->GetFieldList(names), (QList<TField*>{code, name}));
+    name->SetFieldName(QStringLiteral("Title"));
+    EXPECT_THROW(Data.Fields()->GetFieldList(names), EDatabaseError);
+    EXPECT_EQ(Data.Fields()->GetFieldList(QStringLiteral("Code;Title")),
+              (QList<TField*>{code, name}));
+    delete code;
+    EXPECT_THROW(Data.Fields()->GetFieldList(QStringLiteral("Code;Title")), EDatabaseError);
+}
+
 TEST_F(Fields, StringFieldKeepsTextUpToItsSize) {
     auto* name = AddField<TStringField>(QStringLiteral("Name"), ftString);
     EXPECT_EQ(name->Size(), 20);
