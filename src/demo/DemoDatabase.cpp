@@ -139,10 +139,10 @@ public:
     static constexpr int Width = 24;
     static constexpr int Height = 16;
 
-    QByteArray Paint(const QString& Spec) {
+    QByteArray Paint(const QString& Notation) {
         FBitmap.SetSize(Width, Height);
         FCanvas = FBitmap.Canvas();
-        const QStringList parts = Spec.split(QLatin1Char(';'));
+        const QStringList parts = Notation.split(QLatin1Char(';'));
         PaintBands(parts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts));
         for (int i = 1; i < parts.size(); ++i)
             PaintMark(parts[i].split(QLatin1Char(' '), Qt::SkipEmptyParts));

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <cstdio>
-#include <db/Session.h>
 #include <library/KroLibrary.h>
 #include <rtl/Exceptions.h>
 
@@ -24,9 +23,7 @@ int Generate(const QString& People, const QString& Folder) {
                      qPrintable(People));
         return 2;
     }
-    QDir().mkpath(Folder);
-    Session()->SetConfigMode({cmSession});
-    Session()->AddStandardAlias(DemoAlias, QDir(Folder).absolutePath(), QStringLiteral("STANDARD"));
+    RegisterDemoAlias({QDir(Folder).absolutePath(), {}});
     if (!CreateDemoDatabase(DemoAlias, qMin(count, DemoPeopleCount))) {
         std::fprintf(stderr, "Example: %s holds a demo database already\n", qPrintable(Folder));
         return 1;
