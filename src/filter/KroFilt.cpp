@@ -1054,10 +1054,21 @@ void TKroFilter::LoadFilters() {
         FilterLoadHook(this);
         return;
     }
-    TDataSet* dataSet = MainDataSet();
-    if (!dataSet)
+    if (TDataSet* dataSet = MainDataSet())
+        LoadFiltersFrom(GetFilterFileName(dataSet));
+}
+
+void TKroFilter::SaveFilters() {
+    if (FilterSaveHook) {
+        FilterSaveHook(this);
         return;
-    QFile file(GetFilterFileName(dataSet));
+    }
+    if (TDataSet* dataSet = MainDataSet())
+        SaveFiltersTo(GetFilterFileName(dataSet));
+}
+
+void TKroFilter::LoadFiltersFrom(const QString& FileName) {
+    QFile file(FileName);
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly))
@@ -1066,24 +1077,16 @@ void TKroFilter::LoadFilters() {
     LoadFromStream(file);
 }
 
-void TKroFilter::SaveFilters() {
-    if (FilterSaveHook) {
-        FilterSaveHook(this);
-        return;
-    }
-    TDataSet* dataSet = MainDataSet();
-    if (!dataSet)
-        return;
-    const QString name = GetFilterFileName(dataSet);
-    QDir().mkpath(QFileInfo(name).absolutePath());
-    QSaveFile file(name);
+void TKroFilter::SaveFiltersTo(const QString& FileName) const {
+    QDir().mkpath(QFileInfo(FileName).absolutePath());
+    QSaveFile file(FileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(
-            QStringLiteral("Cannot write the filter file %1: %2").arg(name, file.errorString()));
+        throw EInOutError(QStringLiteral("Cannot write the filter file %1: %2")
+                              .arg(FileName, file.errorString()));
     SaveToStream(file);
     if (!file.commit())
-        throw EInOutError(
-            QStringLiteral("Cannot write the filter file %1: %2").arg(name, file.errorString()));
+        throw EInOutError(QStringLiteral("Cannot write the filter file %1: %2")
+                              .arg(FileName, file.errorString()));
 }
 
 namespace {

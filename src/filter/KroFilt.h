@@ -305,6 +305,9 @@ public:
     virtual QString GetFilterFileName(TDataSet* DataSet) const;
     virtual void LoadFilters();
     virtual void SaveFilters();
+    // The filters of the file FileName, when it exists; the folder is made for writing.
+    void LoadFiltersFrom(const QString& FileName);
+    void SaveFiltersTo(const QString& FileName) const;
     // Reading replaces the filters only when the whole stream is sound; else raises
     // EInOutError "Error loading filter data" and keeps them.
     void LoadFromStream(QIODevice& Stream);
