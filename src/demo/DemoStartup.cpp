@@ -1,6 +1,8 @@
 #include "DemoStartup.h"
 
+#include "DMod1.h"
 #include "DemoDatabase.h"
+#include "Unit1.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <db/DatabaseCopy.h>
 #include <db/Session.h>
 #include <tools/CopyDatabaseCommand.h>
+#include <ui/Application.h>
 
 namespace {
 
@@ -109,4 +112,15 @@ bool EnsureDemoDatabase(const TDemoPlace& Place) {
     const TEmbeddedSource source(Place.Folder);
     CopyDatabase(TEmbeddedSource::Alias, DemoAlias);
     return true;
+}
+
+void StartExample(const TDemoPlace& Place) {
+    Application()->Initialize();
+    RegisterDemoAlias(Place);
+    EnsureDemoDatabase(Place);
+    DemoFilterFolder = Place.Folder;
+    InstallDemoFilterHooks();
+    Application()->CreateForm(&DM1);
+    Application()->CreateForm(&Form1);
+    InitKroApplication(true);
 }

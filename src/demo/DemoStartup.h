@@ -6,6 +6,8 @@
 //   Example --postgres URL     a PostgreSQL database, postgresql://[user@][host][:port]/db
 //                              [?schema=name], filled from the embedded one when empty
 // The alias is added for this session only, and only when the session does not know it.
+// StartExample then makes the database when missing and creates the data module and the
+// main form.
 
 #include <QString>
 #include <QStringList>
@@ -34,3 +36,8 @@ bool RegisterDemoAlias(const TDemoPlace& Place);
 // directly; on a server by copying the embedded database of Place.Folder (made first when
 // missing). True when it made or copied one.
 bool EnsureDemoDatabase(const TDemoPlace& Place);
+
+// The start-up before the event loop: registers the alias for Place, makes the database
+// when missing, keeps the filter files in Place.Folder, creates the data module DM1 and
+// the main form Form1 and opens the datasets marked for opening at start-up.
+void StartExample(const TDemoPlace& Place);

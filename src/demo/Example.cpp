@@ -7,11 +7,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QMainWindow>
 #include <cstdio>
 #include <library/KroLibrary.h>
 #include <rtl/Exceptions.h>
+#include <ui/Application.h>
 
 namespace {
 
@@ -47,18 +46,9 @@ int Run(const QStringList& Arguments) {
         std::fprintf(stderr, "usage: Example [--database DIR | --postgres URL]\n");
         return 2;
     }
-    RegisterDemoAlias(*place);
-    EnsureDemoDatabase(*place);
-    QMainWindow window;
-    window.setWindowTitle("Example");
-    auto* label = new QLabel(
-        QStringLiteral("The demonstration program is under construction.\nIts database: %1")
-            .arg(place->Postgres.isEmpty() ? place->Folder : place->Postgres));
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(640, 400);
-    window.show();
-    return QApplication::exec();
+    StartExample(*place);
+    Application()->Run();
+    return 0;
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Renders the demonstration program's main form and the edit forms its buttons open,
+# headless, to PNG files for review.
+#   render-demo.sh [BUILD_DIR [OUTPUT_DIR]]   (defaults: build/debug, build/demo)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+build="${1:-build/debug}"
+output="${2:-build/demo}"
+cmake --build "$build" -j2 --target demo_tests
+mkdir -p "$output"
+KRO_DEMO_PICTURES="$(realpath "$output")" QT_QPA_PLATFORM=offscreen \
+    "$build/tests/demo_tests" --gtest_filter='ExampleProgram.Pictures'
+ls "$output"/*.png

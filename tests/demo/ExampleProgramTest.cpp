@@ -1,0 +1,149 @@
+#include <DMod1.h>
+#include <DemoDatabase.h>
+#include <DemoStartup.h>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <Unit1.h>
+#include <dataset/KroOther.h>
+#include <dataset/KroTable.h>
+#include <db/Database.h>
+#include <db/Session.h>
+#include <filter/KroFilt.h>
+#include <forms/KroForms.h>
+#include <gtest/gtest.h>
+#include <ui/Application.h>
+#include <ui/Buttons.h>
+#include <ui/DBGrids.h>
+#include <ui/Screen.h>
+#include <ui/Shell.h>
+#include <ui/StdCtrls.h>
+
+namespace {
+
+// Each test starts the program on a folder of its own and ends it again.
+class ExampleProgram : public ::testing::Test {
+protected:
+    void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
+    void TearDown() override {
+        while (Screen()->FormCount() > 0)
+            delete Screen()->Forms(0);
+        delete DM1;
+        DM1 = nullptr;
+        Form1 = nullptr;
+        OtherQueryClass = nullptr;
+        FilterLoadHook = nullptr;
+        FilterSaveHook = nullptr;
+        Session()->CloseDatabase(Session()->FindDatabase(DemoAlias));
+        if (Session()->IsAlias(DemoAlias)) {
+            Session()->SetConfigMode({cmSession});
+            Session()->DeleteAlias(DemoAlias);
+            Session()->SetConfigMode(cmAll);
+        }
+    }
+    QByteArray StoredConfiguration() const {
+        QFile config(Session()->ConfigFileName());
+        return config.open(QIODevice::ReadOnly) ? config.readAll() : QByteArray();
+    }
+    // The edit forms open now, the main form left out.
+    QList<TFormDB*> EditForms() const {
+        QList<TFormDB*> forms;
+        for (int i = 0; i < Screen()->FormCount(); ++i)
+            if (auto* form = qobject_cast<TFormDB*>(Screen()->Forms(i)))
+                forms << form;
+        return forms;
+    }
+    QTemporaryDir Dir;
+};
+
+TEST_F(ExampleProgram, StartsOnANewFolderWithTheLookupQueriesOpen) {
+    const QByteArray configuration = StoredConfiguration();
+    StartExample({Dir.path(), {}});
+    ASSERT_NE(DM1, nullptr);
+    ASSERT_NE(Form1, nullptr);
+    EXPECT_EQ(Application()->MainForm(), Form1);
+    EXPECT_EQ(Form1->Caption(), QStringLiteral("Example of Kro library"));
+    EXPECT_EQ(OtherQueryClass, &TKroQuery::staticMetaObject);
+    EXPECT_TRUE(DM1->QCountry->Active());
+    EXPECT_TRUE(DM1->QLang->Active());
+    EXPECT_FALSE(DM1->TbPeople->Active());
+    EXPECT_EQ(Session()->GetAliasParams(DemoAlias).value(QStringLiteral("PATH")), Dir.path());
+    EXPECT_EQ(StoredConfiguration(), configuration) << "the alias is for this session only";
+    EXPECT_EQ(DemoFilterFolder, Dir.path());
+}
+
+TEST_F(ExampleProgram, AnAliasRegisteredBeforeIsUsedAsItIs) {
+    StartExample({Dir.path(), {}});
+    const qint64 countries = DM1->QCountry->RecordCount();
+    delete Form1;
+    delete DM1;
+    DM1 = nullptr;
+    QTemporaryDir elsewhere;
+    StartExample({elsewhere.path(), {}});
+    EXPECT_EQ(Session()->GetAliasParams(DemoAlias).value(QStringLiteral("PATH")), Dir.path());
+    EXPECT_EQ(DM1->QCountry->RecordCount(), countries) << "the second start reuses the database";
+    EXPECT_FALSE(QFile::exists(elsewhere.filePath(QLatin1String(StandardDatabaseFile))));
+}
+
+TEST_F(ExampleProgram, TheButtonsOpenOneEditFormPerTable) {
+    StartExample({Dir.path(), {}});
+    Form1->Show();
+    QTest::mouseClick(Form1->SpeedButton4->Widget(), Qt::LeftButton);
+    ASSERT_EQ(EditForms().size(), 1);
+    EXPECT_EQ(EditForms()[0]->DataSet(), DM1->TbCountry);
+    EXPECT_TRUE(DM1->TbCountry->Active());
+    auto* grid = qobject_cast<TDBGrid*>(EditForms()[0]->FindComponent(QStringLiteral("Grid")));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->DataSource()->DataSet(), DM1->TbCountry) << "the grid shows the countries";
+    QTest::mouseClick(Form1->SpeedButton5->Widget(), Qt::LeftButton);
+    QTest::mouseClick(Form1->SpeedButton1->Widget(), Qt::LeftButton);
+    QTest::mouseClick(Form1->SpeedButton1->Widget(), Qt::LeftButton);
+    const QList<TFormDB*> forms = EditForms();
+    ASSERT_EQ(forms.size(), 3) << "a second click shows the people's form again";
+    EXPECT_EQ(forms[1]->DataSet(), DM1->TbLang);
+    EXPECT_EQ(forms[2]->DataSet(), DM1->TbPeople);
+}
+
+TEST_F(ExampleProgram, TheContactLabelsOpenTheMailProgramAndTheBrowser) {
+    StartExample({Dir.path(), {}});
+    Form1->Show();
+    QStringList opened;
+    const TShellOpenHandler former = SetShellOpenHandler([&opened](const QString& Target) {
+        opened << Target;
+        return true;
+    });
+    QTest::mouseClick(Form1->LabelMail->Widget(), Qt::LeftButton);
+    QTest::mouseClick(Form1->LabelHomePage->Widget(), Qt::LeftButton);
+    SetShellOpenHandler(former);
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("mailto:") + Form1->LabelMail->Caption(),
+                                   Form1->LabelHomePage->Caption()}));
+    EXPECT_EQ(Form1->LabelMail->Cursor(), crHandPoint);
+}
+
+// Pictures of the program's windows for review, written when KRO_DEMO_PICTURES names a
+// directory (scripts/render-demo.sh).
+TEST_F(ExampleProgram, Pictures) {
+    const QString directory = qEnvironmentVariable("KRO_DEMO_PICTURES");
+    if (directory.isEmpty())
+        GTEST_SKIP() << "KRO_DEMO_PICTURES names no directory";
+    ASSERT_TRUE(QDir().mkpath(directory));
+    StartExample({Dir.path(), {}});
+    Form1->Show();
+    for (TSpeedButton* button : {Form1->SpeedButton4, Form1->SpeedButton5, Form1->SpeedButton1})
+        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QList<std::pair<TForm*, QString>> forms{{Form1, QStringLiteral("main")}};
+    for (TFormDB* form : EditForms())
+        forms.append({form, form->DataSet()->Name()});
+    for (const auto& [form, name] : forms) {
+        const QPixmap picture = form->Widget()->grab();
+        EXPECT_FALSE(picture.isNull());
+        const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
+        EXPECT_TRUE(picture.save(path)) << path.toStdString();
+    }
+}
+
+} // namespace
