@@ -66,8 +66,8 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
     "kro (= ${PROJECT_VERSION}), qt6-base-dev, libsqlite3-dev, libpq-dev, libcups2-dev")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-    "Data-aware desktop components for Qt 6: libraries, the demonstration program and the\n"
-    "database copy tool.")
+    "Data-aware desktop components for Qt 6: libraries, the demonstration program and the \
+database copy tool.")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "Data-aware desktop components for Qt 6: headers, the CMake package and pkg-config file.")
 include(CPack)

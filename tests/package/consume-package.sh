@@ -27,8 +27,11 @@ quietly cmake --build "$scratch/customers" -j2
 mkdir "$scratch/data"
 "$scratch/customers/customers" --check "$scratch/data"
 
-export PKG_CONFIG_PATH="$scratch/prefix/lib/pkgconfig"
+# lib/ or, for a tree configured for /usr, lib/<multiarch>/.
+PKG_CONFIG_PATH="$(dirname "$(find "$scratch/prefix" -name kro.pc | head -1)")"
+export PKG_CONFIG_PATH
 # shellcheck disable=SC2046 # the flags are words
 ${CXX:-c++} -std=c++20 -o "$scratch/probe" "$source/tests/package/PkgConfigProbe.cpp" \
     $(pkg-config --cflags --libs --static kro)
-"$scratch/probe"
+# A shared build's libraries lie in the scratch prefix, not where the loader looks.
+LD_LIBRARY_PATH="$(dirname "$PKG_CONFIG_PATH")" "$scratch/probe"
