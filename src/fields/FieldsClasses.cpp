@@ -2,6 +2,7 @@
 
 #include "KroList.h"
 #include "KroLook.h"
+#include "KroLookCombo.h"
 
 #include <controls/KroContr.h>
 #include <dataset/KroTable.h>
@@ -11,5 +12,11 @@ void RegisterFieldsClasses() {
     RegisterClass<TKroLookField>();
     RegisterClass<TKroListField>();
     KroAfterOpenHook = PrepareLookupFields;
+    RegisterClass<TKroDBLookupCombo>();
+    RegisterClass<TKroDBText>();
+    RegisterClass<TPopupMenuKroDBLookup>();
     KroComboFactory = CreateListCombo;
+    KroTextFactory = CreateLookupText;
+    KroLookupComboFactory = CreateLookupCombo;
+    KroPlainLookupComboFactory = CreatePlainLookupCombo;
 }
