@@ -1,5 +1,6 @@
 #include "ControlClasses.h"
 
+#include "KroContr.h"
 #include "KroPages.h"
 #include "KroPopup.h"
 
@@ -10,6 +11,7 @@
 void RegisterControlClasses() {
     RegisterUiClasses();
     RegisterDatasetClasses();
+    RegisterClass<TKroDBEdit>();
     RegisterClass<TKroPageControl>();
     RegisterClass<TKroTabSheet>();
     RegisterClass<TPopupMenuKroDBControls>();

@@ -1,6 +1,7 @@
 #include "FieldsClasses.h"
 
 #include "KroList.h"
+#include "KroListCombo.h"
 #include "KroLook.h"
 #include "KroLookCombo.h"
 
@@ -12,10 +13,12 @@ void RegisterFieldsClasses() {
     RegisterClass<TKroLookField>();
     RegisterClass<TKroListField>();
     KroAfterOpenHook = PrepareLookupFields;
+    RegisterClass<TKroDBCombo>();
     RegisterClass<TKroDBLookupCombo>();
     RegisterClass<TKroDBText>();
     RegisterClass<TPopupMenuKroDBLookup>();
     KroComboFactory = CreateListCombo;
+    KroDBComboFactory = CreateListDBCombo;
     KroTextFactory = CreateLookupText;
     KroLookupComboFactory = CreateLookupCombo;
     KroPlainLookupComboFactory = CreatePlainLookupCombo;
