@@ -3,6 +3,7 @@
 #include "KroContr.h"
 #include "KroPages.h"
 #include "KroPopup.h"
+#include "KroSort.h"
 
 #include <dataset/DatasetClasses.h>
 #include <rtl/ClassRegistry.h>
@@ -12,6 +13,7 @@ void RegisterControlClasses() {
     RegisterUiClasses();
     RegisterDatasetClasses();
     RegisterClass<TKroDBEdit>();
+    RegisterClass<TKroDBSortingCombo>();
     RegisterClass<TKroPageControl>();
     RegisterClass<TKroTabSheet>();
     RegisterClass<TPopupMenuKroDBControls>();
