@@ -303,6 +303,36 @@ TEST_F(KroLookCombo, TheCodeWindowFindsTheTypedValueOrSaysItIsIncorrect) {
     EXPECT_TRUE(VarIsNull(Value("Country")));
 }
 
+TEST_F(KroLookCombo, TypingDropsTheListDownOnTheColumnTheCharacterSuits) {
+    Bind("CountryLook");
+    CountryLook->SetOptions({foAutoDropDown, foAutoCodeName});
+    OpenAll();
+    GoTo("Cid");
+    ShowFocused(Combo);
+    Type(Combo, "fr");
+    ASSERT_TRUE(Combo->DroppedDown());
+    EXPECT_EQ(Combo->ListFieldIndex(), 1) << "a letter searches the names";
+    EXPECT_EQ(Combo->DataList()->SearchText(), QStringLiteral("fr"));
+    EXPECT_EQ(Combo->DataList()->KeyValue(), QVariant(2));
+    Key(Combo, Qt::Key_Backspace);
+    Key(Combo, Qt::Key_Backspace);
+    Key(Combo, Qt::Key_Escape);
+    EXPECT_TRUE(VarIsNull(Value("Country")));
+    Type(Combo, "3");
+    EXPECT_EQ(Combo->ListFieldIndex(), 0) << "a digit searches the keys";
+    EXPECT_EQ(Combo->DataList()->KeyValue(), QVariant(3));
+    Key(Combo, Qt::Key_Return);
+    EXPECT_EQ(Value("Country").toInt(), 3);
+
+    // A read-only combo opens its list but typing there chooses nothing.
+    Combo->SetFocus();
+    Combo->SetReadOnly(true);
+    Type(Combo, "s");
+    ASSERT_TRUE(Combo->DroppedDown());
+    EXPECT_TRUE(Combo->DataList()->SearchText().isEmpty());
+    EXPECT_EQ(Combo->DataList()->KeyValue(), QVariant(3));
+}
+
 TEST_F(KroLookCombo, AnUnboundComboShowsAKeyTheListLacksWhenAllowed) {
     Combo->SetListSource(LandSource);
     Combo->SetKeyField(QStringLiteral("Id"));
