@@ -734,8 +734,10 @@ void TKroLookupEdit::DoExit() {
 }
 
 bool TKroLookupEdit::Accept(const QString& Text) {
-    if (Text.isEmpty())
-        return FCombo->SelectKeyValue(Null()) || true;
+    if (Text.isEmpty()) {
+        FCombo->SelectKeyValue(Null());
+        return true;
+    }
     if (TKroLookField* field = FCombo->KroField(); field && field->SetEditValue()) {
         field->SetEditValue()(field, Text);
         return true;
