@@ -300,6 +300,12 @@ void TKroCustomDBLookupCombo::SetListFieldIndex(int Value) {
 void TKroCustomDBLookupCombo::DropDown() {
     if (DroppedDown() || !ListActive())
         return;
+    // OnDropDown comes first, before the filters; the platform's drop-down, which would
+    // raise it again, runs without it.
+    const TNotifyEvent onDropDown = OnDropDown();
+    onDropDown(this);
+    SetOnDropDown({});
+    const auto restore = qScopeGuard([this, onDropDown] { SetOnDropDown(onDropDown); });
     auto* list = static_cast<TKroPopupDataList*>(DataList());
     list->SetHeadLine(EffectiveHeadLine());
     list->SetHeadLineCount(FHeadLineCount);

@@ -67,10 +67,14 @@ TEST_F(KroLookCombo, TheFilterKeyShowsTheCountriesOfTheRecordsContinentOverTheLi
     GoTo("Ann");
     ShowFocused(Combo);
     EXPECT_EQ(Combo->Text(), QStringLiteral("Spain"));
+    QStringList dropped;
+    Combo->SetOnDropDown(TNotifyEvent([&](TObject*) { dropped << Land->Filter(); }));
 
     Key(Combo, Qt::Key_Return, Qt::ControlModifier);
     ASSERT_TRUE(Combo->DroppedDown());
     EXPECT_EQ(Rows(), (QStringList{QStringLiteral("Spain"), QStringLiteral("France")}));
+    EXPECT_EQ(dropped, QStringList{QStringLiteral("Name<>'Japan'")})
+        << "once, before the combo's filter";
     Key(Combo, Qt::Key_Escape);
     EXPECT_FALSE(Combo->DroppedDown());
     EXPECT_EQ(Land->Filter(), QStringLiteral("Name<>'Japan'"));
