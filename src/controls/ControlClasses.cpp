@@ -1,7 +1,9 @@
 #include "ControlClasses.h"
 
+#include "KroContr.h"
 #include "KroPages.h"
 #include "KroPopup.h"
+#include "KroSort.h"
 
 #include <dataset/DatasetClasses.h>
 #include <rtl/ClassRegistry.h>
@@ -10,6 +12,8 @@
 void RegisterControlClasses() {
     RegisterUiClasses();
     RegisterDatasetClasses();
+    RegisterClass<TKroDBEdit>();
+    RegisterClass<TKroDBSortingCombo>();
     RegisterClass<TKroPageControl>();
     RegisterClass<TKroTabSheet>();
     RegisterClass<TPopupMenuKroDBControls>();

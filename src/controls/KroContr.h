@@ -5,9 +5,25 @@
 // may be set by an application); each makes the control for a field it knows, owned by
 // Owner, or gives nullptr so that the page's default control is used.
 
+#include <ui/DBCtrls.h>
+
 class TComponent;
 class TControl;
 class TField;
+
+// The library's data-aware edit: Enter moves the focus on (the value goes to the field as
+// the focus leaves) instead of posting the record, so a half-filled new record stays
+// unposted; it gets the field controls' menu.
+class TKroDBEdit : public TDBEdit {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TKroDBEdit(TComponent* AOwner = nullptr);
+
+    void Loaded() override;
+
+protected:
+    void KeyDown(quint16& Key, TShiftState Shift) override;
+};
 
 using TKroControlFactory = TControl* (*)(TComponent* Owner, TField* Field);
 

@@ -1,0 +1,128 @@
+// render_combos OUT.png: draws a form with the library's lookup combo on the offscreen
+// platform into a picture: the combo passed the continents' level (the path line), its
+// multi-column drop-down open on the countries of the chosen continent with the header
+// line, and a tree list of professions beside it with the marks of rows that have children.
+
+#include <QApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <db/DataSource.h>
+#include <db/Database.h>
+#include <db/FieldDefs.h>
+#include <db/Session.h>
+#include <db/Table.h>
+#include <exception>
+#include <fields/KroLookCombo.h>
+#include <library/KroLibrary.h>
+#include <ui/Forms.h>
+
+namespace {
+
+void Insert(const QString& Alias, const QString& Sql, const QList<QVariantList>& Rows) {
+    TDbConnection* connection = Session()->OpenDatabase(Alias)->Connection();
+    for (const QVariantList& row : Rows)
+        connection->Execute(Sql, row);
+}
+
+void MakeTables(const QString& Alias) {
+    auto make = [&](const char* Name, const QList<std::pair<const char*, TFieldType>>& Fields) {
+        TTable table;
+        table.SetDatabaseName(Alias);
+        table.SetTableName(QString::fromLatin1(Name));
+        for (const auto& [field, type] : Fields)
+            table.FieldDefs()->Add(QString::fromLatin1(field), type, type == ftString ? 16 : 0);
+        table.CreateTable();
+    };
+    make("Cont", {{"Id", ftAutoInc}, {"Name", ftString}});
+    make("Land",
+         {{"Id", ftAutoInc}, {"Name", ftString}, {"Capital", ftString}, {"Continent", ftInteger}});
+    Insert(Alias, QStringLiteral("INSERT INTO \"Cont\" (\"Name\") VALUES (?)"),
+           {{QStringLiteral("Europe")}, {QStringLiteral("Asia")}, {QStringLiteral("Africa")}});
+    Insert(Alias,
+           QStringLiteral("INSERT INTO \"Land\" (\"Name\", \"Capital\", \"Continent\") VALUES "
+                          "(?, ?, ?)"),
+           {{"Spain", "Madrid", 1},
+            {"France", "Paris", 1},
+            {"Italy", "Rome", 1},
+            {"Norway", "Oslo", 1},
+            {"Japan", "Tokyo", 2},
+            {"Kenya", "Nairobi", 3}});
+}
+
+int Render(const QString& Out) {
+    QTemporaryDir dir;
+    const QString alias = QStringLiteral("RenderCombos");
+    Session()->SetConfigMode({cmSession});
+    Session()->AddStandardAlias(alias, dir.path(), QStringLiteral("STANDARD"));
+    MakeTables(alias);
+
+    TForm form;
+    form.SetCaption(QStringLiteral("Lookup combo"));
+    form.SetBounds(0, 0, 420, 260);
+    auto table = [&](const char* Name) {
+        auto* result = new TTable(&form);
+        result->SetDatabaseName(alias);
+        result->SetTableName(QString::fromLatin1(Name));
+        result->Open();
+        return result;
+    };
+    TTable* cont = table("Cont");
+    auto* source = new TDataSource(&form);
+    source->SetDataSet(table("Land"));
+    auto* combo = new TKroDBLookupCombo(&form);
+    combo->SetParent(&form);
+    combo->SetBounds(20, 20, 300, 24);
+    combo->SetListSource(source);
+    combo->SetKeyField(QStringLiteral("Id"));
+    combo->SetListField(QStringLiteral("Id;Name;Capital"));
+    combo->SetListFieldIndex(1);
+    combo->SetLookupFilterField(QStringLiteral("Continent"));
+    auto* level = static_cast<TKroLookupLevelItem*>(combo->LookupLevels()->Add());
+    level->SetDataSet(cont);
+    level->SetKeyField(QStringLiteral("Id"));
+    level->SetResultFields(QStringLiteral("Id;Name"));
+    form.Show();
+    combo->SetFocus();
+    QApplication::processEvents();
+
+    // Continents first: Europe is chosen, then the list shows its countries.
+    QTest::keyClick(combo->Widget(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(combo->Widget(), Qt::Key_Home);
+    QTest::keyClick(combo->Widget(), Qt::Key_Return);
+    QTest::keyClick(combo->Widget(), Qt::Key_Down);
+    QTest::keyClick(combo->Widget(), Qt::Key_Down);
+    QApplication::processEvents();
+    if (!combo->DroppedDown() || combo->Path().isEmpty())
+        throw std::runtime_error("the countries' list is not shown");
+
+    QPixmap picture = form.Widget()->grab();
+    QWidget* list = combo->DataList()->Widget();
+    QPainter painter(&picture);
+    painter.drawPixmap(form.Widget()->mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
+    painter.end();
+    if (!picture.save(Out))
+        throw std::runtime_error("cannot write " + Out.toStdString());
+    std::printf("%s\n", qPrintable(Out));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: render_combos OUT.png\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        RegisterKroLibrary();
+        return Render(QString::fromLocal8Bit(argv[1]));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "render_combos: %s\n", e.what());
+        return 1;
+    }
+}
