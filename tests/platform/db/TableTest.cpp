@@ -275,6 +275,20 @@ TEST_P(TableMasterDetail, AnOrderSwitchedBackFollowsTheMasterMovedMeanwhile) {
     EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Baker"));
     people->Last();
     EXPECT_TRUE(job->IsEmpty());
+
+    // The master's fields are found again when it opens anew or another master comes.
+    people->Close();
+    people->Open();
+    people->Next();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
+    std::unique_ptr<TTable> other(db.NewTable(QStringLiteral("People.db")));
+    other->Open();
+    source.SetDataSet(other.get());
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Baker"));
+    other->Next();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
+    people->First();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
 }
 
 TEST_P(TableMasterDetail, DetailFollowsTheMaster) {
