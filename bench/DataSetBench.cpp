@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/DatabaseCopy.h>
@@ -129,8 +130,12 @@ private:
 // The other client library the operations run through, when the benchmark is built with
 // one.
 constexpr const char* PeerName = "Qt SQL";
+// KRO_BENCH_NO_PEER leaves the peer out, so that a profile of the run counts the
+// dataset and the C API alone.
 std::unique_ptr<TDirectConnection> OpenPeer(const std::string& File) {
 #ifdef KRO_BENCH_QT_SQL
+    if (std::getenv("KRO_BENCH_NO_PEER"))
+        return nullptr;
     return std::make_unique<TQtSqlDatabase>(File);
 #else
     (void)File;

@@ -1,6 +1,7 @@
 #include "Fields.h"
 
 #include "DataSet.h"
+#include "DateTimeText.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -441,6 +442,34 @@ Variant TBooleanField::ConvertValue(const Variant& Value) const {
 
 // ---- Date and time fields ------------------------------------------------------------
 
+namespace {
+
+// A date, time or both in Format: the numeric formats directly, others through Qt.
+QString DateTimeText(const Variant& Value, const QString& Format) {
+    QDate date;
+    QTime time(0, 0);
+    switch (Value.typeId()) {
+    case QMetaType::QDate:
+        date = Value.toDate();
+        break;
+    case QMetaType::QTime:
+        date = TimeOnlyDate;
+        time = Value.toTime();
+        break;
+    default: {
+        const QDateTime dateTime = VarToDateTime(Value);
+        date = dateTime.date();
+        time = dateTime.time();
+    }
+    }
+    if (date.isValid() && time.isValid())
+        if (std::optional<QString> text = NumericDateTimeText(Format, date, time))
+            return *std::move(text);
+    return VarToDateTime(Value).toString(Format);
+}
+
+} // namespace
+
 TDateTimeField::TDateTimeField(TComponent* AOwner) : TField(AOwner) {
     SetDataType(ftDateTime);
 }
@@ -465,7 +494,7 @@ void TDateTimeField::GetText(QString& Text, bool DisplayText) const {
     else if (VarIsStr(value)) // as another program stored it, not a date
         Text = value.toString();
     else
-        Text = VarToDateTime(value).toString(format);
+        Text = DateTimeText(value, format);
 }
 
 QString TDateTimeField::DefaultFormat() const {

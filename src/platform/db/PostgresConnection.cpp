@@ -1309,33 +1309,24 @@ qint64 TPostgresConnection::FindTable(const QString& Table) {
 }
 
 bool TPostgresConnection::TableExists(const QString& Table) {
-    return FindTable(Table) != 0;
+    return FSchema.Exists(Table, [&] { return FindTable(Table) != 0; });
 }
 
 void TPostgresConnection::ForgetSchema() {
     FStoredNames.reset();
-    FTables.clear();
+    FSchema.Clear();
 }
 
 QList<TColumnInfo> TPostgresConnection::TableColumns(const QString& Table) {
-    std::optional<QList<TColumnInfo>>& columns = FTables[Table].Columns;
-    if (!columns)
-        columns = ReadTableColumns(Table);
-    return *columns;
+    return FSchema.Columns(Table, [&] { return ReadTableColumns(Table); });
 }
 
 QList<TIndexInfo> TPostgresConnection::TableIndexes(const QString& Table) {
-    std::optional<QList<TIndexInfo>>& indexes = FTables[Table].Indexes;
-    if (!indexes)
-        indexes = ReadTableIndexes(Table);
-    return *indexes;
+    return FSchema.Indexes(Table, [&] { return ReadTableIndexes(Table); });
 }
 
 QString TPostgresConnection::RowIdColumn(const QString& Table) {
-    std::optional<QString>& rowId = FTables[Table].RowId;
-    if (!rowId)
-        rowId = ReadRowIdColumn(Table);
-    return *rowId;
+    return FSchema.RowId(Table, [&] { return ReadRowIdColumn(Table); });
 }
 
 QList<TColumnInfo> TPostgresConnection::ReadTableColumns(const QString& Table) {

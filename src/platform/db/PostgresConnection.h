@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Connection.h"
+#include "SchemaCache.h"
 
 #include <QMap>
 #include <memory>
@@ -150,13 +151,8 @@ private:
     // The oid of the table of that name, an exact match first; 0 when there is none.
     qint64 FindTable(const QString& Table);
 
-    // What the schema calls read, kept until this connection changes the schema (another
+    // What the schema calls read is kept until this connection changes the schema (another
     // client's changes are seen once the connection is made again).
-    struct TTableSchema {
-        std::optional<QList<TColumnInfo>> Columns;
-        std::optional<QList<TIndexInfo>> Indexes;
-        std::optional<QString> RowId;
-    };
     void ForgetSchema();
     QList<TColumnInfo> ReadTableColumns(const QString& Table);
     QList<TIndexInfo> ReadTableIndexes(const QString& Table);
@@ -164,5 +160,5 @@ private:
 
     std::shared_ptr<TPostgresSession> FSession;
     std::optional<QHash<QString, QString>> FStoredNames;
-    QHash<QString, TTableSchema> FTables;
+    TSchemaCache FSchema;
 };

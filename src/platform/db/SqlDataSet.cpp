@@ -57,13 +57,30 @@ void TSqlDataSet::Reposition() {
     }
     InvalidateReadAhead();
     FCount.reset();
-    FReader = std::make_unique<TKeysetReader>(Connection(), source);
+    // A reader per order is kept while the condition's text stays, so that switching the
+    // order back prepares nothing again; the condition's values are set anew.
+    if (source.Where != FReadersWhere) {
+        FReaders.clear();
+        FReadersWhere = source.Where;
+    }
+    QString order = source.From + QLatin1Char(' ') + source.RowKey;
+    for (qsizetype i = 0; i < source.OrderColumns.size(); ++i)
+        order += QStringLiteral(" %1%2%3")
+                     .arg(source.OrderColumns[i])
+                     .arg(source.Descending.value(i) ? 'D' : 'A')
+                     .arg(source.IgnoreCase.value(i) ? 'I' : 'C');
+    std::shared_ptr<TOrderReader>& kept = FReaders[order];
+    if (kept)
+        kept->Reader.SetWhereParams(source.WhereParams);
+    else
+        kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}});
+    FOrder = kept.get();
 }
 
 void TSqlDataSet::SetSourceParams(const QVariantList& Params) {
     InvalidateReadAhead();
     FCount.reset();
-    FReader->SetWhereParams(Params + FFilterSql.Params);
+    FOrder->Reader.SetWhereParams(Params + FFilterSql.Params);
 }
 
 bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
@@ -85,22 +102,24 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
                 return connection->CodePointOrdered(expression);
             };
             dialect.QuoteName = [this](const QString& name) {
-                return FReader ? FReader->Source().Columns[FieldDefs()->IndexOf(name)]
-                               : QuoteSqlName(name);
+                return FOrder ? FOrder->Reader.Source().Columns[FieldDefs()->IndexOf(name)]
+                              : QuoteSqlName(name);
             };
             sql = Expression->ToSql(dialect);
         }
     }
     if (sql.Sql != FFilterSql.Sql || sql.Params != FFilterSql.Params) {
         FFilterSql = sql;
-        if (FReader)
+        if (FOrder)
             Reposition();
     }
     return inEngine;
 }
 
 void TSqlDataSet::InternalClose() {
-    FReader.reset();
+    FOrder = nullptr;
+    FReaders.clear();
+    FReadersWhere.clear();
     FCount.reset();
     CloseDatabase();
 }
@@ -227,16 +246,16 @@ QList<TRecord> TSqlDataSet::InternalFetch(TFetchDirection Direction, const TReco
     }
     switch (Direction) {
     case fdFirst:
-        rows = FReader->First(Count);
+        rows = FOrder->Reader.First(Count);
         break;
     case fdLast:
-        rows = FReader->Last(Count);
+        rows = FOrder->Reader.Last(Count);
         break;
     case fdAfter:
-        rows = From ? FReader->After(RowOf(*From), Count) : FReader->First(Count);
+        rows = From ? FOrder->Reader.After(RowOf(*From), Count) : FOrder->Reader.First(Count);
         break;
     case fdBefore:
-        rows = From ? FReader->Before(RowOf(*From), Count) : FReader->Last(Count);
+        rows = From ? FOrder->Reader.Before(RowOf(*From), Count) : FOrder->Reader.Last(Count);
         break;
     }
     QList<TRecord> records;
@@ -249,7 +268,7 @@ QList<TRecord> TSqlDataSet::InternalFetch(TFetchDirection Direction, const TReco
 std::optional<TRecord> TSqlDataSet::InternalFetchBookmark(const TBookmark& Bookmark) {
     if (!IsRowKey(Bookmark))
         return std::nullopt;
-    const auto row = FReader->ByKey(Bookmark);
+    const auto row = FOrder->Reader.ByKey(Bookmark);
     if (!row)
         return std::nullopt;
     return RecordOf(*row);
@@ -257,12 +276,12 @@ std::optional<TRecord> TSqlDataSet::InternalFetchBookmark(const TBookmark& Bookm
 
 qint64 TSqlDataSet::InternalRecordCount() {
     if (!FCount)
-        FCount = FReader->Count();
+        FCount = FOrder->Reader.Count();
     return *FCount;
 }
 
 qint64 TSqlDataSet::InternalRecNo(const TRecord& Record) {
-    return FReader->CountBefore(RowOf(Record)) + 1;
+    return FOrder->Reader.CountBefore(RowOf(Record)) + 1;
 }
 
 TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Original) {
@@ -336,7 +355,7 @@ QString TSqlDataSet::ColumnOf(const TField* Field) const {
     if (Field->FieldNo() <= 0)
         throw EDatabaseError(
             QStringLiteral("%1: Field '%2' is not a column").arg(Name(), Field->FieldName()));
-    return FReader->Source().Columns[Field->FieldNo() - 1];
+    return FOrder->Reader.Source().Columns[Field->FieldNo() - 1];
 }
 
 void TSqlDataSet::AddTextRange(const QString& Column, const QString& Prefix,
@@ -392,6 +411,17 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
             while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80 &&
                    !IsLowerCaseOfNonAscii(wanted[ascii]))
                 ++ascii;
+            if (ascii == wanted.size() && ascii > 0) {
+                // Every letter of the value is one the index form folds alike: the index
+                // form alone gives the same rows.
+                if (partial) {
+                    AddTextRange(indexed, indexFold(wanted), &indexFold, conditions, params);
+                } else {
+                    conditions << indexed + QStringLiteral(" = ?");
+                    params << indexFold(wanted);
+                }
+                continue;
+            }
             if (ascii > 0)
                 AddTextRange(indexed, indexFold(wanted.left(ascii)), &indexFold, conditions,
                              params);
@@ -405,49 +435,86 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
     }
     if (conditions.isEmpty())
         conditions << QStringLiteral("1 = 1");
-    const auto row = FReader->FirstMatching(conditions.join(QStringLiteral(" AND ")), params);
+    const auto row = FOrder->Reader.FirstMatching(conditions.join(QStringLiteral(" AND ")), params);
     if (!row)
         return std::nullopt;
     return RecordOf(*row);
 }
 
-std::optional<TRecord> TSqlDataSet::InternalNearest(const QList<TField*>& Fields,
-                                                    const QVariantList& Values) {
-    // At or after (v1..vk) in the order: beyond v1, or equal to v1 and beyond v2, ..., or
-    // equal in all. Beyond is greater ascending, less descending; nulls come first
-    // ascending and last descending.
+// At or after (v1..vk) in the order. Over ascending columns and values without nulls that
+// is one row-value comparison, which an index serves; otherwise: beyond v1, or equal to v1
+// and beyond v2, ..., or equal in all. Beyond is greater ascending, less descending; nulls
+// come first ascending and last descending.
+TSqlDataSet::TSearchSql TSqlDataSet::NearestSql(int Count, quint64 Nulls) const {
+    const auto isNull = [Nulls](int i) { return (Nulls >> i & 1) != 0; };
+    TSearchSql sql;
+    bool plain = Nulls == 0;
+    for (int i = 0; i < Count && plain; ++i)
+        plain = !FOrder->Reader.Source().Descending.value(i);
+    if (plain) {
+        QStringList columns, marks;
+        for (int i = 0; i < Count; ++i) {
+            columns << FOrder->Reader.OrderTerm(i);
+            marks << QStringLiteral("?");
+            sql.Values << i;
+        }
+        sql.Condition = Count == 1 ? columns[0] + QStringLiteral(" >= ?")
+                                   : QStringLiteral("(%1) >= (%2)")
+                                         .arg(columns.join(QStringLiteral(", ")),
+                                              marks.join(QStringLiteral(", ")));
+        return sql;
+    }
     QStringList alternatives;
-    QVariantList params;
     QStringList equal;
-    QVariantList equalParams;
-    for (qsizetype i = 0; i < Fields.size(); ++i) {
-        const int order = int(i);
-        const QString column = FReader->OrderTerm(order);
-        const Variant value =
-            FReader->OrderParam(order, ToEngine(Fields[i]->DataType(), Values[i]));
-        const bool descending = FReader->Source().Descending.value(order);
+    QList<int> equalValues;
+    for (int i = 0; i < Count; ++i) {
+        const QString column = FOrder->Reader.OrderTerm(i);
         QString beyond;
-        if (VarIsNull(value)) {
-            if (!descending)
+        if (isNull(i)) {
+            if (!FOrder->Reader.Source().Descending.value(i))
                 beyond = column + QStringLiteral(" IS NOT NULL");
         } else {
-            beyond = descending ? QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(column)
-                                : column + QStringLiteral(" > ?");
+            beyond = FOrder->Reader.Source().Descending.value(i)
+                         ? QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(column)
+                         : column + QStringLiteral(" > ?");
         }
         if (!beyond.isEmpty()) {
             alternatives << (equal + QStringList{beyond}).join(QStringLiteral(" AND "));
-            params << equalParams;
-            if (!VarIsNull(value))
-                params << value;
+            sql.Values << equalValues;
+            if (!isNull(i))
+                sql.Values << i;
         }
-        equal << column + (VarIsNull(value) ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
-        if (!VarIsNull(value))
-            equalParams << value;
+        equal << column + (isNull(i) ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
+        if (!isNull(i))
+            equalValues << i;
     }
     alternatives << equal.join(QStringLiteral(" AND "));
-    params << equalParams;
-    const auto row = FReader->FirstMatching(
-        QLatin1Char('(') + alternatives.join(QStringLiteral(") OR (")) + QLatin1Char(')'), params);
+    sql.Values << equalValues;
+    sql.Condition =
+        QLatin1Char('(') + alternatives.join(QStringLiteral(") OR (")) + QLatin1Char(')');
+    return sql;
+}
+
+std::optional<TRecord> TSqlDataSet::InternalNearest(const QList<TField*>& Fields,
+                                                    const QVariantList& Values) {
+    const int count = int(std::min<qsizetype>(Fields.size(), 56));
+    QVariantList values;
+    quint64 nulls = 0;
+    for (int i = 0; i < count; ++i) {
+        values << FOrder->Reader.OrderParam(i, ToEngine(Fields[i]->DataType(), Values[i]));
+        if (VarIsNull(values.last()))
+            nulls |= quint64(1) << i;
+    }
+    // The SQL depends only on the number of values and which are null: built once each.
+    const quint64 shape = quint64(count) << 56 | nulls;
+    auto it = FOrder->NearestSql.constFind(shape);
+    if (it == FOrder->NearestSql.constEnd())
+        it = FOrder->NearestSql.insert(shape, NearestSql(count, nulls));
+    QVariantList params;
+    params.reserve(it->Values.size());
+    for (const int i : it->Values)
+        params << values[i];
+    const auto row = FOrder->Reader.FirstMatching(it->Condition, params);
     if (!row)
         return std::nullopt;
     return RecordOf(*row);

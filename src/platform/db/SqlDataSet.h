@@ -28,7 +28,7 @@ protected:
     void SetSourceParams(const QVariantList& Params);
     int SourceParamCount() const { return FSourceParamCount; }
     bool InternalSetFilter(const TFilterExpression* Expression) override;
-    TKeysetReader* Reader() const { return FReader.get(); }
+    TKeysetReader* Reader() const { return FOrder ? &FOrder->Reader : nullptr; }
 
     void InternalClose() override;
     void InternalRefresh() override;
@@ -60,9 +60,25 @@ private:
                       const std::function<QString(const QString&)>* Fold, QStringList& Conditions,
                       QVariantList& Params) const;
 
-    std::unique_ptr<TKeysetReader> FReader;
-    std::optional<qint64> FCount; // cached until the data change
-    TFilterSql FFilterSql;        // the filter's condition, added to the source's
+    // The condition of a search and, for each of its parameters, the value it takes.
+    struct TSearchSql {
+        QString Condition;
+        QList<int> Values;
+    };
+    // The condition of the key search for Count values, those in the bit set Nulls null.
+    TSearchSql NearestSql(int Count, quint64 Nulls) const;
+
+    // The reader of an order and the key search conditions built for it, by shape.
+    struct TOrderReader {
+        TKeysetReader Reader;
+        QHash<quint64, TSearchSql> NearestSql;
+    };
+
+    QHash<QString, std::shared_ptr<TOrderReader>> FReaders; // by order
+    QString FReadersWhere;                                  // the condition every kept reader has
+    TOrderReader* FOrder = nullptr;                         // the current order's
+    std::optional<qint64> FCount;                           // cached until the data change
+    TFilterSql FFilterSql; // the filter's condition, added to the source's
     int FSourceParamCount = 0;
 };
 

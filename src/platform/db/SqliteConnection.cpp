@@ -505,6 +505,9 @@ qint64 TSqliteConnection::Execute(const QString& Sql, const QVariantList& Params
 }
 
 qint64 TSqliteConnection::ExecuteScript(const QString& Sql) {
+    // Scripts change the schema and end transactions: a rolled-back change could leave the
+    // schema version a later change of another connection takes again.
+    FSchema.Clear();
     const QByteArray text = Sql.toUtf8();
     qint64 rowsAffected = 0;
     qsizetype offset = 0;
@@ -556,14 +559,33 @@ QStringList TSqliteConnection::TableNames() {
     return names;
 }
 
+TSchemaCache& TSqliteConnection::Schema() {
+    FSchema.Check(Scalar(QStringLiteral("PRAGMA schema_version")).toLongLong());
+    return FSchema;
+}
+
 bool TSqliteConnection::TableExists(const QString& Table) {
-    return Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
-                                 "WHERE type = 'table' AND name = ? COLLATE NOCASE"),
-                  {Table})
-               .toLongLong() > 0;
+    return Schema().Exists(FoldCase(Table), [&] {
+        return Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                     "WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                      {Table})
+                   .toLongLong() > 0;
+    });
 }
 
 QList<TColumnInfo> TSqliteConnection::TableColumns(const QString& Table) {
+    return Schema().Columns(FoldCase(Table), [&] { return ReadTableColumns(Table); });
+}
+
+QList<TIndexInfo> TSqliteConnection::TableIndexes(const QString& Table) {
+    return Schema().Indexes(FoldCase(Table), [&] { return ReadTableIndexes(Table); });
+}
+
+QString TSqliteConnection::RowIdColumn(const QString& Table) {
+    return Schema().RowId(FoldCase(Table), [&] { return ReadRowIdColumn(Table); });
+}
+
+QList<TColumnInfo> TSqliteConnection::ReadTableColumns(const QString& Table) {
     const std::unique_ptr<TDbStatement> statement =
         PrepareWith(QStringLiteral(R"(SELECT name, type, "notnull", pk, dflt_value )"
                                    R"(FROM pragma_table_xinfo(?) WHERE hidden <> 1 ORDER BY cid)"),
@@ -598,7 +620,7 @@ QList<TColumnInfo> TSqliteConnection::TableColumns(const QString& Table) {
     return columns;
 }
 
-QList<TIndexInfo> TSqliteConnection::TableIndexes(const QString& Table) {
+QList<TIndexInfo> TSqliteConnection::ReadTableIndexes(const QString& Table) {
     const QList<TColumnInfo> columns = TableColumns(Table);
     QList<TIndexInfo> indexes;
     const std::unique_ptr<TDbStatement> list = PrepareWith(
@@ -671,7 +693,7 @@ TFieldType TSqliteConnection::FieldTypeOf(const TColumnInfo& Column, int& Size) 
     return FieldTypeByAffinity(declared, Size);
 }
 
-QString TSqliteConnection::RowIdColumn(const QString& Table) {
+QString TSqliteConnection::ReadRowIdColumn(const QString& Table) {
     const std::unique_ptr<TDbStatement> taken = PrepareWith(
         QStringLiteral("SELECT 1 FROM pragma_table_xinfo(?) WHERE lower(name) = ?"), {Table});
     for (const char* name : {"rowid", "_rowid_", "oid"}) {

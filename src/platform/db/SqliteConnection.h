@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Connection.h"
+#include "SchemaCache.h"
 
 class TSqliteDatabase;
 
@@ -106,6 +107,11 @@ public:
 
 private:
     qint64 ExecuteScript(const QString& Sql);
+    // The schema calls' results, checked against the file's schema version.
+    TSchemaCache& Schema();
+    QList<TColumnInfo> ReadTableColumns(const QString& Table);
+    QList<TIndexInfo> ReadTableIndexes(const QString& Table);
+    QString ReadRowIdColumn(const QString& Table);
     void OpenReadOnly();
     // The connection's functions and settings.
     void Configure();
@@ -113,4 +119,5 @@ private:
     QString FFileName;
     int FBusyTimeout = 5000;
     std::shared_ptr<TSqliteDatabase> FDatabase;
+    TSchemaCache FSchema;
 };

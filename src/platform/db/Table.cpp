@@ -12,6 +12,7 @@
 // ---- Master link ---------------------------------------------------------------------
 
 void TMasterDataLink::ActiveChanged() {
+    FDetail->FMasterFieldList.clear();
     if (FDetail->Active())
         FDetail->MasterChanged();
 }
@@ -90,6 +91,7 @@ void TTable::ChangeOrder(const QString& FieldNames, const QString& IndexName) {
 
 void TTable::SetMasterFields(const QString& Value) {
     FMasterFields = Value;
+    FMasterFieldList.clear();
     if (Active())
         MasterChanged();
 }
@@ -104,6 +106,7 @@ void TTable::SetMasterSource(TDataSource* Value) {
     if (MasterSource())
         MasterSource()->RemoveFreeNotification(this);
     FMasterLink.SetDataSource(Value);
+    FMasterFieldList.clear();
     if (Value)
         Value->FreeNotification(this);
     if (Active())
@@ -429,8 +432,19 @@ QVariantList TTable::MasterValues() const {
     TDataSource* master = MasterSource();
     if (!master || !master->DataSet() || !master->DataSet()->Active())
         return values;
-    for (const QString& name : SplitFieldNames(FMasterFields))
-        values << master->DataSet()->FieldByName(name)->Value();
+    const auto gone = [](const QPointer<TField>& field) {
+        return field.isNull() || field->DataSet() == nullptr;
+    };
+    if (FMasterFieldList.isEmpty() ||
+        std::any_of(FMasterFieldList.begin(), FMasterFieldList.end(), gone) ||
+        FMasterFieldList.first()->DataSet() != master->DataSet()) {
+        FMasterFieldList.clear();
+        for (const QString& name : SplitFieldNames(FMasterFields))
+            FMasterFieldList << master->DataSet()->FieldByName(name);
+    }
+    values.reserve(FMasterFieldList.size());
+    for (const TField* field : std::as_const(FMasterFieldList))
+        values << field->Value();
     return values;
 }
 

@@ -4,6 +4,8 @@
 #include "IndexDefs.h"
 #include "SqlDataSet.h"
 
+#include <QPointer>
+
 class TTable;
 
 // Follows the master dataset of a detail table.
@@ -101,4 +103,6 @@ private:
     TIndexDefs* FIndexDefs;
     TMasterDataLink FMasterLink;
     QVariantList FMasterValues;
+    // The master's fields named by MasterFields, found once while the master stays open.
+    mutable QList<QPointer<TField>> FMasterFieldList;
 };

@@ -672,6 +672,22 @@ TEST_F(PostgresSchemaTest, RowsAreIdentifiedByASingleIntegerKey) {
     EXPECT_EQ(Db->TableIndexes(QStringLiteral("Beta"))[0].Fields, (QStringList{"x", "y"}));
 }
 
+TEST_F(PostgresSchemaTest, TheSchemaReadIsKeptUntilTheConnectionChangesIt) {
+    ASSERT_EQ(Db->TableColumns(QStringLiteral("delta")).size(), 1);
+    ASSERT_TRUE(Db->TableIndexes(QStringLiteral("delta")).isEmpty());
+    ASSERT_TRUE(Db->TableExists(QStringLiteral("gamma")));
+    ASSERT_FALSE(Db->TableExists(QStringLiteral("zeta")));
+    Db->Execute(QStringLiteral("ALTER TABLE delta ADD COLUMN k bigint PRIMARY KEY"));
+    const QList<TColumnInfo> columns = Db->TableColumns(QStringLiteral("delta"));
+    ASSERT_EQ(columns.size(), 2);
+    EXPECT_EQ(columns[1].Name, QStringLiteral("k"));
+    EXPECT_EQ(Db->TableIndexes(QStringLiteral("delta")).size(), 1);
+    EXPECT_EQ(Db->RowIdColumn(QStringLiteral("delta")), QStringLiteral("\"k\""));
+    Db->Execute(QStringLiteral("DROP TABLE gamma; CREATE TABLE zeta (z text)"));
+    EXPECT_FALSE(Db->TableExists(QStringLiteral("gamma")));
+    EXPECT_TRUE(Db->TableExists(QStringLiteral("zeta")));
+}
+
 // --- Field types and column types ---------------------------------------------------------
 
 struct TTypeCase {

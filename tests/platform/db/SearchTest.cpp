@@ -257,6 +257,35 @@ TEST_P(IndexSearch, LettersThatLowerCaseToAsciiAreFoundIgnoringCase) {
     }
 }
 
+// Values of ASCII letters only are searched on the index form alone: names with other
+// letters in those places must not come in, nor names of other lengths.
+TEST_P(IndexSearch, AsciiValuesIgnoringCaseFindOnlyWhatTheyName) {
+    TPeopleDatabase db(0, Engine());
+    auto word =
+        WordTable(db, {QString::fromUtf8("WÉN"), QStringLiteral("wenzel"), QStringLiteral("wEn"),
+                       QStringLiteral("Wendy"), QString::fromUtf8("weñ")});
+    word->SetIndexFieldNames(QStringLiteral("Text"));
+    const QString text = QStringLiteral("Text");
+    const TLocateOptions ci{loCaseInsensitive};
+    const TLocateOptions leading{loCaseInsensitive, loPartialKey};
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "in process" : "in the engine");
+        if (inProcess)
+            SearchInProcess(word.get());
+        EXPECT_TRUE(word->Locate(text, QStringLiteral("WEN"), ci));
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("wEn"));
+        EXPECT_TRUE(word->Locate(text, QStringLiteral("wen"), leading));
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("Wendy"));
+        EXPECT_TRUE(word->Locate(text, QStringLiteral("WENZ"), leading));
+        EXPECT_EQ(TextOf(word.get()), QStringLiteral("wenzel"));
+        EXPECT_TRUE(word->Locate(text, QString::fromUtf8("wén"), ci));
+        EXPECT_EQ(TextOf(word.get()), QString::fromUtf8("WÉN"));
+        EXPECT_FALSE(word->Locate(text, QStringLiteral("wendyx"), leading));
+        EXPECT_FALSE(word->Locate(text, QStringLiteral("wens"), ci));
+        EXPECT_FALSE(word->Locate(text, QStringLiteral("we"), ci));
+    }
+}
+
 TEST_P(IndexSearch, TheEngineAndTheProcessGiveOneAnswer) {
     TPeopleDatabase db(0, Engine());
     auto word = WordTable(

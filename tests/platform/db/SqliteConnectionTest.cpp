@@ -498,6 +498,39 @@ TEST_F(SqliteSchemaTest, EveryTableWithAKeyShowsItsPrimaryIndex) {
     EXPECT_TRUE(Db->TableIndexes(QStringLiteral("delta")).isEmpty());
 }
 
+TEST_F(SqliteSchemaTest, TheSchemaReadIsKeptUntilAnyConnectionChangesIt) {
+    ASSERT_EQ(Db->TableColumns(QStringLiteral("delta")).size(), 1);
+    ASSERT_TRUE(Db->TableIndexes(QStringLiteral("delta")).isEmpty());
+    ASSERT_EQ(Db->RowIdColumn(QStringLiteral("delta")), QStringLiteral("rowid"));
+    ASSERT_FALSE(Db->TableExists(QStringLiteral("epsilon")));
+
+    // Another connection changes the file: every answer follows at once.
+    const auto other = Open();
+    other->Execute(QStringLiteral("ALTER TABLE delta ADD COLUMN rowid TEXT;"
+                                  "CREATE INDEX DeltaV ON delta (v);"
+                                  "CREATE TABLE epsilon (e)"));
+    const QList<TColumnInfo> columns = Db->TableColumns(QStringLiteral("DELTA"));
+    ASSERT_EQ(columns.size(), 2);
+    EXPECT_EQ(columns[1].Name, QStringLiteral("rowid"));
+    ASSERT_EQ(Db->TableIndexes(QStringLiteral("delta")).size(), 1);
+    EXPECT_EQ(Db->RowIdColumn(QStringLiteral("delta")), QStringLiteral("_rowid_"));
+    EXPECT_TRUE(Db->TableExists(QStringLiteral("epsilon")));
+
+    other->Execute(QStringLiteral("DROP TABLE epsilon"));
+    EXPECT_FALSE(Db->TableExists(QStringLiteral("epsilon")));
+
+    // A change rolled back is forgotten with it, even when another connection's later
+    // change gives the file the same schema version again.
+    Db->StartTransaction();
+    Db->Execute(QStringLiteral("ALTER TABLE alpha ADD COLUMN c TEXT"));
+    ASSERT_EQ(Db->TableColumns(QStringLiteral("alpha")).size(), 3);
+    Db->Rollback();
+    other->Execute(QStringLiteral("ALTER TABLE alpha ADD COLUMN d TEXT"));
+    const QList<TColumnInfo> alpha = Db->TableColumns(QStringLiteral("alpha"));
+    ASSERT_EQ(alpha.size(), 3);
+    EXPECT_EQ(alpha[2].Name, QStringLiteral("d"));
+}
+
 // --- Field types and column types ---------------------------------------------------------
 
 struct TTypeCase {

@@ -214,6 +214,83 @@ TEST_P(TableBookmarks, SurviveAChangeOfOrder) {
     EXPECT_THROW(people->GotoBookmark(mark), EDatabaseError);
 }
 
+// The orders a table has shown are kept: switching back shows the rows as they are now.
+TEST_P(TableNavigation, AnOrderSwitchedBackShowsTheEditsMadeMeanwhile) {
+    TPeopleDatabase db(20, Engine());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->SetIndexFieldNames(QStringLiteral("Name"));
+    people->Open();
+    const QString first = NameOf(people.get());
+    people->SetIndexFieldNames(QStringLiteral("Country;Name"));
+    people->Locate(QStringLiteral("Name"), first, {});
+    people->Edit();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zz last"));
+    people->Post();
+    people->Append();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Aa first"));
+    people->Post();
+    people->SetIndexFieldNames(QStringLiteral("Name"));
+    EXPECT_EQ(people->RecordCount(), 21);
+    people->First();
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Aa first"));
+    people->Last();
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Zz last"));
+    people->FindNearest({QStringLiteral("Zz")});
+    EXPECT_EQ(NameOf(people.get()), QStringLiteral("Zz last"));
+    people->Delete();
+    people->SetIndexFieldNames(QStringLiteral("Country;Name"));
+    people->SetIndexFieldNames(QStringLiteral("Name"));
+    people->Last();
+    EXPECT_NE(NameOf(people.get()), QStringLiteral("Zz last"));
+    EXPECT_EQ(people->RecordCount(), 20);
+}
+
+// A detail whose order is switched while its master moves shows the master's records.
+TEST_P(TableMasterDetail, AnOrderSwitchedBackFollowsTheMasterMovedMeanwhile) {
+    TPeopleDatabase db(3, Engine());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    std::unique_ptr<TTable> job(db.NewTable(QStringLiteral("Job.db")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    job->SetIndexFieldNames(QStringLiteral("People;Title"));
+    job->SetMasterSource(&source);
+    job->SetMasterFields(QStringLiteral("Id"));
+    people->Open();
+    job->Open();
+    for (const char* title : {"Baker", "Cook"}) {
+        job->Append();
+        job->FieldByName(QStringLiteral("Title"))->SetAsString(QString::fromLatin1(title));
+        job->Post();
+        people->Next();
+    }
+    people->First();
+    job->SetIndexFieldNames(QStringLiteral("People;Id"));
+    people->Next();
+    job->SetIndexFieldNames(QStringLiteral("People;Title"));
+    EXPECT_EQ(job->RecordCount(), 1);
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
+    job->SetIndexFieldNames(QStringLiteral("People;Id"));
+    people->First();
+    job->SetIndexFieldNames(QStringLiteral("People;Title"));
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Baker"));
+    people->Last();
+    EXPECT_TRUE(job->IsEmpty());
+
+    // The master's fields are found again when it opens anew or another master comes.
+    people->Close();
+    people->Open();
+    people->Next();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
+    std::unique_ptr<TTable> other(db.NewTable(QStringLiteral("People.db")));
+    other->Open();
+    source.SetDataSet(other.get());
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Baker"));
+    other->Next();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
+    people->First();
+    EXPECT_EQ(job->FieldByName(QStringLiteral("Title"))->AsString(), QStringLiteral("Cook"));
+}
+
 TEST_P(TableMasterDetail, DetailFollowsTheMaster) {
     TPeopleDatabase db(3, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
