@@ -363,6 +363,11 @@ void TKroDbGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     TDBGrid::MouseDown(Button, Shift, X, Y);
 }
 
+void TKroDbGrid::Resize() {
+    HideInplaceControls();
+    TDBGrid::Resize();
+}
+
 void TKroDbGrid::TopLeftChanged() {
     TDBGrid::TopLeftChanged();
     if (LeftCol() != FLastLeftCol) {
@@ -598,10 +603,8 @@ void TKroDbGrid::OrderByColumn(TColumn* Column) {
         return;
     dataSet->CheckBrowseMode();
     // A query's engine orders either way; a table follows its index ascending.
-    const bool same = GetCurrentOrder(dataSet)
-                              .section(QLatin1Char(';'), 0, 0)
-                              .compare(field->FieldName(), Qt::CaseInsensitive) == 0 &&
-                      GetCurrentOrder(dataSet).count(QLatin1Char(';')) == 0;
+    const bool same =
+        GetCurrentOrder(dataSet).compare(field->FieldName(), Qt::CaseInsensitive) == 0;
     QString order = field->FieldName();
     if (query && same && !QueryOrderDescending(dataSet))
         order += QStringLiteral(" desc");

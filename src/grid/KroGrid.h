@@ -143,6 +143,8 @@ protected:
     void SetColumnAttributes() override;
     void ColEnter() override;
     void TopLeftChanged() override;
+    // The grid moved or was resized: the auxiliary editors no longer stand over their cell.
+    void Resize() override;
     void TitleClick(TColumn* Column) override;
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;

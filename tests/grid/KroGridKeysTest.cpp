@@ -186,4 +186,11 @@ TEST_P(KroGridKeys, TheLinkHidesAFocusedAuxiliaryEditorOnEveryChange) {
     Grid->AutoHideEditors = false;
     Person->Next();
     EXPECT_TRUE(editor->Visible());
+
+    ASSERT_TRUE(editor->Focused());
+    // Resizing the grid leaves the editor away from its cell: it goes too.
+    Grid->AutoHideEditors = true;
+    Grid->SetWidth(500);
+    ProcessEvents();
+    EXPECT_FALSE(editor->Visible());
 }
