@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QTest>
 #include <cstdio>
+#include <dataset/KroTable.h>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/Field.h>

@@ -45,6 +45,7 @@ int Render(const QString& Dir, const QString& Out) {
     grid->SetDataSource(data.Source);
     grid->Columns()->Items(0)->SetColor(TColor(10930928));
     grid->Columns()->Items(2)->Title()->SetCaption(QStringLiteral("Language of the person"));
+    grid->Columns()->Items(2)->SetWidth(96);
     grid->SetOnSetColor(TSetColorEvent([](TObject*, TField* Field, TColor& Color) {
         if (Field->DataSet()->FieldByName(QStringLiteral("Id"))->AsInteger() % 5 == 0)
             Color = clInfoBk;
