@@ -1,8 +1,12 @@
 // grid_bench DIR [repeat]: times a data grid of 10 columns and 40 visible rows over the
 // People table that generate_people made in DIR, on the offscreen platform: a repaint of
 // one screen, Last and a page down each followed by a repaint, and 200 consecutive Next
-// with the grid attached against the same without it. Prints the medians and the memory.
+// with the grid attached against the same without it. Then the library's grid with three
+// lookup columns of two sub-cells each (StoreLookupData on) beside the platform grid over
+// the same fields: a repaint after Last and after a page down. Prints the medians and the
+// memory.
 
+#include "LookupPeople.h"
 #include "MedianTimer.h"
 #include "ProcessMemory.h"
 
@@ -11,6 +15,7 @@
 #include <QFile>
 #include <QTest>
 #include <cstdio>
+#include <dataset/KroTable.h>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/Field.h>
@@ -18,6 +23,8 @@
 #include <db/Session.h>
 #include <db/Table.h>
 #include <exception>
+#include <grid/KroGrid.h>
+#include <library/KroLibrary.h>
 #include <memory>
 #include <ui/DBGrids.h>
 #include <ui/Forms.h>
@@ -78,6 +85,45 @@ public:
     TDBGrid* Grid;
 };
 
+// The lookup people shown by a platform grid and by the library's grid of the same size.
+class TLookupGrids {
+public:
+    explicit TLookupGrids(const QString& Alias) : Data(&Form, Alias) {
+        Form.SetBounds(0, 0, 1600, 1000);
+        Form.Show();
+    }
+
+    // The repaint of Grid after Last and after a page down, shown alone on the form.
+    std::pair<double, double> Time(TDBGrid* Grid, int Repeat) {
+        Grid->SetParent(&Form);
+        Grid->SetBounds(0, 0, 1580, 900);
+        Grid->SetDataSource(Data.Source);
+        QCoreApplication::processEvents();
+        const auto repaint = [Grid] { Grid->Widget()->repaint(); };
+        // The repaint alone, of the rows Last or a page down brought.
+        const double last = MedianMicroseconds(
+            Repeat,
+            [&] {
+                Data.People->First();
+                Data.People->Last();
+            },
+            repaint);
+        const double page = MedianMicroseconds(
+            Repeat,
+            [&] {
+                Data.People->First();
+                QTest::keyClick(Grid->Widget(), Qt::Key_PageDown);
+            },
+            repaint);
+        Grid->SetDataSource(nullptr);
+        Grid->Hide();
+        return {last, page};
+    }
+
+    TForm Form;
+    TLookupPeople Data;
+};
+
 void Print(const char* Name, double Microseconds, int Operations = 1) {
     std::printf("%-40s %10.1f us", Name, Microseconds / Operations);
     if (Operations > 1)
@@ -93,6 +139,7 @@ int Bench(const QString& Dir, int Repeat) {
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));
     RegisterFieldClasses();
+    RegisterKroLibrary();
     TDatabase database;
     database.SetDatabaseName(alias);
     database.Open();
@@ -148,6 +195,19 @@ int Bench(const QString& Dir, int Repeat) {
           MedianMicroseconds(
               Repeat, [&] { table->First(); }, nextTimes),
           NextCount);
+
+    bench.Form.Hide();
+
+    TLookupGrids lookups(alias);
+    const auto [plainLast, plainPage] = lookups.Time(new TDBGrid(&lookups.Form), Repeat);
+    const auto [kroLast, kroPage] = lookups.Time(new TKroDbGrid(&lookups.Form), Repeat);
+    std::printf("three lookup columns of two sub-cells (StoreLookupData):\n");
+    Print("platform grid: repaint after Last", plainLast);
+    Print("library grid: repaint after Last", kroLast);
+    Print("platform grid: repaint after a page down", plainPage);
+    Print("library grid: repaint after a page down", kroPage);
+    std::printf("library / platform: Last %.2f, page down %.2f\n", kroLast / plainLast,
+                kroPage / plainPage);
 
     const TResidentMemory now = CurrentResidentMiB();
     std::printf("memory: peak resident %.1f MiB; now heap %.1f MiB, mapped files %.1f MiB\n",

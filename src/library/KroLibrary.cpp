@@ -6,12 +6,14 @@
 #include <fields/FieldsClasses.h>
 #include <filter/KroFilt.h>
 #include <forms/FormsClasses.h>
+#include <grid/GridClasses.h>
 #include <rich/RichClasses.h>
 
 void RegisterKroLibrary() {
     RegisterDatasetClasses();
     RegisterFieldsClasses();
     RegisterControlClasses();
+    RegisterGridClasses();
     RegisterFilterClasses();
     RegisterFormsClasses();
     RegisterCloneClasses();

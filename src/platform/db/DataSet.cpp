@@ -649,7 +649,9 @@ void TDataSet::EnableControls() {
         return;
     if (--FDisableCount == 0 && FEventWhileDisabled) {
         FEventWhileDisabled = false;
-        DataEvent(deDataSetChange);
+        // A layout changed meanwhile (fields shown, hidden or moved) is told as such.
+        const bool layout = std::exchange(FLayoutWhileDisabled, false);
+        DataEvent(layout ? deLayoutChange : deDataSetChange);
     }
 }
 
@@ -1333,6 +1335,7 @@ void TDataSet::DataEvent(TDataEvent Event, qintptr Info) {
     if (FDisableCount > 0 && Event != deUpdateState && Event != deCheckBrowseMode &&
         Event != deUpdateRecord && Event != deFocusControl) {
         FEventWhileDisabled = true;
+        FLayoutWhileDisabled = FLayoutWhileDisabled || Event == deLayoutChange;
         return;
     }
     const QList<TDataSource*> sources = FDataSources;

@@ -364,6 +364,7 @@ private:
     bool FStreamedActive = false;
     int FDisableCount = 0;
     bool FEventWhileDisabled = false;
+    bool FLayoutWhileDisabled = false;
     int FBufferCount = 1;
     QList<TRecord> FBuffers;
     int FActiveRecord = -1;

@@ -1248,20 +1248,26 @@ void TDBGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AS
     }
     const int old = link->ActiveRecord();
     link->SetActiveRecord(dataRow);
-    canvas->Font()->Assign(column->Font());
-    canvas->Brush()->SetColor(column->Color());
-    if (HighlightCell(dataCol, dataRow, QString(), AState)) {
-        canvas->Brush()->SetColor(clHighlight);
-        canvas->Font()->SetColor(clHighlightText);
-    }
-    if (FDefaultDrawing)
-        DefaultDrawColumnCell(ARect, dataCol, column, AState);
-    FOnDrawColumnCell(this, ARect, dataCol, column, AState);
+    DrawDataCell(ARect, dataCol, column, AState);
     if (FDefaultDrawing && AState.Contains(gdSelected) && !FOptions.Contains(dgRowSelect) &&
         (GridFocused() || FOptions.Contains(dgAlwaysShowSelection))) {
         canvas->DrawFocusRect(ARect);
     }
     link->SetActiveRecord(old);
+}
+
+void TDBGrid::DrawDataCell(const QRect& ARect, int DataCol, TColumn* Column,
+                           TGridDrawState AState) {
+    TCanvas* canvas = Canvas();
+    canvas->Font()->Assign(Column->Font());
+    canvas->Brush()->SetColor(Column->Color());
+    if (HighlightCell(DataCol, DataLink()->ActiveRecord(), QString(), AState)) {
+        canvas->Brush()->SetColor(clHighlight);
+        canvas->Font()->SetColor(clHighlightText);
+    }
+    if (FDefaultDrawing)
+        DefaultDrawColumnCell(ARect, DataCol, Column, AState);
+    FOnDrawColumnCell(this, ARect, DataCol, Column, AState);
 }
 
 void TDBGrid::DefaultDrawColumnCell(const QRect& Rect, int, TColumn* Column, TGridDrawState) {

@@ -313,6 +313,11 @@ protected:
     virtual bool HighlightCell(int DataCol, int DataRow, const QString& Value,
                                TGridDrawState AState);
     virtual void DrawIndicatorCell(int DataRow, const QRect& ARect);
+    // Draws a data cell of Column with the link's active record set to its row: the
+    // column's font and colour (the highlight's when HighlightCell), the default text and
+    // OnDrawColumnCell. The focus mark is drawn after it.
+    virtual void DrawDataCell(const QRect& ARect, int DataCol, TColumn* Column,
+                              TGridDrawState AState);
     // Writes Text on the canvas into ARect, which it fills with the brush first, clipped:
     // left-aligned DX pixels in from the left, right-aligned ending 3 pixels before the
     // right edge, centred in the middle; DY pixels down.

@@ -536,6 +536,30 @@ TEST_P(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
     EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")});
 }
 
+TEST_P(TableControls, AFieldShownOrHiddenWhileDisabledIsToldAsALayoutChange) {
+    class TLayoutLink : public TRecordingLink {
+    protected:
+        void LayoutChanged() override { Log << QStringLiteral("layout"); }
+    };
+    TPeopleDatabase db(10, Engine());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    TLayoutLink link;
+    link.SetDataSource(&source);
+    people->Open();
+    link.Log.clear();
+    people->DisableControls();
+    people->FieldByName(QStringLiteral("Name"))->SetVisible(false);
+    people->Next();
+    people->EnableControls();
+    EXPECT_EQ(link.Log, QStringList{QStringLiteral("layout")});
+    people->DisableControls();
+    people->Next();
+    people->EnableControls();
+    EXPECT_EQ(link.Log, QStringList({"layout", "changed"})) << "and only then";
+}
+
 TEST_P(TableControls, ASourceMovingToAnotherOpenDatasetRedrawsItsControls) {
     TPeopleDatabase db(10, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));

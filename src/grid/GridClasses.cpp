@@ -1,0 +1,9 @@
+#include "GridClasses.h"
+
+#include "KroGrid.h"
+
+#include <rtl/ClassRegistry.h>
+
+void RegisterGridClasses() {
+    RegisterClass<TKroDbGrid>();
+}

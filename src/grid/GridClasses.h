@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers the library's data grid for form files.
+void RegisterGridClasses();

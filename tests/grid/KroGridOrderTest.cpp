@@ -1,0 +1,69 @@
+#include "GridFixture.h"
+
+#include <dataset/KroSql.h>
+
+namespace {
+
+ON_EVERY_ENGINE_WITH(KroGridOrder, GridFixture);
+
+// The names of the records in the dataset's order.
+QStringList Names(TDataSet* DataSet) {
+    QStringList names;
+    for (DataSet->First(); !DataSet->Eof(); DataSet->Next())
+        names << DataSet->FieldByName(QStringLiteral("Name"))->AsString();
+    DataSet->First();
+    return names;
+}
+
+} // namespace
+
+TEST_P(KroGridOrder, ATitleClickOrdersATableThroughItsIndexFields) {
+    Person->Next(); // on Bob
+    ClickTitle("Lang");
+    EXPECT_EQ(Person->IndexFieldNames(), QStringLiteral("Lang"));
+    EXPECT_EQ(GetCurrentOrder(Person), QStringLiteral("Lang"));
+    EXPECT_EQ(Name(), QStringLiteral("Bob")) << "the record is kept";
+    EXPECT_EQ(Names(Person), QStringList({"Cid", "Dan", "Ann", "Bob"}));
+    // A table's index is ascending: a second click leaves it so.
+    ClickTitle("Lang");
+    EXPECT_EQ(Names(Person), QStringList({"Cid", "Dan", "Ann", "Bob"}));
+
+    // A lookup column has nothing the table can order by.
+    ClickTitle("LangLook");
+    EXPECT_EQ(GetCurrentOrder(Person), QStringLiteral("Lang"));
+    // Switched off, a click orders nothing.
+    Grid->SetOrderByTitle(false);
+    ClickTitle("Name");
+    EXPECT_EQ(GetCurrentOrder(Person), QStringLiteral("Lang"));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString();
+}
+
+TEST_P(KroGridOrder, ATitleClickRewritesAQuerysOrderAndASecondOneReversesIt) {
+    auto* query = new TKroQuery(&Module);
+    query->SetDatabaseName(FDb->Alias());
+    query->SQL()->SetText(QStringLiteral("select Id, Name, Lang from Person order by Id"));
+    Source->SetDataSet(query);
+    query->Open();
+    ProcessEvents();
+    ClickTitle("Name");
+    EXPECT_TRUE(query->SQL()->Text().contains(QStringLiteral("order by Name")));
+    EXPECT_EQ(GetCurrentOrder(query), QStringLiteral("Name"));
+    EXPECT_EQ(Names(query), QStringList({"Ann", "Bob", "Cid", "Dan"}));
+    ClickTitle("Name");
+    EXPECT_TRUE(query->SQL()->Text().contains(QStringLiteral("order by Name desc")));
+    EXPECT_EQ(GetCurrentOrder(query), QStringLiteral("Name"));
+    EXPECT_EQ(Names(query), QStringList({"Dan", "Cid", "Bob", "Ann"}));
+    ClickTitle("Name");
+    EXPECT_EQ(Names(query), QStringList({"Ann", "Bob", "Cid", "Dan"}));
+    ClickTitle("Lang");
+    EXPECT_EQ(Names(query), QStringList({"Cid", "Dan", "Ann", "Bob"}));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString();
+}
+
+TEST_P(KroGridOrder, AnEditedRecordIsPostedBeforeTheOrderChanges) {
+    Person->Edit();
+    Person->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Eve"));
+    ClickTitle("Name");
+    EXPECT_EQ(Person->State(), dsBrowse);
+    EXPECT_EQ(Names(Person), QStringList({"Bob", "Cid", "Dan", "Eve"}));
+}
