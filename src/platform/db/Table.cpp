@@ -128,7 +128,7 @@ bool TTable::IsStoredProp(const QString& Name) const {
 }
 
 bool TTable::CanModify() const {
-    return Active() && !FReadOnly;
+    return TSqlDataSet::CanModify() && !FReadOnly;
 }
 
 bool TTable::Exists() {
