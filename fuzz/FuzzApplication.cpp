@@ -15,7 +15,9 @@ void StartFuzzApplication(int* argc, char*** argv) {
     qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale::c());
-    static QApplication application(*argc, *argv);
+    // Left to the end of the process: destroyed by the exit handlers, it would outlive
+    // statics of the Gui module that its destruction uses.
+    new QApplication(*argc, *argv);
     RegisterUiClasses();
     RegisterDbClasses();
 }
