@@ -1004,7 +1004,8 @@ QString RtfPlainText(const QString& Text) {
         plain = QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); // as read
     // As the document takes text: CR LF, a lone CR and the frame marks break the paragraph;
     // and as toPlainText gives it: separators as LF, a no-break space as a space.
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (plain.contains(QLatin1Char('\r'))) // rare: spares searching for the pair
+        plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (const char16_t breaking : {u'\r', char16_t(QChar::LineSeparator),
                                     char16_t(QChar::ParagraphSeparator), u'\xfdd0', u'\xfdd1'})
         plain.replace(QChar(breaking), QLatin1Char('\n'));
