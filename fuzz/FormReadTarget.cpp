@@ -4,9 +4,8 @@
 
 #include "FuzzApplication.h"
 #include "FuzzInput.h"
+#include "WrittenForm.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <rtl/Component.h>
 #include <rtl/Exceptions.h>
@@ -24,15 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     } catch (const Exception&) {
         return 0;
     }
-    QString written;
-    try {
-        written = WriteComponentToText(root.get());
-        root.reset();
-        root.reset(ReadComponentFromText(written, QStringLiteral("written.form")));
-    } catch (const Exception& E) {
-        std::fprintf(stderr, "what was written does not read back: %s\n%s\n",
-                     qPrintable(E.Message()), qPrintable(written));
-        std::abort();
-    }
+    ReadBackWritten(root);
     return 0;
 }

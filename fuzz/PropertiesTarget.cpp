@@ -4,15 +4,13 @@
 
 #include "FuzzApplication.h"
 #include "FuzzInput.h"
+#include "WrittenForm.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <rtl/ClassRegistry.h>
 #include <rtl/Component.h>
 #include <rtl/Exceptions.h>
-#include <rtl/Streaming.h>
 #include <rtl/TypeInfo.h>
 
 namespace {
@@ -102,15 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     } catch (const Exception&) {
         return 0;
     }
-    QString written;
-    try {
-        written = WriteComponentToText(component.get());
-        component.reset();
-        component.reset(ReadComponentFromText(written, QStringLiteral("written.form")));
-    } catch (const Exception& E) {
-        std::fprintf(stderr, "what was written does not read back: %s\n%s\n",
-                     qPrintable(E.Message()), qPrintable(written));
-        std::abort();
-    }
+    ReadBackWritten(component);
     return 0;
 }
