@@ -49,7 +49,7 @@ status=0
 ctest --test-dir build/debug --output-on-failure -j2 --no-tests=error 2>&1 | tee "$log" ||
     status=$?
 
-# A short run of every parser's fuzz target, so that a regression shows at once.
+# A short run of every fuzz target, so that a regression shows at once.
 scripts/fuzz.sh 10 || status=1
 
 if grep -q "No tests were found" "$log"; then

@@ -83,6 +83,8 @@ public:
 
     // True for a database server shared by several users (PostgreSQL).
     virtual bool IsSQLBased() const = 0;
+    // Whether the database takes no writes at all (a file opened for reading only).
+    virtual bool ReadOnly() const { return false; }
     // The column (quoted as needed) that identifies a row of Table and orders the rows
     // that are otherwise equal: "rowid" for SQLite, the integer key elsewhere.
     virtual QString RowIdColumn(const QString& Table) = 0;

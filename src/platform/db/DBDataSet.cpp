@@ -39,6 +39,10 @@ TDbConnection* TDBDataSet::Connection() const {
     return FDatabase->Connection();
 }
 
+bool TDBDataSet::CanModify() const {
+    return TDataSet::CanModify() && !Connection()->ReadOnly();
+}
+
 void TDBDataSet::InternalApplyUpdates(const std::function<void()>& Writes) {
     TDbConnection* connection = Connection();
     if (connection->InTransaction()) {

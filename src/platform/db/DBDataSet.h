@@ -18,6 +18,8 @@ public:
     void SetDatabaseName(const QString& Value);
     // The database while the dataset is open (or after OpenDatabase).
     TDatabase* Database() const { return FDatabase; }
+    // Not on a database that takes no writes (a file opened for reading only).
+    bool CanModify() const override;
 
 protected:
     TDatabase* OpenDatabase();

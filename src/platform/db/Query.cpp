@@ -151,7 +151,7 @@ void TQuery::SetRequestLive(bool Value) {
 }
 
 bool TQuery::CanModify() const {
-    return Active() && FRequestLive && FPlan && FPlan->Direct;
+    return TSqlDataSet::CanModify() && FRequestLive && FPlan && FPlan->Direct;
 }
 
 QString TQuery::UpdateTableName() const {

@@ -103,7 +103,7 @@ public:
     }
 
     // Whether the file was opened for reading only (read-only media or folder).
-    bool ReadOnly() const;
+    bool ReadOnly() const override;
 
 private:
     qint64 ExecuteScript(const QString& Sql);

@@ -131,7 +131,7 @@ bool TTable::IsStoredProp(const QString& Name) const {
 }
 
 bool TTable::CanModify() const {
-    return Active() && !FReadOnly;
+    return TSqlDataSet::CanModify() && !FReadOnly;
 }
 
 bool TTable::Exists() {

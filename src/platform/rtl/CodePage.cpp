@@ -50,6 +50,11 @@ std::optional<QByteArray> Convert(iconv_t Converter, const QByteArray& Input,
         in += skip;
         inLeft -= skip;
     }
+    // A converter that waits for what may combine with the last character gives it now.
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    iconv(Converter, nullptr, nullptr, &out, &outLeft);
+    output.append(buffer, out - buffer);
     return output;
 }
 

@@ -145,7 +145,7 @@ int TEditMask::PriorEditable(int Pos) const {
     Pos = qMin(Pos, Length()) - 1;
     while (Pos >= 0 && IsLiteral(Pos))
         --Pos;
-    return Pos;
+    return qMax(Pos, -1);
 }
 
 QString TEditMask::EmptyText() const {
@@ -167,8 +167,10 @@ QString TEditMask::Conform(const QString& EditText) const {
 QString TEditMask::Fill(const QString& Text, bool Positional) const {
     QString edit = EmptyText();
     if (Positional) {
+        // A blank stays blank, even where the blank character would be accepted.
         for (int pos = 0; pos < Length() && pos < Text.size(); ++pos)
-            if (const QChar accepted = Accept(pos, Text[pos]); !accepted.isNull())
+            if (const QChar accepted = Accept(pos, Text[pos]);
+                !accepted.isNull() && Text[pos] != FBlank)
                 edit[pos] = accepted;
         return edit;
     }

@@ -1,14 +1,17 @@
 #include "RtfReader.h"
 
-#include <QHash>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <rtl/CodePage.h>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -83,70 +86,105 @@ struct TKeywordInfo {
     char16_t Character = 0; // for TKeyword::Character
 };
 
-const QHash<QByteArray, TKeywordInfo>& Keywords() {
-    static const QHash<QByteArray, TKeywordInfo> keywords = [] {
-        QHash<QByteArray, TKeywordInfo> k;
-        k.insert("fonttbl", {TKeyword::FontTable});
-        k.insert("colortbl", {TKeyword::ColorTable});
+// The control words the reader knows, found by a hash of their letters in open addressing,
+// so that looking up a word read makes no string of it.
+class TKeywordTable {
+public:
+    void Insert(std::string_view Word, TKeywordInfo Info) {
+        size_t slot = Hash(Word);
+        while (!FSlots[slot].Word.empty())
+            slot = (slot + 1) % Slots;
+        FSlots[slot] = {Word, Info};
+    }
+    const TKeywordInfo* Find(std::string_view Word) const {
+        for (size_t slot = Hash(Word); !FSlots[slot].Word.empty(); slot = (slot + 1) % Slots)
+            if (FSlots[slot].Word == Word)
+                return &FSlots[slot].Info;
+        return nullptr;
+    }
+
+private:
+    static constexpr size_t Slots = 512; // a power of two, several times the words
+    static size_t Hash(std::string_view Word) {
+        std::uint32_t hash = 2166136261u; // FNV-1a
+        for (const char c : Word)
+            hash = (hash ^ std::uint8_t(c)) * 16777619u;
+        return hash % Slots;
+    }
+    struct TSlot {
+        std::string_view Word;
+        TKeywordInfo Info;
+    };
+    std::array<TSlot, Slots> FSlots{};
+};
+
+const TKeywordTable& Keywords() {
+    static const TKeywordTable keywords = [] {
+        TKeywordTable k;
+        k.Insert("fonttbl", {TKeyword::FontTable});
+        k.Insert("colortbl", {TKeyword::ColorTable});
         for (const char* word : {"pntext", "listtext"})
-            k.insert(word, {TKeyword::Marker});
-        k.insert("pn", {TKeyword::Numbering});
-        const QByteArray skipped =
+            k.Insert(word, {TKeyword::Marker});
+        k.Insert("pn", {TKeyword::Numbering});
+        constexpr std::string_view skipped =
             "stylesheet info pict object header headerl headerr headerf footer footerl footerr "
             "footerf footnote listtable listoverridetable revtbl filetbl private fldinst pntxtb "
             "pntxta annotation xe tc themedata colorschememapping latentstyles datastore xmlnstbl "
             "rsidtbl generator bkmkstart bkmkend";
-        for (const QByteArray& word : skipped.split(' '))
-            k.insert(word, {TKeyword::SkippedDestination});
-        k.insert("ansicpg", {TKeyword::AnsiCodePage});
-        k.insert("deff", {TKeyword::DefaultFont});
-        k.insert("uc", {TKeyword::UnicodeSkip});
-        k.insert("u", {TKeyword::Unicode});
+        for (size_t start = 0; start < skipped.size();) {
+            const size_t end = std::min(skipped.find(' ', start), skipped.size());
+            k.Insert(skipped.substr(start, end - start), {TKeyword::SkippedDestination});
+            start = end + 1;
+        }
+        k.Insert("ansicpg", {TKeyword::AnsiCodePage});
+        k.Insert("deff", {TKeyword::DefaultFont});
+        k.Insert("uc", {TKeyword::UnicodeSkip});
+        k.Insert("u", {TKeyword::Unicode});
         for (const char* word : {"par", "sect", "page", "row"})
-            k.insert(word, {TKeyword::Par});
-        k.insert("line", {TKeyword::Line});
+            k.Insert(word, {TKeyword::Par});
+        k.Insert("line", {TKeyword::Line});
         for (const char* word : {"tab", "cell"})
-            k.insert(word, {TKeyword::Tab});
+            k.Insert(word, {TKeyword::Tab});
         const std::pair<const char*, char16_t> characters[] = {
             {"emdash", 0x2014},  {"endash", 0x2013},    {"bullet", 0x2022},    {"lquote", 0x2018},
             {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"emspace", 0x2003},
             {"enspace", 0x2002}, {"qmspace", 0x2005},   {"zwj", 0x200D},       {"zwnj", 0x200C}};
         for (const auto& [word, character] : characters)
-            k.insert(word, {TKeyword::Character, character});
-        k.insert("plain", {TKeyword::Plain});
-        k.insert("f", {TKeyword::Font});
-        k.insert("fs", {TKeyword::FontSize});
-        k.insert("fcharset", {TKeyword::FontCharset});
-        k.insert("b", {TKeyword::Bold});
-        k.insert("i", {TKeyword::Italic});
+            k.Insert(word, {TKeyword::Character, character});
+        k.Insert("plain", {TKeyword::Plain});
+        k.Insert("f", {TKeyword::Font});
+        k.Insert("fs", {TKeyword::FontSize});
+        k.Insert("fcharset", {TKeyword::FontCharset});
+        k.Insert("b", {TKeyword::Bold});
+        k.Insert("i", {TKeyword::Italic});
         for (const char* word : {"ul", "uld", "uldb", "uldash", "uldashd", "uldashdd", "ulhair",
                                  "ulth", "ulw", "ulwave", "ululdbwave", "ulthd", "ulthdash"})
-            k.insert(word, {TKeyword::Underline});
-        k.insert("ulnone", {TKeyword::UnderlineNone});
+            k.Insert(word, {TKeyword::Underline});
+        k.Insert("ulnone", {TKeyword::UnderlineNone});
         for (const char* word : {"strike", "striked"})
-            k.insert(word, {TKeyword::StrikeOut});
-        k.insert("cf", {TKeyword::Foreground});
+            k.Insert(word, {TKeyword::StrikeOut});
+        k.Insert("cf", {TKeyword::Foreground});
         for (const char* word : {"highlight", "cb", "chcbpat"})
-            k.insert(word, {TKeyword::Background});
-        k.insert("red", {TKeyword::Red});
-        k.insert("green", {TKeyword::Green});
-        k.insert("blue", {TKeyword::Blue});
-        k.insert("pard", {TKeyword::ParagraphDefault});
-        k.insert("ql", {TKeyword::AlignLeft});
-        k.insert("qc", {TKeyword::AlignCenter});
-        k.insert("qr", {TKeyword::AlignRight});
-        k.insert("qj", {TKeyword::AlignJustify});
-        k.insert("fi", {TKeyword::FirstIndent});
+            k.Insert(word, {TKeyword::Background});
+        k.Insert("red", {TKeyword::Red});
+        k.Insert("green", {TKeyword::Green});
+        k.Insert("blue", {TKeyword::Blue});
+        k.Insert("pard", {TKeyword::ParagraphDefault});
+        k.Insert("ql", {TKeyword::AlignLeft});
+        k.Insert("qc", {TKeyword::AlignCenter});
+        k.Insert("qr", {TKeyword::AlignRight});
+        k.Insert("qj", {TKeyword::AlignJustify});
+        k.Insert("fi", {TKeyword::FirstIndent});
         for (const char* word : {"li", "lin"})
-            k.insert(word, {TKeyword::LeftIndent});
+            k.Insert(word, {TKeyword::LeftIndent});
         for (const char* word : {"ri", "rin"})
-            k.insert(word, {TKeyword::RightIndent});
-        k.insert("sb", {TKeyword::SpaceBefore});
-        k.insert("sa", {TKeyword::SpaceAfter});
-        k.insert("pnlvlblt", {TKeyword::BulletLevel});
+            k.Insert(word, {TKeyword::RightIndent});
+        k.Insert("sb", {TKeyword::SpaceBefore});
+        k.Insert("sa", {TKeyword::SpaceAfter});
+        k.Insert("pnlvlblt", {TKeyword::BulletLevel});
         for (const char* word :
              {"pnlvlbody", "pnlvl", "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm"})
-            k.insert(word, {TKeyword::NumberedLevel});
+            k.Insert(word, {TKeyword::NumberedLevel});
         return k;
     }();
     return keywords;
@@ -202,6 +240,14 @@ bool IsSyntax(char C) {
     return C == '{' || C == '}' || C == '\\' || C == '\r' || C == '\n' || C == '\t';
 }
 
+// UTF-8 text with a byte order mark at its start kept: text bytes are decoded a run at a
+// time, and a run may begin with the character.
+QString Utf8Text(const QByteArray& Bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(Bytes);
+}
+
 // A string made valid UTF-16: unpaired surrogates become U+FFFD.
 QString WithoutLoneSurrogates(QString Text) {
     // Read through a constant view, so that a text without faults is not copied.
@@ -240,7 +286,7 @@ private:
     int ReadParameter(bool& HasParameter);
     void GroupStart();
     void GroupEnd();
-    void ControlWord(const QByteArray& Word, bool HasParameter, int Parameter);
+    void ControlWord(std::string_view Word, bool HasParameter, int Parameter);
     void ControlSymbol(char Symbol);
     void SetDestination(TDestination Destination);
     void Keyword(const TKeywordInfo& Info, bool HasParameter, int Parameter);
@@ -257,6 +303,10 @@ private:
     void FlushBytes();
     void AppendText(const QString& Text);
     void FlushText();
+    // Text made valid UTF-16; only \u can have brought a surrogate without its pair.
+    QString Valid(QString Text) const {
+        return FSurrogates ? WithoutLoneSurrogates(std::move(Text)) : Text;
+    }
     void ResolveMarker();
     void EndParagraph();
     void ApplyParagraph();
@@ -275,8 +325,9 @@ private:
     QTextCursor FCursor;
     QString* FPlain = nullptr; // the text alone is read into it; no document then
     std::vector<TGroupState> FStates{TGroupState()};
-    int FSkippedDepth = 0; // groups opened beyond MaxGroupDepth
-    int FFallbackLeft = 0; // characters still to skip after \u
+    int FSkippedDepth = 0;    // groups opened beyond MaxGroupDepth
+    int FFallbackLeft = 0;    // characters still to skip after \u
+    bool FSurrogates = false; // \u gave a surrogate
 
     int FDocumentCodePage = DefaultCodePage;
     int FDefaultFont = -1;
@@ -292,7 +343,7 @@ private:
     int FRed = 0, FGreen = 0, FBlue = 0;
     bool FColorGiven = false;
 
-    QByteArray FBytes;
+    std::string FBytes; // appended to a few bytes at a time: cheaper than a QByteArray
     TByteKind FBytesKind = TByteKind::Raw;
     int FBytesCodePage = DefaultCodePage;
     QString FText;
@@ -358,18 +409,19 @@ void TRtfParser::ReadControl() {
         }
         return;
     }
-    QByteArray word;
+    char word[32]; // longer words are known by their first letters
+    size_t length = 0;
     while (FPos < FData.size() && QChar::isLetter(uchar(FData[FPos])) &&
            uchar(FData[FPos]) < 0x80) {
-        if (word.size() < 32)
-            word += FData[FPos];
+        if (length < sizeof word)
+            word[length++] = FData[FPos];
         ++FPos;
     }
     bool hasParameter = false;
     const int parameter = ReadParameter(hasParameter);
     if (FPos < FData.size() && FData[FPos] == ' ')
         ++FPos;
-    ControlWord(word, hasParameter, parameter);
+    ControlWord(std::string_view(word, length), hasParameter, parameter);
 }
 
 // Digits after an optional "-", saturated to the range of int.
@@ -464,7 +516,7 @@ void TRtfParser::ControlSymbol(char Symbol) {
     }
 }
 
-void TRtfParser::ControlWord(const QByteArray& Word, bool HasParameter, int Parameter) {
+void TRtfParser::ControlWord(std::string_view Word, bool HasParameter, int Parameter) {
     if (Word == "bin") {
         // Binary data follows: skip it without looking at it.
         FPos += qBound(qsizetype(0), qsizetype(HasParameter ? Parameter : 0), FData.size() - FPos);
@@ -476,8 +528,8 @@ void TRtfParser::ControlWord(const QByteArray& Word, bool HasParameter, int Para
         FlushBytes();
     // "\*" makes only the word right after it a destination the reader may skip.
     const bool ignorable = std::exchange(State().Ignorable, false);
-    const auto found = Keywords().constFind(Word);
-    if (found == Keywords().cend()) {
+    const TKeywordInfo* found = Keywords().Find(Word);
+    if (!found) {
         if (ignorable)
             SetDestination(TDestination::Skip);
         else
@@ -698,8 +750,10 @@ void TRtfParser::Byte(char Value, TByteKind Kind) {
 }
 
 void TRtfParser::AppendBytes(const char* Data, qsizetype Size, TByteKind Kind) {
-    const int codePage = CodePageOfState();
-    if (!FBytes.isEmpty() && (Kind != FBytesKind || codePage != FBytesCodePage))
+    // Text taken as UTF-8 reads alike in every code page.
+    const bool utf8 = Kind == TByteKind::Raw && FUtf8Text;
+    const int codePage = utf8 ? FBytesCodePage : CodePageOfState();
+    if (!FBytes.empty() && (Kind != FBytesKind || codePage != FBytesCodePage))
         FlushBytes();
     FBytesKind = Kind;
     FBytesCodePage = codePage;
@@ -714,17 +768,19 @@ void TRtfParser::TextRun() {
 }
 
 void TRtfParser::Character(QChar Value) {
+    FSurrogates = FSurrogates || Value.isSurrogate();
     FlushBytes();
     AppendText(QString(Value));
 }
 
 void TRtfParser::FlushBytes() {
-    if (FBytes.isEmpty())
+    if (FBytes.empty())
         return;
+    const auto bytes = QByteArray::fromRawData(FBytes.data(), qsizetype(FBytes.size()));
     const QString text = FBytesKind == TByteKind::Raw && FUtf8Text
-                             ? QString::fromUtf8(FBytes)
-                             : CodePage(FBytesCodePage).Decode(FBytes);
-    FBytes.resize(0); // keeps the buffer for the next bytes
+                             ? Utf8Text(bytes)
+                             : CodePage(FBytesCodePage).Decode(bytes);
+    FBytes.clear(); // keeps the buffer for the next bytes
     AppendText(text);
 }
 
@@ -753,7 +809,7 @@ void TRtfParser::FlushText() {
     if (FText.isEmpty())
         return;
     ResolveMarker();
-    const QString text = WithoutLoneSurrogates(std::exchange(FText, QString()));
+    const QString text = Valid(std::exchange(FText, QString()));
     if (FPlain)
         *FPlain += text;
     else
@@ -775,9 +831,9 @@ void TRtfParser::ResolveMarker() {
         return;
     }
     if (FPlain)
-        *FPlain += WithoutLoneSurrogates(FMarker);
+        *FPlain += Valid(FMarker);
     else
-        FCursor.insertText(WithoutLoneSurrogates(FMarker), CharFormat(State().Char));
+        FCursor.insertText(Valid(FMarker), CharFormat(State().Char));
     FAfterParagraphEnd = false;
 }
 
@@ -945,12 +1001,13 @@ QString RtfPlainText(const QString& Text) {
     if (IsRtf(Text))
         TRtfParser(&plain, Text.toUtf8(), true).Run();
     else
-        plain = QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // As QTextDocument::toPlainText gives them.
-    for (QChar& c : plain)
-        if (c == QChar::Nbsp)
-            c = QLatin1Char(' ');
-        else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            c = QLatin1Char('\n');
-    return plain;
+        plain = QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); // as read
+    // As the document takes text: CR LF, a lone CR and the frame marks break the paragraph;
+    // and as toPlainText gives it: separators as LF, a no-break space as a space.
+    if (plain.contains(QLatin1Char('\r'))) // rare: spares searching for the pair
+        plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const char16_t breaking : {u'\r', char16_t(QChar::LineSeparator),
+                                    char16_t(QChar::ParagraphSeparator), u'\xfdd0', u'\xfdd1'})
+        plain.replace(QChar(breaking), QLatin1Char('\n'));
+    return plain.replace(QChar::Nbsp, QLatin1Char(' '));
 }

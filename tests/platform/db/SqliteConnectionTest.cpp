@@ -1,3 +1,5 @@
+#include "ReadOnlyFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +9,7 @@
 #include <db/SqliteConnection.h>
 #include <gtest/gtest.h>
 #include <rtl/Exceptions.h>
-#include <sys/fsuid.h>
 #include <thread>
-#include <unistd.h>
 
 static void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -255,37 +255,14 @@ TEST_F(SqliteConnectionTest, OpeningInAMissingDirectoryNamesThePath) {
     EXPECT_TRUE(message.contains(path)) << message.toStdString();
 }
 
-// Permissions do not bind the super-user: while this lives, the thread opens files as an
-// ordinary user (nobody) would.
-class TOrdinaryUserFiles {
-public:
-    TOrdinaryUserFiles() : FWasRoot(geteuid() == 0) {
-        if (FWasRoot)
-            setfsuid(65534);
-    }
-    ~TOrdinaryUserFiles() {
-        if (FWasRoot)
-            setfsuid(0);
-    }
-    TOrdinaryUserFiles(const TOrdinaryUserFiles&) = delete;
-    TOrdinaryUserFiles& operator=(const TOrdinaryUserFiles&) = delete;
-
-private:
-    bool FWasRoot;
-};
-
 TEST_F(SqliteConnectionTest, ADatabaseThatCannotBeWrittenOpensToBrowse) {
     {
         const auto db = Open();
         db->Execute(QStringLiteral("CREATE TABLE t (v)"));
         db->Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
     }
-    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-    const auto enterable = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-    ASSERT_TRUE(QFile::setPermissions(Path(), readable));
-    ASSERT_TRUE(QFile::setPermissions(Dir.path(), enterable)); // a read-only folder
     {
-        TOrdinaryUserFiles user;
+        TReadOnlyFolder folder(Dir.path());
         const auto db = Open();
         EXPECT_TRUE(db->ReadOnly());
         EXPECT_EQ(db->Scalar(QStringLiteral("SELECT count(*) FROM t")).toLongLong(), 1);
@@ -293,8 +270,6 @@ TEST_F(SqliteConnectionTest, ADatabaseThatCannotBeWrittenOpensToBrowse) {
             DatabaseErrorOf([&] { db->Execute(QStringLiteral("INSERT INTO t VALUES (2)")); });
         EXPECT_TRUE(refused.contains(QStringLiteral("is read-only"))) << refused.toStdString();
     }
-    QFile::setPermissions(Dir.path(), enterable | QFile::WriteOwner);
-    QFile::setPermissions(Path(), readable | QFile::WriteOwner);
     EXPECT_FALSE(Open()->ReadOnly());
 }
 

@@ -1,8 +1,10 @@
 #include "EngineTest.h"
+#include "ReadOnlyFolder.h"
 
 #include <db/DataSource.h>
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
+#include <db/Query.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
@@ -474,6 +476,30 @@ TEST_P(TableFaults, RejectedValuesAndPostsKeepTheRecord) {
     name->Clear();
     EXPECT_THROW(country->Post(), EDatabaseError); // required
     EXPECT_EQ(country->State(), dsEdit);
+}
+
+TEST(TableReadOnlyFile, DatasetsOfAFileOpenedForReadingRefuseEditingBeforeAnyWrite) {
+    TPeopleDatabase db(3);
+    TReadOnlyFolder folder(db.Path());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    EXPECT_EQ(people->RecordCount(), 3);
+    EXPECT_FALSE(people->CanModify());
+    TField* name = people->FieldByName(QStringLiteral("Name"));
+    EXPECT_FALSE(name->CanModify());
+    EXPECT_THROW(people->Edit(), EDatabaseError);
+    EXPECT_THROW(people->Append(), EDatabaseError);
+    EXPECT_THROW(people->Delete(), EDatabaseError);
+    EXPECT_EQ(people->State(), dsBrowse);
+    EXPECT_EQ(name->AsString(), QStringLiteral("Person 0001"));
+
+    TQuery live;
+    live.SetDatabaseName(db.Alias());
+    live.SQL()->SetText(QStringLiteral("select * from People"));
+    live.SetRequestLive(true);
+    live.Open();
+    EXPECT_FALSE(live.CanModify());
+    EXPECT_THROW(live.Edit(), EDatabaseError);
 }
 
 TEST_P(TableLinks, TwoLinksShareADatasetAndAGridReadsItsRows) {

@@ -13,6 +13,14 @@ TEST(CodePage, DecodesAndEncodesItsCharacters) {
     EXPECT_EQ(japanese.Decode("\x82\xa0!"), QStringLiteral("\u3042!"));
     EXPECT_EQ(japanese.Decode("x\x82"), QStringLiteral("x\ufffd")) << "a pair cut short";
 
+    // A converter that waits for combining marks after each letter gives the last one too.
+    const TCodePage vietnamese(1258);
+    EXPECT_EQ(vietnamese.Decode("a\xa3"), QStringLiteral("a\u00a3"));
+    EXPECT_EQ(vietnamese.Decode("a\xec"
+                                "b"),
+              QStringLiteral("\u00e1b"))
+        << "a with its acute";
+
     const TCodePage unknown(4242);
     EXPECT_EQ(unknown.CodePage(), 1252);
     EXPECT_EQ(unknown.Decode("\xe9"), QStringLiteral("\u00e9"));

@@ -1,4 +1,5 @@
 #include "PeopleForm.h"
+#include "ReadOnlyFolder.h"
 #include "TestForms.h"
 
 #include <QComboBox>
@@ -115,6 +116,17 @@ TEST_F(DBCtrls, ReadOnlyAutoEditOffAndFieldsThatCannotChangeRefuseTyping) {
 
     Type(QStringLiteral("Z"));
     EXPECT_EQ(On.People->State(), dsEdit) << "typing works again";
+}
+
+TEST_F(DBCtrls, ADatabaseOpenedForReadingRefusesTyping) {
+    On.People->Close();
+    TReadOnlyFolder folder(On.Database.Path());
+    On.People->Open();
+    auto* edit = On.Add<TDBEdit>(QStringLiteral("Name"));
+    On.Focus(edit);
+    Type(QStringLiteral("Z"));
+    EXPECT_EQ(edit->Text(), QStringLiteral("Person 0001"));
+    EXPECT_EQ(On.People->State(), dsBrowse);
 }
 
 TEST_F(DBCtrls, EscapeShowsTheFieldAgainAndLeavingWritesTheValue) {

@@ -18,6 +18,11 @@ TEST(EditMask, ReadsMaskLiteralsAndFields) {
     EXPECT_FALSE(date.IsLiteral(3));
     EXPECT_EQ(date.NextEditable(2), 3);
     EXPECT_EQ(date.PriorEditable(3), 1);
+    EXPECT_EQ(date.PriorEditable(0), -1);
+    EXPECT_EQ(date.PriorEditable(-1), -1) << "none before the start";
+    const TEditMask blankLetter(QStringLiteral(">aa;1;p"));
+    EXPECT_EQ(blankLetter.Conform(QStringLiteral("pb")), QStringLiteral("pB"))
+        << "a blank stays blank where the blank character is accepted";
     EXPECT_EQ(date.NextEditable(10), 10);
 
     const TEditMask phone(QStringLiteral("(000) 000\\-0000;0;*"));

@@ -351,6 +351,9 @@ TEST(Rtf, PlainTextReadAloneIsTheDocumentsText) {
     QTextDocument original;
     FillFormatted(original);
     const QString rtf = QString::fromLatin1(WriteRtf(&original));
+    // A byte order mark that begins a run of text, or stands within one.
+    const QString byteOrderMarks =
+        QStringLiteral("{\\rtf1 a\\cf1 \ufeffb{\\b \ufeffc}d\ufeffe\\par}");
     QStringList samples = {
         rtf,
         QStringLiteral("{\\rtf1{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}bullet\\par"
@@ -358,7 +361,9 @@ TEST(Rtf, PlainTextReadAloneIsTheDocumentsText) {
         // Text bytes on both sides of groups that change the code page or the destination.
         QStringLiteral("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial;}}"
                        "\\f0 ab\\'e9{\\f1 \\'e0\\'e1 x}cd{\\pntext 1.}{\\f1 y\\'e2}\\'e9z\\par}"),
-        QStringLiteral("{}"), QStringLiteral("plain\r\ntext \u00e9"), QString()};
+        QStringLiteral("{}"), QStringLiteral("plain\r\ntext \u00e9"),
+        QStringLiteral("plain\rlines\r\rended\r\r\n\r\r\r\n\n\ufdd0."),
+        QStringLiteral("{\\rtf1 a\\u13\\u10 b\\u13 c\\u64976 d\\par}"), byteOrderMarks, QString()};
     for (qsizetype length = 0; length <= rtf.size(); length += 7)
         samples << rtf.left(length);
     QRandomGenerator random(11);
@@ -371,6 +376,8 @@ TEST(Rtf, PlainTextReadAloneIsTheDocumentsText) {
         samples << damaged;
     }
     QTextDocument document;
+    ReadRtf(&document, byteOrderMarks);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("a\ufeffb\ufeffcd\ufeffe"));
     for (const QString& sample : samples) {
         ReadRtf(&document, sample);
         EXPECT_EQ(RtfPlainText(sample), document.toPlainText()) << sample.toStdString();
