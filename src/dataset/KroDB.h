@@ -17,6 +17,7 @@
 #include <rtl/Sets.h>
 
 class TField;
+class TFont;
 class TForm;
 
 // The dataset actions the library's menus offer.
@@ -49,6 +50,8 @@ private:
 };
 
 using TOnEditDataEvent = TEvent<TObject*, TTypeShow, TFieldReturn*>;
+// Lets the application set the font a field's value is shown in (Sender, Field, Font).
+using TSetFontEvent = TEvent<TObject*, TField*, TFont*>;
 // A handler that sets ActionNeed to false stops the action.
 using TOnDataSetActionEvent = TEvent<TObject*, TDataSet*, TKroDataSetAction, bool&>;
 

@@ -23,9 +23,6 @@ class TKroCustomDBLookupCombo;
 class TKroDBLookupCombo;
 class TKroLookupEdit;
 
-// Lets the application set the font a value is shown in (Sender, Field, Font).
-using TSetFontEvent = TEvent<TObject*, TField*, TFont*>;
-
 // The record link of a lookup combo, carrying the combo.
 class TKroCustomDataSourceLink : public TDataSourceLink {
 public:

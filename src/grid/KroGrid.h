@@ -7,6 +7,7 @@
 // field choice and the lookup edit form of the grid's menu.
 
 #include <QPointer>
+#include <dataset/KroDB.h>
 #include <ui/DBGrids.h>
 
 class TKroDbGrid;
@@ -16,7 +17,6 @@ class TKroLookField;
 PUBLISHED_ENUM(TKroColumnKind, ckPlain, ckLookup, ckList)
 
 using TSetColorEvent = TEvent<TObject*, TField*, TColor&>;
-using TSetFontEvent = TEvent<TObject*, TField*, TFont*>;
 using TSetLayoutEvent = TEvent<TObject*, TField*>;
 
 // One text of the total row: the field under whose column it stands.
