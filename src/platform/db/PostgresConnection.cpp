@@ -765,12 +765,10 @@ void TPostgresSession::Raise(const QString& Sql, const PGresult* Result) const {
     if (Result && PQresultStatus(Result) == PGRES_EMPTY_QUERY)
         throw EDatabaseError(QStringLiteral("No SQL statement in \"%1\"").arg(Sql));
     const char* primary = Result ? PQresultErrorField(Result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    if (!primary)
-        throw EDatabaseError(QStringLiteral("%1: %2").arg(what, ConnectionMessage()));
-    QString message = QStringLiteral("%1: %2").arg(what, QString::fromUtf8(primary));
-    if (const char* detail = PQresultErrorField(Result, PG_DIAG_MESSAGE_DETAIL))
-        message += QStringLiteral(" (%1)").arg(QString::fromUtf8(detail));
-    throw EDatabaseError(message);
+    QString reason = primary ? QString::fromUtf8(primary) : ConnectionMessage();
+    if (const char* detail = primary ? PQresultErrorField(Result, PG_DIAG_MESSAGE_DETAIL) : nullptr)
+        reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(detail));
+    throw EDatabaseError(QStringLiteral("%1: %2 (%3)").arg(what, reason, FTarget));
 }
 
 TPostgresSession::TPrepared& TPostgresSession::Prepared(const QString& Sql, const QByteArray& Text,

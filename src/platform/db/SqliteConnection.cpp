@@ -13,11 +13,13 @@
 
 namespace {
 
+// What went wrong, the engine's reason and the database file it happened in.
 QString ErrorText(sqlite3* Db, const QString& What) {
+    const QString file = QString::fromUtf8(sqlite3_db_filename(Db, "main"));
     if (sqlite3_errcode(Db) == SQLITE_READONLY)
-        return QStringLiteral("%1: the database %2 is read-only")
-            .arg(What, QString::fromUtf8(sqlite3_db_filename(Db, "main")));
-    return What + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(Db));
+        return QStringLiteral("%1: the database %2 is read-only").arg(What, file);
+    return QStringLiteral("%1: %2 (database %3)")
+        .arg(What, QString::fromUtf8(sqlite3_errmsg(Db)), file);
 }
 
 [[noreturn]] void RaiseError(sqlite3* Db, const QString& What) {

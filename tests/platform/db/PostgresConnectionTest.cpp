@@ -140,6 +140,17 @@ TEST_F(PostgresValuesTest, DatesAndTimesReadAsIsoText) {
     EXPECT_FALSE(RoundTrip(QDate()).isValid());
 }
 
+TEST_F(PostgresValuesTest, ErrorsNameTheStatementTheReasonAndTheDatabase) {
+    const QString message =
+        DatabaseErrorOf([&] { Db->Execute(QStringLiteral("SELECT y FROM nowhere")); });
+    EXPECT_TRUE(message.contains(QStringLiteral("\"SELECT y FROM nowhere\"")))
+        << qPrintable(message);
+    EXPECT_TRUE(message.contains(QStringLiteral("nowhere"))) << qPrintable(message);
+    EXPECT_TRUE(message.contains(
+        QStringLiteral("database \"%1\"").arg(Params.value(QStringLiteral("DATABASE")))))
+        << qPrintable(message);
+}
+
 TEST_F(PostgresValuesTest, UnsupportedValuesAndPositionsRaise) {
     EXPECT_THROW(RoundTrip(QVariantList{1, 2}), EDatabaseError);
     const auto statement = Db->Prepare(QStringLiteral("SELECT ?"));

@@ -120,6 +120,14 @@ TEST_F(SqliteValuesTest, UnsupportedValuesAndPositionsRaise) {
     EXPECT_NE(DatabaseErrorOf([&] { statement->Bind(1, 5); }), QString());
 }
 
+TEST_F(SqliteValuesTest, ErrorsNameTheStatementTheReasonAndTheDatabaseFile) {
+    const QString message =
+        DatabaseErrorOf([&] { Db->Execute(QStringLiteral("SELECT y FROM v")); });
+    EXPECT_TRUE(message.contains(QStringLiteral("\"SELECT y FROM v\""))) << qPrintable(message);
+    EXPECT_TRUE(message.contains(QStringLiteral("no such column"))) << qPrintable(message);
+    EXPECT_TRUE(message.contains(Path())) << qPrintable(message);
+}
+
 TEST_F(SqliteConnectionTest, StatementsWithTheSameTextAreIndependent) {
     const auto db = Open();
     db->Execute(QStringLiteral("CREATE TABLE t (v INTEGER); INSERT INTO t VALUES (1), (2), (3)"));
