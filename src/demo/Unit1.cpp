@@ -5,6 +5,7 @@
 #include <dataset/KroOther.h>
 #include <dataset/KroTable.h>
 #include <forms/DiAdv.h>
+#include <rtl/Exceptions.h>
 #include <ui/Buttons.h>
 #include <ui/ExtCtrls.h>
 #include <ui/Graphics.h>
@@ -79,10 +80,22 @@ void TForm1::SpeedButton5Click(TObject*) {
     DM1->TbLang->OnEditData()(this, tsShow, nullptr);
 }
 
+namespace {
+
+// Opens Address; a desktop without a program for it is no error of the demo's.
+void OpenIgnoringMissingProgram(const QString& Address) {
+    try {
+        ShellOpen(Address);
+    } catch (const EInOutError&) {
+    }
+}
+
+} // namespace
+
 void TForm1::LabelMailClick(TObject*) {
-    ShellOpen(QStringLiteral("mailto:") + LabelMail->Caption());
+    OpenIgnoringMissingProgram(QStringLiteral("mailto:") + LabelMail->Caption());
 }
 
 void TForm1::LabelHomePageClick(TObject*) {
-    ShellOpen(LabelHomePage->Caption());
+    OpenIgnoringMissingProgram(LabelHomePage->Caption());
 }

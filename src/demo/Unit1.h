@@ -29,7 +29,8 @@ public:
     Q_INVOKABLE void SpeedButton1Click(TObject* Sender);
     Q_INVOKABLE void SpeedButton4Click(TObject* Sender);
     Q_INVOKABLE void SpeedButton5Click(TObject* Sender);
-    // The mail program with the address, the browser with the home page.
+    // The mail program with the address, the browser with the home page; nothing when the
+    // desktop has no such program.
     Q_INVOKABLE void LabelMailClick(TObject* Sender);
     Q_INVOKABLE void LabelHomePageClick(TObject* Sender);
 };

@@ -1,25 +1,16 @@
 #include "Shell.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QUrl>
-#include <utility>
+#include <rtl/Exceptions.h>
 
-namespace {
-
-TShellOpenHandler& Handler() {
-    static TShellOpenHandler handler;
-    return handler;
-}
-
-} // namespace
-
-bool ShellOpen(const QString& Target) {
-    if (Handler())
-        return Handler()(Target);
-    const QUrl url = QUrl::fromUserInput(Target);
-    return url.isValid() && QDesktopServices::openUrl(url);
-}
-
-TShellOpenHandler SetShellOpenHandler(TShellOpenHandler Value) {
-    return std::exchange(Handler(), std::move(Value));
+void ShellOpen(const QString& Url) {
+    const QString address = Url.trimmed();
+    const QUrl url = QFileInfo(address).isAbsolute() ? QUrl::fromLocalFile(address)
+                                                     : QUrl(address, QUrl::StrictMode);
+    if (address.isEmpty() || !url.isValid() || url.scheme().isEmpty())
+        throw EConvertError(QStringLiteral("\"%1\" is not a valid address").arg(Url));
+    if (!QDesktopServices::openUrl(url))
+        throw EInOutError(QStringLiteral("No program could open \"%1\"").arg(Url));
 }

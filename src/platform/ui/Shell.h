@@ -1,13 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
-// Opens Target, a web address or a "mailto:" link, with the user's preferred program
-// through the handler in place: the desktop's unless a program (or a test) installs
-// another. False when nothing could open it.
-bool ShellOpen(const QString& Target);
-
-using TShellOpenHandler = std::function<bool(const QString& Target)>;
-// Installs Value (an empty handler restores the desktop's) and returns the former one.
-TShellOpenHandler SetShellOpenHandler(TShellOpenHandler Value);
+// Opens Url in the program the user has for it: a web address in the browser, a
+// "mailto:" address in the mail program, a local path in its viewer. Raises EConvertError
+// for an empty or malformed address and EInOutError when no program takes it.
+void ShellOpen(const QString& Url);
