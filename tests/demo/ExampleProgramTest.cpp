@@ -1,7 +1,6 @@
 #include <DMod1.h>
 #include <DemoDatabase.h>
 #include <DemoStartup.h>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -9,36 +8,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <Unit1.h>
+#include <UrlCatcher.h>
 #include <dataset/KroOther.h>
 #include <dataset/KroTable.h>
 #include <db/Database.h>
 #include <db/Session.h>
 #include <filter/KroFilt.h>
 #include <forms/KroForms.h>
+#include <grid/KroGrid.h>
 #include <gtest/gtest.h>
 #include <ui/Application.h>
 #include <ui/Buttons.h>
-#include <ui/DBGrids.h>
 #include <ui/Screen.h>
 #include <ui/StdCtrls.h>
-
-// Takes the addresses the desktop would open for one scheme.
-class TUrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    explicit TUrlCatcher(const QString& Scheme) : FScheme(Scheme) {
-        QDesktopServices::setUrlHandler(Scheme, this, "Open");
-    }
-    ~TUrlCatcher() override { QDesktopServices::unsetUrlHandler(FScheme); }
-
-    QList<QUrl> Opened;
-
-public slots:
-    void Open(const QUrl& Url) { Opened.append(Url); }
-
-private:
-    QString FScheme;
-};
 
 namespace {
 
@@ -113,7 +95,7 @@ TEST_F(ExampleProgram, TheButtonsOpenOneEditFormPerTable) {
     ASSERT_EQ(EditForms().size(), 1);
     EXPECT_EQ(EditForms()[0]->DataSet(), DM1->TbCountry);
     EXPECT_TRUE(DM1->TbCountry->Active());
-    auto* grid = qobject_cast<TDBGrid*>(EditForms()[0]->FindComponent(QStringLiteral("Grid")));
+    auto* grid = qobject_cast<TKroDbGrid*>(EditForms()[0]->FindComponent(QStringLiteral("Grid")));
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->DataSource()->DataSet(), DM1->TbCountry) << "the grid shows the countries";
     QTest::mouseClick(Form1->SpeedButton5->Widget(), Qt::LeftButton);
@@ -162,5 +144,3 @@ TEST_F(ExampleProgram, Pictures) {
 }
 
 } // namespace
-
-#include "ExampleProgramTest.moc"

@@ -1,4 +1,5 @@
-#include <QDesktopServices>
+#include "UrlCatcher.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -6,24 +7,6 @@
 #include <ui/Printers.h>
 #include <ui/ScriptedResponder.h>
 #include <ui/Shell.h>
-
-// Takes the URLs of a scheme instead of the user's programs while it exists.
-class TUrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    explicit TUrlCatcher(const QString& Scheme) : FScheme(Scheme) {
-        QDesktopServices::setUrlHandler(Scheme, this, "Open");
-    }
-    ~TUrlCatcher() override { QDesktopServices::unsetUrlHandler(FScheme); }
-
-    QList<QUrl> Opened;
-
-public slots:
-    void Open(const QUrl& Url) { Opened.append(Url); }
-
-private:
-    QString FScheme;
-};
 
 namespace {
 
@@ -165,5 +148,3 @@ TEST(Shell, OpensAddressesInTheUsersPrograms) {
 }
 
 } // namespace
-
-#include "CommonDialogsTest.moc"
