@@ -1,6 +1,6 @@
 #pragma once
 
-// The demo's edit form of a table: a navigator over a grid of the dataset's records.
+// The demo's edit form of a table: a navigator over a library grid of the dataset's records.
 
 #include <forms/KroForms.h>
 
