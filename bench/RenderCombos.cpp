@@ -3,6 +3,8 @@
 // multi-column drop-down open on the countries of the chosen continent with the header
 // line, and a tree list of professions beside it with the marks of rows that have children.
 
+#include "RenderPicture.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -103,26 +105,15 @@ int Render(const QString& Out) {
     QPainter painter(&picture);
     painter.drawPixmap(form.Widget()->mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
     painter.end();
-    if (!picture.save(Out))
-        throw std::runtime_error("cannot write " + Out.toStdString());
-    std::printf("%s\n", qPrintable(Out));
+    SavePicture(picture, Out);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: render_combos OUT.png\n");
-        return 2;
-    }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
+    return RenderMain(argc, argv, "render_combos", 1, "OUT.png", [](const QStringList& Arguments) {
         RegisterKroLibrary();
-        return Render(QString::fromLocal8Bit(argv[1]));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "render_combos: %s\n", e.what());
-        return 1;
-    }
+        return Render(Arguments[0]);
+    });
 }

@@ -2,6 +2,8 @@
 // tables that generate_people made in DIR, on the offscreen platform, into a picture: the
 // people in Name order with an open cell editor, the countries with multi-selected rows.
 
+#include "RenderPicture.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -76,26 +78,14 @@ int Render(const QString& Dir, const QString& Out) {
     people->SetEditorMode(true);
     QApplication::processEvents();
 
-    if (!form.Widget()->grab().save(Out))
-        throw std::runtime_error("cannot write " + Out.toStdString());
-    std::printf("%s\n", qPrintable(Out));
+    SavePicture(form.Widget()->grab(), Out);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: render_grid DIR OUT.png\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        return Render(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "render_grid: %s\n", e.what());
-        return 1;
-    }
+    return RenderMain(
+        argc, argv, "render_grid", 2, "DIR OUT.png",
+        [](const QStringList& Arguments) { return Render(Arguments[0], Arguments[1]); });
 }

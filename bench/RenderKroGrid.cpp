@@ -4,6 +4,7 @@
 // order mark of the Name title and the total row.
 
 #include "LookupPeople.h"
+#include "RenderPicture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,26 +59,14 @@ int Render(const QString& Dir, const QString& Out) {
     grid->SetSelectedIndex(3);
     QApplication::processEvents();
 
-    if (!form.Widget()->grab().save(Out))
-        throw std::runtime_error("cannot write " + Out.toStdString());
-    std::printf("%s\n", qPrintable(Out));
+    SavePicture(form.Widget()->grab(), Out);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: render_kro_grid DIR OUT.png\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        return Render(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "render_kro_grid: %s\n", e.what());
-        return 1;
-    }
+    return RenderMain(
+        argc, argv, "render_kro_grid", 2, "DIR OUT.png",
+        [](const QStringList& Arguments) { return Render(Arguments[0], Arguments[1]); });
 }
