@@ -247,18 +247,31 @@ TEST_P(TableNavigation, AnOrderSwitchedBackShowsTheEditsMadeMeanwhile) {
     EXPECT_EQ(people->RecordCount(), 20);
 }
 
+// Three people and the jobs of the current one, in "People;Title" order, both open.
+struct TJobsOfPeople {
+    explicit TJobsOfPeople(const QString& Engine)
+        : Db(3, Engine), People(Db.NewTable(QStringLiteral("People.db"))),
+          Job(Db.NewTable(QStringLiteral("Job.db"))) {
+        Source.SetDataSet(People.get());
+        Job->SetIndexFieldNames(QStringLiteral("People;Title"));
+        Job->SetMasterSource(&Source);
+        Job->SetMasterFields(QStringLiteral("Id"));
+        People->Open();
+        Job->Open();
+    }
+    TPeopleDatabase Db;
+    std::unique_ptr<TTable> People;
+    std::unique_ptr<TTable> Job;
+    TDataSource Source;
+};
+
 // A detail whose order is switched while its master moves shows the master's records.
 TEST_P(TableMasterDetail, AnOrderSwitchedBackFollowsTheMasterMovedMeanwhile) {
-    TPeopleDatabase db(3, Engine());
-    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
-    std::unique_ptr<TTable> job(db.NewTable(QStringLiteral("Job.db")));
-    TDataSource source;
-    source.SetDataSet(people.get());
-    job->SetIndexFieldNames(QStringLiteral("People;Title"));
-    job->SetMasterSource(&source);
-    job->SetMasterFields(QStringLiteral("Id"));
-    people->Open();
-    job->Open();
+    TJobsOfPeople data(Engine());
+    TPeopleDatabase& db = data.Db;
+    TTable* people = data.People.get();
+    TTable* job = data.Job.get();
+    TDataSource& source = data.Source;
     for (const char* title : {"Baker", "Cook"}) {
         job->Append();
         job->FieldByName(QStringLiteral("Title"))->SetAsString(QString::fromLatin1(title));
@@ -294,16 +307,10 @@ TEST_P(TableMasterDetail, AnOrderSwitchedBackFollowsTheMasterMovedMeanwhile) {
 }
 
 TEST_P(TableMasterDetail, DetailFollowsTheMaster) {
-    TPeopleDatabase db(3, Engine());
-    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
-    std::unique_ptr<TTable> job(db.NewTable(QStringLiteral("Job.db")));
-    TDataSource source;
-    source.SetDataSet(people.get());
-    job->SetIndexFieldNames(QStringLiteral("People;Title"));
-    job->SetMasterSource(&source);
-    job->SetMasterFields(QStringLiteral("Id"));
-    people->Open();
-    job->Open();
+    TJobsOfPeople data(Engine());
+    TTable* people = data.People.get();
+    TTable* job = data.Job.get();
+    TDataSource& source = data.Source;
     EXPECT_TRUE(job->IsEmpty());
     job->Append();
     EXPECT_EQ(job->FieldByName(QStringLiteral("People"))->AsInteger(), 1); // from the master
