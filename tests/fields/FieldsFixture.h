@@ -13,6 +13,7 @@
 #include <db/FieldDefs.h>
 #include <db/Session.h>
 #include <fields/KroList.h>
+#include <fields/KroLook.h>
 #include <memory>
 
 class FieldsFixture : public EngineTest {
@@ -47,6 +48,19 @@ protected:
         return field;
     }
     // The persistent data fields of Person, the list field Sex among them.
+    // A lookup field LangLook (not yet in a dataset) of Person's key Lang in Lang's Id,
+    // giving ResultFields.
+    TKroLookField* NewLangLook(const QString& ResultFields) {
+        auto* look = new TKroLookField(&Module);
+        look->SetFieldName(QStringLiteral("LangLook"));
+        look->SetFieldKind(fkLookup);
+        look->SetLookupDataSet(Lang);
+        look->SetKeyFields(QStringLiteral("Lang"));
+        look->SetLookupKeyFields(QStringLiteral("Id"));
+        look->SetLookupResultField(ResultFields);
+        return look;
+    }
+
     void AddPersonFields() {
         AddField<TAutoIncField>(Person, "Id");
         AddField<TStringField>(Person, "Name", 20);

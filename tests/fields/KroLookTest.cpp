@@ -17,14 +17,8 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         AddPersonFields();
-        Look = new TKroLookField(&Module);
+        Look = NewLangLook(QStringLiteral("id;Name"));
         Look->SetName(QStringLiteral("LangLook"));
-        Look->SetFieldName(QStringLiteral("LangLook"));
-        Look->SetFieldKind(fkLookup);
-        Look->SetLookupDataSet(Lang);
-        Look->SetKeyFields(QStringLiteral("Lang"));
-        Look->SetLookupKeyFields(QStringLiteral("Id"));
-        Look->SetLookupResultField(QStringLiteral("id;Name"));
         Look->SetDataSet(Person);
     }
 

@@ -24,13 +24,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         AddPersonFields();
-        Look = new TKroLookField(&Module);
-        Look->SetFieldName(QStringLiteral("LangLook"));
-        Look->SetFieldKind(fkLookup);
-        Look->SetLookupDataSet(Lang);
-        Look->SetKeyFields(QStringLiteral("Lang"));
-        Look->SetLookupKeyFields(QStringLiteral("Id"));
-        Look->SetLookupResultField(QStringLiteral("Id;Name;Font"));
+        Look = NewLangLook(QStringLiteral("Id;Name;Font"));
         Look->SetStoreLookupData(true);
         Look->SetDataSet(Person);
         Source = new TDataSource(&Form);
