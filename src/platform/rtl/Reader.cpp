@@ -7,6 +7,8 @@
 #include "Enums.h"
 #include "Exceptions.h"
 #include "GlobalRoots.h"
+#include "Persistent.h"
+#include "Writer.h"
 
 #include <QDateTime>
 #include <optional>
@@ -94,9 +96,38 @@ TComponent* TReader::CreateRoot(const TFormObject& tree, TComponent* owner) {
 }
 
 void TReader::Assign(QObject* object, const TPropInfo& info, const Variant& value) {
-    if (!FOwnsRoot && info.Property().isReadable())
+    if (KeepsPriorState() && info.Property().isReadable())
         FPriorValues.append({object, info, ReadProp(object, info)});
     WriteProp(object, info, value);
+}
+
+void TReader::KeepPriorCollection(TCollection* collection) {
+    if (!KeepsPriorState())
+        return;
+    for (const TPriorCollection& prior : std::as_const(FPriorCollections))
+        if (prior.Collection == collection)
+            return;
+    FPriorCollections.append({collection, TWriter(FRoot).CollectionValue(collection)});
+}
+
+void TReader::KeepPriorObject(QObject* object) {
+    auto* persistent = qobject_cast<TPersistent*>(object);
+    if (!persistent || !KeepsPriorState())
+        return;
+    for (const TPriorObject& prior : std::as_const(FPriorObjects))
+        if (prior.Object == persistent)
+            return;
+    // Only classes that can be made without arguments are copied.
+    std::shared_ptr<TPersistent> copy(
+        static_cast<TPersistent*>(persistent->metaObject()->newInstance()));
+    if (!copy)
+        return;
+    try {
+        copy->Assign(persistent);
+    } catch (const Exception&) {
+        return;
+    }
+    FPriorObjects.append({persistent, std::move(copy)});
 }
 
 void TReader::Cleanup() {
@@ -106,16 +137,7 @@ void TReader::Cleanup() {
     if (FOwnsRoot) {
         delete FRoot;
     } else if (FRoot) {
-        // What the read changed on objects it did not make, last change first; the objects
-        // it made are gone with their values.
-        for (qsizetype i = FPriorValues.size() - 1; i >= 0; --i)
-            if (const TPriorValue& prior = FPriorValues[i]; prior.Instance) {
-                try {
-                    WriteProp(prior.Instance, prior.Property, prior.Value);
-                } catch (const Exception&) {
-                    // A value the object refuses now stays as the read left it.
-                }
-            }
+        RestorePriorState();
         FRoot->SetName(FPriorName);
         for (const QPointer<TComponent>& component : std::as_const(FLoaded))
             if (component && component->IsLoading())
@@ -125,7 +147,42 @@ void TReader::Cleanup() {
     FLoaded.clear();
     FLoadedLines.clear();
     FPriorValues.clear();
+    FPriorCollections.clear();
+    FPriorObjects.clear();
     FRoot = nullptr;
+}
+
+// What the read changed on objects it did not make: sub-objects, then collections, then
+// the plain values last change first (a sub-object's change may have touched its holder's
+// values). The objects it made are gone with their values. A value an object refuses now
+// stays as the read left it.
+void TReader::RestorePriorState() {
+    FRestoring = true;
+    for (const TPriorObject& prior : std::as_const(FPriorObjects))
+        if (prior.Object) {
+            try {
+                prior.Object->Assign(prior.Copy.get());
+            } catch (const Exception&) {
+            }
+        }
+    for (const TPriorCollection& prior : std::as_const(FPriorCollections))
+        if (prior.Collection) {
+            try {
+                ReadCollectionValue(prior.Collection, prior.Items);
+            } catch (const Exception&) {
+            }
+        }
+    for (qsizetype i = FPriorValues.size() - 1; i >= 0; --i)
+        if (const TPriorValue& prior = FPriorValues[i]; prior.Instance) {
+            try {
+                WriteProp(prior.Instance, prior.Property, prior.Value);
+            } catch (const Exception&) {
+            }
+        }
+    try {
+        ResolveFixups(); // the references of the collections' items
+    } catch (const Exception&) {
+    }
 }
 
 void TReader::ReadObject(TComponent* component, const TFormObject& node) {
@@ -163,7 +220,10 @@ void TReader::ReadChildren(TComponent* parent, const TFormObject& node) {
         } catch (const Exception& e) {
             Error(e.Message());
         }
+        const bool readingCreated = FReadingCreated;
+        FReadingCreated = !childNode.Inherited;
         ReadObject(child, childNode);
+        FReadingCreated = readingCreated;
     }
 }
 
@@ -185,6 +245,7 @@ void TReader::ReadProperty(QObject* object, const TFormProperty& property) {
                 Error(QStringLiteral("Property %1 of %2 is not an object with properties")
                           .arg(path[i], QString::fromLatin1(target->metaObject()->className())));
             target = sub;
+            KeepPriorObject(sub);
         }
         const QString& name = path.last();
         const TPropInfo info = GetPropInfo(target, name);
@@ -374,6 +435,7 @@ void TReader::SetMethod(QObject* object, const TPropInfo& info, const TFormValue
 }
 
 void TReader::ReadCollectionValue(TCollection* collection, const TFormValue& value) {
+    KeepPriorCollection(collection);
     collection->BeginUpdate();
     try {
         collection->Clear();

@@ -5,6 +5,7 @@
 #include "TypeInfo.h"
 
 #include <QPointer>
+#include <memory>
 
 class TComponent;
 class TCollection;
@@ -62,6 +63,17 @@ private:
         TPropInfo Property;
         Variant Value;
     };
+    // A collection of an object the read did not create, as it was before the read.
+    struct TPriorCollection {
+        QPointer<TCollection> Collection;
+        TFormValue Items;
+    };
+    // A sub-object (font, string list, picture) of an object the read did not create, and a
+    // copy of it made before the read changed it.
+    struct TPriorObject {
+        QPointer<TPersistent> Object;
+        std::shared_ptr<TPersistent> Copy;
+    };
     struct TCursor {
         const TFormValue* Value;
         qsizetype Index; // next item of a list value; 1 when a single value was read
@@ -81,20 +93,30 @@ private:
     Variant ValueAsVariant(const TFormValue& value);
     TComponent* FindLocal(const QString& name) const;
     void ResolveFixups();
+    // Whether what the read changes now must be given back should it fail: on an instance
+    // read into, except on components the read creates (they go) and while restoring.
+    bool KeepsPriorState() const { return !FOwnsRoot && !FReadingCreated && !FRestoring; }
     // Writes a property value, remembering the one it replaces on an instance read into.
     void Assign(QObject* object, const TPropInfo& info, const Variant& value);
+    void KeepPriorCollection(TCollection* collection);
+    void KeepPriorObject(QObject* object);
     // Undoes what a failed read did: destroys what it created, restores what it changed.
     void Cleanup();
+    void RestorePriorState();
     const TFormValue& NextValue(TFormValue::TKind expected, const char* what);
 
     QString FFileName;
     TComponent* FRoot = nullptr;
     TComponent* FLookupRoot = nullptr;
     bool FOwnsRoot = false;
-    QList<QPointer<TComponent>> FLoaded;  // in the order read
-    QList<int> FLoadedLines;              // the line of each, for errors in Loaded
-    QList<TPriorValue> FPriorValues;      // of an instance read into, in the order changed
-    QString FPriorName;                   // of an instance read into
+    QList<QPointer<TComponent>> FLoaded; // in the order read
+    QList<int> FLoadedLines;             // the line of each, for errors in Loaded
+    QList<TPriorValue> FPriorValues;     // of an instance read into, in the order changed
+    QList<TPriorCollection> FPriorCollections;
+    QList<TPriorObject> FPriorObjects;
+    QString FPriorName;           // of an instance read into
+    bool FReadingCreated = false; // the component being read is one the read made
+    bool FRestoring = false;
     QList<QPointer<TComponent>> FCreated; // destroyed again when the read fails
     QList<TFixup> FFixups;
     int FLine = 0;

@@ -37,6 +37,8 @@ public:
     void WriteListBegin();
     void WriteListEnd();
     void WriteCollection(TCollection* Collection);
+    // The form-file value of a collection's items, as WriteCollection stores it.
+    TFormValue CollectionValue(TCollection* collection);
 
     void DefineProperty(const QString& Name, const TReaderProc& ReadData,
                         const TWriterProc& WriteData, bool HasData) override;
@@ -53,7 +55,6 @@ private:
     std::optional<TFormValue> ClassValue(const QObject* object, const QObject* prototype,
                                          const TPropInfo& info, QList<TFormProperty>& out,
                                          const QString& prefix);
-    TFormValue CollectionValue(TCollection* collection);
     std::optional<TFormValue> ReferenceValue(const TComponent* target) const;
     TFormValue VariantValue(const Variant& value);
     void Emit(const TFormValue& value);

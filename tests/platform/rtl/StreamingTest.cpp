@@ -270,6 +270,44 @@ TEST_F(Streaming, AFailedReadIntoAnInstanceGivesBackWhatItChanged) {
     EXPECT_FALSE(root.IsLoading());
 }
 
+TEST_F(Streaming, AFailedReadIntoAnInstanceGivesBackItsListsAndCollections) {
+    TSampleRoot root;
+    auto* other = new TSample(&root);
+    other->SetName(QStringLiteral("Other"));
+    auto* inner = new TSample(&root);
+    inner->SetName(QStringLiteral("Inner"));
+    inner->Lines()->Add(QStringLiteral("first"));
+    inner->Lines()->Add(QStringLiteral("second"));
+    auto* item = static_cast<TSampleItem*>(inner->Items()->Add());
+    item->SetTitle(QStringLiteral("kept"));
+    item->SetWidth(12);
+    item->SetLink(other);
+    const QString bad =
+        QStringLiteral("object Root: TSampleRoot\n"
+                       "  inherited Inner: TSample\n"
+                       "    Lines.Strings = (\n      'replaced')\n"
+                       "    Items = <\n      item\n        Title = 'new'\n      end\n"
+                       "      item\n        Title = 'newer'\n      end>\n"
+                       "  end\n"
+                       "  object B: TSample\n    Count = 'x'\n  end\nend\n");
+    EXPECT_THROW(ReadComponentFromText(bad, QStringLiteral("bad.form"), &root), EReadError);
+    EXPECT_EQ(inner->Lines()->Text(), QStringLiteral("first\nsecond\n"));
+    ASSERT_EQ(inner->Items()->Count(), 1);
+    const auto* restored = static_cast<TSampleItem*>(inner->Items()->Items(0));
+    EXPECT_EQ(restored->Title(), QStringLiteral("kept"));
+    EXPECT_EQ(restored->Width(), 12);
+    EXPECT_EQ(restored->Link(), other);
+
+    // A read that succeeds keeps what it read.
+    const QString good = QStringLiteral("object Root: TSampleRoot\n"
+                                        "  inherited Inner: TSample\n"
+                                        "    Lines.Strings = (\n      'replaced')\n"
+                                        "    Items = <>\n  end\nend\n");
+    ReadComponentFromText(good, QStringLiteral("good.form"), &root);
+    EXPECT_EQ(inner->Lines()->Text(), QStringLiteral("replaced\n"));
+    EXPECT_EQ(inner->Items()->Count(), 0);
+}
+
 TEST_F(Streaming, ErrorsNameTheComponentOrTheProperty) {
     // A component that fails in Loaded is named with its own line, not the last reference's.
     const QString refusing = QStringLiteral("object R: TSampleRoot\n  object A: TSample\n"
