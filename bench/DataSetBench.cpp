@@ -20,6 +20,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/DatabaseCopy.h>
@@ -95,6 +96,10 @@ public:
     }
 
     void Run(const TOperation& Operation) {
+        // KRO_BENCH_ONLY runs only the operations whose name starts with it (for a profile).
+        const char* only = std::getenv("KRO_BENCH_ONLY");
+        if (only && std::strncmp(Operation.Name, only, std::strlen(only)) != 0)
+            return;
         TVisited dataSet, raw, peer;
         const auto none = [] {};
         const double dataSetTime = MedianMicroseconds(FRepeat, Operation.DataSetPrepare,

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dataset/KroTable.h>
 #include <db/DataLink.h>
 #include <db/DataSource.h>
@@ -146,7 +148,11 @@ int Bench(const QString& Dir, int Runs) {
                                       {"StoreLookupData", true, true, false},
                                       {"without StoreLookupData", true, false, false},
                                       {"StoreLookupData + LookupCache", true, true, true}};
+    // KRO_BENCH_ONLY runs only the settings whose name starts with it (for a profile).
+    const char* only = std::getenv("KRO_BENCH_ONLY");
     for (const TLookSettings& setting : settings) {
+        if (only && std::strncmp(setting.Name, only, std::strlen(only)) != 0)
+            continue;
         TPeopleWithLookups people(alias, setting);
         const double time = MedianMicroseconds(
             Runs, [&] { people.First(); }, [&] { people.ReadLast(); });

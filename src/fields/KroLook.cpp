@@ -133,6 +133,8 @@ Variant ValueOfType(const Variant& Value, TFieldType Type) {
 }
 
 QString TextOf(const Variant& Value) {
+    if (Value.metaType().id() == QMetaType::QString)
+        return *static_cast<const QString*>(Value.constData());
     if (VarIsNull(Value))
         return {};
     if (Value.metaType().id() == QMetaType::QByteArray)
@@ -355,9 +357,10 @@ void TKroLookField::WriteSlot(char* At, const TStoredSlot& Slot, const Variant& 
     char* payload = At + 2;
     if (Slot.Code == varString) {
         // Zero-terminated UTF-16, cut to the slot.
-        const QString text = TextOf(Value).left(std::max(0, Slot.Size / 2 - 1));
-        for (qsizetype c = 0; c < text.size(); ++c)
-            qToLittleEndian<quint16>(text[c].unicode(), payload + 2 * c);
+        const QString text = TextOf(Value);
+        const qsizetype units =
+            std::max<qsizetype>(0, std::min<qsizetype>(text.size(), Slot.Size / 2 - 1));
+        qToLittleEndian<quint16>(text.utf16(), units, payload);
         return;
     }
     const QByteArray record = VariantToRecord(ValueForCode(Value, Slot.Code));
@@ -383,13 +386,11 @@ Variant TKroLookField::StoredValue(int Index) const {
         return Null();
     const char* payload = slotData + 2;
     if (code == varString) {
-        QString text;
-        for (int c = 0; c + 1 < slot.Size; c += 2) {
-            const char16_t unit = qFromLittleEndian<quint16>(payload + c);
-            if (unit == 0)
-                break;
-            text += QChar(unit);
-        }
+        qsizetype length = 0;
+        while (2 * length + 1 < slot.Size && qFromLittleEndian<quint16>(payload + 2 * length) != 0)
+            ++length;
+        QString text(length, Qt::Uninitialized);
+        qFromLittleEndian<quint16>(payload, length, text.data());
         return text;
     }
     QByteArray record(VariantRecordSize, '\0');

@@ -780,11 +780,15 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
             return result; // served without asking the engine
         }
     }
-    // A first read takes what is asked; moving on from where it ended reads ahead.
-    FAhead.Size = continuing ? ReadAheadCount : 0;
+    // A first read takes a few more than asked (all the rows of a typical detail, in the
+    // one statement a master move runs); moving on from where it ended reads ahead twice
+    // what the run has read, up to ReadAheadCount, so that a short run reads little beyond
+    // its end and a long one few statements.
+    const int ahead = continuing ? qBound(FirstReadAheadCount, 2 * FAhead.RunLength, ReadAheadCount)
+                                 : FirstReadAheadCount;
     const TRecord* after = result.isEmpty() ? From : &result.last();
     const int wanted = Count - int(result.size());
-    const int reading = wanted + FAhead.Size;
+    const int reading = wanted + ahead;
     QList<TRecord> read;
     if (FUpdates) {
         const TUpdateCache::TSource source = CacheSource();
@@ -795,6 +799,7 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     result += read.mid(0, wanted);
     FAhead.Records = read.mid(wanted);
     FAhead.AtEnd = read.size() < reading; // the engine has no more after these
+    FAhead.RunLength = (continuing ? FAhead.RunLength : 0) + int(read.size());
     FAhead.After = !result.isEmpty() ? result.last().Bookmark : (after ? after->Bookmark : Null());
     return result;
 }

@@ -382,9 +382,10 @@ private:
         TBookmark After;
         QList<TRecord> Records;
         bool AtEnd = false; // nothing follows the records
-        int Size = 0;       // how many more than asked the last read took
+        int RunLength = 0;  // records read since the reads last jumped
     };
     static constexpr int ReadAheadCount = 64;
+    static constexpr int FirstReadAheadCount = 16;
     TReadAhead FAhead;
     QList<TRecord> FetchForward(const TRecord* From, int Count);
     // Reading with the records the process filters out left out.

@@ -201,9 +201,18 @@ QString TField::GetAsString() const {
     const Variant v = GetAsVariant();
     if (VarIsNull(v))
         return {};
-    if (v.metaType().id() == QMetaType::QByteArray)
+    switch (v.metaType().id()) {
+    case QMetaType::QString:
+        return *static_cast<const QString*>(v.constData());
+    case QMetaType::Int:
+        return QString::number(*static_cast<const int*>(v.constData()));
+    case QMetaType::LongLong:
+        return QString::number(*static_cast<const qint64*>(v.constData()));
+    case QMetaType::QByteArray:
         return QString::fromUtf8(v.toByteArray());
-    return VarToStr(v);
+    default:
+        return VarToStr(v);
+    }
 }
 
 void TField::SetAsString(const QString& Value) {

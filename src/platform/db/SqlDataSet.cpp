@@ -131,26 +131,86 @@ void TSqlDataSet::InternalRefresh() {
 namespace {
 
 // An integer of a narrower field type, which another program may have written beyond it.
-std::optional<int> NarrowInteger(const TFieldDef* Def, const Variant& Value) {
-    const qint64 value = VarToInt(Value);
+std::optional<int> NarrowInteger(const TFieldDef* Def, qint64 Value) {
     const auto [min, max] = Def->DataType() == ftSmallint ? std::pair<qint64, qint64>(-32768, 32767)
                             : Def->DataType() == ftWord
                                 ? std::pair<qint64, qint64>(0, 65535)
                                 : std::pair<qint64, qint64>(std::numeric_limits<int>::min(),
                                                             std::numeric_limits<int>::max());
-    if (value < min || value > max)
+    if (Value < min || Value > max)
         return std::nullopt;
-    return int(value);
+    return int(Value);
+}
+
+// A date written as YYYY-MM-DD, read without the general parser; invalid for other texts.
+QDate IsoDate(const QString& Text) {
+    if (Text.size() != 10 || Text[4] != QLatin1Char('-') || Text[7] != QLatin1Char('-'))
+        return {};
+    int digits[8];
+    int n = 0;
+    for (const int at : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        const char16_t c = Text[at].unicode();
+        if (c < u'0' || c > u'9')
+            return {};
+        digits[n++] = c - u'0';
+    }
+    return QDate(digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3],
+                 digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
 // A value of the field's type; an invalid one when Value does not convert to it.
 Variant Converted(const TFieldDef* Def, const Variant& Value) {
+    // The types the engine gives a column of the field's type pass without a conversion.
+    const int given = Value.metaType().id();
+    switch (Def->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        if (given == QMetaType::LongLong) {
+            const std::optional<int> value =
+                NarrowInteger(Def, *static_cast<const qint64*>(Value.constData()));
+            if (value)
+                return *value;
+        }
+        break;
+    case ftLargeint:
+        if (given == QMetaType::LongLong)
+            return Value;
+        break;
+    case ftBoolean:
+        if (given == QMetaType::LongLong)
+            return *static_cast<const qint64*>(Value.constData()) != 0;
+        break;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        if (given == QMetaType::Double)
+            return Value;
+        break;
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo:
+        if (given == QMetaType::QString)
+            return Value;
+        break;
+    case ftDate:
+        if (given == QMetaType::QString)
+            if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
+                date.isValid())
+                return date;
+        break;
+    default:
+        break;
+    }
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
     case ftWord:
     case ftAutoInc: {
-        const std::optional<int> value = NarrowInteger(Def, Value);
+        const std::optional<int> value = NarrowInteger(Def, VarToInt(Value));
         return value ? Variant(*value) : Variant();
     }
     case ftLargeint:
@@ -185,7 +245,7 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
 // A value another program wrote that the field's type cannot hold (SQLite keeps any value
 // in any column) is shown as the engine's text: nothing cut, and the rows after it read.
 Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
-    if (VarIsNull(Value))
+    if (!Value.isValid() || VarIsNull(Value))
         return Value;
     Variant converted;
     try {

@@ -93,8 +93,9 @@ TEST(SqliteValues, IntegersBeyondThirtyTwoBitsAreKept) {
 }
 
 // SQLite keeps any value in any column. A value the field's type cannot hold (beyond a
-// narrower integer, text in a number or date column) shows as the engine's text, never cut
-// nor stopping the rows after it; a value of the type reads as before.
+// narrower integer, text in a number or date column, a date that does not exist) shows as
+// the engine's text, never cut nor stopping the rows after it; a value of the type, up to
+// the limits of its range, reads as before.
 TEST(SqliteValues, ValuesBeyondTheFieldsTypeShowAsTheyAreStored) {
     TPeopleDatabase db;
     ConnectionOf(db)->Execute(QStringLiteral(
@@ -102,7 +103,9 @@ TEST(SqliteValues, ValuesBeyondTheFieldsTypeShowAsTheyAreStored) {
         "\"R\" REAL, \"D\" DATE); "
         "INSERT INTO \"Mixed\" VALUES (1, 7000000000, 70000, 'n/a', 'someday'); "
         "INSERT INTO \"Mixed\" VALUES (2, 'seven', -40000, 2.5, '2024-02-29'); "
-        "INSERT INTO \"Mixed\" VALUES (3, 7, 7, 7, '2024-03-01')"));
+        "INSERT INTO \"Mixed\" VALUES (3, 7, 7, 7, '2024-03-01'); "
+        "INSERT INTO \"Mixed\" VALUES (-1, 2147483647, 32767, 7, '2023-02-29'); "
+        "INSERT INTO \"Mixed\" VALUES (0, 2147483648, -32768, 7, '2024-1x-01')"));
     Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
     std::unique_ptr<TTable> mixed(db.NewTable(QStringLiteral("Mixed")));
     mixed->Open();
@@ -114,7 +117,8 @@ TEST(SqliteValues, ValuesBeyondTheFieldsTypeShowAsTheyAreStored) {
             row << mixed->FieldByName(QString::fromLatin1(name))->DisplayText();
         shown << row.join(QLatin1Char('|'));
     }
-    EXPECT_EQ(shown, QStringList({"7000000000|70000|n/a|someday", "seven|-40000|2.5|29.02.2024",
+    EXPECT_EQ(shown, QStringList({"2147483647|32767|7|2023-02-29", "2147483648|-32768|7|2024-1x-01",
+                                  "7000000000|70000|n/a|someday", "seven|-40000|2.5|29.02.2024",
                                   "7|7|7|01.03.2024"}));
     EXPECT_EQ(mixed->FieldByName(QStringLiteral("W"))->AsInteger(), 7);
 }
