@@ -4,6 +4,7 @@
 
 class TSpeedButton;
 
+// The glyphs of the base form's buttons.
 enum TToolGlyph {
     tgSearch,      // a magnifier
     tgFilterPanel, // a funnel
