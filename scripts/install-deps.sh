@@ -23,6 +23,7 @@ packages=(
     fonts-liberation
     fonts-dejavu-core
     fonts-urw-base35
+    adwaita-icon-theme
     poppler-utils
     doxygen
     clang-14

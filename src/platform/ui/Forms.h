@@ -98,6 +98,8 @@ public:
     // Shows the form and waits until ModalResult is set and the form agrees to close;
     // returns ModalResult.
     int ShowModal();
+    // Whether the form is being shown by ShowModal.
+    bool Modal() const { return FModal; }
 
     const TNotifyEvent& OnCreate() const { return FOnCreate; }
     void SetOnCreate(const TNotifyEvent& Value) { FOnCreate = Value; }

@@ -87,11 +87,14 @@ TEST_F(Dialogs, AModalFormEndsWhenAButtonSetsItsModalResult) {
         auto* dialog = qobject_cast<TTestDialog*>(Form);
         ASSERT_TRUE(dialog);
         EXPECT_TRUE(dialog->Visible());
+        EXPECT_TRUE(dialog->Modal());
         QTest::keyClicks(dialog->NameEdit->Widget(), QStringLiteral("Ann"));
         Click(dialog->OkButton);
     });
     TTestDialog dialog;
+    EXPECT_FALSE(dialog.Modal());
     EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_FALSE(dialog.Modal());
     EXPECT_FALSE(dialog.Visible());
     EXPECT_EQ(dialog.NameEdit->Text(), QStringLiteral("Ann"));
     EXPECT_EQ(dialog.Log, QStringList({"create TestDialog", "ok clicked", "close query"}));
