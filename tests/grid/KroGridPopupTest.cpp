@@ -29,8 +29,11 @@ protected:
         GridFixture::TearDown();
     }
 
-    // Opens the menu as the user does, with a right click on Control (at Point).
-    static void RightClick(TControl* Control, QPoint Point = QPoint(5, 5)) {
+    // Opens the menu as the user does, with a right click on Control (at Point), the form
+    // being the active window (the offscreen platform may leave none active after a popup).
+    void RightClick(TControl* Control, QPoint Point = QPoint(5, 5)) {
+        QApplication::setActiveWindow(Form.Widget());
+        ProcessEvents();
         QTest::mouseClick(Control->Widget(), Qt::RightButton, {}, Point);
         ASSERT_TRUE(OpenMenu());
     }
@@ -43,15 +46,20 @@ protected:
     }
     // Switches to the page through the grid's menu.
     void ShowPage() {
-        RightClick(Grid);
-        Choose(QStringLiteral("Grid / One record"));
+        ChooseOn(Grid, QPoint(5, 5), QStringLiteral("Grid / One record"));
         ASSERT_TRUE(Page());
         ASSERT_TRUE(Page()->Showing());
     }
     // Right-clicks the page below its controls and chooses Caption.
     void ChooseOnPage(const QString& Caption) {
-        RightClick(Page(), QPoint(5, Page()->Height() - 5));
+        ChooseOn(Page(), QPoint(5, Page()->Height() - 5), Caption);
+    }
+    // Right-clicks Control at Point and chooses Caption; the form is active again after.
+    void ChooseOn(TControl* Control, QPoint Point, const QString& Caption) {
+        RightClick(Control, Point);
         Choose(Caption);
+        QApplication::setActiveWindow(Form.Widget());
+        ProcessEvents();
     }
     // The captions of the page's labels, and its controls' fields, in order.
     QStringList PageLabels() const {
@@ -122,12 +130,17 @@ TEST_P(KroGridPage, TheGridsMenuSwitchesToThePageOfTheRecordAndBackWithTheFocus)
     EXPECT_TRUE(Shows(Grid));
     EXPECT_EQ(Screen()->ActiveControl(), Grid);
 
-    // Switched from a grid without the focus, the focus stays where it was.
+    // Switched while the grid does not have the focus, the focus stays where it was.
+    TKroScrollBoxForGrid byCode(&Form);
+    byCode.SetGrid(Grid);
     Button->SetFocus();
     ProcessEvents();
-    ShowPage();
+    byCode.Toggle();
+    EXPECT_TRUE(byCode.Showing());
+    EXPECT_FALSE(Shows(Grid));
     EXPECT_EQ(Screen()->ActiveControl(), Button);
-    ChooseOnPage(QStringLiteral("Grid / One record"));
+    byCode.Toggle();
+    EXPECT_TRUE(Shows(Grid));
     EXPECT_EQ(Screen()->ActiveControl(), Button);
 }
 
