@@ -29,21 +29,27 @@ void RunPrintHook(TGridPrintHook Hook, TDBGrid* Grid, const QString& Error) {
     }
 }
 
-// The longest display text of each field (by field index) among the first MaxRecords
-// records; 0 for BLOB and lookup fields.
-QList<int> LongestTexts(TDataSet* DataSet, int MaxRecords) {
-    QList<int> lengths(DataSet->FieldCount(), 0);
+// The display texts of each field (by field index) in the first MaxRecords records, cut
+// at LongestText characters; none for BLOB and lookup fields.
+QList<QStringList> DisplayTexts(TDataSet* DataSet, int MaxRecords) {
+    QList<QStringList> texts(DataSet->FieldCount());
     DataSet->First();
     for (int record = 0; record < MaxRecords && !DataSet->Eof(); ++record) {
         for (int i = 0; i < DataSet->FieldCount(); ++i) {
             const TField* field = DataSet->Fields()->Fields(i);
-            if (field->IsBlob() || qobject_cast<const TKroLookField*>(field))
-                continue;
-            lengths[i] = qMax(lengths[i], qMin(int(field->DisplayText().size()), LongestText));
+            if (!field->IsBlob() && !qobject_cast<const TKroLookField*>(field))
+                texts[i] << field->DisplayText().left(LongestText);
         }
         DataSet->Next();
     }
-    return lengths;
+    return texts;
+}
+
+int LongestLength(const QStringList& Texts) {
+    int length = 0;
+    for (const QString& text : Texts)
+        length = qMax(length, int(text.size()));
+    return length;
 }
 
 // The first of Grid's columns that shows Field; nullptr when none does.
@@ -54,13 +60,17 @@ TColumn* FirstColumnOf(const TDBGrid* Grid, const TField* Field) {
     return nullptr;
 }
 
-// Sizes Column for Length characters of its font, the font's overhang counted once.
-void FitColumn(TDBGrid* Grid, TColumn* Column, int Length) {
+// Sizes Column for Length characters of its font, the font's overhang counted once, and
+// at least as wide as the widest of Texts: letters may be wider than "0".
+void FitColumn(TDBGrid* Grid, TColumn* Column, int Length, const QStringList& Texts) {
     TCanvas* canvas = Grid->Canvas();
     canvas->Font()->Assign(Column->Font());
     const int overhang = GetTextMetrics(canvas).tmOverhang;
     const int zero = canvas->TextWidth(QStringLiteral("0"));
-    Column->SetWidth((zero - overhang) * (Length / 20 + Length + 1) + overhang + 4);
+    int width = (zero - overhang) * (Length / 20 + Length + 1) + overhang + 4;
+    for (const QString& text : Texts)
+        width = qMax(width, canvas->TextWidth(text) + 4);
+    Column->SetWidth(width);
 }
 
 // Puts the dataset back as it was found: on its record, closed when it was, its controls
@@ -212,15 +222,15 @@ void PickFieldLengths(TComponent* Component, int MaxRecords) {
         return;
     }
     const TPickRestore restore(dataSet, wasActive);
-    const QList<int> lengths = LongestTexts(dataSet, MaxRecords);
+    const QList<QStringList> texts = DisplayTexts(dataSet, MaxRecords);
     const bool resizeColumns = grid && grid->Options().Contains(dgColumnResize);
-    for (int i = 0; i < lengths.size(); ++i) {
-        const int length = lengths[i];
+    for (int i = 0; i < texts.size(); ++i) {
+        const int length = LongestLength(texts[i]);
         if (length <= 0)
             continue;
         TField* field = dataSet->Fields()->Fields(i);
         if (TColumn* column = resizeColumns ? FirstColumnOf(grid, field) : nullptr)
-            FitColumn(grid, column, length);
+            FitColumn(grid, column, length, texts[i]);
         field->SetDisplayWidth(length + 1 + length / 20);
     }
 }

@@ -38,5 +38,6 @@ TPopupMenuKroDBGrid* PopupMenuKroDBGrid();
 // Sizes the fields of Component (a dataset, or a grid's dataset) to their longest display
 // text in the first MaxRecords records (at most 255 characters; BLOB and lookup fields are
 // left alone): DisplayWidth becomes L + 1 + L div 20. A grid that lets the user resize its
-// columns also gets the first column of each field sized to it in the column's font.
+// columns also gets the first column of each field sized to it in the column's font, and
+// never narrower than the widest of the texts read.
 void PickFieldLengths(TComponent* Component, int MaxRecords);

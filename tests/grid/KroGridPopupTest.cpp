@@ -344,13 +344,15 @@ protected:
                 return LangGrid->Columns()->Items(i);
         return nullptr;
     }
-    // The width the column of Length characters gets in Column's font.
-    int FittedWidth(TColumn* Column, int Length) const {
+    // The width the column of Length characters gets in Column's font, at least that of
+    // Widest, the widest text in it.
+    int FittedWidth(TColumn* Column, int Length, const QString& Widest) const {
         TCanvas* canvas = LangGrid->Canvas();
         canvas->Font()->Assign(Column->Font());
         const int overhang = canvas->TextMetric().tmOverhang;
-        return (canvas->TextWidth(QStringLiteral("0")) - overhang) * (Length + 1 + Length / 20) +
-               overhang + 4;
+        const int zero = canvas->TextWidth(QStringLiteral("0"));
+        return qMax((zero - overhang) * (Length + 1 + Length / 20) + overhang + 4,
+                    canvas->TextWidth(Widest) + 4);
     }
 
     TDataSource* LangSource = new TDataSource(&Form);
@@ -372,10 +374,22 @@ TEST_P(KroPickFieldLengths, FieldsGetTheirLongestTextPlusOneAndAFifthCountedUpTo
     EXPECT_EQ(LangField("Descr")->DisplayWidth(), 43);
     EXPECT_EQ(LangField("Name")->DisplayWidth(), 8);
     EXPECT_EQ(LangField("Added")->DisplayWidth(), 11);
-    // The columns fit in their own fonts.
-    EXPECT_EQ(LangColumn("Descr")->Width(), FittedWidth(LangColumn("Descr"), 40));
-    EXPECT_EQ(LangColumn("Name")->Width(), FittedWidth(LangColumn("Name"), 7));
-    EXPECT_GT(LangColumn("Name")->Width(), FittedWidth(LangColumn("Added"), 7));
+    // The columns fit in their own fonts, the widest text whole: capitals are wider than
+    // the "0" the lengths count in.
+    const QString descr(40, QLatin1Char('d'));
+    EXPECT_EQ(LangColumn("Descr")->Width(), FittedWidth(LangColumn("Descr"), 40, descr));
+    EXPECT_EQ(LangColumn("Name")->Width(),
+              FittedWidth(LangColumn("Name"), 7, QStringLiteral("Changed")));
+    EXPECT_GT(LangColumn("Name")->Width(),
+              FittedWidth(LangColumn("Added"), 7, QStringLiteral("Changed")));
+    Lang->First();
+    SetDescr(QString(30, QLatin1Char('W')));
+    PickFieldLengths(LangGrid, 300);
+    EXPECT_EQ(LangField("Descr")->DisplayWidth(), 32);
+    TCanvas* canvas = LangGrid->Canvas();
+    canvas->Font()->Assign(LangColumn("Descr")->Font());
+    EXPECT_EQ(LangColumn("Descr")->Width(), canvas->TextWidth(QString(30, QLatin1Char('W'))) + 4);
+    SetDescr(descr);
 
     // 300 characters count as 255; only the first MaxRecords records are read.
     Lang->Last();
