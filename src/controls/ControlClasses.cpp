@@ -13,6 +13,7 @@ void RegisterControlClasses() {
     RegisterUiClasses();
     RegisterDatasetClasses();
     RegisterClass<TKroDBEdit>();
+    RegisterClass<TKroScrollBoxForGrid>();
     RegisterClass<TKroDBSortingCombo>();
     RegisterClass<TKroPageControl>();
     RegisterClass<TKroTabSheet>();

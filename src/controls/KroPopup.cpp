@@ -111,15 +111,20 @@ TControl* TPopupMenuKroDBControls::Control() const {
     return qobject_cast<TControl*>(PopupComponent());
 }
 
+TDataSource* TPopupMenuKroDBControls::ControlDataSource() const {
+    const QString sourceProp = QStringLiteral("DataSource");
+    TControl* control = Control();
+    if (!control || !PropIsType(control, sourceProp, tkClass))
+        return nullptr;
+    return qobject_cast<TDataSource*>(GetObjectProp(control, sourceProp));
+}
+
 void TPopupMenuKroDBControls::Prepare() {
     for (int i = 0; i < Items()->Count(); ++i)
         Item(i)->SetEnabled(false);
     TDataSet* dataSet = nullptr;
-    const QString sourceProp = QStringLiteral("DataSource");
-    if (TControl* control = Control(); control && PropIsType(control, sourceProp, tkClass))
-        if (auto* source = qobject_cast<TDataSource*>(GetObjectProp(control, sourceProp)))
-            dataSet =
-                source->DataSet() && source->DataSet()->Active() ? source->DataSet() : nullptr;
+    if (TDataSource* source = ControlDataSource())
+        dataSet = source->DataSet() && source->DataSet()->Active() ? source->DataSet() : nullptr;
     ReplaceReference(this, FDataSet, dataSet);
     UpdateItems(0);
 }

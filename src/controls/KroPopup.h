@@ -10,6 +10,7 @@
 #include <ui/Menus.h>
 
 class TDataSet;
+class TDataSource;
 class TControl;
 class TDBImage;
 class TField;
@@ -40,6 +41,8 @@ protected:
     std::function<void()> OnDataSet(std::function<void(TDataSet*)> Action);
     // The control the menu serves.
     TControl* Control() const;
+    // The data source whose dataset the items work on: the control's "DataSource".
+    virtual TDataSource* ControlDataSource() const;
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
 

@@ -1,9 +1,11 @@
 #include "GridClasses.h"
 
 #include "KroGrid.h"
+#include "KroGridMenu.h"
 
 #include <rtl/ClassRegistry.h>
 
 void RegisterGridClasses() {
     RegisterClass<TKroDbGrid>();
+    RegisterClass<TPopupMenuKroDBGrid>();
 }

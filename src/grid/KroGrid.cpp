@@ -1,5 +1,7 @@
 #include "KroGrid.h"
 
+#include "KroGridMenu.h"
+
 #include <dataset/KroSql.h>
 #include <db/DataSource.h>
 #include <db/Field.h>
@@ -172,6 +174,12 @@ TKroDbGrid::~TKroDbGrid() {
     // The link reaches this grid's members: it goes inactive while they are whole.
     Destroying();
     SetDataSource(nullptr);
+}
+
+void TKroDbGrid::Loaded() {
+    TDBGrid::Loaded();
+    if (!IsDesigning() && !PopupMenu())
+        SetPopupMenu(PopupMenuKroDBGrid());
 }
 
 TGridDataLink* TKroDbGrid::CreateDataLink() {

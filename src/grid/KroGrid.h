@@ -133,6 +133,8 @@ public:
     void OrderByColumn(TColumn* Column);
 
     QRect ClientRect() const override;
+    // A grid without a menu of its own gets the shared grid menu.
+    void Loaded() override;
 
 protected:
     TGridDataLink* CreateDataLink() override;

@@ -622,8 +622,8 @@ void TWinControl::RemoveControl(TControl* Control) {
     if (TForm* form = GetParentForm(this))
         form->DefocusControl(Control);
     FControls.removeOne(Control);
-    if (auto* child = qobject_cast<TWinControl*>(Control))
-        FTabList.removeOne(child);
+    // A control being destroyed is no longer of its class: compare addresses only.
+    FTabList.removeIf([Control](const TWinControl* Child) { return Child == Control; });
     Control->FParent = nullptr;
     if (Control->FAlign != alNone)
         Realign();

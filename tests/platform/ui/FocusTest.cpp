@@ -109,9 +109,19 @@ TEST_F(Focus, EnterAndExitFollowTheFocus) {
 }
 
 TEST_F(Focus, DestroyingTheActiveControlClearsIt) {
+    QList<TWinControl*> before;
+    Dialog->GetTabOrderList(before);
     delete Dialog->NameEdit;
     EXPECT_EQ(Dialog->ActiveControl(), nullptr);
     EXPECT_EQ(Dialog->NameLabel->FocusControl(), nullptr);
+    // Tab goes on among the others.
+    QList<TWinControl*> after;
+    Dialog->GetTabOrderList(after);
+    EXPECT_EQ(after.size(), before.size() - 1);
+    Dialog->Notes->SetFocus();
+    PressTab();
+    PressTab();
+    EXPECT_EQ(Focused(), Dialog->CancelButton);
 }
 
 TEST_F(Keys, KeyPreviewShowsTheFormKeysFirst) {
