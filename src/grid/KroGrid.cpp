@@ -489,6 +489,7 @@ void TKroDbGrid::ShowLookupCombo() {
     }
     TKroInplaceLookupCombo* combo = FLookupCombo;
     combo->SetDataField(QString());
+    combo->SetListField(field->LookupResultField());
     combo->SetListFieldIndex(field->ListFieldIndex());
     combo->SetDataField(field->FieldName());
     combo->SetReadOnly(ReadOnly());
