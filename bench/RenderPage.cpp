@@ -3,6 +3,7 @@
 // the lookup combo open over the current cell with its drop-down list of countries.
 
 #include "RenderPicture.h"
+#include "RenderTables.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -11,10 +12,7 @@
 #include <QTest>
 #include <dataset/KroTable.h>
 #include <db/DataSource.h>
-#include <db/Database.h>
-#include <db/FieldDefs.h>
 #include <db/Session.h>
-#include <db/Table.h>
 #include <exception>
 #include <fields/KroList.h>
 #include <fields/KroLook.h>
@@ -25,42 +23,31 @@
 
 namespace {
 
-void Insert(const QString& Alias, const QString& Sql, const QList<QVariantList>& Rows) {
-    TDbConnection* connection = Session()->OpenDatabase(Alias)->Connection();
-    for (const QVariantList& row : Rows)
-        connection->Execute(Sql, row);
-}
-
 void MakeTables(const QString& Alias) {
-    auto make = [&](const char* Name, const QList<std::pair<const char*, TFieldType>>& Fields) {
-        TTable table;
-        table.SetDatabaseName(Alias);
-        table.SetTableName(QString::fromLatin1(Name));
-        for (const auto& [field, type] : Fields)
-            table.FieldDefs()->Add(QString::fromLatin1(field), type, type == ftString ? 16 : 0);
-        table.CreateTable();
-    };
-    make("Land", {{"Id", ftAutoInc}, {"Name", ftString}, {"Capital", ftString}});
-    make("People",
-         {{"Id", ftAutoInc}, {"Name", ftString}, {"Country", ftInteger}, {"Sex", ftSmallint}});
-    Insert(Alias, QStringLiteral("INSERT INTO \"Land\" (\"Name\", \"Capital\") VALUES (?, ?)"),
-           {{"Spain", "Madrid"},
-            {"France", "Paris"},
-            {"Italy", "Rome"},
-            {"Norway", "Oslo"},
-            {"Japan", "Tokyo"},
-            {"Kenya", "Nairobi"},
-            {"Peru", "Lima"},
-            {"Chile", "Santiago"}});
-    Insert(Alias,
-           QStringLiteral("INSERT INTO \"People\" (\"Name\", \"Country\", \"Sex\") VALUES "
-                          "(?, ?, ?)"),
-           {{"Ann Berg", 4, 2},
-            {"Bob Marin", 1, 1},
-            {"Carla Rossi", 3, 2},
-            {"Dan Sato", 5, 1},
-            {"Eve Dubois", 2, 2},
-            {"Femi Otieno", 6, 1}});
+    MakeRenderTable(Alias, "Land", {{"Id", ftAutoInc}, {"Name", ftString}, {"Capital", ftString}});
+    MakeRenderTable(
+        Alias, "People",
+        {{"Id", ftAutoInc}, {"Name", ftString}, {"Country", ftInteger}, {"Sex", ftSmallint}});
+    InsertRenderRows(Alias,
+                     QStringLiteral("INSERT INTO \"Land\" (\"Name\", \"Capital\") VALUES (?, ?)"),
+                     {{"Spain", "Madrid"},
+                      {"France", "Paris"},
+                      {"Italy", "Rome"},
+                      {"Norway", "Oslo"},
+                      {"Japan", "Tokyo"},
+                      {"Kenya", "Nairobi"},
+                      {"Peru", "Lima"},
+                      {"Chile", "Santiago"}});
+    InsertRenderRows(
+        Alias,
+        QStringLiteral("INSERT INTO \"People\" (\"Name\", \"Country\", \"Sex\") VALUES "
+                       "(?, ?, ?)"),
+        {{"Ann Berg", 4, 2},
+         {"Bob Marin", 1, 1},
+         {"Carla Rossi", 3, 2},
+         {"Dan Sato", 5, 1},
+         {"Eve Dubois", 2, 2},
+         {"Femi Otieno", 6, 1}});
 }
 
 template <class T> T* AddField(TDataSet* DataSet, TComponent* Owner, const char* Name) {

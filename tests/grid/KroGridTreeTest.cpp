@@ -17,19 +17,7 @@ protected:
         Grid->SetBounds(0, 0, 390, 200);
         Grid->SetDataSource(PersSource);
     }
-    // The search column's texts of the rows the lookup combo's list holds.
-    QStringList Rows() const {
-        QStringList rows;
-        TPopupDataList* list = Grid->LookupCombo()->DataList();
-        TListSourceLink* link = list->ListLink();
-        const int active = link->ActiveRecord();
-        for (int row = 0; row < link->RecordCount(); ++row) {
-            link->SetActiveRecord(row);
-            rows << list->SearchField()->AsString();
-        }
-        link->SetActiveRecord(active);
-        return rows;
-    }
+    QStringList Rows() const { return ListRows(Grid->LookupCombo()); }
 
     TKroDbGrid* Grid = nullptr;
 };
