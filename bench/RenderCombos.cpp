@@ -7,8 +7,6 @@
 #include "RenderTables.h"
 
 #include <QApplication>
-#include <QPainter>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -88,12 +86,7 @@ int Render(const QString& Out) {
     if (!combo->DroppedDown() || combo->Path().isEmpty())
         throw std::runtime_error("the countries' list is not shown");
 
-    QPixmap picture = form.Widget()->grab();
-    QWidget* list = combo->DataList()->Widget();
-    QPainter painter(&picture);
-    painter.drawPixmap(form.Widget()->mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
-    painter.end();
-    SavePicture(picture, Out);
+    SavePicture(GrabWithPopup(form.Widget(), combo->DataList()->Widget()), Out);
     return 0;
 }
 

@@ -6,8 +6,6 @@
 #include "RenderTables.h"
 
 #include <QApplication>
-#include <QPainter>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <dataset/KroTable.h>
@@ -123,12 +121,7 @@ int Render(const QString& Out) {
     QTest::keyClick(combo->Widget(), Qt::Key_Down);
     QApplication::processEvents();
 
-    QPixmap picture = form.Widget()->grab();
-    QWidget* list = combo->DataList()->Widget();
-    QPainter painter(&picture);
-    painter.drawPixmap(form.Widget()->mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
-    painter.end();
-    SavePicture(picture, Out);
+    SavePicture(GrabWithPopup(form.Widget(), combo->DataList()->Widget()), Out);
     return 0;
 }
 
