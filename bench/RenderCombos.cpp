@@ -4,16 +4,13 @@
 // line, and a tree list of professions beside it with the marks of rows that have children.
 
 #include "RenderPicture.h"
+#include "RenderTables.h"
 
 #include <QApplication>
-#include <QPainter>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <db/DataSource.h>
-#include <db/Database.h>
-#include <db/FieldDefs.h>
 #include <db/Session.h>
 #include <db/Table.h>
 #include <exception>
@@ -23,35 +20,24 @@
 
 namespace {
 
-void Insert(const QString& Alias, const QString& Sql, const QList<QVariantList>& Rows) {
-    TDbConnection* connection = Session()->OpenDatabase(Alias)->Connection();
-    for (const QVariantList& row : Rows)
-        connection->Execute(Sql, row);
-}
-
 void MakeTables(const QString& Alias) {
-    auto make = [&](const char* Name, const QList<std::pair<const char*, TFieldType>>& Fields) {
-        TTable table;
-        table.SetDatabaseName(Alias);
-        table.SetTableName(QString::fromLatin1(Name));
-        for (const auto& [field, type] : Fields)
-            table.FieldDefs()->Add(QString::fromLatin1(field), type, type == ftString ? 16 : 0);
-        table.CreateTable();
-    };
-    make("Cont", {{"Id", ftAutoInc}, {"Name", ftString}});
-    make("Land",
-         {{"Id", ftAutoInc}, {"Name", ftString}, {"Capital", ftString}, {"Continent", ftInteger}});
-    Insert(Alias, QStringLiteral("INSERT INTO \"Cont\" (\"Name\") VALUES (?)"),
-           {{QStringLiteral("Europe")}, {QStringLiteral("Asia")}, {QStringLiteral("Africa")}});
-    Insert(Alias,
-           QStringLiteral("INSERT INTO \"Land\" (\"Name\", \"Capital\", \"Continent\") VALUES "
-                          "(?, ?, ?)"),
-           {{"Spain", "Madrid", 1},
-            {"France", "Paris", 1},
-            {"Italy", "Rome", 1},
-            {"Norway", "Oslo", 1},
-            {"Japan", "Tokyo", 2},
-            {"Kenya", "Nairobi", 3}});
+    MakeRenderTable(Alias, "Cont", {{"Id", ftAutoInc}, {"Name", ftString}});
+    MakeRenderTable(
+        Alias, "Land",
+        {{"Id", ftAutoInc}, {"Name", ftString}, {"Capital", ftString}, {"Continent", ftInteger}});
+    InsertRenderRows(
+        Alias, QStringLiteral("INSERT INTO \"Cont\" (\"Name\") VALUES (?)"),
+        {{QStringLiteral("Europe")}, {QStringLiteral("Asia")}, {QStringLiteral("Africa")}});
+    InsertRenderRows(
+        Alias,
+        QStringLiteral("INSERT INTO \"Land\" (\"Name\", \"Capital\", \"Continent\") VALUES "
+                       "(?, ?, ?)"),
+        {{"Spain", "Madrid", 1},
+         {"France", "Paris", 1},
+         {"Italy", "Rome", 1},
+         {"Norway", "Oslo", 1},
+         {"Japan", "Tokyo", 2},
+         {"Kenya", "Nairobi", 3}});
 }
 
 int Render(const QString& Out) {
@@ -100,12 +86,7 @@ int Render(const QString& Out) {
     if (!combo->DroppedDown() || combo->Path().isEmpty())
         throw std::runtime_error("the countries' list is not shown");
 
-    QPixmap picture = form.Widget()->grab();
-    QWidget* list = combo->DataList()->Widget();
-    QPainter painter(&picture);
-    painter.drawPixmap(form.Widget()->mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
-    painter.end();
-    SavePicture(picture, Out);
+    SavePicture(GrabWithPopup(form.Widget(), combo->DataList()->Widget()), Out);
     return 0;
 }
 

@@ -1,10 +1,20 @@
 #include "RenderPicture.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPixmap>
+#include <QWidget>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
+
+QPixmap GrabWithPopup(QWidget* Window, QWidget* Popup) {
+    QPixmap picture = Window->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(Window->mapFromGlobal(Popup->mapToGlobal(QPoint(0, 0))), Popup->grab());
+    painter.end();
+    return picture;
+}
 
 void SavePicture(const QPixmap& Picture, const QString& Out) {
     if (!Picture.save(Out))

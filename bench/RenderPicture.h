@@ -6,9 +6,13 @@
 #include <functional>
 
 class QPixmap;
+class QWidget;
 
 // Writes Picture to Out and prints Out; raises std::runtime_error when it cannot.
 void SavePicture(const QPixmap& Picture, const QString& Out);
+
+// Window grabbed with the window Popup (a drop-down above it) drawn where it shows.
+QPixmap GrabWithPopup(QWidget* Window, QWidget* Popup);
 
 // The main routine of such a program called Name: checks that Count arguments follow the
 // program's name (else prints "usage: Name Usage"), starts an application on the offscreen

@@ -683,7 +683,12 @@ void TKroDBLookupCombo::KeyPress(QChar& Key) {
 
 // ---- TKroLookupEdit -------------------------------------------------------------------
 
-TKroLookupEdit::TKroLookupEdit(TKroDBLookupCombo* Combo) : TMaskEdit(Combo), FCombo(Combo) {
+TKroLookupEdit::TKroLookupEdit(TKroDBLookupCombo* Combo)
+    : TKroLookupEdit(static_cast<TComponent*>(Combo)) {
+    FCombo = Combo;
+}
+
+TKroLookupEdit::TKroLookupEdit(TComponent* Owner) : TMaskEdit(Owner), FCombo(nullptr) {
     SetVisible(false);
     SetTabStop(false);
 }

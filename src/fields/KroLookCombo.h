@@ -251,6 +251,7 @@ class TKroLookupEdit : public TMaskEdit {
 public:
     explicit TKroLookupEdit(TKroDBLookupCombo* Combo);
 
+    // The combo the window belongs to; nullptr for a window of another control.
     TKroDBLookupCombo* Combo() const { return FCombo; }
     // The list column typed into: the search column.
     TField* CodeField() const;
@@ -258,6 +259,10 @@ public:
     void Start(const QString& Text);
 
 protected:
+    // A window of another control than a combo (Owner), which handles the window's keys
+    // and its leaving itself.
+    explicit TKroLookupEdit(TComponent* Owner);
+
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void DoExit() override;
 

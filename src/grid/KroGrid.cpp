@@ -1,5 +1,6 @@
 #include "KroGrid.h"
 
+#include "KroGridEditors.h"
 #include "KroGridMenu.h"
 
 #include <dataset/KroSql.h>
@@ -19,6 +20,7 @@
 
 TGridPrintHook PrintTableHook = nullptr;
 TGridPrintHook PrintRecordHook = nullptr;
+TGridCustomEditorHook GridCustomEditorHook = nullptr;
 
 namespace {
 
@@ -146,18 +148,24 @@ QString TListTotal::Value(const QString& Name) const {
 TKroGridDataLink::TKroGridDataLink(TKroDbGrid* Grid) : TGridDataLink(Grid), FKroGrid(Grid) {}
 
 void TKroGridDataLink::ActiveChanged() {
-    FKroGrid->HideInplaceControls();
+    FKroGrid->HideAfterMove();
     TGridDataLink::ActiveChanged();
 }
 
 void TKroGridDataLink::DataSetChanged() {
-    FKroGrid->HideInplaceControls();
+    FKroGrid->HideAfterMove();
     TGridDataLink::DataSetChanged();
 }
 
 void TKroGridDataLink::DataSetScrolled(int Distance) {
-    FKroGrid->HideInplaceControls();
+    FKroGrid->HideAfterMove();
     TGridDataLink::DataSetScrolled(Distance);
+}
+
+void TKroGridDataLink::UpdateData() {
+    if (const TKroLookupEditGrid* window = FKroGrid->EditWindow(); window && window->IsOpen())
+        FKroGrid->HideInplaceControls();
+    TGridDataLink::UpdateData();
 }
 
 // TKroDbGrid
@@ -301,6 +309,8 @@ bool TKroDbGrid::CanEditModify() {
 
 void TKroDbGrid::KeyDown(quint16& Key, TShiftState Shift) {
     FLastShift = Shift;
+    FLastKey = Key;
+    FLastKeyChar = false;
     if (Key == VK_RETURN && Shift.Contains(ssCtrl)) {
         Key = 0;
         if (Options().Contains(dgEditing))
@@ -344,6 +354,16 @@ void TKroDbGrid::EnterToNextColumn() {
 }
 
 void TKroDbGrid::KeyPress(QChar& Key) {
+    FLastKey = Key.unicode();
+    FLastKeyChar = true;
+    const bool selecting = Options().Contains(dgMultiSelect) && Key == QLatin1Char(' ');
+    if (FColumnKind == ckLookup && Key.isPrint() && !selecting && !EditorMode() && CanEditShow()) {
+        // The cell editor hands the cell to the lookup's editor, which takes the key (or,
+        // in a read-only grid, drops it).
+        Key = QChar();
+        ShowEditor();
+        return;
+    }
     if (FColumnKind != ckList || !Key.isDigit() || Key > QLatin1Char('9') ||
         !FLastShift.IsEmpty()) {
         TDBGrid::KeyPress(Key);
@@ -390,6 +410,264 @@ void TKroDbGrid::TopLeftChanged() {
 void TKroDbGrid::AddInplaceControl(TWinControl* Control) {
     if (Control && !FInplaceControls.contains(Control))
         FInplaceControls.append(Control);
+}
+
+TKroLookupEditGrid* TKroDbGrid::EditWindow() const {
+    return FEditWindow;
+}
+
+TKroInplaceLookupCombo* TKroDbGrid::LookupCombo() const {
+    return FLookupCombo;
+}
+
+TKroDBInplaceCombo* TKroDbGrid::ListCombo() const {
+    return FListCombo;
+}
+
+TInplaceEdit* TKroDbGrid::CreateEditor() {
+    return new TKroDBGridInplaceEdit(this);
+}
+
+TKroInplaceLookupCombo* TKroDbGrid::CreateLookupCombo() {
+    return new TKroInplaceLookupCombo(this);
+}
+
+void TKroDbGrid::SetVisible(bool Value) {
+    if (!Value && Visible())
+        for (TWinControl* editor :
+             {static_cast<TWinControl*>(EditWindow()), static_cast<TWinControl*>(LookupCombo()),
+              static_cast<TWinControl*>(ListCombo())})
+            if (editor && editor->Visible())
+                editor->Hide();
+    TDBGrid::SetVisible(Value);
+}
+
+bool TKroDbGrid::CtrlEnterLed() const {
+    return FLastKey == VK_RETURN && !FLastKeyChar && FLastShift.Contains(ssCtrl);
+}
+
+QRect TKroDbGrid::CellInParent() const {
+    const int border = FrameWidth();
+    return CellRect(Col(), Row()).translated(Left() + border, Top() + border);
+}
+
+void TKroDbGrid::ShowOverCell(TWinControl* Control, const QRect& Bounds) {
+    Control->SetBounds(Bounds.x(), Bounds.y(), Bounds.width(), Bounds.height());
+    Control->Invalidate();
+    Control->Show();
+    Control->BringToFront();
+    if (Control->CanFocus())
+        Control->SetFocus();
+}
+
+void TKroDbGrid::TakeBack(quint16 Key) {
+    if (CanFocus())
+        SetFocus();
+    if (Key)
+        KeyDown(Key, {});
+}
+
+void TKroDbGrid::HandOverCell() {
+    SetEditorMode(false);
+    if (DataSource() && DataSource()->State() == dsInsert)
+        DataLink()->Modified();
+}
+
+void TKroDbGrid::ShowLookupCombo() {
+    TKroLookField* field = SelectedLookField();
+    if (!field || !Parent())
+        return;
+    if (!FLookupCombo) {
+        try {
+            TKroInplaceLookupCombo* combo = CreateLookupCombo();
+            combo->SetGrid(this);
+            combo->SetParent(Parent());
+            combo->Font()->Assign(Font());
+            combo->SetDataSource(DataSource());
+            combo->BringToFront();
+            if (FOnSetFont)
+                combo->SetOnSetFont(FOnSetFont);
+            AddInplaceControl(combo);
+            FLookupCombo = combo;
+        } catch (const Exception&) {
+            ShowKroMessage(QStringLiteral("Error create LookupCombo!"));
+            return;
+        }
+    }
+    TKroInplaceLookupCombo* combo = FLookupCombo;
+    combo->SetDataField(QString());
+    combo->SetListField(field->LookupResultField());
+    combo->SetListFieldIndex(field->ListFieldIndex());
+    combo->SetDataField(field->FieldName());
+    combo->SetReadOnly(ReadOnly());
+    int width = 0;
+    if (field->Options().Contains(foAutoDropDownWidth) || field->GridFieldCount() > 0) {
+        Canvas()->Font()->Assign(Font());
+        width = (field->LookupDisplayWidth() + 3) * Canvas()->TextWidth(QStringLiteral("0"));
+    }
+    combo->SetDropDownWidth(width);
+    if (TDataSet* list = combo->ListDataSet(); list && !VarIsNull(combo->KeyValue()))
+        list->Locate(combo->KeyFieldInUse(), combo->KeyValue(), {});
+    ShowOverCell(combo, CellInParent().adjusted(-1, 0, 0, 0));
+    if (CtrlEnterLed())
+        combo->DropDown();
+}
+
+void TKroDbGrid::ShowListCombo() {
+    TField* field = SelectedField();
+    if (!field || !Parent())
+        return;
+    if (!FListCombo) {
+        try {
+            auto* combo = new TKroDBInplaceCombo(this);
+            combo->SetGrid(this);
+            combo->SetParent(Parent());
+            combo->Font()->Assign(Font());
+            combo->SetKroDataSource(DataSource());
+            combo->BringToFront();
+            AddInplaceControl(combo);
+            FListCombo = combo;
+        } catch (const Exception&) {
+            ShowKroMessage(QStringLiteral("Error create Combo!"));
+            return;
+        }
+    }
+    TKroDBInplaceCombo* combo = FListCombo;
+    combo->SetKroDataField(field->FieldName());
+    combo->SetReadOnly(ReadOnly());
+    ShowOverCell(combo, CellInParent().adjusted(-3, -3, 3, 3));
+    if (CtrlEnterLed())
+        combo->SetDroppedDown(true);
+}
+
+void TKroDbGrid::ShowCustomEditor(QChar Key) {
+    if (!GridCustomEditorHook || !Parent())
+        return;
+    FCustomEditor = GridCustomEditorHook(this, SelectedField(), Key);
+    TWinControl* control = FCustomEditor;
+    if (!control)
+        return;
+    HandOverCell();
+    control->SetParent(Parent());
+    control->BringToFront();
+    AddInplaceControl(control);
+    ShowOverCell(control, CellInParent().adjusted(-1, 0, 0, 0));
+    if (auto* edit = qobject_cast<TEdit*>(control); edit && !edit->ReadOnly())
+        edit->SetTextMargins(QMargins(2, 2, 2, 0));
+    if (!Key.isNull())
+        control->PostKeyPress(Key);
+}
+
+namespace {
+
+// The letters that choose a lookup's name column: Latin ones and those from code 192 on.
+bool IsNameLetter(QChar Key) {
+    return (Key >= QLatin1Char('A') && Key <= QLatin1Char('Z')) ||
+           (Key >= QLatin1Char('a') && Key <= QLatin1Char('z')) || Key.unicode() >= 192;
+}
+
+bool IsDigitKey(QChar Key) {
+    return Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
+}
+
+// The first of Field's result columns that is the lookup's key field; -1 when none is.
+int KeyColumnOf(const TKroLookField* Field) {
+    for (int i = 0; i < qMin(Field->ResultCount(), Field->ResultFieldCount()); ++i)
+        if (const TField* column = Field->ResultField(i);
+            column &&
+            column->FieldName().compare(Field->LookupKeyFields(), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+void TKroDbGrid::ShowEditWindow(QChar Key) {
+    TKroLookField* field = SelectedLookField();
+    if (!field || field->ResultFieldCount() == 0 || !Parent())
+        return;
+    if (!FEditWindow) {
+        try {
+            auto* window = new TKroLookupEditGrid(this);
+            window->Font()->Assign(Font());
+            window->SetParent(Parent());
+            window->BringToFront();
+            AddInplaceControl(window);
+            FEditWindow = window;
+        } catch (const Exception&) {
+            ShowKroMessage(QStringLiteral("Error create EditCode!"));
+            return;
+        }
+    }
+    TKroLookupEditGrid* window = FEditWindow;
+    TDataSet* dataSet = field->DataSet();
+    TField* keyField = dataSet->FindField(field->KeyFields());
+    const bool readOnly = ReadOnly() || !keyField || !keyField->CanModify();
+    window->SetReadOnly(readOnly);
+    if (readOnly)
+        Key = QChar();
+    window->SetEditMask(QString());
+    window->SetText(QString());
+
+    const int last = field->ResultFieldCount() - 1;
+    FEditColumn = -1;
+    if (!field->Options().Contains(foKeyFieldEdit))
+        FEditColumn = qBound(0, field->ListFieldIndex(), last);
+    if (field->Options().Contains(foAutoCodeName) && !Key.isNull()) {
+        if (IsDigitKey(Key))
+            FEditColumn = 0;
+        else if (IsNameLetter(Key) && field->ResultCount() >= 2)
+            FEditColumn = 1;
+    }
+    QString text;
+    const int keyColumn = KeyColumnOf(field);
+    if (keyColumn >= 0 && FEditColumn == -1)
+        FEditColumn = keyColumn;
+    if (keyColumn >= 0 && FEditColumn == keyColumn) {
+        window->SetEditMask(field->ResultField(keyColumn)->EditMask());
+        if (Key.isNull() && keyField)
+            text = keyField->Text();
+    } else {
+        if (FEditColumn == -1)
+            FEditColumn = qBound(0, field->ListFieldIndex(), last);
+        const TField* column = field->ResultField(FEditColumn);
+        window->SetEditMask(column->EditMask());
+        TDataSet* lookup = field->LookupDataSet();
+        const Variant key = keyField ? keyField->Value() : Null();
+        if (Key.isNull() && lookup && !VarIsNull(key) &&
+            lookup->Locate(field->LookupKeyFields(), key, {}) && !column->IsNull())
+            text = column->Text();
+    }
+    window->SetText(text);
+
+    // Over the sub-cell of the column edited; the last one and one too wide for the cell
+    // reach the cell's right edge.
+    Canvas()->Font()->Assign(Font());
+    const int zero = Canvas()->TextWidth(QStringLiteral("0"));
+    const QRect cell = CellInParent();
+    const int cellRight = cell.left() + cell.width();
+    int left = cell.left();
+    for (int j = 0; j < FEditColumn; ++j)
+        left += field->ResultField(j)->DisplayWidth() * zero + 5;
+    int right = left + field->ResultField(FEditColumn)->DisplayWidth() * zero + 4;
+    if (right > cellRight) {
+        left = cell.left();
+        right = cellRight;
+    }
+    if (FEditColumn == field->ResultCount() - 1)
+        right = cellRight;
+    window->SetBounds(left, cell.top(), right - left, cell.height());
+    window->Open(field, FEditColumn);
+    if (!Key.isNull()) {
+        window->SetText(QString(Key));
+        window->SetSelStart(1);
+    }
+}
+
+void TKroDbGrid::HideAfterMove() {
+    if (AutoHideEditors && FEditWindow && FEditWindow->IsOpen())
+        FEditWindow->Discard();
+    HideInplaceControls();
 }
 
 void TKroDbGrid::HideInplaceControls() {

@@ -11,7 +11,10 @@
 #include <ui/DBGrids.h>
 
 class TKroDbGrid;
+class TKroDBInplaceCombo;
+class TKroInplaceLookupCombo;
 class TKroLookField;
+class TKroLookupEditGrid;
 
 // What the selected column holds, as far as editing is concerned.
 PUBLISHED_ENUM(TKroColumnKind, ckPlain, ckLookup, ckList)
@@ -45,6 +48,12 @@ using TGridPrintHook = void (*)(TDBGrid* Grid);
 extern TGridPrintHook PrintTableHook;
 extern TGridPrintHook PrintRecordHook;
 
+// Gives the control that edits Field's cell of a plain column, Key being the character
+// typed to open it (null when none), or nullptr for the grid's own cell editor. The grid
+// parents, places, shows, hides and focuses the control; its owner keeps it.
+using TGridCustomEditorHook = TWinControl* (*)(TKroDbGrid* Grid, TField* Field, QChar Key);
+extern TGridCustomEditorHook GridCustomEditorHook;
+
 // The grid's data link: a change, a scroll or a new state of the dataset first hides the
 // auxiliary editors that have the focus.
 class TKroGridDataLink : public TGridDataLink {
@@ -55,6 +64,8 @@ protected:
     void ActiveChanged() override;
     void DataSetChanged() override;
     void DataSetScrolled(int Distance) override;
+    // An open edit window writes its text first.
+    void UpdateData() override;
 
 private:
     TKroDbGrid* FKroGrid;
@@ -118,6 +129,18 @@ public:
     // The controls that edit a cell in the grid's place; HideInplaceControls hides them.
     void AddInplaceControl(TWinControl* Control);
     void HideInplaceControls();
+    // The record changed under the editors: they go, and an edit window writes nothing.
+    void HideAfterMove();
+    // The auxiliary editors, made on first use (nullptr before), and the custom editor
+    // GridCustomEditorHook gave last.
+    TKroLookupEditGrid* EditWindow() const;
+    TKroInplaceLookupCombo* LookupCombo() const;
+    TKroDBInplaceCombo* ListCombo() const;
+    TWinControl* CustomEditor() const { return FCustomEditor; }
+    // The result column of the lookup that the edit window edits; -1 before it opens.
+    int EditColumn() const { return FEditColumn; }
+    // Hiding the grid hides its auxiliary editors.
+    void SetVisible(bool Value) override;
 
     // Opens the edit form of the lookup dataset behind the selected lookup column for a
     // selection and writes the chosen key into the record. While it shows, the datasets of
@@ -147,6 +170,9 @@ protected:
     void TopLeftChanged() override;
     // The grid moved or was resized: the auxiliary editors no longer stand over their cell.
     void Resize() override;
+    TInplaceEdit* CreateEditor() override;
+    // Makes the in-place lookup combo, owned by the grid; descendants may make another.
+    virtual TKroInplaceLookupCombo* CreateLookupCombo();
     void TitleClick(TColumn* Column) override;
     void KeyDown(quint16& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
@@ -155,6 +181,27 @@ protected:
     virtual void DrawTotal();
 
 private:
+    friend class TKroDBGridInplaceEdit;
+    friend class TKroInplaceLookupCombo;
+    friend class TKroDBInplaceCombo;
+    friend class TKroLookupEditGrid;
+
+    // The auxiliary editors on the current cell; Key is the character typed to open it,
+    // null when none.
+    void ShowEditWindow(QChar Key);
+    void ShowLookupCombo();
+    void ShowListCombo();
+    void ShowCustomEditor(QChar Key);
+    // Whether the key that opened the editor was Ctrl+Enter.
+    bool CtrlEnterLed() const;
+    // The current cell in the parent's coordinates, where the auxiliary editors lie.
+    QRect CellInParent() const;
+    // Places Control over Bounds (the parent's coordinates), shows and focuses it.
+    void ShowOverCell(TWinControl* Control, const QRect& Bounds);
+    // Takes the focus and handles Key as if typed on the grid (an editor left with it).
+    void TakeBack(quint16 Key);
+    // Before another control takes the cell: a new record stays although untouched.
+    void HandOverCell();
     void LayoutProperty(const std::function<void()>& Change);
     void UpdateColumnKind();
     TKroLookField* SelectedLookField() const;
@@ -178,6 +225,14 @@ private:
     bool FOrderByTitle = true;
     TKroColumnKind FColumnKind = ckPlain;
     TShiftState FLastShift;
+    // The last key seen: its code and whether it came as a character.
+    quint16 FLastKey = 0;
+    bool FLastKeyChar = false;
+    QPointer<TKroLookupEditGrid> FEditWindow;
+    QPointer<TKroInplaceLookupCombo> FLookupCombo;
+    QPointer<TKroDBInplaceCombo> FListCombo;
+    QPointer<TWinControl> FCustomEditor;
+    int FEditColumn = -1;
     int FLastLeftCol = -1;
     std::unique_ptr<TListTotal> FTotalList;
     QList<QPointer<TWinControl>> FInplaceControls;

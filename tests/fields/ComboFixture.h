@@ -23,6 +23,7 @@
 #include <fields/KroLook.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ui/DBLookup.h>
 #include <ui/Forms.h>
 #include <ui/ScriptedResponder.h>
 
@@ -101,6 +102,19 @@ protected:
         ProcessEvents();
     }
 
+    // The texts of the search column of Combo's list as its drop-down shows them.
+    static QStringList ListRows(TDBLookupComboBox* Combo) {
+        QStringList rows;
+        TPopupDataList* list = Combo->DataList();
+        TListSourceLink* link = list->ListLink();
+        const int active = link->ActiveRecord();
+        for (int row = 0; row < link->RecordCount(); ++row) {
+            link->SetActiveRecord(row);
+            rows << list->SearchField()->AsString();
+        }
+        link->SetActiveRecord(active);
+        return rows;
+    }
     static void ProcessEvents() {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();

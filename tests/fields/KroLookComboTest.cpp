@@ -29,18 +29,7 @@ protected:
     }
 
     // The texts of the list's search column as the drop-down shows them.
-    QStringList Rows() {
-        QStringList rows;
-        TPopupDataList* list = Combo->DataList();
-        TListSourceLink* link = list->ListLink();
-        const int active = link->ActiveRecord();
-        for (int row = 0; row < link->RecordCount(); ++row) {
-            link->SetActiveRecord(row);
-            rows << list->SearchField()->AsString();
-        }
-        link->SetActiveRecord(active);
-        return rows;
-    }
+    QStringList Rows() { return ListRows(Combo); }
 
     // Moves the drop-down's highlight onto the row with this text.
     void Highlight(const char* Text) {

@@ -1,6 +1,7 @@
 #include "GridFixture.h"
 
 #include <forms/KroForms.h>
+#include <grid/KroGridEditors.h>
 
 namespace {
 
@@ -93,18 +94,21 @@ TEST_P(KroGridKeys, AFailedPostAfterEnterKeepsTheRecordAndItsEdits) {
     EXPECT_EQ(Grid->Row(), Grid->FixedRows());
 }
 
-TEST_P(KroGridKeys, TypingOnALookupColumnReachesTheEditorWhileTheKeyCanBeWritten) {
+TEST_P(KroGridKeys, TypingOnALookupColumnReachesItsEditWindowWhileTheKeyCanBeWritten) {
     SelectColumn("LangLook");
     Type(QStringLiteral("x"));
-    ASSERT_TRUE(Grid->EditorMode());
-    EXPECT_EQ(Grid->InplaceEditor()->EditText(), QStringLiteral("x"));
-    Key(Qt::Key_Escape);
+    const TKroLookupEditGrid* window = Grid->EditWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->Visible());
+    EXPECT_EQ(window->Text(), QStringLiteral("x"));
     Key(Qt::Key_Escape);
     ASSERT_EQ(Person->State(), dsBrowse);
 
     Person->FieldByName(QStringLiteral("Lang"))->SetReadOnly(true);
     Type(QStringLiteral("y"));
-    EXPECT_FALSE(Grid->InplaceEditor()->EditText().contains(QLatin1Char('y')));
+    EXPECT_TRUE(window->ReadOnly());
+    EXPECT_FALSE(window->Text().contains(QLatin1Char('y')));
+    Key(Qt::Key_Escape);
     EXPECT_EQ(Person->State(), dsBrowse);
 }
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyleOptionComboBox>
+#include <QWheelEvent>
 #include <db/DataSource.h>
 #include <db/Field.h>
 
@@ -586,6 +587,18 @@ void TPopupDataList::MoveSelection(int Distance) {
     if (SelectedRow() >= 0)
         ListDataSet()->MoveBy(Distance);
     SelectCurrent();
+}
+
+bool TPopupDataList::WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) {
+    if (Event->type() != QEvent::Wheel)
+        return TDBLookupControl::WidgetEvent(Event, Default);
+    FWheelDelta += static_cast<QWheelEvent*>(Event)->angleDelta().y();
+    const int notches = FWheelDelta / QWheelEvent::DefaultDeltasPerStep;
+    FWheelDelta %= QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0)
+        HandleExceptions([&] { MoveSelection(-notches); });
+    Event->accept();
+    return true;
 }
 
 void TPopupDataList::SelectCurrent() {

@@ -234,6 +234,8 @@ protected:
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // Each notch of the wheel moves the highlight one row, as the arrows do.
+    bool WidgetEvent(QEvent* Event, const TWidgetLink::TDefaultHandler& Default) override;
     void ListLinkActiveChanged() override;
     void ListLinkDataChanged() override;
     void ListLinkScrolled() override;
@@ -248,6 +250,7 @@ protected:
 private:
     TDBLookupComboBox* FCombo;
     int FRowCount = 7;
+    int FWheelDelta = 0; // the part of a notch turned so far
 };
 
 // A one-line lookup control with a drop-down list (TPopupDataList): the edit part shows

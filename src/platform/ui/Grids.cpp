@@ -25,12 +25,12 @@ int ScrollBarExtent(const QWidget* Widget) {
 
 } // namespace
 
-// TPickListPopup: the drop-down list of an editor; Return or a click accepts an item,
+// TPopupListbox: the drop-down list of an editor; Return or a click accepts an item,
 // Escape or a click elsewhere closes it without. Typing selects the first item beginning
 // with the characters typed (the editor's PickListSearch); Backspace and Escape forget them.
-class TPickListPopup : public QListWidget {
+class TPopupListbox : public QListWidget {
 public:
-    explicit TPickListPopup(TInplaceEdit* Editor, QWidget* Parent)
+    explicit TPopupListbox(TInplaceEdit* Editor, QWidget* Parent)
         : QListWidget(Parent), FEditor(Editor) {
         setWindowFlags(Qt::Popup);
         setFocusPolicy(Qt::StrongFocus);
@@ -134,7 +134,7 @@ void TInplaceEdit::SetEditStyle(TEditStyle Value) {
 
 QListWidget* TInplaceEdit::ListWidget() {
     if (!FPopup)
-        FPopup = new TPickListPopup(this, Widget());
+        FPopup = new TPopupListbox(this, Widget());
     return FPopup;
 }
 

@@ -28,7 +28,9 @@ struct TGridCoord {
     bool operator==(const TGridCoord&) const = default;
 };
 
-class TPickListPopup;
+// The pick list a cell editor drops down: a click's release or Return accepts an item,
+// Escape closes it; typing selects the first item beginning with what was typed.
+class TPopupListbox;
 
 // The editor of a grid's cell: a single-line editor laid over the cell. It takes its text
 // and edit style from the grid (UpdateContents), gives navigation keys back to the grid,
@@ -101,7 +103,7 @@ private:
     bool FModified = false;
     bool FLoading = false;
     QToolButton* FButton = nullptr;
-    TPickListPopup* FPopup = nullptr;
+    TPopupListbox* FPopup = nullptr;
     TIncrementalSearch FPickListSearch;
 };
 
@@ -251,6 +253,8 @@ protected:
     QScrollBar* HorizontalScrollBar() const { return FHorzBar; }
     // The grid's own focus (not the editor's).
     bool GridFocused() const;
+    // The width of the frame: where client coordinates start in the widget.
+    int FrameWidth() const;
     // The horizontal position the first scrolled column starts at.
     int ScrolledColumnsLeft() const;
 
@@ -262,8 +266,6 @@ private:
     // Tab: to the next tab stop, wrapping to the next row.
     void TabMove(bool Forward);
     void PlaceScrollBars();
-    // The width of the frame: where client coordinates start in the widget.
-    int FrameWidth() const;
     // A client rectangle in the widget's coordinates.
     QRect ToWidget(const QRect& Rect) const;
     int ScrollBarSize() const;

@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/DbClasses.h>
@@ -219,6 +220,32 @@ TEST_F(DBLookup, KeyboardChoiceWritesTheKeyAndStartsEditing) {
     EXPECT_EQ(Code(), QStringLiteral("ES"));
     People->Post();
     EXPECT_EQ(People->FieldByName(QStringLiteral("CountryCode"))->AsString(), QStringLiteral("ES"));
+}
+
+TEST_F(DBLookup, TheWheelOverTheListMovesTheHighlightARowANotch) {
+    BindToCode();
+    ShowFocused();
+    Key(Qt::Key_Down, Qt::AltModifier);
+    TPopupDataList* list = Combo->DataList();
+    QWidget* window = ShownWindow(list);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(list->SelectedRow(), 4);
+    const auto turn = [window](int Delta) {
+        const QPointF inside(window->width() / 2.0, window->height() / 2.0);
+        QWheelEvent wheel(inside, window->mapToGlobal(inside), QPoint(), QPoint(0, Delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window, &wheel);
+    };
+    turn(2 * QWheelEvent::DefaultDeltasPerStep); // away from the user: up the list
+    EXPECT_EQ(list->SelectedRow(), 2);
+    turn(QWheelEvent::DefaultDeltasPerStep / 2); // half a notch does nothing yet
+    EXPECT_EQ(list->SelectedRow(), 2);
+    turn(-QWheelEvent::DefaultDeltasPerStep / 2 - QWheelEvent::DefaultDeltasPerStep);
+    EXPECT_EQ(list->SelectedRow(), 3);
+    EXPECT_TRUE(Combo->DroppedDown());
+    EXPECT_EQ(People->State(), dsBrowse) << "the wheel writes nothing";
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Code(), QStringLiteral("PE"));
 }
 
 TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
