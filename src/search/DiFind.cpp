@@ -68,16 +68,16 @@ void TDialFind::BuildRows(const QList<TField*>& Fields, int MaxLabelWidth, int M
         right = std::max(right, editorLeft + width);
         top += editor->Height() + RowGap;
     }
-    GrowToFit(right + Margin, top - RowGap + Margin);
+    FitRows(right + Margin, top - RowGap + Margin);
 }
 
-void TDialFind::GrowToFit(int Right, int Bottom) {
-    const int extraWidth = std::max(0, Right - (Bevel1->Left() + Bevel1->Width()));
-    const int extraHeight = std::max(0, Bottom - (Bevel1->Top() + Bevel1->Height()));
-    Bevel1->SetWidth(Bevel1->Width() + extraWidth);
-    Bevel1->SetHeight(Bevel1->Height() + extraHeight);
-    SetClientWidth(ClientWidth() + extraWidth);
-    SetClientHeight(ClientHeight() + extraHeight);
+void TDialFind::FitRows(int Right, int Bottom) {
+    const int gapRight = ClientWidth() - (Bevel1->Left() + Bevel1->Width());
+    const int gapBelow = ClientHeight() - (Bevel1->Top() + Bevel1->Height());
+    const int width = std::max(Bevel1->Width(), Right - Bevel1->Left());
+    Bevel1->SetBounds(Bevel1->Left(), Bevel1->Top(), width, Bottom - Bevel1->Top());
+    SetClientWidth(Bevel1->Left() + width + gapRight);
+    SetClientHeight(Bevel1->Top() + Bevel1->Height() + gapBelow);
 }
 
 void TDialFind::FormCloseQuery(TObject*, bool&) {

@@ -37,7 +37,8 @@ public:
     // Adds a row per field: the label column as wide as the longest display label (at most
     // MaxLabelWidth characters when positive), each editor at most MaxEditWidth characters
     // wide (when positive) and ending 32 pixels before the screen's right edge. The first
-    // editor becomes the active control; bevel and form grow to hold the rows.
+    // editor becomes the active control. The bevel takes the rows' height and grows wider
+    // when they need it; the form follows.
     void BuildRows(const QList<TField*>& Fields, int MaxLabelWidth, int MaxEditWidth);
     // The editors of the rows, in the order of the fields.
     const QList<TControl*>& Editors() const { return FEditors; }
@@ -46,7 +47,7 @@ public:
     Q_INVOKABLE void FormCloseQuery(TObject* Sender, bool& CanClose);
 
 private:
-    void GrowToFit(int Right, int Bottom);
+    void FitRows(int Right, int Bottom);
 
     QList<TControl*> FEditors;
 };

@@ -1,8 +1,10 @@
 #include "FindFixture.h"
 
 #include <dataset/KroTable.h>
+#include <forms/DiAdv.h>
 #include <rtl/Strings.h>
 #include <ui/DBLookup.h>
+#include <ui/ExtCtrls.h>
 
 namespace {
 
@@ -59,7 +61,10 @@ TEST_P(FindDialog, ShowsARowPerOrderFieldWithALookupComboForAShownKey) {
                 EXPECT_LT(label->Left() + label->Width(), combo->Left());
             }
         EXPECT_EQ(labels, QStringList({"LangLook", "Name"}));
-        EXPECT_GE(dialog.ClientWidth(), edit->Left() + edit->Width() + 8) << "the form grew";
+        EXPECT_GE(dialog.ClientWidth(), edit->Left() + edit->Width() + 8);
+        EXPECT_EQ(dialog.Bevel1->Top() + dialog.Bevel1->Height(), edit->Top() + edit->Height() + 8)
+            << "the bevel holds the rows";
+        EXPECT_GE(dialog.Panel1->Top(), dialog.Bevel1->Top() + dialog.Bevel1->Height());
         Click(dialog.BtnCancel);
     });
     GoTo("Cid");
@@ -67,6 +72,23 @@ TEST_P(FindDialog, ShowsARowPerOrderFieldWithALookupComboForAShownKey) {
     EXPECT_EQ(Current(), QStringLiteral("Cid"));
     EXPECT_EQ(Person->State(), dsBrowse);
     EXPECT_FALSE(Person->ControlsDisabled());
+}
+
+TEST_P(FindDialog, TheLimitsNarrowLabelsAndEditors) {
+    OpenOrdered("Lang;Name");
+    Find.SetMaxLabelWidth(2);
+    Find.SetMaxEditWidth(3);
+    Responder.Answer([&](TForm* Form) {
+        auto& dialog = *static_cast<TDialFind*>(Form);
+        const int charWidth = GetFontMetrics(dialog.Font(), QString()).width();
+        for (TControl* editor : dialog.Editors()) {
+            EXPECT_EQ(editor->Width(), 3 * charWidth);
+            EXPECT_EQ(editor->Left(), dialog.Bevel1->Left() + 8 + 2 * charWidth + 8);
+        }
+        EXPECT_EQ(dialog.Bevel1->Width(), 300) << "the bevel keeps its designed width";
+        Click(dialog.BtnCancel);
+    });
+    EXPECT_FALSE(Find.Execute());
 }
 
 TEST_P(FindDialog, OptionsAreOffWithoutAStringField) {
