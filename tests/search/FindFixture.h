@@ -4,6 +4,7 @@
 // field LangLook showing its key Lang by the language's name, a data source and a
 // TKroFindDlg on it, and a responder answering the dialog and the message boxes.
 
+#include "ResponderMessages.h"
 #include "fields/FieldsFixture.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <search/DiFind.h>
 #include <search/KroFind.h>
 #include <ui/Buttons.h>
-#include <ui/ScriptedResponder.h>
 #include <ui/StdCtrls.h>
 
 class FindFixture : public FieldsFixture {
@@ -61,13 +61,7 @@ protected:
 
     QString Current() const { return Person->FieldByName(QStringLiteral("Name"))->AsString(); }
     // The texts of the message boxes shown, in order.
-    QStringList Messages() const {
-        QStringList texts;
-        for (const TScriptedResponder::TRecord& shown : Responder.Shown())
-            if (shown.FormClass.isEmpty())
-                texts << shown.Text;
-        return texts;
-    }
+    QStringList Messages() const { return MessagesShown(Responder); }
 
     TDataSource Source;
     TKroFindDlg Find;
