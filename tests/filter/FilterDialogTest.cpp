@@ -245,3 +245,92 @@ TEST_P(FilterDialog, AValueThatDoesNotFitKeepsTheDialogAndTheText) {
     EXPECT_EQ(ShownNames().size(),
               Count(QStringLiteral("SELECT COUNT(*) FROM \"People\" WHERE \"Country\" = 2")));
 }
+
+TEST_P(FilterDialog, AConditionOnTheJobsIsMadeInItsDatasetsRow) {
+    const qint64 expected = Count(QStringLiteral(
+        "SELECT COUNT(*) FROM \"People\" p WHERE EXISTS (SELECT 1 FROM \"Job\" j WHERE "
+        "j.\"People\" = p.\"Id\" AND j.\"Title\" = 'Cook')"));
+    NewFilter({});
+    AnswerDialog(
+        [this](TFormFilter& Dialog) {
+            Click(Dialog.SBAddCond);
+            TViewItem& row = *Dialog.Row(0);
+            Choose(row.DataSetBox, QStringLiteral("Jobs"));
+            EXPECT_EQ(row.FieldBox->Items()->Text(), QStringLiteral("Id\nPeople\nTitle\n"));
+            EXPECT_EQ(row.Editor, nullptr) << "no field yet";
+            Choose(row.FieldBox, QStringLiteral("Title"));
+            ASSERT_NE(row.Editor, nullptr);
+            Type(qobject_cast<TWinControl*>(row.Editor), QStringLiteral("Cook"));
+            const TConditionItem* condition = Filter->Current()->Conditions[0];
+            EXPECT_EQ(condition->DataSetName, Filter->DataSetTableName(1));
+            EXPECT_EQ(condition->FieldName, QStringLiteral("Title"));
+            EXPECT_EQ(condition->Value, Variant(QStringLiteral("Cook")));
+        },
+        &TFormFilter::BitBtnSet);
+    Filter->EditFilters();
+    EXPECT_EQ(ShownNames().size(), expected);
+}
+
+TEST_P(FilterDialog, LinkTextsAndForAllAreOpenOnlyWithoutAndForAll) {
+    NewFilter({{QStringLiteral("Name"), QStringLiteral(">"), QStringLiteral("Person 0020")},
+               {QStringLiteral("Name"), QStringLiteral("<"), QStringLiteral("Person 0005")}});
+    AnswerDialog(
+        [this](TFormFilter& Dialog) {
+            EXPECT_TRUE(Dialog.CheckBoxAutoTotal->Checked());
+            EXPECT_FALSE(Dialog.LinkEdits()[0]->Enabled());
+            EXPECT_EQ(Dialog.LabelTotalHint->Font()->Color(), TColor(0x808080));
+            Click(Dialog.CheckBoxAutoTotal);
+            EXPECT_FALSE(Filter->Current()->AndForAll);
+            for (TControl* control : {static_cast<TControl*>(Dialog.LinkEdits()[0]),
+                                      static_cast<TControl*>(Dialog.LinkEdits()[1]),
+                                      static_cast<TControl*>(Dialog.DataSetLabels()[1]),
+                                      static_cast<TControl*>(Dialog.ForAllBoxes()[0])})
+                EXPECT_TRUE(control->Enabled());
+            EXPECT_EQ(Dialog.LabelTotalHint->Font()->Color(), clBlack);
+            Type(Dialog.LinkEdits()[0], QStringLiteral("#1 or #2"));
+            Click(Dialog.ForAllBoxes()[0]); // leaving the edit and the click store both
+            EXPECT_EQ(Filter->LinkText(0), QStringLiteral("#1 or #2"));
+            EXPECT_TRUE(Filter->ForAll(1));
+        },
+        &TFormFilter::BitBtnSet);
+    Filter->EditFilters();
+    EXPECT_EQ(ShownNames().size(),
+              Count(QStringLiteral("SELECT COUNT(*) FROM \"People\" WHERE \"Name\" > 'Person "
+                                   "0020' OR \"Name\" < 'Person 0005'")));
+}
+
+TEST_P(FilterDialog, TheListButtonsStepAddAndDeleteFilters) {
+    NewFilter({{QStringLiteral("Name"), QStringLiteral("="), QStringLiteral("A")}});
+    NewFilter({});
+    AnswerDialog(
+        [this](TFormFilter& Dialog) {
+            EXPECT_EQ(Dialog.LNumberFilter->Caption(), QStringLiteral("2/2"));
+            EXPECT_TRUE(Dialog.SBPred->Enabled());
+            EXPECT_FALSE(Dialog.SBNext->Enabled()) << "the dialog does not wrap";
+            EXPECT_EQ(Dialog.RowCount(), 0);
+            EXPECT_FALSE(Dialog.SBDeleteCond->Enabled());
+            Type(Dialog.EditFilterName, QStringLiteral("Second"));
+            Click(Dialog.SBPred);
+            EXPECT_EQ(Filter->Filters(1)->Name, QStringLiteral("Second")) << "stored on leaving";
+            EXPECT_EQ(Dialog.LNumberFilter->Caption(), QStringLiteral("1/2"));
+            EXPECT_EQ(Dialog.RowCount(), 1);
+            EXPECT_FALSE(Dialog.SBPred->Enabled());
+            Click(Dialog.SBAdd);
+            EXPECT_EQ(Dialog.LNumberFilter->Caption(), QStringLiteral("3/3"));
+            EXPECT_EQ(Dialog.RowCount(), 0);
+            // Deleting asks; No keeps the filter.
+            Responder.Answer(mrNo);
+            Click(Dialog.SBDelete);
+            EXPECT_EQ(Filter->FilterCount(), 3);
+            Responder.Answer(mrYes);
+            Click(Dialog.SBDelete);
+            EXPECT_EQ(Filter->FilterCount(), 2);
+            EXPECT_EQ(Dialog.LNumberFilter->Caption(), QStringLiteral("2/2"));
+            EXPECT_EQ(Dialog.EditFilterName->Text(), QStringLiteral("Second"));
+        },
+        &TFormFilter::BitBtnNone);
+    Filter->EditFilters();
+    EXPECT_EQ(Messages(), QStringList({FilterTextDeleteFilter, FilterTextDeleteFilter}));
+    EXPECT_EQ(Filter->FilterCount(), 2) << "stored with \"Switch off\"";
+    EXPECT_EQ(ShownNames().size(), Count(QStringLiteral("SELECT COUNT(*) FROM \"People\"")));
+}
