@@ -21,8 +21,8 @@ constexpr int RowPitch = 23;
 constexpr int LineHeight = 21;   // a dataset's line of link expression
 constexpr int LinesBottom = 323; // the dataset lines end here
 constexpr int ForAllWidth = 90;
-constexpr int OperationWidth = 38;
-constexpr int EditorInset = 14; // editors end this far inside the scroll box
+constexpr int OperationWidth = 44; // ">=" beside the arrow of a drop-down list
+constexpr int EditorInset = 14;    // editors end this far inside the scroll box
 constexpr int MinEditorWidth = 10;
 constexpr TColor Silver = TColor(0xC0C0C0);
 constexpr TColor Navy = TColor(0x800000);

@@ -2,6 +2,8 @@
 #include "ResponderMessages.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QPixmap>
 #include <QTest>
 #include <filter/Filter.h>
 #include <functional>
@@ -333,4 +335,27 @@ TEST_P(FilterDialog, TheListButtonsStepAddAndDeleteFilters) {
     EXPECT_EQ(Messages(), QStringList({FilterTextDeleteFilter, FilterTextDeleteFilter}));
     EXPECT_EQ(Filter->FilterCount(), 2) << "stored with \"Switch off\"";
     EXPECT_EQ(ShownNames().size(), Count(QStringLiteral("SELECT COUNT(*) FROM \"People\"")));
+}
+
+// A picture of the dialog with three condition rows for review, written when
+// KRO_DIALOG_PICTURES names a directory (scripts/render-filter.sh).
+TEST_P(FilterDialog, Picture) {
+    const QString directory = qEnvironmentVariable("KRO_DIALOG_PICTURES");
+    if (directory.isEmpty() || Engine() != QLatin1String(SqliteEngine))
+        GTEST_SKIP() << "KRO_DIALOG_PICTURES names no directory";
+    ASSERT_TRUE(QDir().mkpath(directory));
+    NewFilter({{QStringLiteral("Name"), QStringLiteral(">"), QStringLiteral("Person 0020")},
+               {QStringLiteral("Job.db.Title"), QStringLiteral("="), QStringLiteral("Cook")},
+               {QStringLiteral("Salary"), QStringLiteral(">="), 1000}});
+    Filter->Current()->Name = QStringLiteral("Late cooks");
+    const QString path = QDir(directory).filePath(QStringLiteral("filter.png"));
+    Responder.Answer([&](TForm* Form) {
+        QApplication::setActiveWindow(Form->Widget());
+        QCoreApplication::processEvents();
+        const QPixmap picture = Form->Widget()->grab();
+        EXPECT_EQ(picture.size(), QSize(Form->ClientWidth(), Form->ClientHeight()));
+        EXPECT_TRUE(picture.save(path)) << path.toStdString();
+        Form->SetModalResult(mrCancel);
+    });
+    Filter->EditFilters();
 }
