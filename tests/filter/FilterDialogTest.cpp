@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QPixmap>
 #include <QTest>
+#include <db/Fields.h>
 #include <filter/Filter.h>
 #include <functional>
 #include <ui/Buttons.h>
+#include <ui/DBLookup.h>
 #include <ui/ExtCtrls.h>
 
 // The filter dialog driven as the user would, through EditFilters.
@@ -335,6 +337,52 @@ TEST_P(FilterDialog, TheListButtonsStepAddAndDeleteFilters) {
     EXPECT_EQ(Messages(), QStringList({FilterTextDeleteFilter, FilterTextDeleteFilter}));
     EXPECT_EQ(Filter->FilterCount(), 2) << "stored with \"Switch off\"";
     EXPECT_EQ(ShownNames().size(), Count(QStringLiteral("SELECT COUNT(*) FROM \"People\"")));
+}
+
+TEST_P(FilterDialog, ALookupFieldIsPickedFromItsListAndFiltersByItsKey) {
+    People->Close();
+    TKroTable* countries = NewTable(QStringLiteral("Country.DB"), QStringLiteral("Countries"));
+    countries->Open();
+    const auto add = [this](TField* Field, const char* Name) {
+        Field->SetFieldName(QString::fromLatin1(Name));
+        Field->SetDataSet(People);
+        return Field;
+    };
+    add(new TAutoIncField(&Module), "Id");
+    add(new TStringField(&Module), "Name")->SetSize(30);
+    add(new TIntegerField(&Module), "Country");
+    add(new TDateField(&Module), "Birth");
+    add(new TCurrencyField(&Module), "Salary");
+    add(new TBooleanField(&Module), "Active");
+    add(new TMemoField(&Module), "Notes");
+    TField* look = add(new TStringField(&Module), "CountryName");
+    look->SetFieldKind(fkLookup);
+    look->SetLookupDataSet(countries);
+    look->SetKeyFields(QStringLiteral("Country"));
+    look->SetLookupKeyFields(QStringLiteral("Id"));
+    look->SetLookupResultField(QStringLiteral("Name"));
+    People->Open();
+    NewFilter({});
+    AnswerDialog(
+        [this](TFormFilter& Dialog) {
+            Click(Dialog.SBAddCond);
+            TViewItem& row = *Dialog.Row(0);
+            Choose(row.FieldBox, QStringLiteral("CountryName"));
+            auto* combo = qobject_cast<TDBLookupComboBox*>(row.Editor);
+            ASSERT_NE(combo, nullptr);
+            combo->SetFocus();
+            QTest::keyClick(combo->Widget(), Qt::Key_Down);
+            QTest::keyClick(combo->Widget(), Qt::Key_Down);
+            EXPECT_EQ(combo->Text(), QStringLiteral("France"));
+            const TConditionItem* condition = Filter->Current()->Conditions[0];
+            EXPECT_EQ(condition->FieldName, QStringLiteral("Country"));
+            EXPECT_EQ(condition->LookupFieldName, QStringLiteral("CountryName"));
+            EXPECT_EQ(condition->Value, Variant(2)) << "the combo reports its change";
+        },
+        &TFormFilter::BitBtnSet);
+    Filter->EditFilters();
+    EXPECT_EQ(ShownNames().size(),
+              Count(QStringLiteral("SELECT COUNT(*) FROM \"People\" WHERE \"Country\" = 2")));
 }
 
 // A picture of the dialog with three condition rows for review, written when
