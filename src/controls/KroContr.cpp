@@ -7,11 +7,13 @@
 #include <db/Fields.h>
 #include <forms/DiAdv.h>
 #include <memory>
+#include <rtl/FormatSettings.h>
 #include <rtl/Reference.h>
 #include <rtl/TypeInfo.h>
 #include <ui/DBGrids.h>
 #include <ui/DBLookup.h>
 #include <ui/Screen.h>
+#include <ui/StdCtrls.h>
 
 TKroControlFactory KroTextFactory = nullptr;
 TKroControlFactory KroLookupComboFactory = nullptr;
@@ -106,6 +108,15 @@ bool IsCombo(const TControl* Control) {
            qobject_cast<const TDBLookupComboBox*>(Control);
 }
 
+// (DisplayWidth + 2) x CharWidth (6 when not positive), one scroll bar wider with WithButton.
+void SetFieldWidth(TControl* Control, const TField* Field, int CharWidth, bool WithButton) {
+    const int charWidth = CharWidth > 0 ? CharWidth : 6;
+    int width = (Field->DisplayWidth() + 2) * charWidth;
+    if (WithButton)
+        width += Screen()->VScrollBarWidth();
+    Control->SetWidth(width);
+}
+
 void SetReadOnlyProp(TControl* Control) {
     const QString readOnly = QStringLiteral("ReadOnly");
     if (IsPublishedProp(Control, readOnly))
@@ -184,11 +195,7 @@ TControl* CreateFieldControl(TComponent* Owner, TField* Field, TDataSource* Data
         SetObjectProp(control, sourceProp, DataSource);
     if (!BoundWithParent(control))
         BindDataField(control, Field);
-    const int charWidth = CharWidth > 0 ? CharWidth : 6;
-    int width = (Field->DisplayWidth() + 2) * charWidth;
-    if (kind == TPageControlKind::Date || IsCombo(control))
-        width += Screen()->VScrollBarWidth();
-    control->SetWidth(width);
+    SetFieldWidth(control, Field, CharWidth, kind == TPageControlKind::Date || IsCombo(control));
     return control;
 }
 
@@ -293,4 +300,111 @@ void TKroScrollBoxForGrid::Notification(TComponent* AComponent, TOperation Opera
     TScrollBox::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FGrid)
         FGrid = nullptr;
+}
+
+// ---- Value editors ---------------------------------------------------------------------
+
+namespace {
+
+bool IsDateField(const TField* Field) {
+    return qobject_cast<const TDateField*>(Field) != nullptr;
+}
+
+const QString TextProp = QStringLiteral("Text");
+const QString DateProp = QStringLiteral("Date");
+
+TControl* NewLookupEditor(TComponent* Owner, TField* Field, TDataSource* ListSource) {
+    TControl* made =
+        KroPlainLookupComboFactory ? KroPlainLookupComboFactory(Owner, Field) : nullptr;
+    if (made && !qobject_cast<TDBLookupComboBox*>(made))
+        return made; // an application's own editor
+    auto* combo = made ? static_cast<TDBLookupComboBox*>(made) : new TDBLookupComboBox(Owner);
+    if (!ListSource) {
+        ListSource = new TDataSource(Owner);
+        ListSource->SetDataSet(Field->LookupDataSet());
+    }
+    combo->SetListSource(ListSource);
+    combo->SetKeyField(Field->LookupKeyFields());
+    combo->SetListField(GetStrProp(Field, QStringLiteral("LookupResultField")));
+    combo->SetOnKeyDown(TKeyEvent(&ComboKeyDown));
+    return combo;
+}
+
+TControl* NewDataEditor(TComponent* Owner, TField* Field) {
+    if (TControl* combo = KroComboFactory ? KroComboFactory(Owner, Field) : nullptr)
+        return combo;
+    auto* edit = new TEdit(Owner);
+    edit->SetOnKeyDown(TKeyEvent(&ComboKeyDown));
+    return edit;
+}
+
+// The field's "Values" list, when it publishes one.
+const TStrings* FieldValues(const TField* Field) {
+    if (!PropIsType(Field, QStringLiteral("Values"), tkClass))
+        return nullptr;
+    return qobject_cast<const TStrings*>(GetObjectProp(Field, QStringLiteral("Values")));
+}
+
+} // namespace
+
+TControl* CreateValueEditor(TComponent* Owner, TField* Field, int CharWidth,
+                            TDataSource* ListSource) {
+    TControl* editor = nullptr;
+    switch (Field->FieldKind()) {
+    case fkLookup:
+        editor = NewLookupEditor(Owner, Field, ListSource);
+        break;
+    case fkData:
+        editor = NewDataEditor(Owner, Field);
+        break;
+    default: {
+        auto* label = new TLabel(Owner);
+        label->SetAutoSize(false);
+        editor = label;
+    }
+    }
+    SetFieldWidth(editor, Field, CharWidth, IsDateField(Field) || IsCombo(editor));
+    return editor;
+}
+
+Variant GetEditorValue(TControl* Control, TField* Field) {
+    if (const auto* lookup = qobject_cast<const TDBLookupControl*>(Control))
+        return lookup->KeyValue();
+    if (const auto* combo = qobject_cast<const TCustomComboBox*>(Control)) {
+        const int index = combo->ItemIndex();
+        if (index < 0)
+            return Null();
+        const TStrings* values = FieldValues(Field);
+        if (values && index < values->Count() && values->Strings(index).isEmpty())
+            return Null();
+        return index;
+    }
+    if (IsDateField(Field) && IsPublishedProp(Control, DateProp))
+        return GetPropValue(Control, DateProp);
+    if (!PropIsType(Control, TextProp, tkString))
+        return Null();
+    const QString text = GetStrProp(Control, TextProp);
+    return text.isEmpty() ? Null() : Variant(text);
+}
+
+void SetEditorValue(TControl* Control, const Variant& Value, TField* Field) {
+    if (auto* lookup = qobject_cast<TDBLookupControl*>(Control)) {
+        lookup->SetKeyValue(Value);
+        return;
+    }
+    if (auto* combo = qobject_cast<TCustomComboBox*>(Control)) {
+        combo->SetItemIndex(VarIsNull(Value) ? -1 : int(VarToInt(Value)));
+        return;
+    }
+    if (IsDateField(Field) && IsPublishedProp(Control, DateProp)) {
+        SetPropValue(Control, DateProp, Value);
+        return;
+    }
+    if (!PropIsType(Control, TextProp, tkString))
+        return;
+    const QString text =
+        IsDateField(Field) && !VarIsNull(Value)
+            ? VarToDateTime(Value).date().toString(FormatSettings().ShortDateFormat)
+            : VarToStr(Value);
+    SetStrProp(Control, TextProp, text);
 }

@@ -89,3 +89,23 @@ void BuildControls(TWinControl* Parent, TDataSource* DataSource, TFont* LabelFon
 // DataField once it has a parent.
 TControl* CreateFieldControl(TComponent* Owner, TField* Field, TDataSource* DataSource,
                              int CharWidth);
+
+// ---- Value editors ---------------------------------------------------------------------
+// Unbound editors for entering a value of a field (the filter and find dialogs).
+
+class TDataSource;
+
+// An unbound editor for a value of Field, owned by Owner: a label for a calculated field;
+// for a lookup field a lookup combo (KroPlainLookupComboFactory's, else the platform's)
+// listing the lookup dataset through ListSource, a data source made on it and owned by
+// Owner when nullptr; for a data field KroComboFactory's combo, else an edit. Sized as the
+// page's controls: (DisplayWidth + 2) × CharWidth (6 when not positive), one scroll bar
+// wider for a date field and the combos. Edits and lookup combos get ComboKeyDown.
+TControl* CreateValueEditor(TComponent* Owner, TField* Field, int CharWidth,
+                            TDataSource* ListSource = nullptr);
+// The editor's value: a lookup combo's key; a combo's item index (null when nothing or an
+// empty entry of the field's "Values" is chosen); a date field's "Date" property when the
+// control has one; else its "Text", null when empty.
+Variant GetEditorValue(TControl* Control, TField* Field);
+// Shows Value in the editor, the reverse of GetEditorValue (a date as the short date).
+void SetEditorValue(TControl* Control, const Variant& Value, TField* Field);

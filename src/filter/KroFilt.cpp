@@ -1,5 +1,7 @@
 #include "KroFilt.h"
 
+#include "Filter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -24,6 +26,7 @@ TFilterFileProc FilterSaveHook = nullptr;
 void RegisterFilterClasses() {
     RegisterDatasetClasses();
     RegisterClass<TKroFilter>();
+    FilterDialogHook = ExecuteFilterDialog;
 }
 
 QString DefaultFilterDirectory() {

@@ -8,6 +8,7 @@
 #include <forms/FormsClasses.h>
 #include <grid/GridClasses.h>
 #include <rich/RichClasses.h>
+#include <search/SearchClasses.h>
 
 void RegisterKroLibrary() {
     RegisterDatasetClasses();
@@ -15,6 +16,7 @@ void RegisterKroLibrary() {
     RegisterControlClasses();
     RegisterGridClasses();
     RegisterFilterClasses();
+    RegisterSearchClasses();
     RegisterFormsClasses();
     RegisterCloneClasses();
     RegisterRichClasses();

@@ -595,6 +595,8 @@ void TDataSet::Delete() {
 void TDataSet::CheckBrowseMode() {
     CheckActive();
     DataEvent(deCheckBrowseMode);
+    if (FState == dsSetKey)
+        SetState(dsBrowse); // the key buffer stays for EditKey
     if (IsEditing()) {
         DataEvent(deUpdateRecord);
         if (FModified)

@@ -103,6 +103,15 @@ TEST_P(TableSearch, KeySearchOnTheIndexOrder) {
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0002")); // EditKey keeps the key
     EXPECT_TRUE(FPeople->GotoKey());
     EXPECT_NE(NameOf(FPeople.get()), first);
+    // Browse mode ends the key state where it is and keeps the key for EditKey.
+    FPeople->First();
+    FPeople->EditKey();
+    FPeople->CheckBrowseMode();
+    EXPECT_EQ(FPeople->State(), dsBrowse);
+    EXPECT_EQ(NameOf(FPeople.get()), first);
+    FPeople->EditKey();
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0002"));
+    FPeople->CheckBrowseMode();
 }
 
 TEST_P(TableSearch, CompoundKeysAndKeyFieldCount) {
