@@ -1,6 +1,8 @@
 // Code pages: the first two bytes pick a code page (or a font character set), the rest is
 // decoded; text decoded without a replacement character encodes back to the same bytes,
-// and whatever a code page encodes decodes back to the text.
+// and whatever a code page encodes decodes back to the text, up to canonical equivalence
+// (the Vietnamese code page stores letters with their marks apart and decodes them
+// composed where Unicode has the composed letter).
 
 #include "FuzzInput.h"
 
@@ -12,6 +14,10 @@ namespace {
 void Check(bool Condition) {
     if (!Condition)
         std::abort();
+}
+
+bool SameText(const QString& A, const QString& B) {
+    return A.normalized(QString::NormalizationForm_C) == B.normalized(QString::NormalizationForm_C);
 }
 
 } // namespace
@@ -27,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const QString decoded = codePage.Decode(bytes);
     if (!decoded.contains(QChar::ReplacementCharacter)) {
         const std::optional<QByteArray> encoded = codePage.Encode(decoded);
-        Check(encoded.has_value() && codePage.Decode(*encoded) == decoded);
+        Check(encoded.has_value() && SameText(codePage.Decode(*encoded), decoded));
     }
     const QString text = FuzzText(Data + 2, Size - 2);
     if (const std::optional<QByteArray> encoded = codePage.Encode(text))
-        Check(codePage.Decode(*encoded) == text);
+        Check(SameText(codePage.Decode(*encoded), text));
     codePage.EncodeLossy(text);
     return 0;
 }

@@ -1,19 +1,18 @@
 #include "DMod1.h"
 
-#include "TableForm.h"
-
 #include <dataset/KroTable.h>
 #include <filter/KroFilt.h>
 #include <forms/DiAdv.h>
+#include <forms/fBase.h>
 
 TDM1* DM1 = nullptr;
 QString DemoFilterFolder;
 
 namespace {
 
-// The edit form of a table of the demo.
+// The edit form of a table of the demo: the library's base form.
 void ShowTableForm(TDataSet* DataSet, TTypeShow TypeShow, TFieldReturn* FieldReturn) {
-    ShowFormDB<TTableForm>(DataSet, TypeShow, FieldReturn);
+    ShowFormDB<TFormBase>(DataSet, TypeShow, FieldReturn);
 }
 
 void LoadDemoFilters(TKroFilter* Filter) {

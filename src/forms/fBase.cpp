@@ -4,6 +4,7 @@
 #include "ToolGlyphs.h"
 
 #include <QFontMetrics>
+#include <controls/KroContr.h>
 #include <controls/KroPages.h>
 #include <controls/KroSort.h>
 #include <db/DataSet.h>
@@ -11,6 +12,7 @@
 #include <filter/KroFilt.h>
 #include <grid/KroGrid.h>
 #include <rtl/Font.h>
+#include <search/KroFind.h>
 #include <ui/Buttons.h>
 #include <ui/DBCtrls.h>
 #include <ui/Dialogs.h>
@@ -51,6 +53,7 @@ void TFormBase::Loaded() {
     SBFilterEdit = FormComponent<TSpeedButton>(this, "SBFilterEdit");
     SBFilterSet = FormComponent<TSpeedButton>(this, "SBFilterSet");
     ComboBoxFilterList = FormComponent<TComboBox>(this, "ComboBoxFilterList");
+    FindDlg = FormComponent<TKroFindDlg>(this, "FindDlg");
     EFilter = FormComponent<TKroFilter>(this, "EFilter");
     PopupMenuTools = FormComponent<TPopupMenu>(this, "PopupMenuTools");
     ItemRefresh = FormComponent<TMenuItem>(this, "ItemRefresh");
@@ -78,6 +81,10 @@ void TFormBase::FormActivate(TObject*) {
         KroDbGrid->SetOptions(KroDbGrid->Options() - TDBGridOptions{dgEditing});
     }
     UpdateFilterControls();
+}
+
+void TFormBase::SpeedButton1Click(TObject*) {
+    FindDlg->Execute();
 }
 
 bool TFormBase::HasVisibleBlob() const {
@@ -116,8 +123,14 @@ void TFormBase::CreateRecordPage() {
     FRecordBox->SetWidth(PageControl1->Width() - 8);
     FRecordBox->SetAlign(alClient);
     FRecordBox->SetParent(FRecordPage);
-    if (!DataSet()->CanModify())
+    TDataSet* dataSet = DataSet();
+    if (!dataSet->CanModify())
         FRecordBox->Font()->SetStyle(FRecordBox->Font()->Style() + TFontStyles{fsBold});
+    int fields = 0;
+    for (int i = 0; i < dataSet->FieldCount(); ++i)
+        fields += dataSet->Fields()->Fields(i)->Tag() != 8;
+    // A few fields stand one below the other; more follow one another.
+    BuildControls(FRecordBox, DataSource(), nullptr, TColor(0), fields <= 5, false);
 }
 
 void TFormBase::UpdateFilterControls() {

@@ -15,6 +15,7 @@ class TDBNavigator;
 class TKroDbGrid;
 class TKroDBSortingCombo;
 class TKroFilter;
+class TKroFindDlg;
 class TKroPageControl;
 class TKroTabSheet;
 class TMenuItem;
@@ -46,6 +47,7 @@ public:
     TSpeedButton* SBFilterEdit = nullptr;
     TSpeedButton* SBFilterSet = nullptr;
     TComboBox* ComboBoxFilterList = nullptr;
+    TKroFindDlg* FindDlg = nullptr;
     TKroFilter* EFilter = nullptr;
     TPopupMenu* PopupMenuTools = nullptr;
     TMenuItem* ItemRefresh = nullptr;
@@ -64,6 +66,7 @@ public:
 
     Q_INVOKABLE void FormCreate(TObject* Sender);
     Q_INVOKABLE void FormActivate(TObject* Sender);
+    Q_INVOKABLE void SpeedButton1Click(TObject* Sender);
     Q_INVOKABLE void SBFilterPanelClick(TObject* Sender);
     Q_INVOKABLE void SBFilterEditClick(TObject* Sender);
     Q_INVOKABLE void ComboBoxFilterListChange(TObject* Sender);

@@ -15,6 +15,7 @@
 #include <db/Session.h>
 #include <filter/KroFilt.h>
 #include <forms/KroForms.h>
+#include <forms/fBase.h>
 #include <grid/KroGrid.h>
 #include <gtest/gtest.h>
 #include <ui/Application.h>
@@ -95,9 +96,11 @@ TEST_F(ExampleProgram, TheButtonsOpenOneEditFormPerTable) {
     ASSERT_EQ(EditForms().size(), 1);
     EXPECT_EQ(EditForms()[0]->DataSet(), DM1->TbCountry);
     EXPECT_TRUE(DM1->TbCountry->Active());
-    auto* grid = qobject_cast<TKroDbGrid*>(EditForms()[0]->FindComponent(QStringLiteral("Grid")));
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(grid->DataSource()->DataSet(), DM1->TbCountry) << "the grid shows the countries";
+    auto* form = qobject_cast<TFormBase*>(EditForms()[0]);
+    ASSERT_NE(form, nullptr) << "the library's base form";
+    EXPECT_EQ(form->KroDbGrid->DataSource()->DataSet(), DM1->TbCountry)
+        << "the grid shows the countries";
+    EXPECT_TRUE(form->KroDbGrid->Widget()->isVisible());
     QTest::mouseClick(Form1->SpeedButton5->Widget(), Qt::LeftButton);
     QTest::mouseClick(Form1->SpeedButton1->Widget(), Qt::LeftButton);
     QTest::mouseClick(Form1->SpeedButton1->Widget(), Qt::LeftButton);

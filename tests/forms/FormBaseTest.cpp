@@ -15,6 +15,7 @@
 #include <grid/GridClasses.h>
 #include <grid/KroGrid.h>
 #include <gtest/gtest.h>
+#include <search/SearchClasses.h>
 #include <ui/Application.h>
 #include <ui/Buttons.h>
 #include <ui/DBCtrls.h>
@@ -55,6 +56,7 @@ protected:
         RegisterGridClasses();
         RegisterFilterClasses();
         RegisterFormsClasses();
+        RegisterSearchClasses();
         People = NewTable(QStringLiteral("People.db"), QStringLiteral("People"));
         Countries = NewTable(QStringLiteral("Country.db"), QStringLiteral("Countries"));
         FormDBReturn = false;
@@ -117,6 +119,8 @@ TEST_F(FormBase, AMemoOrAnOptionAddsARecordPage) {
     EXPECT_EQ(people->RecordPage()->Caption(), QStringLiteral("Record"));
     EXPECT_EQ(people->RecordBox()->Parent(), people->RecordPage());
     EXPECT_FALSE(people->RecordBox()->Font()->Style().Contains(fsBold));
+    EXPECT_EQ(people->RecordBox()->ControlCount(), 2 * People->FieldCount())
+        << "a label and a control per field";
     // Adjusting again adds no second page.
     people->AdjustFormWidth();
     EXPECT_EQ(people->PageControl1->PageCount(), 2);
@@ -125,6 +129,7 @@ TEST_F(FormBase, AMemoOrAnOptionAddsARecordPage) {
     TFormBase* countries = ShowForm(Countries, {foPageOneRecord, foDataReadOnly});
     ASSERT_TRUE(countries->RecordPage());
     EXPECT_TRUE(countries->RecordBox()->Font()->Style().Contains(fsBold));
+    EXPECT_EQ(countries->RecordBox()->ControlCount(), 4);
 }
 
 TEST_F(FormBase, AReadOnlyFormHidesTheNavigatorsEditingButtons) {
@@ -246,6 +251,28 @@ TEST_F(FormBase, TheToolsMenuRefreshesAndSetsUpThePrinter) {
     form->ItemPrinterSetup->Click();
     ASSERT_EQ(responder.Shown().size(), 1);
     EXPECT_EQ(responder.Shown()[0].FormClass, QStringLiteral("TPrinterSetupDialog"));
+}
+
+TEST_F(FormBase, TheSearchButtonFindsARecordByTheSortingFields) {
+    Countries->SetIndexFieldNames(QStringLiteral("Name"));
+    TFormBase* form = ShowForm(Countries, {foAutoWidth});
+    const QString wanted = Countries->FieldByName(QStringLiteral("Name"))->AsString();
+    Countries->Last();
+    ASSERT_NE(Countries->FieldByName(QStringLiteral("Name"))->AsString(), wanted);
+    TScriptedResponder responder;
+    QString caption;
+    responder.Answer([&](TForm* Dialog) {
+        caption = Dialog->Caption();
+        auto* editor = qobject_cast<TWinControl*>(Dialog->ActiveControl());
+        ASSERT_TRUE(editor);
+        QTest::keyClicks(editor->Widget(), wanted);
+        Dialog->SetModalResult(mrOk);
+    });
+    Click(form->SpeedButton1);
+    EXPECT_EQ(responder.PendingAnswers(), 0);
+    EXPECT_TRUE(caption.startsWith(QStringLiteral("Search by sorting fields: ")))
+        << caption.toStdString();
+    EXPECT_EQ(Countries->FieldByName(QStringLiteral("Name"))->AsString(), wanted);
 }
 
 TEST_F(FormBase, DatasetsWithoutAnEditFormOfTheirOwnShowInABaseForm) {
