@@ -119,9 +119,10 @@ void TFormBase::CreateRecordPage() {
     FRecordPage = new TKroTabSheet(this);
     FRecordPage->SetCaption(QStringLiteral("Record"));
     FRecordPage->SetPageControl(PageControl1);
+    // The controls are laid out for the page control's width; the page, not shown yet, has
+    // no size of its own.
     FRecordBox = new TScrollBox(this);
-    FRecordBox->SetWidth(PageControl1->Width() - 8);
-    FRecordBox->SetAlign(alClient);
+    FRecordBox->SetBounds(0, 0, PageControl1->Width() - 8, PageControl1->Height());
     FRecordBox->SetParent(FRecordPage);
     TDataSet* dataSet = DataSet();
     if (!dataSet->CanModify())
@@ -131,6 +132,7 @@ void TFormBase::CreateRecordPage() {
         fields += dataSet->Fields()->Fields(i)->Tag() != 8;
     // A few fields stand one below the other; more follow one another.
     BuildControls(FRecordBox, DataSource(), nullptr, TColor(0), fields <= 5, false);
+    FRecordBox->SetAlign(alClient);
 }
 
 void TFormBase::UpdateFilterControls() {

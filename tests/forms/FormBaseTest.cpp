@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QSet>
 #include <QTest>
 #include <QToolButton>
 #include <controls/ControlClasses.h>
@@ -121,6 +122,10 @@ TEST_F(FormBase, AMemoOrAnOptionAddsARecordPage) {
     EXPECT_FALSE(people->RecordBox()->Font()->Style().Contains(fsBold));
     EXPECT_EQ(people->RecordBox()->ControlCount(), 2 * People->FieldCount())
         << "a label and a control per field";
+    QSet<int> rows;
+    for (int i = 0; i < people->RecordBox()->ControlCount(); ++i)
+        rows.insert(people->RecordBox()->Controls(i)->Top());
+    EXPECT_LT(rows.size(), People->FieldCount()) << "more than five fields share rows";
     // Adjusting again adds no second page.
     people->AdjustFormWidth();
     EXPECT_EQ(people->PageControl1->PageCount(), 2);
