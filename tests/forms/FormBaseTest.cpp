@@ -1,4 +1,5 @@
 #include "PeopleDatabase.h"
+#include "forms/ActiveForm.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -29,16 +30,6 @@
 namespace {
 
 constexpr int PeopleRows = 12;
-
-void ProcessEvents() {
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-}
-
-void Activate(TForm* Form) {
-    QApplication::setActiveWindow(Form->Widget());
-    ProcessEvents();
-}
 
 void Click(TControl* Control) {
     QTest::mouseClick(Control->Widget(), Qt::LeftButton);

@@ -1,4 +1,5 @@
 #include "PeopleDatabase.h"
+#include "forms/ActiveForm.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -17,20 +18,6 @@
 #include <ui/DBGrids.h>
 #include <ui/Screen.h>
 #include <ui/ScriptedResponder.h>
-
-namespace {
-
-void ProcessEvents() {
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-}
-
-void Activate(TForm* Form) {
-    QApplication::setActiveWindow(Form->Widget());
-    ProcessEvents();
-}
-
-} // namespace
 
 // An edit form as applications make them: a grid, a navigator and an edit of the name on
 // the form's source, and a button that returns the current record.

@@ -1,6 +1,6 @@
 #pragma once
 
-// Icons of the desktop's icon theme (the freedesktop icon theme specification).
+// Icons of the desktop's icon theme, looked up by their freedesktop names.
 
 class QString;
 class TBitmap;
