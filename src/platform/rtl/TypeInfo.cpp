@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "Persistent.h"
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -291,6 +292,9 @@ void WriteProp(QObject* instance, const TPropInfo& info, const Variant& value) {
             InvalidValue(info);
         }
     }
+    // Not a number and the infinities cannot be stored in a form file.
+    if (info.Kind() == tkFloat && !std::isfinite(converted.toDouble()))
+        InvalidValue(info);
     if (!info.Property().write(instance, converted))
         InvalidValue(info);
 }

@@ -1,5 +1,6 @@
 #include "SampleComponents.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <rtl/Exceptions.h>
 #include <rtl/TypeInfo.h>
@@ -105,6 +106,11 @@ TEST(PropertyAccess, StringsFloatsAndVariants) {
     SetStrProp(&sample, QStringLiteral("Caption"), QStringLiteral("People"));
     EXPECT_EQ(GetStrProp(&sample, QStringLiteral("Caption")), QStringLiteral("People"));
     SetFloatProp(&sample, QStringLiteral("Ratio"), 2.5);
+    EXPECT_DOUBLE_EQ(GetFloatProp(&sample, QStringLiteral("Ratio")), 2.5);
+    // Values a form file cannot hold are refused, the property keeping its value.
+    EXPECT_THROW(SetFloatProp(&sample, QStringLiteral("Ratio"), std::nan("")), EPropertyError);
+    EXPECT_THROW(SetPropValue(&sample, QStringLiteral("Ratio"), QStringLiteral("-inf")),
+                 EPropertyError);
     EXPECT_DOUBLE_EQ(GetFloatProp(&sample, QStringLiteral("Ratio")), 2.5);
     EXPECT_THROW(SetStrProp(&sample, QStringLiteral("ReadOnlyText"), QStringLiteral("x")),
                  EPropertyError);
