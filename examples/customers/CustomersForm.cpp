@@ -1,15 +1,17 @@
 #include "CustomersForm.h"
 
-#include <dataset/KroTable.h>
+#include <controls/KroContr.h>
 #include <db/DataSource.h>
-#include <db/Field.h>
+#include <fields/KroLookCombo.h>
 #include <filter/KroFilt.h>
 #include <print/KroPrint.h>
 #include <rtl/ClassRegistry.h>
-#include <ui/StdCtrls.h>
+#include <ui/DBGrids.h>
 
 TCustomersForm::TCustomersForm(TComponent* AOwner) : TForm(AOwner) {
     InitForm();
+    FRecordPage = new TKroScrollBoxForGrid(this);
+    FRecordPage->SetGrid(qobject_cast<TDBGrid*>(FindComponent(QStringLiteral("Grid"))));
 }
 
 TDataSet* TCustomersForm::Customers() const {
@@ -17,25 +19,26 @@ TDataSet* TCustomersForm::Customers() const {
     return qobject_cast<TDataSource*>(FindComponent(QStringLiteral("CustomerSource")))->DataSet();
 }
 
+TKroDBLookupCombo* TCustomersForm::CountryCombo() const {
+    return qobject_cast<TKroDBLookupCombo*>(FindComponent(QStringLiteral("CountryCombo")));
+}
+
 TKroFilter* TCustomersForm::Filter() const {
     return qobject_cast<TKroFilter*>(FindComponent(QStringLiteral("CountryFilter")));
 }
 
 void TCustomersForm::FilterButtonClick(TObject*) {
-    const QString country =
-        qobject_cast<TEdit*>(FindComponent(QStringLiteral("CountryEdit")))->Text().trimmed();
+    const Variant country = CountryCombo()->KeyValue();
     TKroFilter* filter = Filter();
     filter->SwitchOff();
     filter->ClearFilters();
-    if (country.isEmpty())
+    if (country.isNull())
         return;
-    auto* countries = qobject_cast<TDataSet*>(FindComponent(QStringLiteral("Countries")));
-    const Variant id = countries->Lookup(QStringLiteral("Name"), country, QStringLiteral("Id"));
     filter->AddFilter();
     filter->AddCondition();
     TConditionItem* condition = filter->Current()->Conditions[0];
     condition->FieldName = QStringLiteral("Country");
-    condition->Value = id.isNull() ? Variant(-1) : id;
+    condition->Value = country;
     filter->SetFilter(1);
 }
 
@@ -68,6 +71,10 @@ void TCustomersForm::PrintTo(const QString& FileName) {
 
 void TCustomersForm::PrintButtonClick(TObject*) {
     PrintTo(QStringLiteral("customers.txt"));
+}
+
+void TCustomersForm::RecordButtonClick(TObject*) {
+    FRecordPage->Toggle();
 }
 
 void RegisterCustomersClasses() {

@@ -189,9 +189,12 @@ void TFormBase::SBFilterPanelClick(TObject*) {
     FilterPanel->SetHeight(FilterPanelHeight);
     FilterPanel->SetTop(Panel1->Top() + Panel1->Height());
     FilterPanel->SetVisible(show);
-    if (Options().Contains(foPC1ChangeSize))
+    if (Options().Contains(foPC1ChangeSize)) {
+        LockUpdates();
         PageControl1->SetHeight(PageControl1->Height() +
                                 (show ? -FilterPanelHeight : FilterPanelHeight));
+        UnlockUpdates();
+    }
 }
 
 void TFormBase::SBFilterEditClick(TObject*) {

@@ -230,6 +230,29 @@ TEST_F(FormBase, TheFilterBarFollowsAWholeFilterCycle) {
     EXPECT_FALSE(form->FilterPanel->Widget()->isVisible());
 }
 
+TEST_F(FormBase, AnOptionMakesThePageControlMakeRoomForTheFilterBar) {
+    for (const bool option : {false, true}) {
+        SCOPED_TRACE(option ? "foPC1ChangeSize" : "without the option");
+        TFormDBOptions options{foAutoWidth};
+        if (option)
+            options.Include(foPC1ChangeSize);
+        TFormBase* form = ShowForm(People, options);
+        // A descendant that places the page control itself rather than filling the form.
+        form->PageControl1->SetAlign(alNone);
+        const int height = form->PageControl1->Height();
+        int lockedResizes = 0;
+        form->PageControl1->SetOnResize([&](TObject*) { lockedResizes += form->UpdatesLocked(); });
+
+        Click(form->SBFilterPanel);
+        EXPECT_EQ(form->PageControl1->Height(), option ? height - 28 : height);
+        Click(form->SBFilterPanel);
+        EXPECT_EQ(form->PageControl1->Height(), height);
+        EXPECT_EQ(lockedResizes, option ? 2 : 0) << "painting is held while the page resizes";
+        EXPECT_FALSE(form->UpdatesLocked());
+        delete form;
+    }
+}
+
 TEST_F(FormBase, TheToolsMenuRefreshesAndSetsUpThePrinter) {
     TFormBase* form = ShowForm(Countries, {foAutoWidth});
     const int before = Countries->RecordCount();

@@ -763,6 +763,16 @@ void TWinControl::EnableAlign() {
         Realign();
 }
 
+void TWinControl::LockUpdates() {
+    if (FUpdateLocks++ == 0)
+        Widget()->setUpdatesEnabled(false);
+}
+
+void TWinControl::UnlockUpdates() {
+    if (FUpdateLocks > 0 && --FUpdateLocks == 0)
+        Widget()->setUpdatesEnabled(true);
+}
+
 void TWinControl::Realign() {
     if (FAlignLevel > 0 || FAligning || IsLoading() || IsDestroying())
         return;

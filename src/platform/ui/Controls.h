@@ -395,6 +395,11 @@ public:
     void DisableAlign();
     void EnableAlign();
     void Realign();
+    // Nested: while any lock is held the control and its children are not painted; the
+    // last unlock repaints them.
+    void LockUpdates();
+    void UnlockUpdates();
+    bool UpdatesLocked() const { return FUpdateLocks > 0; }
 
     const TNotifyEvent& OnEnter() const { return FOnEnter; }
     void SetOnEnter(const TNotifyEvent& Value) { FOnEnter = Value; }
@@ -460,6 +465,7 @@ private:
     int FLoadedTabOrder = -1;
     bool FTabStop = false;
     int FAlignLevel = 0;
+    int FUpdateLocks = 0;
     bool FAligning = false;
     TNotifyEvent FOnEnter;
     TNotifyEvent FOnExit;

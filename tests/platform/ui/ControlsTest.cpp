@@ -316,6 +316,30 @@ TEST(Controls, PaintingIsForwardedToTheControl) {
     EXPECT_EQ(image.pixelColor(20, 2), QColor(Qt::white));
 }
 
+TEST(Controls, LockedUpdatesHoldBackPaintingUntilTheLastUnlock) {
+    TForm form;
+    auto* probe = AddControl<TPaintProbe>(&form, &form);
+    probe->SetBounds(0, 0, 20, 20);
+    form.Show();
+    ProcessEvents();
+
+    form.LockUpdates();
+    form.LockUpdates();
+    probe->Paints = 0;
+    probe->Widget()->repaint();
+    form.UnlockUpdates();
+    probe->Widget()->repaint();
+    EXPECT_EQ(probe->Paints, 0) << "one lock is still held";
+    EXPECT_TRUE(form.UpdatesLocked());
+
+    form.UnlockUpdates();
+    EXPECT_FALSE(form.UpdatesLocked());
+    probe->Widget()->repaint();
+    EXPECT_GT(probe->Paints, 0);
+    form.UnlockUpdates();
+    EXPECT_FALSE(form.UpdatesLocked()) << "an unmatched unlock is ignored";
+}
+
 TEST(Controls, PostToWindowRunsLaterUnlessTheControlIsDestroyed) {
     auto* edit = new TEdit(nullptr);
     int runs = 0;
