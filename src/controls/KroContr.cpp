@@ -2,6 +2,7 @@
 
 #include "KroPopup.h"
 
+#include <algorithm>
 #include <dataset/KroDB.h>
 #include <db/DataSource.h>
 #include <db/Fields.h>
@@ -108,10 +109,33 @@ bool IsCombo(const TControl* Control) {
            qobject_cast<const TDBLookupComboBox*>(Control);
 }
 
-// (DisplayWidth + 2) x CharWidth (6 when not positive), one scroll bar wider with WithButton.
+// The field's "Values" list, when it publishes one.
+const TStrings* FieldValues(const TField* Field) {
+    if (!PropIsType(Field, QStringLiteral("Values"), tkClass))
+        return nullptr;
+    return qobject_cast<const TStrings*>(GetObjectProp(Field, QStringLiteral("Values")));
+}
+
+// The characters a field's control shows: its DisplayWidth, or more for the widest of its
+// list texts, counted in widths of "0" with a character to spare.
+int ShownCharacters(const TControl* Control, const TField* Field) {
+    int characters = Field->DisplayWidth();
+    const TStrings* values = FieldValues(Field);
+    if (!values)
+        return characters;
+    const int zero = GetFontMetrics(Control->Font(), QStringLiteral("0")).width();
+    for (int i = 0; i < values->Count(); ++i) {
+        const int width = GetFontMetrics(Control->Font(), values->Strings(i)).width();
+        characters = std::max(characters, (width + zero - 1) / zero + 1);
+    }
+    return characters;
+}
+
+// (shown characters + 2) x CharWidth (6 when not positive), one scroll bar wider with
+// WithButton.
 void SetFieldWidth(TControl* Control, const TField* Field, int CharWidth, bool WithButton) {
     const int charWidth = CharWidth > 0 ? CharWidth : 6;
-    int width = (Field->DisplayWidth() + 2) * charWidth;
+    int width = (ShownCharacters(Control, Field) + 2) * charWidth;
     if (WithButton)
         width += Screen()->VScrollBarWidth();
     Control->SetWidth(width);
@@ -336,13 +360,6 @@ TControl* NewDataEditor(TComponent* Owner, TField* Field) {
     auto* edit = new TEdit(Owner);
     edit->SetOnKeyDown(TKeyEvent(&ComboKeyDown));
     return edit;
-}
-
-// The field's "Values" list, when it publishes one.
-const TStrings* FieldValues(const TField* Field) {
-    if (!PropIsType(Field, QStringLiteral("Values"), tkClass))
-        return nullptr;
-    return qobject_cast<const TStrings*>(GetObjectProp(Field, QStringLiteral("Values")));
 }
 
 } // namespace

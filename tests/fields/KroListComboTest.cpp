@@ -137,3 +137,22 @@ TEST_F(KroListCombo, EnterInTheEditMovesOnWithoutPostingANewRecord) {
 }
 
 } // namespace
+
+TEST_F(KroListCombo, OnTheOneRecordPageTheComboShowsItsLongestTextUncut) {
+    Sex->SetDisplayWidth(1);
+    Sex->Values()->Add(QStringLiteral("Prefers not to say"));
+    Pers->Close();
+    Pers->Open();
+    auto* box = new TScrollBox(&Form);
+    box->SetBounds(0, 100, 400, 150);
+    box->SetParent(&Form);
+    BuildControls(box, PersSource, nullptr, TColor(0), true, true);
+    TKroDBCombo* page = nullptr;
+    for (int i = 0; i < box->ControlCount() && !page; ++i)
+        page = qobject_cast<TKroDBCombo*>(box->Controls(i));
+    ASSERT_TRUE(page);
+    Form.Show();
+    ASSERT_EQ(page->ItemCount(), 4);
+    // What the widget's style asks for to show its widest entry.
+    EXPECT_GE(page->Widget()->width(), page->Widget()->sizeHint().width());
+}
