@@ -1,7 +1,11 @@
 #include "EngineTest.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <db/DataSource.h>
+#include <db/Database.h>
 #include <db/Fields.h>
+#include <db/SqliteConnection.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
@@ -100,6 +104,33 @@ TEST_P(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
     country->Post();
     country->ApplyUpdates();
     EXPECT_EQ(StoredNames(db).size(), 5);
+}
+
+// The reads of a burst share a snapshot of the file; another connection's commit neither
+// blocks applying the cached updates nor stays hidden once the event loop has run.
+TEST(CachedUpdatesOnSqlite, ApplyingAfterAnotherConnectionsCommitSeesIt) {
+    TPeopleDatabase db;
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    country->SetIndexFieldNames(QStringLiteral("Id"));
+    country->SetCachedUpdates(true);
+    country->Open();
+    country->Edit();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("España"));
+    country->Post();
+    TSqliteConnection other(QDir(db.Path()).filePath(QLatin1String(StandardDatabaseFile)));
+    other.Execute(QStringLiteral("UPDATE Country SET Name = 'Italia' WHERE Name = 'Italy'"));
+
+    country->ApplyUpdates();
+    country->Refresh();
+    EXPECT_EQ(Names(country.get()), (QStringList{QStringLiteral("España"), QStringLiteral("France"),
+                                                 QStringLiteral("Italia")}));
+
+    other.Execute(QStringLiteral("UPDATE Country SET Name = 'Francia' WHERE Name = 'France'"));
+    QCoreApplication::processEvents();
+    country->Refresh();
+    EXPECT_EQ(Names(country.get()),
+              (QStringList{QStringLiteral("España"), QStringLiteral("Francia"),
+                           QStringLiteral("Italia")}));
 }
 
 TEST_P(LookupCache, PairsAreLoadedOnceAtOpen) {
