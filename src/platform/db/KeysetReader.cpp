@@ -9,8 +9,13 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
         QStringList terms;
         for (qsizetype i = 0; i < FSource.OrderColumns.size(); ++i) {
             const bool desc = FSource.Descending.value(i) != reverse;
-            terms << OrderTerm(int(i)) + (desc ? QStringLiteral(" DESC NULLS LAST")
-                                               : QStringLiteral(" ASC NULLS FIRST"));
+            // The row key is never null: without a place for nulls the primary key's index
+            // (nulls last on PostgreSQL) serves the order.
+            const bool nulls = FSource.Columns[FSource.OrderColumns[i]] != FSource.RowKey;
+            terms << OrderTerm(int(i)) + (desc ? QStringLiteral(" DESC") : QStringLiteral(" ASC")) +
+                         (!nulls ? QString()
+                          : desc ? QStringLiteral(" NULLS LAST")
+                                 : QStringLiteral(" NULLS FIRST"));
         }
         terms << FSource.RowKey + (reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
         FOrderBy[reverse] = QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));

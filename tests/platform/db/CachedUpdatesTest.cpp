@@ -32,12 +32,18 @@ QStringList StoredNames(const TPeopleDatabase& db) {
     return Names(other.get());
 }
 
-TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
-    TPeopleDatabase db(0, Engine());
+// Country in Id order with cached updates, open.
+std::unique_ptr<TTable> OpenCachedCountry(const TPeopleDatabase& db) {
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     country->SetIndexFieldNames(QStringLiteral("Id"));
     country->SetCachedUpdates(true);
     country->Open();
+    return country;
+}
+
+TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
+    TPeopleDatabase db(0, Engine());
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Edit();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("España"));
     country->Post();
@@ -63,10 +69,7 @@ TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
 
 TEST_P(CachedUpdates, CancelDropsEveryChange) {
     TPeopleDatabase db(0, Engine());
-    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
-    country->SetIndexFieldNames(QStringLiteral("Id"));
-    country->SetCachedUpdates(true);
-    country->Open();
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Delete();
     country->Append();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Malta"));
@@ -85,10 +88,7 @@ TEST_P(CachedUpdates, CancelDropsEveryChange) {
 
 TEST_P(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
     TPeopleDatabase db(0, Engine());
-    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
-    country->SetIndexFieldNames(QStringLiteral("Id"));
-    country->SetCachedUpdates(true);
-    country->Open();
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Append();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Portugal"));
     country->Post();
@@ -110,10 +110,7 @@ TEST_P(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
 // blocks applying the cached updates nor stays hidden once the event loop has run.
 TEST(CachedUpdatesOnSqlite, ApplyingAfterAnotherConnectionsCommitSeesIt) {
     TPeopleDatabase db;
-    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
-    country->SetIndexFieldNames(QStringLiteral("Id"));
-    country->SetCachedUpdates(true);
-    country->Open();
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Edit();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("España"));
     country->Post();
