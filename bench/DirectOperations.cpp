@@ -33,8 +33,10 @@ const TDirectSqlTexts PostgresTexts = {
     R"(SELECT "Id", "People", "Title" FROM "Job" WHERE "People" = ? )"
     R"(ORDER BY "Title" NULLS FIRST, "Id")",
     R"(SELECT COUNT(*) FROM "People")",
-    R"(SELECT %COLUMNS% FROM "People" WHERE lower("Name") >= ? AND lower("Name") < ? )"
-    R"(ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
+    // The range fenced in a subquery: the planner takes the lower("Name") index for it
+    // instead of walking the Name order and filtering.
+    R"(SELECT * FROM (SELECT %COLUMNS% FROM "People" WHERE lower("Name") >= ? )"
+    R"(AND lower("Name") < ? OFFSET 0) AS p ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
     R"(SELECT COUNT(*) FROM "People" WHERE "Sex" = 2 AND "Lang" = 3)",
     R"(SELECT %COLUMNS% FROM "People" WHERE "Name" >= ? ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
 };
