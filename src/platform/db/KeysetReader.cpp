@@ -227,10 +227,16 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     return rows.first();
 }
 
-std::optional<TKeysetReader::TRow> TKeysetReader::FirstMatching(const QString& Condition,
-                                                                const QVariantList& Params) {
-    const QList<TRow> rows =
-        Query(SelectSql(QLatin1Char('(') + Condition + QLatin1Char(')'), false), Params, 1);
+std::optional<TKeysetReader::TRow>
+TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Params, bool Fenced) {
+    const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
+    const QString sql =
+        Fenced
+            ? QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM (SELECT * FROM ") +
+                  FSource.From + WhereWith(condition) + QStringLiteral(" OFFSET 0) AS kro_fenced") +
+                  FOrderBy[0] + QStringLiteral(" LIMIT ?")
+            : SelectSql(condition, false);
+    const QList<TRow> rows = Query(sql, Params, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
