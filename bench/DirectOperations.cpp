@@ -62,7 +62,8 @@ std::string PrefixEnd(std::string Prefix) {
 
 TDirectOperations::TDirectOperations(TDirectConnection& Connection, TDirectKeys Keys,
                                      const TDirectSqlTexts& Texts)
-    : FKeys(std::move(Keys)), FPrefixEnd(PrefixEnd(FKeys.NamePrefix)) {
+    : FKeys(std::move(Keys)), FPrefixEnd(PrefixEnd(FKeys.NamePrefix)),
+      FRarePrefixEnd(PrefixEnd(FKeys.RarePrefix)) {
     const auto prepare = [&](const char* Text) {
         return Connection.Prepare(Sql(Text, Texts.Columns));
     };
@@ -138,11 +139,20 @@ void TDirectOperations::Count(TVisited& Visited) {
     AddCount(*FCount, Visited);
 }
 
-void TDirectOperations::FirstWithPrefix(TVisited& Visited) {
+void TDirectOperations::FirstStartingWith(const std::string& Prefix, const std::string& End,
+                                          TVisited& Visited) {
     FWithPrefix->Reset();
-    FWithPrefix->Bind(1, FKeys.NamePrefix);
-    FWithPrefix->Bind(2, FPrefixEnd);
+    FWithPrefix->Bind(1, Prefix);
+    FWithPrefix->Bind(2, End);
     ReadRows(*FWithPrefix, Visited);
+}
+
+void TDirectOperations::FirstWithPrefix(TVisited& Visited) {
+    FirstStartingWith(FKeys.NamePrefix, FPrefixEnd, Visited);
+}
+
+void TDirectOperations::FirstWithRarePrefix(TVisited& Visited) {
+    FirstStartingWith(FKeys.RarePrefix, FRarePrefixEnd, Visited);
 }
 
 void TDirectOperations::FilteredCount(TVisited& Visited) {
