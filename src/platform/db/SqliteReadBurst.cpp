@@ -1,6 +1,7 @@
 #include "SqliteReadBurst.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimer>
 #include <sqlite3.h>
 
@@ -48,7 +49,10 @@ void TSqliteReadBurst::Start() {
     }
     FHeld = true;
     FStarted = std::chrono::steady_clock::now();
-    if (!FEndPosted && QCoreApplication::instance()) {
+    // Only the thread the burst belongs to may end it from its event loop; a connection
+    // used from another thread ends its bursts by age.
+    if (!FEndPosted && QCoreApplication::instance() &&
+        QThread::currentThread() == FEndContext.thread()) {
         FEndPosted = true;
         QTimer::singleShot(0, &FEndContext, [this] {
             FEndPosted = false;
