@@ -45,6 +45,7 @@ const char* const PeopleFilter = "Sex = 2 and Lang = 3";
 // The share of the Name order (in percent) where the located name prefix is taken.
 constexpr int PrefixPercent = 95;
 constexpr std::size_t PrefixLength = 3;
+constexpr std::size_t RarePrefixLength = 6;
 
 // Reads every field of the current record as text, as a grid shows it.
 void ReadRecord(const TDataSet& DataSet, TVisited& Visited) {
@@ -184,9 +185,11 @@ TDirectKeys FindKeys(TRawDatabase& Db, std::int64_t People) {
     TDirectKeys keys;
     std::tie(keys.MiddleName, keys.MiddleId) = NamedAt(Db, People / 2);
     keys.FirstPerson = Scalar(Db, "SELECT Id FROM People ORDER BY Id LIMIT 1");
-    keys.NamePrefix = NamedAt(Db, People * PrefixPercent / 100).first.substr(0, PrefixLength);
-    std::transform(keys.NamePrefix.begin(), keys.NamePrefix.end(), keys.NamePrefix.begin(),
+    std::string name = NamedAt(Db, People * PrefixPercent / 100).first;
+    std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
+    keys.NamePrefix = name.substr(0, PrefixLength);
+    keys.RarePrefix = name.substr(0, RarePrefixLength);
     return keys;
 }
 
@@ -279,9 +282,9 @@ int Bench(const QString& Dir, int Repeat, bool OnServer) {
     if (peer)
         peerOperations.emplace(*peer, keys, texts);
 
-    std::printf("%s%s: %lld people, median of %d runs; prefix '%s'\n", qPrintable(file),
+    std::printf("%s%s: %lld people, median of %d runs; prefixes '%s' and '%s'\n", qPrintable(file),
                 OnServer ? " copied to PostgreSQL" : "", static_cast<long long>(people), Repeat,
-                keys.NamePrefix.c_str());
+                keys.NamePrefix.c_str(), keys.RarePrefix.c_str());
     TRunner runner(Repeat, rawOperations, peerOperations ? &*peerOperations : nullptr, PeerName);
     runner.PrintHeader();
 
@@ -357,14 +360,16 @@ int Bench(const QString& Dir, int Repeat, bool OnServer) {
                 &TDirectOperations::LastByName});
     query->Close();
 
-    const QString prefix = QString::fromStdString(keys.NamePrefix);
-    runner.Run(
-        {"Locate prefix, no case (Name)", [&] { opened->First(); },
-         [&](TVisited& v) {
-             opened->Locate(QStringLiteral("Name"), prefix, {loCaseInsensitive, loPartialKey});
-             ReadRecord(*opened, v);
-         },
-         &TDirectOperations::FirstWithPrefix});
+    const auto locate = [&](const std::string& Prefix) {
+        return [&opened, prefix = QString::fromStdString(Prefix)](TVisited& v) {
+            opened->Locate(QStringLiteral("Name"), prefix, {loCaseInsensitive, loPartialKey});
+            ReadRecord(*opened, v);
+        };
+    };
+    runner.Run({"Locate prefix, no case (Name)", [&] { opened->First(); }, locate(keys.NamePrefix),
+                &TDirectOperations::FirstWithPrefix});
+    runner.Run({"Locate rare prefix, no case (Name)", [&] { opened->First(); },
+                locate(keys.RarePrefix), &TDirectOperations::FirstWithRarePrefix});
     const QString middleName = QString::fromStdString(keys.MiddleName);
     runner.Run({"FindNearest (Name)", [&] { opened->First(); },
                 [&](TVisited& v) {

@@ -33,8 +33,10 @@ const TDirectSqlTexts PostgresTexts = {
     R"(SELECT "Id", "People", "Title" FROM "Job" WHERE "People" = ? )"
     R"(ORDER BY "Title" NULLS FIRST, "Id")",
     R"(SELECT COUNT(*) FROM "People")",
-    R"(SELECT %COLUMNS% FROM "People" WHERE lower("Name") >= ? AND lower("Name") < ? )"
-    R"(ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
+    // The range fenced in a subquery: the planner takes the lower("Name") index for it
+    // instead of walking the Name order and filtering.
+    R"(SELECT * FROM (SELECT %COLUMNS% FROM "People" WHERE lower("Name") >= ? )"
+    R"(AND lower("Name") < ? OFFSET 0) AS p ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
     R"(SELECT COUNT(*) FROM "People" WHERE "Sex" = 2 AND "Lang" = 3)",
     R"(SELECT %COLUMNS% FROM "People" WHERE "Name" >= ? ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
 };
@@ -60,7 +62,8 @@ std::string PrefixEnd(std::string Prefix) {
 
 TDirectOperations::TDirectOperations(TDirectConnection& Connection, TDirectKeys Keys,
                                      const TDirectSqlTexts& Texts)
-    : FKeys(std::move(Keys)), FPrefixEnd(PrefixEnd(FKeys.NamePrefix)) {
+    : FKeys(std::move(Keys)), FPrefixEnd(PrefixEnd(FKeys.NamePrefix)),
+      FRarePrefixEnd(PrefixEnd(FKeys.RarePrefix)) {
     const auto prepare = [&](const char* Text) {
         return Connection.Prepare(Sql(Text, Texts.Columns));
     };
@@ -136,11 +139,20 @@ void TDirectOperations::Count(TVisited& Visited) {
     AddCount(*FCount, Visited);
 }
 
-void TDirectOperations::FirstWithPrefix(TVisited& Visited) {
+void TDirectOperations::FirstStartingWith(const std::string& Prefix, const std::string& End,
+                                          TVisited& Visited) {
     FWithPrefix->Reset();
-    FWithPrefix->Bind(1, FKeys.NamePrefix);
-    FWithPrefix->Bind(2, FPrefixEnd);
+    FWithPrefix->Bind(1, Prefix);
+    FWithPrefix->Bind(2, End);
     ReadRows(*FWithPrefix, Visited);
+}
+
+void TDirectOperations::FirstWithPrefix(TVisited& Visited) {
+    FirstStartingWith(FKeys.NamePrefix, FPrefixEnd, Visited);
+}
+
+void TDirectOperations::FirstWithRarePrefix(TVisited& Visited) {
+    FirstStartingWith(FKeys.RarePrefix, FRarePrefixEnd, Visited);
 }
 
 void TDirectOperations::FilteredCount(TVisited& Visited) {

@@ -15,6 +15,7 @@ struct TDirectKeys {
     std::int64_t MiddleId = 0;    // that person's row
     std::int64_t FirstPerson = 0; // the smallest Id
     std::string NamePrefix;       // the lower-case leading part of a name near the end
+    std::string RarePrefix;       // a longer leading part of that name, which few names share
 };
 
 // The statements of the operations as one writes them by hand for an engine, in the
@@ -57,6 +58,8 @@ public:
     void Count(TVisited& Visited);
     // The first person by Name whose name starts with the prefix, ignoring case.
     void FirstWithPrefix(TVisited& Visited);
+    // The same for the rare prefix.
+    void FirstWithRarePrefix(TVisited& Visited);
     // The people of one sex and one language.
     void FilteredCount(TVisited& Visited);
     // The first person by Name at or after the middle name.
@@ -65,9 +68,11 @@ public:
 private:
     static void ReadRows(TDirectStatement& Statement, TVisited& Visited);
     static void AddCount(TDirectStatement& Statement, TVisited& Visited);
+    void FirstStartingWith(const std::string& Prefix, const std::string& End, TVisited& Visited);
 
     TDirectKeys FKeys;
     std::string FPrefixEnd; // the least text above every text that starts with the prefix
+    std::string FRarePrefixEnd;
     std::unique_ptr<TDirectStatement> FFirstRows, FSelectFirstPage, FLastRow, FAfterRow, FByRowId,
         FMasterRows, FJobs, FCount, FWithPrefix, FFilteredCount, FAtOrAfter;
 };

@@ -9,8 +9,13 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
         QStringList terms;
         for (qsizetype i = 0; i < FSource.OrderColumns.size(); ++i) {
             const bool desc = FSource.Descending.value(i) != reverse;
-            terms << OrderTerm(int(i)) + (desc ? QStringLiteral(" DESC NULLS LAST")
-                                               : QStringLiteral(" ASC NULLS FIRST"));
+            // The row key is never null: without a place for nulls the primary key's index
+            // (nulls last on PostgreSQL) serves the order.
+            const bool nulls = FSource.Columns[FSource.OrderColumns[i]] != FSource.RowKey;
+            terms << OrderTerm(int(i)) + (desc ? QStringLiteral(" DESC") : QStringLiteral(" ASC")) +
+                         (!nulls ? QString()
+                          : desc ? QStringLiteral(" NULLS LAST")
+                                 : QStringLiteral(" NULLS FIRST"));
         }
         terms << FSource.RowKey + (reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
         FOrderBy[reverse] = QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
@@ -222,10 +227,16 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     return rows.first();
 }
 
-std::optional<TKeysetReader::TRow> TKeysetReader::FirstMatching(const QString& Condition,
-                                                                const QVariantList& Params) {
-    const QList<TRow> rows =
-        Query(SelectSql(QLatin1Char('(') + Condition + QLatin1Char(')'), false), Params, 1);
+std::optional<TKeysetReader::TRow>
+TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Params, bool Fenced) {
+    const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
+    const QString sql =
+        Fenced
+            ? QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM (SELECT * FROM ") +
+                  FSource.From + WhereWith(condition) + QStringLiteral(" OFFSET 0) AS kro_fenced") +
+                  FOrderBy[0] + QStringLiteral(" LIMIT ?")
+            : SelectSql(condition, false);
+    const QList<TRow> rows = Query(sql, Params, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();

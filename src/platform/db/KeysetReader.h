@@ -46,8 +46,12 @@ public:
     QList<TRow> After(const TRow& From, int Count);
     QList<TRow> Before(const TRow& From, int Count);
     std::optional<TRow> ByKey(const Variant& Key);
-    // The first row, in the order, that also meets Condition (with its parameters).
-    std::optional<TRow> FirstMatching(const QString& Condition, const QVariantList& Params);
+    // The first row, in the order, that also meets Condition (with its parameters). Fenced,
+    // the condition is applied in a subquery the planner of a server cannot merge, so it
+    // reads the rows through the condition's index and sorts them, where it would walk
+    // the order's index and filter (a row-level subquery: not for SQLite's rowid).
+    std::optional<TRow> FirstMatching(const QString& Condition, const QVariantList& Params,
+                                      bool Fenced = false);
     qint64 Count();
     // The number of rows before Row in the order.
     qint64 CountBefore(const TRow& Row);

@@ -1217,6 +1217,32 @@ TPostgresConnection::~TPostgresConnection() {
     }
 }
 
+QString TPostgresConnection::CodePointOrdered(const QString& Expression) const {
+    return QStringLiteral("(%1)::text COLLATE \"%2\"")
+        .arg(Expression, CodePointCollation() ? QStringLiteral("default") : QStringLiteral("C"));
+}
+
+bool TPostgresConnection::CodePointCollation() const {
+    if (FCodePointCollation)
+        return *FCodePointCollation;
+    // The provider's column exists from version 15 on; before, every collation is libc's.
+    TPostgresStatement database(
+        FSession, QStringLiteral("SELECT d.datcollate, to_jsonb(d) ->> 'datlocprovider' "
+                                 "FROM pg_database d WHERE d.datname = current_database()"));
+    try {
+        if (!database.Step())
+            return false;
+    } catch (const EDatabaseError&) {
+        return false; // asked again next time (a failed transaction, a lost connection)
+    }
+    static const QRegularExpression codePoint(QStringLiteral(R"(^(C|POSIX|C\.UTF-?8)$)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const Variant provider = database.Column(1);
+    FCodePointCollation = (VarIsNull(provider) || provider.toString() == QLatin1String("c")) &&
+                          codePoint.match(database.Column(0).toString()).hasMatch();
+    return *FCodePointCollation;
+}
+
 QString TPostgresConnection::ServerSql(const QString& Sql) {
     QString text = PostgresLikeSql(Sql);
     if (text != Sql)

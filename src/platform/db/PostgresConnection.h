@@ -135,10 +135,10 @@ public:
         return QStringLiteral("lower(%1)").arg(QuotedName);
     }
     QString FoldCase(const QString& Value) const override { return Value.toLower(); }
-    // A column's collation (the database's, most often a language's) orders by words.
-    QString CodePointOrdered(const QString& Expression) const override {
-        return QStringLiteral("(%1)::text COLLATE \"C\"").arg(Expression);
-    }
+    // A column's collation (the database's, most often a language's) orders by words: the
+    // expression in collation "C", or in the database's own where that orders by code
+    // point (C, POSIX, C.UTF-8 of the C library), so that the indexes serve it.
+    QString CodePointOrdered(const QString& Expression) const override;
     // Kept until this connection changes the schema.
     QHash<QString, QString> StoredNames() override;
     // Adds the hidden column unless the table has a single integer primary key.
@@ -158,7 +158,11 @@ private:
     QList<TIndexInfo> ReadTableIndexes(const QString& Table);
     QString ReadRowIdColumn(const QString& Table);
 
+    // Whether the database's collation orders texts by code point; asked on first use.
+    bool CodePointCollation() const;
+
     std::shared_ptr<TPostgresSession> FSession;
+    mutable std::optional<bool> FCodePointCollation;
     std::optional<QHash<QString, QString>> FStoredNames;
     TSchemaCache FSchema;
 };

@@ -441,6 +441,9 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
     const std::function<QString(const QString&)> lowered = Lowered;
     QStringList conditions;
     QVariantList params;
+    // A server's planner walks the order's index for a condition on a text's lower case
+    // form, filtering every row before the first match: fenced, its own index serves it.
+    bool fenced = false;
     for (qsizetype i = 0; i < Fields.size(); ++i) {
         const TField* field = Fields[i];
         const QString column = ColumnOf(field);
@@ -466,6 +469,9 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
         const QString lower = connection->LowerCaseColumn(column);
         const QString indexed = connection->CaseInsensitiveIndexColumn(column);
         const QString wanted = Lowered(value.toString());
+        fenced = fenced ||
+                 (connection->IsSQLBased() && (FOrder->Reader.Source().OrderColumns.isEmpty() ||
+                                               FOrder->Reader.OrderTerm(0) != indexed));
         if (lower != indexed) {
             qsizetype ascii = 0;
             while (ascii < wanted.size() && wanted[ascii].unicode() < 0x80 &&
@@ -495,7 +501,8 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
     }
     if (conditions.isEmpty())
         conditions << QStringLiteral("1 = 1");
-    const auto row = FOrder->Reader.FirstMatching(conditions.join(QStringLiteral(" AND ")), params);
+    const auto row =
+        FOrder->Reader.FirstMatching(conditions.join(QStringLiteral(" AND ")), params, fenced);
     if (!row)
         return std::nullopt;
     return RecordOf(*row);

@@ -1,6 +1,7 @@
 #include "SqliteConnection.h"
 
 #include "LikePattern.h"
+#include "SqliteReadBurst.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -221,6 +222,7 @@ public:
     // Takes back a statement of Acquire for its next user, or finalizes it when Sql is
     // empty (the statement is not to be cached).
     void Release(const QString& Sql, sqlite3_stmt* Statement);
+    TSqliteReadBurst& Burst() { return *FBurst; }
 
 private:
     void ClearCache();
@@ -231,6 +233,7 @@ private:
     bool FCreatedFile = false; // removed again when nothing was written to it
     QHash<QString, QList<sqlite3_stmt*>> FIdle;
     int FIdleCount = 0;
+    std::unique_ptr<TSqliteReadBurst> FBurst;
 };
 
 TSqliteDatabase::TSqliteDatabase(const QString& FileName, int Flags, const QString& Uri)
@@ -248,9 +251,11 @@ TSqliteDatabase::TSqliteDatabase(const QString& FileName, int Flags, const QStri
         FDb = nullptr;
         throw EDatabaseError(message);
     }
+    FBurst = std::make_unique<TSqliteReadBurst>(FDb);
 }
 
 TSqliteDatabase::~TSqliteDatabase() {
+    FBurst.reset();
     ClearCache();
     // A file this connection made and left without a table was only looked into.
     bool empty = false;
@@ -385,6 +390,7 @@ int TSqliteStatement::BindStored(int Position, const Variant& Value) {
 
 bool TSqliteStatement::Step() {
     if (!FRunning) {
+        FDatabase->Burst().BeforeStatement(FStatement);
         FChangesBefore = sqlite3_total_changes64(Db());
         FRowsAffected = 0;
         FRunning = true;
@@ -445,6 +451,8 @@ TSqliteConnection::TSqliteConnection(const QString& FileName) : FFileName(FileNa
             throw;
         OpenReadOnly();
     }
+    FWriteAhead = Scalar(QStringLiteral("PRAGMA journal_mode")).toString() == QLatin1String("wal");
+    SetReadBurstAge(FReadBurstAge);
 }
 
 void TSqliteConnection::OpenReadOnly() {
@@ -487,6 +495,15 @@ TSqliteConnection::~TSqliteConnection() {
         sqlite3_exec(FDatabase->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+void TSqliteConnection::SetReadBurstAge(int Milliseconds) {
+    FReadBurstAge = std::max(Milliseconds, 0);
+    FDatabase->Burst().SetMaxAge(std::chrono::milliseconds(ReadBurstAge()));
+}
+
+int TSqliteConnection::ReadBurstAge() const {
+    return FWriteAhead ? FReadBurstAge : 0;
+}
+
 void TSqliteConnection::SetBusyTimeout(int Milliseconds) {
     sqlite3_busy_timeout(FDatabase->Handle(), Milliseconds);
     FBusyTimeout = Milliseconds;
@@ -510,6 +527,7 @@ qint64 TSqliteConnection::ExecuteScript(const QString& Sql) {
     // Scripts change the schema and end transactions: a rolled-back change could leave the
     // schema version a later change of another connection takes again.
     FSchema.Clear();
+    FDatabase->Burst().End();
     const QByteArray text = Sql.toUtf8();
     qint64 rowsAffected = 0;
     qsizetype offset = 0;

@@ -57,6 +57,12 @@ public:
     const QString& FileName() const { return FFileName; }
     int BusyTimeout() const { return FBusyTimeout; }
     void SetBusyTimeout(int Milliseconds);
+    // Queries started within ReadBurstAge of the first query of a burst share its read
+    // transaction, so they take no lock (TSqliteReadBurst); the burst also ends when the
+    // event loop runs or the connection writes. Zero, and always when the file is not in
+    // WAL mode: every query reads in a transaction of its own.
+    int ReadBurstAge() const;
+    void SetReadBurstAge(int Milliseconds);
 
     std::unique_ptr<TDbStatement> Prepare(const QString& Sql) override;
     qint64 Execute(const QString& Sql, const QVariantList& Params = {}) override;
@@ -118,6 +124,8 @@ private:
 
     QString FFileName;
     int FBusyTimeout = 5000;
+    int FReadBurstAge = 50;
+    bool FWriteAhead = false;
     std::shared_ptr<TSqliteDatabase> FDatabase;
     TSchemaCache FSchema;
 };

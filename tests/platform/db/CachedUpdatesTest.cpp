@@ -1,7 +1,11 @@
 #include "EngineTest.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <db/DataSource.h>
+#include <db/Database.h>
 #include <db/Fields.h>
+#include <db/SqliteConnection.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
@@ -28,12 +32,18 @@ QStringList StoredNames(const TPeopleDatabase& db) {
     return Names(other.get());
 }
 
-TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
-    TPeopleDatabase db(0, Engine());
+// Country in Id order with cached updates, open.
+std::unique_ptr<TTable> OpenCachedCountry(const TPeopleDatabase& db) {
     std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
     country->SetIndexFieldNames(QStringLiteral("Id"));
     country->SetCachedUpdates(true);
     country->Open();
+    return country;
+}
+
+TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
+    TPeopleDatabase db(0, Engine());
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Edit();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("España"));
     country->Post();
@@ -59,10 +69,7 @@ TEST_P(CachedUpdates, ChangesShowAtOnceAndReachTheEngineWhenApplied) {
 
 TEST_P(CachedUpdates, CancelDropsEveryChange) {
     TPeopleDatabase db(0, Engine());
-    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
-    country->SetIndexFieldNames(QStringLiteral("Id"));
-    country->SetCachedUpdates(true);
-    country->Open();
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Delete();
     country->Append();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Malta"));
@@ -81,10 +88,7 @@ TEST_P(CachedUpdates, CancelDropsEveryChange) {
 
 TEST_P(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
     TPeopleDatabase db(0, Engine());
-    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
-    country->SetIndexFieldNames(QStringLiteral("Id"));
-    country->SetCachedUpdates(true);
-    country->Open();
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
     country->Append();
     country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Portugal"));
     country->Post();
@@ -100,6 +104,30 @@ TEST_P(CachedUpdates, AFailedApplyKeepsTheChangesAndWritesNothing) {
     country->Post();
     country->ApplyUpdates();
     EXPECT_EQ(StoredNames(db).size(), 5);
+}
+
+// The reads of a burst share a snapshot of the file; another connection's commit neither
+// blocks applying the cached updates nor stays hidden once the event loop has run.
+TEST(CachedUpdatesOnSqlite, ApplyingAfterAnotherConnectionsCommitSeesIt) {
+    TPeopleDatabase db;
+    const std::unique_ptr<TTable> country = OpenCachedCountry(db);
+    country->Edit();
+    country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("España"));
+    country->Post();
+    TSqliteConnection other(QDir(db.Path()).filePath(QLatin1String(StandardDatabaseFile)));
+    other.Execute(QStringLiteral("UPDATE Country SET Name = 'Italia' WHERE Name = 'Italy'"));
+
+    country->ApplyUpdates();
+    country->Refresh();
+    EXPECT_EQ(Names(country.get()), (QStringList{QStringLiteral("España"), QStringLiteral("France"),
+                                                 QStringLiteral("Italia")}));
+
+    other.Execute(QStringLiteral("UPDATE Country SET Name = 'Francia' WHERE Name = 'France'"));
+    QCoreApplication::processEvents();
+    country->Refresh();
+    EXPECT_EQ(Names(country.get()),
+              (QStringList{QStringLiteral("España"), QStringLiteral("Francia"),
+                           QStringLiteral("Italia")}));
 }
 
 TEST_P(LookupCache, PairsAreLoadedOnceAtOpen) {

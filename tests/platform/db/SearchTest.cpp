@@ -79,6 +79,33 @@ TEST_P(TableSearch, LocateOnSeveralFieldsAndValuesOfOtherTypes) {
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0010"));
 }
 
+TEST_P(TableSearch, LocateIgnoringCaseInATableWithoutAKeyOrInTheFoldedOrder) {
+    std::unique_ptr<TTable> words(FDb->NewTable(QStringLiteral("Words")));
+    words->FieldDefs()->Add(QStringLiteral("Text"), ftString, 10);
+    words->IndexDefs()->Add(QStringLiteral("ByText"), QStringLiteral("Text"), {});
+    words->IndexDefs()->Add(QStringLiteral("ByFolded"), QStringLiteral("Text"),
+                            {ixCaseInsensitive});
+    words->CreateTable();
+    words->SetIndexFieldNames(QStringLiteral("Text"));
+    words->Open();
+    for (const char* text : {"bat", "ABC", "Ab", "abd", "b"}) {
+        words->Append();
+        words->FieldByName(QStringLiteral("Text"))->SetAsString(QString::fromLatin1(text));
+        words->Post();
+    }
+    const QString field = QStringLiteral("Text");
+    const auto found = [&] { return words->FieldByName(field)->AsString(); };
+    EXPECT_TRUE(words->Locate(field, QStringLiteral("ab"), {loCaseInsensitive, loPartialKey}));
+    EXPECT_EQ(found(), QStringLiteral("ABC")); // first in code point order
+    EXPECT_TRUE(words->Locate(field, QStringLiteral("B"), {loCaseInsensitive}));
+    EXPECT_EQ(found(), QStringLiteral("b"));
+    EXPECT_FALSE(words->Locate(field, QStringLiteral("abe"), {loCaseInsensitive, loPartialKey}));
+
+    words->SetIndexName(QStringLiteral("ByFolded"));
+    EXPECT_TRUE(words->Locate(field, QStringLiteral("AB"), {loCaseInsensitive, loPartialKey}));
+    EXPECT_EQ(found(), QStringLiteral("Ab")); // first in the folded order: ab, abc, abd
+}
+
 TEST_P(TableSearch, KeySearchOnTheIndexOrder) {
     FPeople->SetKey();
     EXPECT_EQ(FPeople->State(), dsSetKey);

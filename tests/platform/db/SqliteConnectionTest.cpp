@@ -1,5 +1,6 @@
 #include "ReadOnlyFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -372,6 +373,102 @@ TEST_F(SqliteConnectionTest, AWriterWaitsForTheLockToBeReleased) {
               QStringLiteral("first,second"));
 }
 
+// --- Reads in bursts ----------------------------------------------------------------------
+
+// A reader and a writer connection to one file with a table t holding "old".
+class SqliteReadBurstTest : public SqliteConnectionTest {
+protected:
+    void SetUp() override {
+        SqliteConnectionTest::SetUp();
+        Reader = Open();
+        Writer = Open();
+        Writer->Execute(QStringLiteral("CREATE TABLE t (v)"));
+        Writer->Execute(QStringLiteral("INSERT INTO t VALUES ('old')"));
+    }
+
+    QString ReadValues() const {
+        return Reader->Scalar(QStringLiteral("SELECT group_concat(v) FROM t")).toString();
+    }
+    void Write(TSqliteConnection& Connection, const char* Value) const {
+        Connection.Execute(QStringLiteral("INSERT INTO t VALUES (?)"),
+                           {QString::fromLatin1(Value)});
+    }
+
+    std::unique_ptr<TSqliteConnection> Reader;
+    std::unique_ptr<TSqliteConnection> Writer;
+};
+
+TEST_F(SqliteReadBurstTest, QueriesOfABurstReadOneSnapshotUntilTheEventLoopRuns) {
+    EXPECT_EQ(Reader->ReadBurstAge(), 50);
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+    Write(*Writer, "new");
+    const auto rows = Reader->Prepare(QStringLiteral("SELECT v FROM t ORDER BY rowid"));
+    ASSERT_TRUE(rows->Step());
+    EXPECT_FALSE(rows->Step()) << "a query of the burst saw a later commit";
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,new"));
+    rows->Reset();
+    ASSERT_TRUE(rows->Step());
+    EXPECT_TRUE(rows->Step());
+}
+
+TEST_F(SqliteReadBurstTest, ABurstEndsAtItsAgeOrIsNotKeptAtAll) {
+    Reader->SetReadBurstAge(30);
+    EXPECT_EQ(Reader->ReadBurstAge(), 30);
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+    Write(*Writer, "new");
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,new"));
+
+    Reader->SetReadBurstAge(-5);
+    EXPECT_EQ(Reader->ReadBurstAge(), 0);
+    Write(*Writer, "newer");
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,new,newer"));
+}
+
+TEST_F(SqliteReadBurstTest, TheReadersOwnWritesAndTransactionsEndTheBurst) {
+    // Each write below would meet a snapshot older than the writer's commit and fail.
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+    Write(*Writer, "a");
+    Write(*Reader, "b");
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
+
+    Write(*Writer, "c");
+    Reader->StartTransaction();
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c"));
+    Write(*Reader, "d");
+    Reader->Commit();
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c,d"));
+
+    Write(*Writer, "e");
+    Reader->Execute(QStringLiteral("BEGIN IMMEDIATE; INSERT INTO t VALUES ('f')"));
+    EXPECT_TRUE(Reader->InTransaction());
+    Reader->Rollback();
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c,d,e"));
+
+    // Inside a transaction no burst outlives it.
+    Reader->StartTransaction();
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c,d,e"));
+    Reader->Commit();
+    Write(*Writer, "g");
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c,d,e,g"));
+}
+
+TEST_F(SqliteReadBurstTest, AHeldBurstBlocksNoOtherWriter) {
+    Writer->SetBusyTimeout(0);
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+    Write(*Writer, "new");
+    Writer->StartTransaction();
+    Writer->Execute(QStringLiteral("UPDATE t SET v = 'changed' WHERE v = 'old'"));
+    Writer->Commit();
+    Writer->Execute(QStringLiteral("CREATE TABLE u (w)"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ReadValues(), QStringLiteral("changed,new"));
+    EXPECT_TRUE(Reader->TableExists(QStringLiteral("u")));
+}
+
 // --- Schema -------------------------------------------------------------------------------
 
 class SqliteSchemaTest : public SqliteConnectionTest {
@@ -487,11 +584,12 @@ TEST_F(SqliteSchemaTest, TheSchemaReadIsKeptUntilAnyConnectionChangesIt) {
     ASSERT_EQ(Db->RowIdColumn(QStringLiteral("delta")), QStringLiteral("rowid"));
     ASSERT_FALSE(Db->TableExists(QStringLiteral("epsilon")));
 
-    // Another connection changes the file: every answer follows at once.
+    // Another connection changes the file: every answer follows once the read burst ends.
     const auto other = Open();
     other->Execute(QStringLiteral("ALTER TABLE delta ADD COLUMN rowid TEXT;"
                                   "CREATE INDEX DeltaV ON delta (v);"
                                   "CREATE TABLE epsilon (e)"));
+    QCoreApplication::processEvents();
     const QList<TColumnInfo> columns = Db->TableColumns(QStringLiteral("DELTA"));
     ASSERT_EQ(columns.size(), 2);
     EXPECT_EQ(columns[1].Name, QStringLiteral("rowid"));
@@ -500,6 +598,7 @@ TEST_F(SqliteSchemaTest, TheSchemaReadIsKeptUntilAnyConnectionChangesIt) {
     EXPECT_TRUE(Db->TableExists(QStringLiteral("epsilon")));
 
     other->Execute(QStringLiteral("DROP TABLE epsilon"));
+    QCoreApplication::processEvents();
     EXPECT_FALSE(Db->TableExists(QStringLiteral("epsilon")));
 
     // A change rolled back is forgotten with it, even when another connection's later
@@ -509,6 +608,7 @@ TEST_F(SqliteSchemaTest, TheSchemaReadIsKeptUntilAnyConnectionChangesIt) {
     ASSERT_EQ(Db->TableColumns(QStringLiteral("alpha")).size(), 3);
     Db->Rollback();
     other->Execute(QStringLiteral("ALTER TABLE alpha ADD COLUMN d TEXT"));
+    QCoreApplication::processEvents();
     const QList<TColumnInfo> alpha = Db->TableColumns(QStringLiteral("alpha"));
     ASSERT_EQ(alpha.size(), 3);
     EXPECT_EQ(alpha[2].Name, QStringLiteral("d"));
