@@ -1,13 +1,11 @@
-#include <DMod1.h>
-#include <DemoDatabase.h>
-#include <DemoStartup.h>
+#include "ExampleFixture.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <Unit1.h>
+#include <Unit2.h>
 #include <UrlCatcher.h>
 #include <dataset/KroOther.h>
 #include <dataset/KroTable.h>
@@ -25,39 +23,13 @@
 
 namespace {
 
-// Each test starts the program on a folder of its own and ends it again.
-class ExampleProgram : public ::testing::Test {
+// The program on a new folder, with the engine's stored configuration at hand.
+class ExampleProgram : public ExampleFixture {
 protected:
-    void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
-    void TearDown() override {
-        while (Screen()->FormCount() > 0)
-            delete Screen()->Forms(0);
-        delete DM1;
-        DM1 = nullptr;
-        Form1 = nullptr;
-        OtherQueryClass = nullptr;
-        FilterLoadHook = nullptr;
-        FilterSaveHook = nullptr;
-        Session()->CloseDatabase(Session()->FindDatabase(DemoAlias));
-        if (Session()->IsAlias(DemoAlias)) {
-            Session()->SetConfigMode({cmSession});
-            Session()->DeleteAlias(DemoAlias);
-            Session()->SetConfigMode(cmAll);
-        }
-    }
     QByteArray StoredConfiguration() const {
         QFile config(Session()->ConfigFileName());
         return config.open(QIODevice::ReadOnly) ? config.readAll() : QByteArray();
     }
-    // The edit forms open now, the main form left out.
-    QList<TFormDB*> EditForms() const {
-        QList<TFormDB*> forms;
-        for (int i = 0; i < Screen()->FormCount(); ++i)
-            if (auto* form = qobject_cast<TFormDB*>(Screen()->Forms(i)))
-                forms << form;
-        return forms;
-    }
-    QTemporaryDir Dir;
 };
 
 TEST_F(ExampleProgram, StartsOnANewFolderWithTheLookupQueriesOpen) {
