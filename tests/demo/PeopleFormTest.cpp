@@ -291,6 +291,24 @@ TEST_F(PeopleForm, TheLookupsTabShowsItsCombosAndCountsTheListsOpened) {
     EXPECT_EQ(Form->LookupUnbound->Text(), QStringLiteral("99"));
 }
 
+TEST_F(PeopleForm, TheProfessionListStartsFromTheTopOfTheTree) {
+    ClickTab(Form->TabSheet1);
+    TKroDBLookupCombo* combo = Form->LookupProfession;
+    const QString profession = combo->Text();
+    EXPECT_FALSE(profession.isEmpty());
+    EXPECT_TRUE(
+        DM1->TbPeople->FieldByName(QStringLiteral("ProfName"))->AsString().endsWith(profession));
+    combo->SetFocus();
+    QTest::keyClick(combo->Widget(), Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(combo->DroppedDown());
+    EXPECT_EQ(combo->ListDataSet()->RecordCount(),
+              Count(QStringLiteral("Select Count(*) from Prof.db where IdUp is null")));
+    EXPECT_GT(combo->ListDataSet()->RecordCount(), 0);
+    QTest::keyClick(combo->Widget(), Qt::Key_Escape);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(combo->Text(), profession) << "the person's profession is shown again";
+}
+
 TEST_F(PeopleForm, TheDetailGridsShowTheJobsOfThePersonChosen) {
     ClickTab(Form->KroTabSExtracts);
     TDataSet* jobs = Form->GridDetail->DataSource()->DataSet();
