@@ -7,18 +7,12 @@
 #include <Unit1.h>
 #include <Unit2.h>
 #include <UrlCatcher.h>
-#include <dataset/KroOther.h>
+#include <controls/KroPages.h>
 #include <dataset/KroTable.h>
-#include <db/Database.h>
-#include <db/Session.h>
-#include <filter/KroFilt.h>
-#include <forms/KroForms.h>
 #include <forms/fBase.h>
 #include <grid/KroGrid.h>
-#include <gtest/gtest.h>
 #include <ui/Application.h>
 #include <ui/Buttons.h>
-#include <ui/Screen.h>
 #include <ui/StdCtrls.h>
 
 namespace {
@@ -109,12 +103,26 @@ TEST_F(ExampleProgram, Pictures) {
     QCoreApplication::processEvents();
     QList<std::pair<TForm*, QString>> forms{{Form1, QStringLiteral("main")}};
     for (TFormDB* form : EditForms())
-        forms.append({form, form->DataSet()->Name()});
-    for (const auto& [form, name] : forms) {
-        const QPixmap picture = form->Widget()->grab();
+        if (form != FormPeople)
+            forms.append({form, form->DataSet()->Name()});
+    const auto save = [&directory](TForm* Form, const QString& Name) {
+        const QPixmap picture = Form->Widget()->grab();
         EXPECT_FALSE(picture.isNull());
-        const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
+        const QString path = QDir(directory).filePath(Name + QStringLiteral(".png"));
         EXPECT_TRUE(picture.save(path)) << path.toStdString();
+    };
+    for (const auto& [form, name] : forms)
+        save(form, name);
+    // The people form once per tab: people-grid.png, people-lookups.png, ...; the grid on
+    // the first German speaker, whose passport name is red.
+    ASSERT_NE(FormPeople, nullptr);
+    DM1->TbPeople->Locate(QStringLiteral("Lang"), 2, {});
+    for (int i = 0; i < FormPeople->PageControl1->PageCount(); ++i) {
+        TTabSheet* page = FormPeople->PageControl1->Pages(i);
+        FormPeople->PageControl1->SetActivePage(page);
+        QCoreApplication::processEvents();
+        save(FormPeople,
+             QStringLiteral("people-") + page->Caption().toLower().replace(QLatin1Char(' '), '-'));
     }
 }
 
