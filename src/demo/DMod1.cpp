@@ -1,9 +1,14 @@
 #include "DMod1.h"
 
+#include "DemoDatabase.h"
+#include "Unit2.h"
+
+#include <dataset/KroSql.h>
 #include <dataset/KroTable.h>
 #include <filter/KroFilt.h>
 #include <forms/DiAdv.h>
 #include <forms/fBase.h>
+#include <grid/KroGrid.h>
 
 TDM1* DM1 = nullptr;
 QString DemoFilterFolder;
@@ -44,7 +49,7 @@ TDM1::TDM1(TComponent* AOwner) : TDataModule(AOwner) {
 }
 
 void TDM1::TbPeopleEditData(TObject*, TTypeShow TypeShow, TFieldReturn* FieldReturn) {
-    ShowTableForm(TbPeople, TypeShow, FieldReturn);
+    ShowFormDB<TFormPeople>(TbPeople, TypeShow, FieldReturn);
 }
 
 void TDM1::TbContEditData(TObject*, TTypeShow TypeShow, TFieldReturn* FieldReturn) {
@@ -61,6 +66,22 @@ void TDM1::TbCountryEditData(TObject*, TTypeShow TypeShow, TFieldReturn* FieldRe
 
 void TDM1::TbPeopleLangNameEditData(TObject*, TTypeShow TypeShow, TFieldReturn* FieldReturn) {
     ShowTableForm(TbLang, TypeShow, FieldReturn);
+}
+
+void TDM1::TbPeopleAfterPost(TDataSet*) {
+    if (!FormPeople)
+        return;
+    QString sql = QStringLiteral("Select Count(*) from People.db EFilter");
+    TKroFilter* filter = FormPeople->EFilter;
+    if (const int mode = filter->FilterMode(); mode != 0) {
+        if (const QString where = filter->BuildQueryWhere(mode); !where.isEmpty())
+            sql += QStringLiteral(" where ") + where;
+    }
+    const Variant count = GetFromSQLText(DemoAlias, sql, false);
+    FormPeople->KroDbGrid->SetTotalText(QStringLiteral("Name"),
+                                        count.isValid() ? QStringLiteral("Count: ") +
+                                                              QString::number(count.toLongLong())
+                                                        : QString());
 }
 
 void TDM1::TbProfAfterPost(TDataSet*) {

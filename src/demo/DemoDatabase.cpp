@@ -416,7 +416,8 @@ void FillReferenceTables(TDbConnection* Connection, const TDemoData& Data) {
     for (const TProfession& profession : Data.Professions)
         Connection->Execute(QStringLiteral("INSERT INTO \"Prof\" (\"Name\", \"IdUp\", "
                                            "\"AmountDown\") VALUES (?, ?, ?)"),
-                            {profession.Name, profession.Up, profession.Down});
+                            {profession.Name, profession.Up ? QVariant(profession.Up) : QVariant(),
+                             profession.Down});
 }
 
 // Runs Fill in one transaction of the database of Alias.

@@ -101,14 +101,15 @@ TEST_P(DemoDatabase, ProfessionsFormATreeOfThreeLevelsThatCountsItsBranches) {
                                        "(SELECT count(*) FROM \"Prof\" c WHERE c.\"IdUp\" = "
                                        "p.\"Id\")")),
               0);
+    // The professions at the top have no parent: the lists start from those without one.
     const qint64 top =
-        Db->Count(QStringLiteral("SELECT count(*) FROM \"Prof\" WHERE \"IdUp\" = 0"));
+        Db->Count(QStringLiteral("SELECT count(*) FROM \"Prof\" WHERE \"IdUp\" IS NULL"));
     const qint64 second = Db->Count(QStringLiteral(
         "SELECT count(*) FROM \"Prof\" p JOIN \"Prof\" u ON u.\"Id\" = p.\"IdUp\" WHERE "
-        "u.\"IdUp\" = 0"));
+        "u.\"IdUp\" IS NULL"));
     const qint64 third = Db->Count(QStringLiteral(
         "SELECT count(*) FROM \"Prof\" p JOIN \"Prof\" u ON u.\"Id\" = p.\"IdUp\" JOIN \"Prof\" "
-        "t ON t.\"Id\" = u.\"IdUp\" WHERE t.\"IdUp\" = 0 AND p.\"AmountDown\" = 0"));
+        "t ON t.\"Id\" = u.\"IdUp\" WHERE t.\"IdUp\" IS NULL AND p.\"AmountDown\" = 0"));
     EXPECT_GE(top, 5);
     EXPECT_GT(second, top);
     EXPECT_EQ(top + second + third, Db->Count(QStringLiteral("SELECT count(*) FROM \"Prof\"")));

@@ -1,63 +1,29 @@
-#include <DMod1.h>
-#include <DemoDatabase.h>
-#include <DemoStartup.h>
+#include "ExampleFixture.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <Unit1.h>
+#include <Unit2.h>
 #include <UrlCatcher.h>
-#include <dataset/KroOther.h>
+#include <controls/KroPages.h>
 #include <dataset/KroTable.h>
-#include <db/Database.h>
-#include <db/Session.h>
-#include <filter/KroFilt.h>
-#include <forms/KroForms.h>
 #include <forms/fBase.h>
 #include <grid/KroGrid.h>
-#include <gtest/gtest.h>
 #include <ui/Application.h>
 #include <ui/Buttons.h>
-#include <ui/Screen.h>
 #include <ui/StdCtrls.h>
 
 namespace {
 
-// Each test starts the program on a folder of its own and ends it again.
-class ExampleProgram : public ::testing::Test {
+// The program on a new folder, with the engine's stored configuration at hand.
+class ExampleProgram : public ExampleFixture {
 protected:
-    void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
-    void TearDown() override {
-        while (Screen()->FormCount() > 0)
-            delete Screen()->Forms(0);
-        delete DM1;
-        DM1 = nullptr;
-        Form1 = nullptr;
-        OtherQueryClass = nullptr;
-        FilterLoadHook = nullptr;
-        FilterSaveHook = nullptr;
-        Session()->CloseDatabase(Session()->FindDatabase(DemoAlias));
-        if (Session()->IsAlias(DemoAlias)) {
-            Session()->SetConfigMode({cmSession});
-            Session()->DeleteAlias(DemoAlias);
-            Session()->SetConfigMode(cmAll);
-        }
-    }
     QByteArray StoredConfiguration() const {
         QFile config(Session()->ConfigFileName());
         return config.open(QIODevice::ReadOnly) ? config.readAll() : QByteArray();
     }
-    // The edit forms open now, the main form left out.
-    QList<TFormDB*> EditForms() const {
-        QList<TFormDB*> forms;
-        for (int i = 0; i < Screen()->FormCount(); ++i)
-            if (auto* form = qobject_cast<TFormDB*>(Screen()->Forms(i)))
-                forms << form;
-        return forms;
-    }
-    QTemporaryDir Dir;
 };
 
 TEST_F(ExampleProgram, StartsOnANewFolderWithTheLookupQueriesOpen) {
@@ -137,12 +103,26 @@ TEST_F(ExampleProgram, Pictures) {
     QCoreApplication::processEvents();
     QList<std::pair<TForm*, QString>> forms{{Form1, QStringLiteral("main")}};
     for (TFormDB* form : EditForms())
-        forms.append({form, form->DataSet()->Name()});
-    for (const auto& [form, name] : forms) {
-        const QPixmap picture = form->Widget()->grab();
+        if (form != FormPeople)
+            forms.append({form, form->DataSet()->Name()});
+    const auto save = [&directory](TForm* Form, const QString& Name) {
+        const QPixmap picture = Form->Widget()->grab();
         EXPECT_FALSE(picture.isNull());
-        const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
+        const QString path = QDir(directory).filePath(Name + QStringLiteral(".png"));
         EXPECT_TRUE(picture.save(path)) << path.toStdString();
+    };
+    for (const auto& [form, name] : forms)
+        save(form, name);
+    // The people form once per tab: people-grid.png, people-lookups.png, ...; the grid on
+    // the first German speaker, whose passport name is red.
+    ASSERT_NE(FormPeople, nullptr);
+    DM1->TbPeople->Locate(QStringLiteral("Lang"), 2, {});
+    for (int i = 0; i < FormPeople->PageControl1->PageCount(); ++i) {
+        TTabSheet* page = FormPeople->PageControl1->Pages(i);
+        FormPeople->PageControl1->SetActivePage(page);
+        QCoreApplication::processEvents();
+        save(FormPeople,
+             QStringLiteral("people-") + page->Caption().toLower().replace(QLatin1Char(' '), '-'));
     }
 }
 

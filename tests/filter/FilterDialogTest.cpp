@@ -1,3 +1,4 @@
+#include "FilterDialogSteps.h"
 #include "FilterFixture.h"
 #include "ResponderMessages.h"
 
@@ -12,6 +13,8 @@
 #include <ui/DBLookup.h>
 #include <ui/ExtCtrls.h>
 
+using namespace FilterDialogSteps;
+
 // The filter dialog driven as the user would, through EditFilters.
 class FilterDialogFixture : public FilterFixture {
 protected:
@@ -24,24 +27,6 @@ protected:
             Action(dialog);
             QTest::mouseClick((dialog.*Button)->Widget(), Qt::LeftButton);
         });
-    }
-    static void Click(TControl* Control) {
-        QTest::mouseClick(Control->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
-    }
-    static void Type(TWinControl* Control, const QString& Text) {
-        Control->SetFocus();
-        QTest::keyClick(Control->Widget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(Control->Widget(), Text);
-    }
-    // Chooses the item Text of a drop-down list with the arrow keys.
-    static void Choose(TComboBox* Combo, const QString& Text) {
-        Combo->SetFocus();
-        const int target = Combo->Items()->IndexOf(Text);
-        ASSERT_GE(target, 0) << Text.toStdString();
-        QTest::keyClick(Combo->Widget(), Qt::Key_Home);
-        for (int i = qMax(Combo->ItemIndex(), 0); i < target; ++i)
-            QTest::keyClick(Combo->Widget(), Qt::Key_Down);
-        ASSERT_EQ(Combo->ItemIndex(), target);
     }
     static void CtrlGrey(TFormFilter& Dialog, Qt::Key Key) {
         QTest::keyClick(Dialog.ActiveControl() ? Dialog.ActiveControl()->Widget() : Dialog.Widget(),

@@ -42,7 +42,9 @@ bool ParameterMatches(const QMetaMethod& method, int index, const TParameter& ex
     if (!expected.ByReference || !name.endsWith('&'))
         return false;
     name.chop(1);
-    return QMetaType::fromName(name) == expected.Type;
+    // A type not yet used through the meta-type system (an enumeration such as TColor) is
+    // unknown by name until then: its name still tells.
+    return name == expected.Type.name() || QMetaType::fromName(name) == expected.Type;
 }
 } // namespace
 

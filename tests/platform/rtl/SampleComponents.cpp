@@ -84,6 +84,10 @@ void TSampleRoot::SampleQuery(TObject*, bool& Allow) {
     Allow = false;
 }
 
+void TSampleRoot::SampleShade(TObject*, TSampleShade& Shade) {
+    Shade = shDark;
+}
+
 void TSampleRoot::WrongSignature(int) {}
 
 void RegisterSampleClasses() {

@@ -154,6 +154,9 @@ public:
 };
 
 // A root (a form or data module) with handlers bound by name from form files.
+// A value handlers change through a reference; never registered with the meta-type system.
+enum TSampleShade : qint32 { shPale, shDark };
+
 class TSampleRoot : public TComponent {
     Q_OBJECT
 public:
@@ -162,6 +165,7 @@ public:
     Q_INVOKABLE void SampleChange(TObject* Sender);
     Q_INVOKABLE void SampleQuery(TObject* Sender, bool& Allow);
     Q_INVOKABLE void WrongSignature(int Value);
+    Q_INVOKABLE void SampleShade(TObject* Sender, TSampleShade& Shade);
 
     QList<TObject*> Changes;
     int Queries = 0;

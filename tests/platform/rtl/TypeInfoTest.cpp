@@ -168,6 +168,15 @@ TEST(EventProperties, VarArgumentsReachTheCaller) {
     EXPECT_EQ(root.Queries, 1);
 }
 
+TEST(EventProperties, AVarArgumentOfAnEnumerationBindsBeforeItsTypeIsRegistered) {
+    TSampleRoot root;
+    const auto event = TEvent<TObject*, TSampleShade&>::Bind(&root, "SampleShade");
+    ASSERT_TRUE(event.IsAssigned());
+    TSampleShade shade = shPale;
+    event(&root, shade);
+    EXPECT_EQ(shade, shDark);
+}
+
 TEST(EventProperties, MismatchedSignaturesAreRefused) {
     TSampleRoot root;
     TSample sample(&root);
