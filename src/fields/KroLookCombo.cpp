@@ -702,13 +702,26 @@ void TKroLookupEdit::Start(const QString& Text) {
     SetParent(FCombo->Parent());
     SetBounds(FCombo->Left(), FCombo->Top(), FCombo->Width(), FCombo->Height());
     Font()->Assign(FCombo->Font());
+    const TField* code = CodeField();
+    SetEditMask(code ? code->EditMask() : QString());
     if (FCombo->DataSource())
         FCombo->DataLink()->Edit();
     SetText(Text);
     Show();
     BringToFront();
     SetFocus();
-    SetSelStart(int(Text.size()));
+    SetSelStart(EndOfText());
+}
+
+int TKroLookupEdit::EndOfText() const {
+    const QString edit = EditText();
+    if (!IsMasked())
+        return int(edit.size());
+    int end = 0;
+    for (int pos = 0; pos < edit.size(); ++pos)
+        if (!Mask().IsLiteral(pos) && edit[pos] != Mask().Blank())
+            end = pos + 1;
+    return Mask().NextEditable(end);
 }
 
 void TKroLookupEdit::KeyDown(quint16& Key, TShiftState Shift) {

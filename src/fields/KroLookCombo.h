@@ -255,7 +255,7 @@ public:
     TKroDBLookupCombo* Combo() const { return FCombo; }
     // The list column typed into: the search column.
     TField* CodeField() const;
-    // Shows the window over the combo with Text, focused.
+    // Shows the window over the combo with Text, focused, in the code column's edit mask.
     void Start(const QString& Text);
 
 protected:
@@ -269,7 +269,8 @@ protected:
 private:
     // The key the text stands for; false (with the message shown) when it stands for none.
     bool Accept(const QString& Text);
-    void Finish();
+    // The caret position behind the characters the text filled in.
+    int EndOfText() const;
 
     TKroDBLookupCombo* FCombo;
     QString FStartText;

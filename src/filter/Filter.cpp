@@ -7,6 +7,7 @@
 #include <db/DataSource.h>
 #include <db/Fields.h>
 #include <forms/DiAdv.h>
+#include <forms/ToolGlyphs.h>
 #include <rtl/Font.h>
 #include <rtl/TypeInfo.h>
 #include <ui/Buttons.h>
@@ -43,8 +44,11 @@ private:
     bool FOld;
 };
 
+// Binary fields (pictures, blobs) have no value to type and compare.
 bool TakesPart(const TField* Field) {
-    return Field->Tag() % 10 != 8 && Field->FieldKind() != fkCalculated;
+    const bool binary =
+        qobject_cast<const TBlobField*>(Field) && !qobject_cast<const TMemoField*>(Field);
+    return Field->Tag() % 10 != 8 && Field->FieldKind() != fkCalculated && !binary;
 }
 
 bool OnlyEqual(const TField* Field) {
@@ -108,6 +112,11 @@ TFormFilter::TFormFilter(TComponent* AOwner) : TForm(AOwner) {
     InitForm();
     FindControls();
     SetCaptions();
+    SetToolGlyphs({{SBPred, tgPrior},
+                   {SBNext, tgNext},
+                   {SBAdd, tgInsert},
+                   {SBDelete, tgDelete},
+                   {SBRestore, tgRestore}});
     for (TWinControl* control :
          {static_cast<TWinControl*>(EditFilterName), static_cast<TWinControl*>(CheckBoxAutoTotal)})
         control->SetOnKeyDown(TKeyEvent(&ComboKeyDown));
@@ -284,6 +293,10 @@ void TFormFilter::LoadFilter() {
     }
     if (!FRows.isEmpty() && FRows.first()->FieldBox->CanFocus())
         FocusControl(FRows.first()->FieldBox);
+    else if (FRows.isEmpty() && EditFilterName->CanFocus()) {
+        FocusControl(EditFilterName); // typing names the filter and presses no button
+        EditFilterName->SelectAll();
+    }
     FFilter->OnSetToEditWindow()(this);
 }
 

@@ -18,6 +18,16 @@ QString ThemeName(TToolGlyph Glyph) {
         return QStringLiteral("emblem-system");
     case tgFilterOff:
         return QStringLiteral("edit-clear");
+    case tgPrior:
+        return QStringLiteral("go-previous");
+    case tgNext:
+        return QStringLiteral("go-next");
+    case tgInsert:
+        return QStringLiteral("list-add");
+    case tgDelete:
+        return QStringLiteral("list-remove");
+    case tgRestore:
+        return QStringLiteral("edit-undo");
     default:
         return QString();
     }
@@ -66,6 +76,27 @@ void DrawGlyph(TCanvas* Canvas, TToolGlyph Glyph) {
         Canvas->MoveTo(8, 14);
         Canvas->LineTo(14, 8);
         break;
+    case tgPrior:
+    case tgNext:
+        Canvas->Brush()->SetColor(clNavy);
+        Canvas->Polygon(Glyph == tgPrior ? QList<QPoint>{{11, 3}, {11, 12}, {5, 7}}
+                                         : QList<QPoint>{{5, 3}, {5, 12}, {11, 7}});
+        break;
+    case tgInsert:
+    case tgDelete:
+        Canvas->Brush()->SetColor(Glyph == tgInsert ? clGreen : clRed);
+        Canvas->Pen()->SetColor(Glyph == tgInsert ? clGreen : clRed);
+        Canvas->Rectangle(3, 7, 13, 9);
+        if (Glyph == tgInsert)
+            Canvas->Rectangle(7, 3, 9, 13);
+        break;
+    case tgRestore:
+        Canvas->Pen()->SetWidth(2);
+        Canvas->Polyline({{4, 7}, {10, 7}, {12, 9}, {12, 11}, {10, 13}, {6, 13}});
+        Canvas->Brush()->SetColor(clNavy);
+        Canvas->Pen()->SetWidth(1);
+        Canvas->Polygon({{6, 3}, {6, 11}, {2, 7}});
+        break;
     }
 }
 
@@ -82,4 +113,10 @@ void SetToolGlyph(TSpeedButton* Button, TToolGlyph Glyph) {
         DrawGlyph(canvas, Glyph);
     }
     Button->SetGlyph(&bitmap);
+}
+
+void SetToolGlyphs(std::initializer_list<std::pair<TSpeedButton*, TToolGlyph>> Glyphs) {
+    for (const auto& [button, glyph] : Glyphs)
+        if (button->Glyph()->Empty())
+            SetToolGlyph(button, glyph);
 }

@@ -62,14 +62,13 @@ void TFormBase::Loaded() {
 
 void TFormBase::FormCreate(TObject*) {
     SetNavigatorHints(DBNav);
-    const std::pair<TSpeedButton*, TToolGlyph> glyphs[] = {
-        {SpeedButton1, tgSearch},    {SBFilterPanel, tgFilterPanel},
-        {SpeedButtonTools, tgTools}, {SBFilterExternalSet, tgFilterBasic},
-        {SBFilterNone, tgFilterOff}, {SBFilterEdit, tgFilterEdit},
-        {SBFilterSet, tgFilterOn}};
-    for (const auto& [button, glyph] : glyphs)
-        if (button->Glyph()->Empty())
-            SetToolGlyph(button, glyph);
+    SetToolGlyphs({{SpeedButton1, tgSearch},
+                   {SBFilterPanel, tgFilterPanel},
+                   {SpeedButtonTools, tgTools},
+                   {SBFilterExternalSet, tgFilterBasic},
+                   {SBFilterNone, tgFilterOff},
+                   {SBFilterEdit, tgFilterEdit},
+                   {SBFilterSet, tgFilterOn}});
     if (PageControl1->ActivePage() == TabSGrid)
         SetActiveControl(KroDbGrid);
 }

@@ -1,4 +1,4 @@
-#include "PeopleDatabase.h"
+#include "EngineTest.h"
 
 #include <QApplication>
 #include <QTest>
@@ -6,14 +6,20 @@
 #include <dataset/KroTable.h>
 #include <db/DataSource.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <ui/Forms.h>
 
 namespace {
 
-// A sorting combo on a form over the test database's People (indexes ByName, ByCountry).
-class KroSort : public ::testing::Test {
+// A sorting combo on a form over the test database's People (indexes ByName, ByCountry),
+// on every engine.
+class KroSortFixture : public EngineTest {
 protected:
-    KroSort() {
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        Db = std::make_unique<TPeopleDatabase>(9, Engine());
         Combo->SetParent(&Form);
         Combo->SetBounds(10, 10, 200, 24);
         Combo->SetDataSource(Source);
@@ -21,14 +27,14 @@ protected:
 
     TKroQuery* NewQuery() {
         auto* query = new TKroQuery(&Form);
-        query->SetDatabaseName(Db.Alias());
-        query->SQL()->SetText(QStringLiteral("select * from People order by Id"));
+        query->SetDatabaseName(Db->Alias());
+        query->SQL()->SetText(QStringLiteral("select * from \"People\" order by \"Id\""));
         query->SortingList()->SetText(QStringLiteral("Name\nCountry;Name\nBirth"));
         return query;
     }
     TKroTable* NewTable() {
         auto* table = new TKroTable(&Form);
-        table->SetDatabaseName(Db.Alias());
+        table->SetDatabaseName(Db->Alias());
         table->SetTableName(QStringLiteral("People"));
         return table;
     }
@@ -43,13 +49,15 @@ protected:
             QTest::keyClick(Combo->Widget(), Qt::Key_Down);
     }
 
-    TPeopleDatabase Db{9};
+    std::unique_ptr<TPeopleDatabase> Db;
     TForm Form;
     TDataSource* Source = new TDataSource(&Form);
     TKroDBSortingCombo* Combo = new TKroDBSortingCombo(&Form);
 };
 
-TEST_F(KroSort, AQuerysSortingListGivesTheEntriesAndAPickKeepsTheRecord) {
+ON_EVERY_ENGINE_WITH(KroSort, KroSortFixture);
+
+TEST_P(KroSort, AQuerysSortingListGivesTheEntriesAndAPickKeepsTheRecord) {
     const TKroDBSortingCombo fresh;
     EXPECT_EQ(fresh.Style(), csDropDownList);
     EXPECT_EQ(fresh.Width(), 180);
@@ -76,7 +84,7 @@ TEST_F(KroSort, AQuerysSortingListGivesTheEntriesAndAPickKeepsTheRecord) {
     EXPECT_EQ(Combo->ItemIndex(), 0);
 }
 
-TEST_F(KroSort, ATableWithoutSortingListOffersItsIndexes) {
+TEST_P(KroSort, ATableWithoutSortingListOffersItsIndexes) {
     TKroTable* table = NewTable();
     Source->SetDataSet(table);
     table->SetIndexFieldNames(QStringLiteral("Name"));
@@ -102,7 +110,7 @@ TEST_F(KroSort, ATableWithoutSortingListOffersItsIndexes) {
               QStringLiteral("Person 0007"));
 }
 
-TEST_F(KroSort, SelfListAndTheEnabledStateChooseWhatIsShown) {
+TEST_P(KroSort, SelfListAndTheEnabledStateChooseWhatIsShown) {
     TKroQuery* query = NewQuery();
     Source->SetDataSet(query);
     query->Open();

@@ -1,6 +1,7 @@
 #pragma once
 
-// A small people database on SQLite for the combos, shown on a form:
+// A small people database for the combos, shown on a form, made on Engine() (SQLite unless
+// a fixture names another):
 //   Cont: 1 Europe, 2 Asia
 //   Land: 1 Spain (Europe), 2 France (Europe), 3 Japan (Asia), 4 Atlantis (no continent)
 //   Prof: a tree by IdUp with the number of children in AmountDown:
@@ -10,7 +11,7 @@
 // Pers has the lookup fields CountryLook ("Id;Name" of Land) and ProfLook ("Id;Name" of Prof)
 // and the list field Sex.
 
-#include "PeopleDatabase.h"
+#include "EngineTest.h"
 
 #include <QApplication>
 #include <QTest>
@@ -29,7 +30,13 @@
 
 class ComboFixture : public ::testing::Test {
 protected:
-    ComboFixture() {
+    virtual QString Engine() const { return QString::fromLatin1(SqliteEngine); }
+
+    void SetUp() override {
+        if (Engine() == QLatin1String(PostgresEngine)) {
+            SKIP_OR_FAIL_WITHOUT_POSTGRES();
+        }
+        Db = std::make_unique<TPeopleDatabase>(0, Engine());
         CreateTables();
         Cont = NewTable("Cont", "TbCont");
         Land = NewTable("Land", "TbLand");
@@ -45,7 +52,7 @@ protected:
     TKroTable* NewTable(const char* TableName, const char* Name) {
         auto* table = new TKroTable(&Form);
         table->SetName(QString::fromLatin1(Name));
-        table->SetDatabaseName(Db.Alias());
+        table->SetDatabaseName(Db->Alias());
         table->SetTableName(QString::fromLatin1(TableName));
         return table;
     }
@@ -131,7 +138,7 @@ protected:
         return Pers->FieldByName(QString::fromLatin1(FieldName))->Value();
     }
 
-    TPeopleDatabase Db;
+    std::unique_ptr<TPeopleDatabase> Db;
     TForm Form;
     TKroTable* Cont = nullptr;
     TKroTable* Land = nullptr;
@@ -148,7 +155,7 @@ private:
     void CreateTables() {
         auto make = [this](const char* Name,
                            const QList<std::pair<const char*, TFieldType>>& Fields) {
-            std::unique_ptr<TTable> table(Db.NewTable(QString::fromLatin1(Name)));
+            std::unique_ptr<TTable> table(Db->NewTable(QString::fromLatin1(Name)));
             for (const auto& [field, type] : Fields)
                 table->FieldDefs()->Add(QString::fromLatin1(field), type,
                                         type == ftString ? 20 : 0);
@@ -167,7 +174,7 @@ private:
                       {"Prof", ftInteger},
                       {"Sex", ftSmallint},
                       {"Rank", ftSmallint}});
-        TDbConnection* connection = Session()->OpenDatabase(Db.Alias())->Connection();
+        TDbConnection* connection = Session()->OpenDatabase(Db->Alias())->Connection();
         auto insert = [connection](const char* Sql, const QVariantList& Values) {
             connection->Execute(QString::fromLatin1(Sql), Values);
         };
@@ -192,6 +199,6 @@ private:
             insert("INSERT INTO \"Pers\" (\"Name\", \"Continent\", \"Country\", \"Prof\", \"Sex\") "
                    "VALUES (?, ?, ?, ?, ?)",
                    person);
-        Session()->CloseDatabase(Session()->FindDatabase(Db.Alias()));
+        Session()->CloseDatabase(Session()->FindDatabase(Db->Alias()));
     }
 };

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QTest>
 #include <db/Fields.h>
+#include <fields/KroLook.h>
 #include <filter/Filter.h>
 #include <functional>
 #include <ui/Buttons.h>
@@ -33,6 +34,34 @@ protected:
                         Key, Qt::ControlModifier | Qt::KeypadModifier);
     }
     QStringList Messages() const { return MessagesShown(Responder); }
+    // People's fields made persistent, with the lookup field CountryName showing the
+    // country's name; OnlyEqual limits its conditions to "=" and "<>".
+    void UseCountryLookup(bool OnlyEqual) {
+        People->Close();
+        TKroTable* countries = NewTable(QStringLiteral("Country.DB"), QStringLiteral("Countries"));
+        countries->Open();
+        const auto add = [this](TField* Field, const char* Name) {
+            Field->SetFieldName(QString::fromLatin1(Name));
+            Field->SetDataSet(People);
+            return Field;
+        };
+        add(new TAutoIncField(&Module), "Id");
+        add(new TStringField(&Module), "Name")->SetSize(30);
+        add(new TIntegerField(&Module), "Country");
+        add(new TDateField(&Module), "Birth");
+        add(new TCurrencyField(&Module), "Salary");
+        add(new TBooleanField(&Module), "Active");
+        add(new TMemoField(&Module), "Notes");
+        auto* look = new TKroLookField(&Module);
+        add(look, "CountryName");
+        look->SetFieldKind(fkLookup);
+        look->SetLookupDataSet(countries);
+        look->SetKeyFields(QStringLiteral("Country"));
+        look->SetLookupKeyFields(QStringLiteral("Id"));
+        look->SetLookupResultField(QStringLiteral("Name"));
+        look->SetOnlyEqualInFilter(OnlyEqual);
+        People->Open();
+    }
 };
 
 ON_EVERY_ENGINE_WITH(FilterDialog, FilterDialogFixture);
@@ -260,6 +289,27 @@ TEST_P(FilterDialog, AConditionOnTheJobsIsMadeInItsDatasetsRow) {
     EXPECT_EQ(ShownNames().size(), expected);
 }
 
+TEST_P(FilterDialog, BinaryFieldsAreNotOffered) {
+    Jobs->Close();
+    Execute(QStringLiteral("ALTER TABLE \"Job\" ADD COLUMN \"Photo\" %1")
+                .arg(Engine() == QLatin1String(PostgresEngine) ? QStringLiteral("BYTEA")
+                                                               : QStringLiteral("BLOB")));
+    Jobs->Open();
+    ASSERT_NE(qobject_cast<TBlobField*>(Jobs->FieldByName(QStringLiteral("Photo"))), nullptr);
+    NewFilter({});
+    AnswerDialog(
+        [](TFormFilter& Dialog) {
+            Click(Dialog.SBAddCond);
+            TViewItem& row = *Dialog.Row(0);
+            EXPECT_TRUE(row.FieldBox->Items()->IndexOf(QStringLiteral("Notes")) >= 0)
+                << "a memo is text";
+            Choose(row.DataSetBox, QStringLiteral("Jobs"));
+            EXPECT_EQ(row.FieldBox->Items()->Text(), QStringLiteral("Id\nPeople\nTitle\n"));
+        },
+        &TFormFilter::BitBtnCancel);
+    Filter->EditFilters();
+}
+
 TEST_P(FilterDialog, LinkTextsAndForAllAreOpenOnlyWithoutAndForAll) {
     NewFilter({{QStringLiteral("Name"), QStringLiteral(">"), QStringLiteral("Person 0020")},
                {QStringLiteral("Name"), QStringLiteral("<"), QStringLiteral("Person 0005")}});
@@ -307,6 +357,10 @@ TEST_P(FilterDialog, TheListButtonsStepAddAndDeleteFilters) {
             Click(Dialog.SBAdd);
             EXPECT_EQ(Dialog.LNumberFilter->Caption(), QStringLiteral("3/3"));
             EXPECT_EQ(Dialog.RowCount(), 0);
+            // Typing names the new filter; a blank presses no button.
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Third one"));
+            EXPECT_EQ(Dialog.EditFilterName->Text(), QStringLiteral("Third one"));
+            EXPECT_EQ(Dialog.ModalResult(), mrNone);
             // Deleting asks; No keeps the filter.
             Responder.Answer(mrNo);
             Click(Dialog.SBDelete);
@@ -325,28 +379,7 @@ TEST_P(FilterDialog, TheListButtonsStepAddAndDeleteFilters) {
 }
 
 TEST_P(FilterDialog, ALookupFieldIsPickedFromItsListAndFiltersByItsKey) {
-    People->Close();
-    TKroTable* countries = NewTable(QStringLiteral("Country.DB"), QStringLiteral("Countries"));
-    countries->Open();
-    const auto add = [this](TField* Field, const char* Name) {
-        Field->SetFieldName(QString::fromLatin1(Name));
-        Field->SetDataSet(People);
-        return Field;
-    };
-    add(new TAutoIncField(&Module), "Id");
-    add(new TStringField(&Module), "Name")->SetSize(30);
-    add(new TIntegerField(&Module), "Country");
-    add(new TDateField(&Module), "Birth");
-    add(new TCurrencyField(&Module), "Salary");
-    add(new TBooleanField(&Module), "Active");
-    add(new TMemoField(&Module), "Notes");
-    TField* look = add(new TStringField(&Module), "CountryName");
-    look->SetFieldKind(fkLookup);
-    look->SetLookupDataSet(countries);
-    look->SetKeyFields(QStringLiteral("Country"));
-    look->SetLookupKeyFields(QStringLiteral("Id"));
-    look->SetLookupResultField(QStringLiteral("Name"));
-    People->Open();
+    UseCountryLookup(false);
     NewFilter({});
     AnswerDialog(
         [this](TFormFilter& Dialog) {
@@ -368,6 +401,135 @@ TEST_P(FilterDialog, ALookupFieldIsPickedFromItsListAndFiltersByItsKey) {
     Filter->EditFilters();
     EXPECT_EQ(ShownNames().size(),
               Count(QStringLiteral("SELECT COUNT(*) FROM \"People\" WHERE \"Country\" = 2")));
+}
+
+TEST_P(FilterDialog, OnlyEqualInFilterLeavesOnlyEqualAndNotEqual) {
+    UseCountryLookup(true);
+    NewFilter({{QStringLiteral("Country"), QStringLiteral("<>"), 2},
+               {QStringLiteral("Salary"), QStringLiteral(">="), 1000}});
+    Filter->Current()->Conditions[0]->LookupFieldName = QStringLiteral("CountryName");
+    AnswerDialog(
+        [](TFormFilter& Dialog) {
+            const TViewItem& country = *Dialog.Row(0);
+            EXPECT_EQ(country.FieldBox->Text(), QStringLiteral("CountryName"));
+            EXPECT_EQ(country.OperationBox->Items()->Text(), QStringLiteral("=\n<>\n"));
+            EXPECT_EQ(country.OperationBox->Text(), QStringLiteral("<>"));
+            EXPECT_EQ(Dialog.Row(1)->OperationBox->Items()->Text(),
+                      QStringLiteral("=\n<>\n<\n>\n<=\n>=\n"))
+                << "other fields keep the comparisons";
+            // Another field chosen in the row brings the comparisons back.
+            Choose(Dialog.Row(0)->FieldBox, QStringLiteral("Country"));
+            EXPECT_EQ(Dialog.Row(0)->OperationBox->Items()->Count(), 6);
+            Choose(Dialog.Row(0)->FieldBox, QStringLiteral("CountryName"));
+            EXPECT_EQ(Dialog.Row(0)->OperationBox->Items()->Count(), 2);
+        },
+        &TFormFilter::BitBtnCancel);
+    Filter->EditFilters();
+}
+
+TEST_P(FilterDialog, RestoreReadsTheFilterFileAgain) {
+    NewFilter({{QStringLiteral("Name"), QStringLiteral(">"), QStringLiteral("Person 0020")}});
+    Filter->Current()->Name = QStringLiteral("Stored");
+    Filter->SaveFilters();
+    AnswerDialog(
+        [this](TFormFilter& Dialog) {
+            EXPECT_EQ(Dialog.SBRestore->Hint(), QStringLiteral("Cancel edit"));
+            Type(Dialog.EditFilterName, QStringLiteral("Changed"));
+            Click(Dialog.SBAddCond);
+            Click(Dialog.SBAdd);
+            ASSERT_EQ(Filter->FilterCount(), 2);
+            EXPECT_EQ(Filter->Filters(0)->Name, QStringLiteral("Changed"));
+            Click(Dialog.SBRestore);
+            ASSERT_EQ(Filter->FilterCount(), 1);
+            EXPECT_EQ(Filter->Current()->Name, QStringLiteral("Stored"));
+            EXPECT_EQ(Filter->Current()->Conditions.Count(), 1);
+            EXPECT_EQ(Dialog.EditFilterName->Text(), QStringLiteral("Stored"));
+            EXPECT_EQ(Dialog.LNumberFilter->Caption(), QStringLiteral("1/1"));
+            ASSERT_EQ(Dialog.RowCount(), 1);
+            EXPECT_EQ(Dialog.Row(0)->FieldBox->Text(), QStringLiteral("Name"));
+            EXPECT_EQ(qobject_cast<TEdit*>(Dialog.Row(0)->Editor)->Text(),
+                      QStringLiteral("Person 0020"));
+            EXPECT_FALSE(Dialog.SBNext->Enabled());
+        },
+        &TFormFilter::BitBtnSet);
+    Filter->EditFilters();
+    EXPECT_EQ(Filter->FilterCount(), 1);
+    EXPECT_EQ(Filter->Current()->Name, QStringLiteral("Stored"));
+    EXPECT_EQ(
+        ShownNames().size(),
+        Count(QStringLiteral("SELECT COUNT(*) FROM \"People\" WHERE \"Name\" > 'Person 0020'")));
+}
+
+TEST_P(FilterDialog, TheFilterHearsTheDialogBuildShowStoreAndMakeEditors) {
+    QStringList heard;
+    Filter->SetOnVisualizeFilters(TNotifyEvent([&heard](TObject* Sender) {
+        auto* dialog = qobject_cast<TFormFilter*>(Sender);
+        ASSERT_NE(dialog, nullptr);
+        heard << QStringLiteral("lines %1").arg(dialog->LinkEdits().size());
+    }));
+    Filter->SetOnSetToEditWindow(TNotifyEvent([&heard](TObject* Sender) {
+        auto* dialog = qobject_cast<TFormFilter*>(Sender);
+        ASSERT_NE(dialog, nullptr);
+        heard << QStringLiteral("shown %1, %2 rows")
+                     .arg(dialog->EditFilterName->Text())
+                     .arg(dialog->RowCount());
+    }));
+    Filter->SetOnGetFromEditWindow(TNotifyEvent([this, &heard](TObject* Sender) {
+        EXPECT_NE(qobject_cast<TFormFilter*>(Sender), nullptr);
+        heard << QStringLiteral("stored %1").arg(Filter->Current()->Name);
+    }));
+    // A handler may dress the value editor; the user sees it.
+    Filter->SetOnCreateValue(
+        TFilterEditValueEvent([this, &heard](TObject* Sender, TField* Field, TControl* Editor) {
+            EXPECT_EQ(Sender, Filter);
+            heard << QStringLiteral("editor for %1").arg(Field->FieldName());
+            Editor->SetHint(QStringLiteral("Part of the name"));
+        }));
+    NewFilter({{QStringLiteral("Name"), QStringLiteral(">"), QStringLiteral("Person 0020")}});
+    Filter->Current()->Name = QStringLiteral("First");
+    NewFilter({});
+    Filter->Current()->Name = QStringLiteral("Second");
+    AnswerDialog(
+        [&heard](TFormFilter& Dialog) {
+            EXPECT_EQ(heard, QStringList({QStringLiteral("lines 2"),
+                                          QStringLiteral("shown Second, 0 rows")}));
+            heard.clear();
+            Type(Dialog.EditFilterName, QStringLiteral("Renamed"));
+            Click(Dialog.SBPred);
+            EXPECT_EQ(heard, QStringList({QStringLiteral("stored Renamed"),
+                                          QStringLiteral("editor for Name"),
+                                          QStringLiteral("shown First, 1 rows")}));
+            EXPECT_EQ(Dialog.Row(0)->Editor->Hint(), QStringLiteral("Part of the name"));
+            heard.clear();
+            Click(Dialog.CheckBoxAutoTotal);
+            EXPECT_EQ(heard, QStringList({QStringLiteral("stored First")}));
+        },
+        &TFormFilter::BitBtnCancel);
+    Filter->EditFilters();
+}
+
+TEST_P(FilterDialog, TheListButtonsShowPicturesWithTheirHints) {
+    AnswerDialog(
+        [](TFormFilter& Dialog) {
+            const QList<std::pair<TSpeedButton*, QString>> buttons = {
+                {Dialog.SBPred, QStringLiteral("Previous filter")},
+                {Dialog.SBNext, QStringLiteral("Next filter")},
+                {Dialog.SBAdd, QStringLiteral("Insert filter")},
+                {Dialog.SBDelete, QStringLiteral("Delete filter")},
+                {Dialog.SBRestore, QStringLiteral("Cancel edit")}};
+            QList<QImage> pictures;
+            for (const auto& [button, hint] : buttons) {
+                EXPECT_EQ(button->Hint(), hint);
+                EXPECT_TRUE(button->Caption().isEmpty()) << hint.toStdString();
+                ASSERT_FALSE(button->Glyph()->Empty()) << hint.toStdString();
+                EXPECT_LE(button->Glyph()->Height(), button->Height() - 4);
+                const QImage picture = button->Glyph()->Image();
+                EXPECT_FALSE(pictures.contains(picture)) << hint.toStdString() << " looks alike";
+                pictures << picture;
+            }
+        },
+        &TFormFilter::BitBtnCancel);
+    Filter->EditFilters();
 }
 
 // A picture of the dialog with three condition rows for review, written when

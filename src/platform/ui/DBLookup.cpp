@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QStyleOptionComboBox>
 #include <QWheelEvent>
+#include <QWindow>
 #include <db/DataSource.h>
 #include <db/Field.h>
 
@@ -435,11 +436,17 @@ QWidget* TPopupDataList::CreateWidget() {
 }
 
 void TPopupDataList::ApplyVisible() {
-    // A window of its own: shown without a parent, made when first shown.
-    if (Visible())
-        Widget()->show();
-    else if (QWidget* widget = AllocatedWidget())
+    // A window of its own: shown without a parent, made when first shown. It belongs to
+    // the combo's window, so that a modal form lets the mouse reach it.
+    if (Visible()) {
+        QWidget* widget = Widget();
+        widget->winId();
+        if (QWindow* owner = FCombo ? FCombo->Widget()->window()->windowHandle() : nullptr)
+            widget->windowHandle()->setTransientParent(owner);
+        widget->show();
+    } else if (QWidget* widget = AllocatedWidget()) {
         widget->hide();
+    }
 }
 
 void TPopupDataList::SetRowCount(int Value) {

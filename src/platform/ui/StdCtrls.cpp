@@ -3,6 +3,7 @@
 #include "Forms.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -1147,6 +1148,39 @@ void TCustomComboBox::InitWidget() {
     combo->addItems(FItems->ToStringList());
     combo->setMaxVisibleItems(FDropDownCount);
     ApplyStyle();
+    ApplyFaceColors();
+}
+
+void TCustomComboBox::ColorChanged() {
+    TWinControl::ColorChanged();
+    ApplyFaceColors();
+}
+
+void TCustomComboBox::FontChanged() {
+    TWinControl::FontChanged();
+    ApplyFaceColors();
+}
+
+void TCustomComboBox::ApplyFaceColors() {
+    if (!HandleAllocated())
+        return;
+    // Styles paint the face in the button and base roles and its text in the button-text
+    // and text roles; the default colours keep the style's own, and a disabled combo keeps
+    // the style's greyed look.
+    QWidget* combo = Widget();
+    const QPalette standard = QApplication::palette(combo);
+    QPalette palette = combo->palette();
+    const QColor face = ColorToQColor(Color());
+    const QColor text = ColorToQColor(Font()->Color());
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const bool ownFace = Color() != clWindow && face.isValid();
+        for (QPalette::ColorRole role : {QPalette::Button, QPalette::Base})
+            palette.setColor(group, role, ownFace ? face : standard.color(group, role));
+        const bool ownText = Font()->Color() != clWindowText && text.isValid();
+        for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::Text})
+            palette.setColor(group, role, ownText ? text : standard.color(group, role));
+    }
+    combo->setPalette(palette);
 }
 
 void TCustomComboBox::ApplyStyle() {

@@ -468,6 +468,8 @@ protected:
     void InitWidget() override;
     void Paint() override;
     Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
+    void ColorChanged() override;
+    void FontChanged() override;
 
     virtual void Change();
     virtual void Select();
@@ -482,6 +484,8 @@ private:
     QComboBox* ComboWidget();
     void ItemsChanged();
     void ApplyStyle();
+    // Shows Color and the font's colour on the face, where styles paint a combo.
+    void ApplyFaceColors();
     void ApplyItemIndex();
     void WidgetActivated(int Index);
     void WidgetTextEdited(const QString& Value);

@@ -182,3 +182,49 @@ end
     EXPECT_EQ(combo->Text(), QStringLiteral("Two"));
     EXPECT_EQ(combo->DropDownCount(), 12);
 }
+
+namespace {
+
+// The mean lightness of Image's pixels.
+double MeanLightness(const QImage& Image) {
+    double sum = 0;
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = 0; x < Image.width(); ++x)
+            sum += Image.pixelColor(x, y).lightness();
+    return sum / (Image.width() * Image.height());
+}
+
+// The dark blue pixels of Image: navy text, not the light blue of a focus frame.
+int NavyPixels(const QImage& Image) {
+    int count = 0;
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = 0; x < Image.width(); ++x) {
+            const QColor pixel = Image.pixelColor(x, y);
+            if (pixel.red() < 90 && pixel.green() < 90 && pixel.blue() > pixel.red() + 40)
+                ++count;
+        }
+    return count;
+}
+
+} // namespace
+
+TEST_F(ComboBox, ItsFaceShowsItsColourAndTheFontsColour) {
+    Combo->SetStyle(csDropDownList);
+    Combo->SetItemIndex(0);
+    const auto grab = [this] { return Combo->Widget()->grab().toImage(); };
+    const QImage plain = grab();
+    ASSERT_EQ(NavyPixels(plain), 0);
+
+    Combo->SetColor(clSilver);
+    Combo->Font()->SetColor(clNavy);
+    const QImage coloured = grab();
+    EXPECT_LT(MeanLightness(coloured), MeanLightness(plain) - 15) << "a silver face";
+    EXPECT_GT(NavyPixels(coloured), 5) << "navy text";
+
+    Combo->SetEnabled(false);
+    EXPECT_EQ(NavyPixels(grab()), 0) << "a disabled combo's text is greyed";
+    Combo->SetEnabled(true);
+    Combo->SetColor(clWindow);
+    Combo->Font()->SetColor(clWindowText);
+    EXPECT_EQ(grab(), plain) << "the default colours give the style's own face back";
+}

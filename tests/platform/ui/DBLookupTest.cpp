@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <rtl/Streaming.h>
 #include <ui/DBLookup.h>
+#include <ui/ScriptedResponder.h>
 
 namespace {
 
@@ -220,6 +221,27 @@ TEST_F(DBLookup, KeyboardChoiceWritesTheKeyAndStartsEditing) {
     EXPECT_EQ(Code(), QStringLiteral("ES"));
     People->Post();
     EXPECT_EQ(People->FieldByName(QStringLiteral("CountryCode"))->AsString(), QStringLiteral("ES"));
+}
+
+TEST_F(DBLookup, AClickOnTheListChoosesARowOnAModalForm) {
+    BindToCode();
+    TScriptedResponder responder;
+    responder.Answer([this](TForm* Shown) {
+        Activate(Shown);
+        Combo->SetFocus();
+        QTest::mouseClick(Combo->Widget(), Qt::LeftButton);
+        ASSERT_TRUE(Combo->DroppedDown());
+        TPopupDataList* list = Combo->DataList();
+        ASSERT_NE(ShownWindow(list), nullptr);
+        // Through the window system, where a modal form blocks the windows not its own.
+        QTest::mouseClick(ShownWindow(list)->windowHandle(), Qt::LeftButton, {},
+                          QPoint(5, 1 + list->RowHeight() + list->RowHeight() / 2));
+        EXPECT_FALSE(Combo->DroppedDown()) << "the modal form lets the click through";
+        EXPECT_EQ(Code(), QStringLiteral("IT"));
+        Shown->SetModalResult(mrCancel);
+    });
+    Form.ShowModal();
+    People->Cancel();
 }
 
 TEST_F(DBLookup, TheWheelOverTheListMovesTheHighlightARowANotch) {
