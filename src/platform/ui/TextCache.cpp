@@ -4,7 +4,10 @@
 
 namespace {
 
-bool Keepable(const QString& Text) {
+bool Keepable(const QFont& Font, const QString& Text) {
+    // Qt places the lines of a kept text a pixel off those of text shaped afresh.
+    if (Font.underline() || Font.strikeOut() || Font.overline())
+        return false;
     return Text.size() <= TTextCache::MaxLength &&
            std::none_of(Text.cbegin(), Text.cend(), [](QChar c) {
                return c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator ||
@@ -15,7 +18,7 @@ bool Keepable(const QString& Text) {
 } // namespace
 
 TTextCache::TShapedText* TTextCache::Find(const QFont& Font, const QString& Text) {
-    if (!Keepable(Text))
+    if (!Keepable(Font, Text))
         return nullptr;
     auto fonts = std::find_if(FFonts.begin(), FFonts.end(),
                               [&](const TFontTexts& Entry) { return Entry.Font == Font; });

@@ -8,8 +8,9 @@
 
 // Texts shaped once and kept for drawing and measuring, per font: a kept text is shaped
 // when first drawn (QStaticText) and measured when first asked, and drawing it again places
-// its glyphs without shaping. It holds at most Capacity texts and empties
-// itself when full; texts with line breaks or tabs, and long ones, are not kept.
+// its glyphs without shaping. It holds at most Capacity texts and empties itself when full;
+// texts with line breaks or tabs, long ones and those of underlined or struck-out fonts are
+// not kept.
 class TTextCache {
 public:
     static constexpr int Capacity = 4096;

@@ -159,8 +159,8 @@ QImage DrawnAfresh(const QSize& Size, const QList<std::tuple<QFont, QPoint, QStr
 TEST(Canvas, TextsDrawnAgainLookAndMeasureAsTextsShapedAfresh) {
     const QStringList texts{QStringLiteral("Grid 1,234.50"), QStringLiteral("Zürich – ½ café"),
                             QStringLiteral("tab\tand\nbreak"), QStringLiteral("Wide")};
-    for (const TFontStyles style :
-         {TFontStyles{}, TFontStyles{fsBold}, TFontStyles{fsItalic, fsUnderline, fsStrikeOut}}) {
+    for (const TFontStyles style : {TFontStyles{}, TFontStyles{fsBold}, TFontStyles{fsItalic},
+                                    TFontStyles{fsItalic, fsUnderline, fsStrikeOut}}) {
         auto bitmap = WhiteBitmap(240, 30 * int(texts.size()));
         TCanvas* canvas = bitmap->Canvas();
         canvas->Brush()->SetColor(clWhite);

@@ -33,6 +33,12 @@ TEST(TextCache, LeavesOutBreaksTabsAndLongTextsAndStaysBounded) {
           QString(TTextCache::MaxLength + 1, u'x')})
         EXPECT_EQ(cache.Find(font, text), nullptr);
     EXPECT_NE(cache.Find(font, QString(TTextCache::MaxLength, u'x')), nullptr);
+    QFont lined;
+    lined.setUnderline(true);
+    EXPECT_EQ(cache.Find(lined, QStringLiteral("a")), nullptr);
+    lined.setUnderline(false);
+    lined.setStrikeOut(true);
+    EXPECT_EQ(cache.Find(lined, QStringLiteral("a")), nullptr);
     EXPECT_NE(cache.Find(font, QString()), nullptr);
 
     for (int i = 0; cache.Count() < TTextCache::Capacity; ++i)
