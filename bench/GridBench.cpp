@@ -4,7 +4,8 @@
 // with the grid attached against the same without it. Then the library's grid with three
 // lookup columns of two sub-cells each (StoreLookupData on) beside the platform grid over
 // the same fields: a repaint after Last and after a page down. Prints the medians and the
-// memory.
+// memory. KRO_BENCH_ONLY runs only the operations whose name starts with it ("library grid"
+// or "platform grid" for the lookup columns), for a profile.
 
 #include "LookupPeople.h"
 #include "MedianTimer.h"
@@ -15,6 +16,8 @@
 #include <QFile>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dataset/KroTable.h>
 #include <db/DataSource.h>
 #include <db/Database.h>
@@ -124,11 +127,24 @@ public:
     TLookupPeople Data;
 };
 
+// Whether KRO_BENCH_ONLY leaves the operation Name in.
+bool Selected(const char* Name) {
+    const char* only = std::getenv("KRO_BENCH_ONLY");
+    return !only || std::strncmp(Name, only, std::strlen(only)) == 0;
+}
+
 void Print(const char* Name, double Microseconds, int Operations = 1) {
     std::printf("%-40s %10.1f us", Name, Microseconds / Operations);
     if (Operations > 1)
         std::printf("   (%d operations: %.1f ms)", Operations, Microseconds / 1000);
     std::printf("\n");
+}
+
+// Times and prints the operation Name unless KRO_BENCH_ONLY leaves it out.
+void Time(const char* Name, int Repeat, const std::function<void()>& Prepare,
+          const std::function<void()>& Measured, int Operations = 1) {
+    if (Selected(Name))
+        Print(Name, MedianMicroseconds(Repeat, Prepare, Measured), Operations);
 }
 
 int Bench(const QString& Dir, int Repeat) {
@@ -158,56 +174,55 @@ int Bench(const QString& Dir, int Repeat) {
     std::printf("%-40s %13s\n", "operation", "time");
 
     const auto none = [] {};
-    Print("repaint one screen", MedianMicroseconds(Repeat, none, [&] { bench.Repaint(); }));
-    Print("Last + repaint", MedianMicroseconds(
-                                Repeat, [&] { table->First(); },
-                                [&] {
-                                    table->Last();
-                                    bench.Repaint();
-                                }));
-    Print("page down (key) + repaint", MedianMicroseconds(
-                                           Repeat, [&] { table->First(); },
-                                           [&] {
-                                               QTest::keyClick(grid->Widget(), Qt::Key_PageDown);
-                                               bench.Repaint();
-                                           }));
-    Print("page up from the end (key) + repaint", MedianMicroseconds(
-                                                      Repeat, [&] { table->Last(); },
-                                                      [&] {
-                                                          QTest::keyClick(grid->Widget(),
-                                                                          Qt::Key_PageUp);
-                                                          bench.Repaint();
-                                                      }));
+    Time("repaint one screen", Repeat, none, [&] { bench.Repaint(); });
+    Time(
+        "Last + repaint", Repeat, [&] { table->First(); },
+        [&] {
+            table->Last();
+            bench.Repaint();
+        });
+    Time(
+        "page down (key) + repaint", Repeat, [&] { table->First(); },
+        [&] {
+            QTest::keyClick(grid->Widget(), Qt::Key_PageDown);
+            bench.Repaint();
+        });
+    Time(
+        "page up from the end (key) + repaint", Repeat, [&] { table->Last(); },
+        [&] {
+            QTest::keyClick(grid->Widget(), Qt::Key_PageUp);
+            bench.Repaint();
+        });
     const auto nextTimes = [&] {
         for (int i = 0; i < NextCount; ++i)
             table->Next();
     };
-    Print("Next, grid attached (+ final repaint)",
-          MedianMicroseconds(
-              Repeat, [&] { table->First(); },
-              [&] {
-                  nextTimes();
-                  bench.Repaint();
-              }),
-          NextCount);
+    Time(
+        "Next, grid attached (+ final repaint)", Repeat, [&] { table->First(); },
+        [&] {
+            nextTimes();
+            bench.Repaint();
+        },
+        NextCount);
     grid->SetDataSource(nullptr);
-    Print("Next, no grid",
-          MedianMicroseconds(
-              Repeat, [&] { table->First(); }, nextTimes),
-          NextCount);
+    Time(
+        "Next, no grid", Repeat, [&] { table->First(); }, nextTimes, NextCount);
 
     bench.Form.Hide();
 
     TLookupGrids lookups(alias);
-    const auto [plainLast, plainPage] = lookups.Time(new TDBGrid(&lookups.Form), Repeat);
-    const auto [kroLast, kroPage] = lookups.Time(new TKroDbGrid(&lookups.Form), Repeat);
+    std::pair<double, double> plain{}, kro{};
+    if (Selected("platform grid"))
+        plain = lookups.Time(new TDBGrid(&lookups.Form), Repeat);
+    if (Selected("library grid"))
+        kro = lookups.Time(new TKroDbGrid(&lookups.Form), Repeat);
     std::printf("three lookup columns of two sub-cells (StoreLookupData):\n");
-    Print("platform grid: repaint after Last", plainLast);
-    Print("library grid: repaint after Last", kroLast);
-    Print("platform grid: repaint after a page down", plainPage);
-    Print("library grid: repaint after a page down", kroPage);
-    std::printf("library / platform: Last %.2f, page down %.2f\n", kroLast / plainLast,
-                kroPage / plainPage);
+    Print("platform grid: repaint after Last", plain.first);
+    Print("library grid: repaint after Last", kro.first);
+    Print("platform grid: repaint after a page down", plain.second);
+    Print("library grid: repaint after a page down", kro.second);
+    std::printf("library / platform: Last %.2f, page down %.2f\n", kro.first / plain.first,
+                kro.second / plain.second);
 
     const TResidentMemory now = CurrentResidentMiB();
     std::printf("memory: peak resident %.1f MiB; now heap %.1f MiB, mapped files %.1f MiB\n",

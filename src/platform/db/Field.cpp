@@ -5,6 +5,7 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <cstring>
 #include <rtl/Exceptions.h>
 
 TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
@@ -355,26 +356,46 @@ QByteArray LookupKeyOf(const Variant& Key) {
     return key;
 }
 
+// The bits of a number key's value, -0 taken as 0.
+quint64 NumberKeyOf(const Variant& Key) {
+    double number = Key.toDouble();
+    if (number == 0)
+        number = 0;
+    quint64 bits;
+    memcpy(&bits, &number, sizeof bits);
+    return bits;
+}
+
 } // namespace
 
 void TField::ClearLookupList() {
     FLookupList.clear();
     FLookupIndex.clear();
+    FLookupNumberIndex.clear();
     FLookupListFilled = false;
 }
 
 void TField::AddLookupListItem(const Variant& Key, const Variant& Value) {
-    const QByteArray key = LookupKeyOf(Key);
-    if (!FLookupIndex.contains(key)) // the first pair of a key is the one found
+    // The first pair of a key is the one found.
+    if (VarIsNumeric(Key)) {
+        const quint64 key = NumberKeyOf(Key);
+        if (!FLookupNumberIndex.contains(key))
+            FLookupNumberIndex.insert(key, FLookupList.size());
+    } else if (const QByteArray key = LookupKeyOf(Key); !FLookupIndex.contains(key)) {
         FLookupIndex.insert(key, FLookupList.size());
+    }
     FLookupList.append({Key, Value});
 }
 
 std::optional<Variant> TField::FindLookupListItem(const Variant& Key) const {
-    const auto found = FLookupIndex.constFind(LookupKeyOf(Key));
-    if (found == FLookupIndex.cend())
+    qsizetype index = -1;
+    if (VarIsNumeric(Key))
+        index = FLookupNumberIndex.value(NumberKeyOf(Key), -1);
+    else
+        index = FLookupIndex.value(LookupKeyOf(Key), -1);
+    if (index < 0)
         return std::nullopt;
-    return FLookupList[found.value()].second;
+    return FLookupList[index].second;
 }
 
 // ---- Field lists ---------------------------------------------------------------------

@@ -208,9 +208,11 @@ private:
     int FSize = 0;
     bool FVisible = true;
     // The lookup pairs in the order added, and the place of each key's first pair by its
-    // normalised form (LookupKeyOf), so that finding a key costs the same however many.
+    // normalised form (LookupKeyOf; a single number by its value's bits), so that finding a
+    // key costs the same however many.
     QList<QPair<Variant, Variant>> FLookupList;
     QHash<QByteArray, qsizetype> FLookupIndex;
+    QHash<quint64, qsizetype> FLookupNumberIndex;
     bool FLookupListFilled = false;
     TFieldNotifyEvent FOnChange, FOnValidate;
     TFieldGetTextEvent FOnGetText;

@@ -36,11 +36,23 @@ int MulDiv(int Number, int Numerator, int Denominator) {
 
 TFont::TFont(QObject* parent) : TPersistent(parent) {}
 
+bool TFont::TFontData::SameFace(const TFontData& Other) const {
+    return Charset == Other.Charset && Height == Other.Height && Name == Other.Name &&
+           Pitch == Other.Pitch && Style == Other.Style;
+}
+
 void TFont::Assign(TPersistent* Source) {
-    if (auto* font = qobject_cast<TFont*>(Source))
-        SetData(font->FData);
-    else
+    auto* font = qobject_cast<TFont*>(Source);
+    if (!font) {
         TPersistent::Assign(Source);
+        return;
+    }
+    const bool newFace = !FData.SameFace(font->FData);
+    SetData(font->FData);
+    if (newFace && font->FQFontValid) {
+        FQFont = font->FQFont;
+        FQFontValid = true;
+    }
 }
 
 int TFont::Size() const {
@@ -54,11 +66,15 @@ void TFont::SetSize(int Value) {
 void TFont::SetData(const TFontData& Value) {
     if (Value == FData)
         return;
+    if (!Value.SameFace(FData))
+        FQFontValid = false;
     FData = Value;
     FOnChange(this);
 }
 
 QFont TFont::ToQFont() const {
+    if (FQFontValid)
+        return FQFont;
     QFont font(FData.Name);
     if (FData.Height < 0)
         font.setPixelSize(-FData.Height);
@@ -72,6 +88,8 @@ QFont TFont::ToQFont() const {
         font.setFixedPitch(true);
         font.setStyleHint(QFont::TypeWriter);
     }
+    FQFont = font;
+    FQFontValid = true;
     return font;
 }
 

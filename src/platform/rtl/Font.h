@@ -53,7 +53,9 @@ public:
     const TNotifyEvent& OnChange() const { return FOnChange; }
     void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
 
-    // The QFont to draw with; the names the forms use map to installed look-alikes.
+    // The QFont to draw with; the names the forms use map to installed look-alikes. It is
+    // made once per face (everything but the colour), so the copies share Qt's font data
+    // and the glyph caches behind it.
     QFont ToQFont() const;
     // Takes name, height, pitch and style from Font; Charset and Color stay.
     void SetFromQFont(const QFont& Font);
@@ -67,6 +69,8 @@ private:
         TFontPitch Pitch = fpDefault;
         TFontStyles Style;
         bool operator==(const TFontData&) const = default;
+        // Equal but for the colour.
+        bool SameFace(const TFontData& Other) const;
     };
 
     template <class T> void SetField(T TFontData::*Field, const T& Value) {
@@ -78,4 +82,6 @@ private:
 
     TFontData FData;
     TNotifyEvent FOnChange;
+    mutable QFont FQFont; // of FData's face while FQFontValid
+    mutable bool FQFontValid = false;
 };

@@ -1,5 +1,7 @@
 #include "Graphics.h"
 
+#include "TextCache.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -159,9 +161,16 @@ void TCanvas::ReleaseHandle() {
 }
 
 QPainter& TCanvas::Handle() {
-    if (!FPainter.isActive())
+    if (!FPainter.isActive()) {
         CreateHandle();
-    FPainter.setFont(DeviceFont());
+        FPainterFontSet = false;
+    }
+    const QFont font = DeviceFont();
+    if (!FPainterFontSet || font != FPainterFont) {
+        FPainter.setFont(font);
+        FPainterFont = font;
+        FPainterFontSet = true;
+    }
     FPainter.setPen(FPen->ToQPen());
     FPainter.setBrush(FBrush->ToQBrush());
     if (HasRasterOps(FPainter))
@@ -179,6 +188,12 @@ QFont TCanvas::DeviceFont() const {
 
 QFontMetrics TCanvas::Metrics() {
     return FDevice ? QFontMetrics(DeviceFont(), FDevice) : QFontMetrics(DeviceFont());
+}
+
+TTextCache& TCanvas::Texts() {
+    if (!FTexts)
+        FTexts = std::make_unique<TTextCache>();
+    return *FTexts;
 }
 
 QImage* TCanvas::Image() const {
@@ -253,13 +268,21 @@ void TCanvas::TextRect(const QRect& Rect, int X, int Y, const QString& Text) {
     if (FBrush->Style() != bsClear)
         painter.fillRect(Rect, ColorToQColor(FBrush->Color()));
     painter.setPen(ColorToQColor(FFont->Color()));
-    painter.drawText(X, Y + painter.fontMetrics().ascent(), Text);
+    if (const TTextCache::TShapedText* shaped = Texts().Find(FPainterFont, Text))
+        painter.drawStaticText(X, Y, shaped->Text);
+    else
+        painter.drawText(X, Y + painter.fontMetrics().ascent(), Text);
     painter.restore();
 }
 
 QSize TCanvas::TextExtent(const QString& Text) {
     const QFontMetrics metrics = Metrics();
-    return QSize(metrics.horizontalAdvance(Text), metrics.height());
+    TTextCache::TShapedText* shaped = Texts().Find(DeviceFont(), Text);
+    if (!shaped)
+        return QSize(metrics.horizontalAdvance(Text), metrics.height());
+    if (shaped->Width < 0)
+        shaped->Width = metrics.horizontalAdvance(Text);
+    return QSize(shaped->Width, metrics.height());
 }
 
 TTextMetric TCanvas::TextMetric() {

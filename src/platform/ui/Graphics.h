@@ -3,12 +3,14 @@
 #include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <memory>
 #include <rtl/Color.h>
 #include <rtl/Exceptions.h>
 #include <rtl/Font.h>
 
 class QIODevice;
 class TGraphic;
+class TTextCache;
 
 // A picture file or stream that cannot be read, or a format that cannot be written.
 class EInvalidGraphic : public Exception {
@@ -118,7 +120,8 @@ struct TTextMetric {
 // Drawing on a paint device (an image, a printer, a control while it paints) with a font,
 // a pen and a brush. The painter is opened on first use and closed by ReleaseHandle.
 // Rectangles are QRects: a figure drawn in one covers exactly its pixels. Font sizes are
-// in points at PixelsPerInch, so text on a printer has its size in print.
+// in points at PixelsPerInch, so text on a printer has its size in print. Texts are
+// shaped once per font and kept (TTextCache), so drawing and measuring them again is cheap.
 class TCanvas : public TPersistent {
     Q_OBJECT
 public:
@@ -180,7 +183,8 @@ public:
     void SetPixels(int X, int Y, TColor Value);
 
     // The painter with the canvas's font, pen and brush; opened when it is not. Every
-    // drawing takes it, and OnChange fires.
+    // drawing takes it, and OnChange fires. The font is set again only when it changed, so
+    // whoever sets the painter's font must restore it.
     QPainter& Handle();
     bool HandleAllocated() const { return FPainter.isActive(); }
     // Closes the painter; the next drawing opens it again.
@@ -200,9 +204,13 @@ private:
     QFont DeviceFont() const;
     QFontMetrics Metrics();
     QImage* Image() const;
+    TTextCache& Texts();
 
     QPaintDevice* FDevice;
     QPainter FPainter;
+    QFont FPainterFont; // set on the painter while FPainterFontSet
+    bool FPainterFontSet = false;
+    std::unique_ptr<TTextCache> FTexts;
     TFont* FFont;
     TPen* FPen;
     TBrush* FBrush;

@@ -156,6 +156,29 @@ TEST(FontTest, ToQFontCarriesHeightStyleAndPitch) {
     EXPECT_TRUE(qfont.fixedPitch());
 }
 
+TEST(FontTest, ToQFontFollowsAssignedFacesWhateverTheColour) {
+    TFont large;
+    large.SetHeight(-20);
+    large.SetStyle({fsBold});
+    const QFont largeFont = large.ToQFont();
+    TFont font;
+    EXPECT_EQ(font.ToQFont().pixelSize(), 11);
+    font.Assign(&large);
+    EXPECT_EQ(font.ToQFont(), largeFont);
+    EXPECT_TRUE(font.ToQFont().bold());
+    font.SetColor(clRed);
+    EXPECT_EQ(font.ToQFont(), largeFont) << "the colour is not part of the face";
+
+    TFont plain; // never turned into a QFont
+    font.Assign(&plain);
+    EXPECT_EQ(font.ToQFont().pixelSize(), 11);
+    EXPECT_FALSE(font.ToQFont().bold());
+    large.SetStyle({fsItalic});
+    font.Assign(&large);
+    EXPECT_TRUE(font.ToQFont().italic());
+    EXPECT_FALSE(font.ToQFont().bold());
+}
+
 TEST(FontTest, PositiveHeightIsTheCellHeight) {
     TFont font;
     font.SetName(QStringLiteral("Arial"));

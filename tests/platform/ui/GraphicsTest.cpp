@@ -143,6 +143,70 @@ TEST(Canvas, TextIsDrawnOnTheBrushAndClippedToItsRectangle) {
         << "the rectangle is filled with the brush";
 }
 
+// Texts drawn with a painter of their own, each shaped afresh: what the canvas must give.
+QImage DrawnAfresh(const QSize& Size, const QList<std::tuple<QFont, QPoint, QString>>& Texts) {
+    QImage image(Size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    for (const auto& [font, at, text] : Texts) {
+        painter.setFont(font);
+        painter.drawText(at.x(), at.y() + painter.fontMetrics().ascent(), text);
+    }
+    return image;
+}
+
+TEST(Canvas, TextsDrawnAgainLookAndMeasureAsTextsShapedAfresh) {
+    const QStringList texts{QStringLiteral("Grid 1,234.50"), QStringLiteral("Zürich – ½ café"),
+                            QStringLiteral("tab\tand\nbreak"), QStringLiteral("Wide")};
+    for (const TFontStyles style : {TFontStyles{}, TFontStyles{fsBold}, TFontStyles{fsItalic},
+                                    TFontStyles{fsItalic, fsUnderline, fsStrikeOut}}) {
+        auto bitmap = WhiteBitmap(240, 30 * int(texts.size()));
+        TCanvas* canvas = bitmap->Canvas();
+        canvas->Brush()->SetColor(clWhite);
+        canvas->Font()->SetName(QStringLiteral("Arial"));
+        canvas->Font()->SetSize(10);
+        canvas->Font()->SetStyle(style);
+        const QFont font = canvas->Font()->ToQFont();
+        QList<std::tuple<QFont, QPoint, QString>> expected;
+        for (int round = 0; round < 3; ++round) // the first shapes, the others draw kept texts
+            for (int i = 0; i < texts.size(); ++i) {
+                const QRect cell(0, 30 * i, 240, 30);
+                canvas->TextRect(cell, 3 + i, cell.top() + 2, texts[i]);
+                if (round == 0)
+                    expected.append({font, QPoint(3 + i, cell.top() + 2), texts[i]});
+                if (round == 1)
+                    bitmap->Image(); // closes the painter: the next round opens it again
+            }
+        const QImage reference = DrawnAfresh(bitmap->Image().size(), expected);
+        EXPECT_TRUE(bitmap->Image() == reference) << "style " << style.Bits();
+        const QFontMetrics metrics(font, &reference);
+        for (const QString& text : texts)
+            for (int round = 0; round < 2; ++round)
+                EXPECT_EQ(canvas->TextWidth(text), metrics.horizontalAdvance(text))
+                    << qPrintable(text);
+    }
+}
+
+TEST(Canvas, ATextDrawnInTwoFontsKeepsEachFontsShape) {
+    auto bitmap = WhiteBitmap(200, 40);
+    TCanvas* canvas = bitmap->Canvas();
+    canvas->Brush()->SetColor(clWhite);
+    canvas->Font()->SetSize(12);
+    const QString text = QStringLiteral("Wide words");
+    const QFont plain = canvas->Font()->ToQFont();
+    const int plainWidth = canvas->TextWidth(text);
+    canvas->TextRect(QRect(0, 0, 200, 20), 2, 1, text);
+    canvas->Font()->SetStyle({fsBold});
+    const QFont bold = canvas->Font()->ToQFont();
+    canvas->TextRect(QRect(0, 20, 200, 20), 2, 21, text);
+    EXPECT_GT(canvas->TextWidth(text), plainWidth);
+    canvas->Font()->SetStyle({});
+    EXPECT_EQ(canvas->TextWidth(text), plainWidth);
+    EXPECT_TRUE(bitmap->Image() == DrawnAfresh(QSize(200, 40), {{plain, QPoint(2, 1), text},
+                                                                {bold, QPoint(2, 21), text}}));
+}
+
 TEST(Canvas, TextMetricsAgreeWithTextExtents) {
     auto bitmap = WhiteBitmap(10, 10);
     TCanvas* canvas = bitmap->Canvas();
