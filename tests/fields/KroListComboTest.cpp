@@ -144,7 +144,7 @@ TEST_P(KroListCombo, EnterInTheEditMovesOnWithoutPostingANewRecord) {
 
 } // namespace
 
-TEST_F(KroListCombo, OnTheOneRecordPageTheComboShowsItsLongestTextUncut) {
+TEST_P(KroListCombo, OnTheOneRecordPageTheComboShowsItsLongestTextUncut) {
     Sex->SetDisplayWidth(1);
     Sex->Values()->Add(QStringLiteral("Prefers not to say"));
     Pers->Close();
