@@ -4,11 +4,11 @@
 //
 //   filter_bench DIR [repeat]
 
+#include "BenchMain.h"
 #include "MedianTimer.h"
 #include "RawSqlite.h"
 #include "SamePragmas.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -141,17 +141,6 @@ int Bench(const QString& Dir, int Repeat) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    const int repeat = argc == 3 ? std::atoi(argv[2]) : 20;
-    if ((argc != 2 && argc != 3) || repeat <= 0) {
-        std::fprintf(stderr, "usage: filter_bench DIR [repeat]   (default 20 runs)\n");
-        return 2;
-    }
-    try {
-        return Bench(QDir(QString::fromLocal8Bit(argv[1])).absolutePath(), repeat);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "filter_bench: %s\n", e.what());
-        return 1;
-    }
+int main(int argc, char** argv) {
+    return BenchMain(argc, argv, "filter_bench", 20, Bench);
 }

@@ -7,11 +7,12 @@
 // memory. KRO_BENCH_ONLY runs only the operations whose name starts with it ("library grid"
 // or "platform grid" for the lookup columns), for a profile.
 
+#include "BenchMain.h"
 #include "LookupPeople.h"
 #include "MedianTimer.h"
 #include "ProcessMemory.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -25,7 +26,6 @@
 #include <db/Fields.h>
 #include <db/Session.h>
 #include <db/Table.h>
-#include <exception>
 #include <grid/KroGrid.h>
 #include <library/KroLibrary.h>
 #include <memory>
@@ -233,17 +233,5 @@ int Bench(const QString& Dir, int Repeat) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: grid_bench DIR [repeat]\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        return Bench(QString::fromLocal8Bit(argv[1]), argc > 2 ? std::atoi(argv[2]) : 11);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "grid_bench: %s\n", e.what());
-        return 1;
-    }
+    return BenchMain(argc, argv, "grid_bench", 11, Bench);
 }

@@ -6,10 +6,10 @@
 // LookupCache, and once without the lookup fields; beside the SQLite statement that joins
 // the same texts.
 
+#include "BenchMain.h"
 #include "MedianTimer.h"
 #include "RawSqlite.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -20,7 +20,6 @@
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/Session.h>
-#include <exception>
 #include <fields/KroLook.h>
 #include <library/KroLibrary.h>
 #include <stdexcept>
@@ -165,15 +164,5 @@ int Bench(const QString& Dir, int Runs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: look_field_bench DIR [runs]\n");
-        return 2;
-    }
-    QCoreApplication app(argc, argv);
-    try {
-        return Bench(QString::fromLocal8Bit(argv[1]), argc > 2 ? std::atoi(argv[2]) : 20);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "look_field_bench: %s\n", e.what());
-        return 1;
-    }
+    return BenchMain(argc, argv, "look_field_bench", 20, Bench);
 }

@@ -3,9 +3,9 @@
 // lookup field that caches the Country table, against the same scan without the lookup
 // field. The difference is what the cached lookup costs per record.
 
+#include "BenchMain.h"
 #include "MedianTimer.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -13,7 +13,6 @@
 #include <db/Fields.h>
 #include <db/Session.h>
 #include <db/Table.h>
-#include <exception>
 #include <memory>
 #include <stdexcept>
 
@@ -105,15 +104,5 @@ int Bench(const QString& Dir, int Repeat) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: lookup_bench DIR [repeat]\n");
-        return 2;
-    }
-    QCoreApplication app(argc, argv);
-    try {
-        return Bench(QString::fromLocal8Bit(argv[1]), argc > 2 ? std::atoi(argv[2]) : 5);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "lookup_bench: %s\n", e.what());
-        return 1;
-    }
+    return BenchMain(argc, argv, "lookup_bench", 5, Bench);
 }

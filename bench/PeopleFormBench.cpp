@@ -5,6 +5,7 @@
 //
 //   people_form_bench DIR [repeat]   (DIR: a demo database, Example --generate N DIR)
 
+#include "BenchMain.h"
 #include "MedianTimer.h"
 #include "RawSqlite.h"
 
@@ -26,7 +27,6 @@
 #include <filter/KroFilt.h>
 #include <grid/KroGrid.h>
 #include <library/KroLibrary.h>
-#include <rtl/Exceptions.h>
 #include <string>
 
 namespace {
@@ -51,13 +51,13 @@ void Paint(TFormPeople* Form) {
 }
 
 int Bench(const QString& Dir, int Repeat) {
+    RegisterKroLibrary();
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
         throw std::runtime_error(file.toStdString() + " does not exist: Example --generate");
     StartExample({Dir, {}});
     Form1->Show();
     TRawDatabase raw(file.toStdString());
-    const int rows = 25;
     std::printf("%s: the people form, median of %d runs\n", qPrintable(file), Repeat);
     std::printf("%-34s %12s %12s %7s\n", "operation", "form (ms)", "C API (ms)", "ratio");
     const auto line = [](const char* Name, double Ours, double Direct) {
@@ -179,21 +179,6 @@ int Bench(const QString& Dir, int Repeat) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    RegisterKroLibrary();
-    const int repeat = argc == 3 ? std::atoi(argv[2]) : 15;
-    if ((argc != 2 && argc != 3) || repeat <= 0) {
-        std::fprintf(stderr, "usage: people_form_bench DIR [repeat]   (default 15 runs)\n");
-        return 2;
-    }
-    try {
-        return Bench(QDir(QString::fromLocal8Bit(argv[1])).absolutePath(), repeat);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "people_form_bench: %s\n", e.what());
-        return 1;
-    } catch (const Exception& e) {
-        std::fprintf(stderr, "people_form_bench: %s\n", qPrintable(e.Message()));
-        return 1;
-    }
+int main(int argc, char** argv) {
+    return BenchMain(argc, argv, "people_form_bench", 15, Bench);
 }

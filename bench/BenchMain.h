@@ -1,0 +1,13 @@
+#pragma once
+
+// What the timed benchmarks over a kept database share.
+
+#include <QString>
+#include <functional>
+
+// The main routine of a benchmark called Name run as "Name DIR [repeat]": starts an
+// application on the offscreen platform unless QT_QPA_PLATFORM names another, and runs
+// Bench with DIR made absolute and the repeat count (DefaultRepeat when not given). Wrong
+// arguments print the usage and give 2; an exception is printed under Name and gives 1.
+int BenchMain(int argc, char** argv, const char* Name, int DefaultRepeat,
+              const std::function<int(const QString& Dir, int Repeat)>& Bench);
