@@ -787,6 +787,8 @@ void TRtfParser::FlushBytes() {
 void TRtfParser::AppendText(const QString& Text) {
     switch (State().Destination) {
     case TDestination::Text:
+        // A marker is settled by the numbering in force where its item's text begins.
+        ResolveMarker();
         // Plain text runs on through changes of formatting.
         if (!FPlain && !(State().Char == FTextState))
             FlushText();
