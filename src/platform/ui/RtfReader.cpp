@@ -750,6 +750,9 @@ void TRtfParser::Byte(char Value, TByteKind Kind) {
 }
 
 void TRtfParser::AppendBytes(const char* Data, qsizetype Size, TByteKind Kind) {
+    // Plain text bytes wait across groups, so the marker is settled where they arrive.
+    if (State().Destination == TDestination::Text)
+        ResolveMarker();
     // Text taken as UTF-8 reads alike in every code page.
     const bool utf8 = Kind == TByteKind::Raw && FUtf8Text;
     const int codePage = utf8 ? FBytesCodePage : CodePageOfState();

@@ -362,7 +362,9 @@ TEST(Rtf, PlainTextReadAloneIsTheDocumentsText) {
         QStringLiteral("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial;}}"
                        "\\f0 ab\\'e9{\\f1 \\'e0\\'e1 x}cd{\\pntext 1.}{\\f1 y\\'e2}\\'e9z\\par}"),
         // A bullet numbering that starts after the marker's item text has begun.
-        QStringLiteral("{\\rtf{{\\pntext'7}o\\f1c\\pn\\pnlvlblt}"), QStringLiteral("{}"),
+        QStringLiteral("{\\rtf{{\\pntext'7}o\\f1c\\pn\\pnlvlblt}"),
+        // A marker inside a numbering group, its item's text in the group around it.
+        QStringLiteral("{\\rtf{{\\pn\\pnlvl\\pntext\\'b7}p}"), QStringLiteral("{}"),
         QStringLiteral("plain\r\ntext \u00e9"),
         QStringLiteral("plain\rlines\r\rended\r\r\n\r\r\r\n\n\ufdd0."),
         QStringLiteral("{\\rtf1 a\\u13\\u10 b\\u13 c\\u64976 d\\par}"), byteOrderMarks, QString()};
