@@ -1,5 +1,5 @@
-// dataset_bench [--postgres] DIR [repeat]: times common dataset operations on the People
-// database that generate_people made in DIR, each against the same logical operation
+// dataset_bench [--postgres] DIR [repeat]: times common dataset operations on the demo
+// database that bench_database made in DIR, each against the same logical operation
 // written directly on the SQLite C API (and through Qt SQL when built with it), and prints
 // the medians, their ratios and the memory used. With --postgres the database is first
 // copied to the PostgreSQL server the KRO_PG_* variables name (unless it holds it already)
@@ -42,7 +42,8 @@ namespace {
 
 // The dataset filter of the filtered count (TDirectOperations::FilteredCount in SQL).
 const char* const PeopleFilter = "Sex = 2 and Lang = 3";
-// The share of the Name order (in percent) where the located name prefix is taken.
+// The share of the names written in ASCII, in their order (in percent), where the located
+// name prefix is taken.
 constexpr int PrefixPercent = 95;
 constexpr std::size_t PrefixLength = 3;
 constexpr std::size_t RarePrefixLength = 6;
@@ -181,11 +182,23 @@ std::int64_t Scalar(TRawDatabase& Db, const char* Sql) {
     return statement.Integer(0);
 }
 
+// The name at Percent of the names written in ASCII alone, in their order.
+std::string AsciiNameAt(TRawDatabase& Db, int Percent) {
+    const char* const ascii = " FROM People WHERE Name NOT GLOB '*[^ -~]*'";
+    const std::int64_t count = Scalar(Db, (std::string("SELECT COUNT(*)") + ascii).c_str());
+    TRawStatement row(Db.Handle(),
+                      std::string("SELECT Name") + ascii + " ORDER BY Name LIMIT 1 OFFSET ?");
+    row.Bind(1, count * Percent / 100);
+    if (!row.Step())
+        throw std::runtime_error("no name written in ASCII alone");
+    return std::string(row.Text(0));
+}
+
 TDirectKeys FindKeys(TRawDatabase& Db, std::int64_t People) {
     TDirectKeys keys;
     std::tie(keys.MiddleName, keys.MiddleId) = NamedAt(Db, People / 2);
-    keys.FirstPerson = Scalar(Db, "SELECT Id FROM People ORDER BY Id LIMIT 1");
-    std::string name = NamedAt(Db, People * PrefixPercent / 100).first;
+    keys.FirstPerson = Scalar(Db, "SELECT id FROM People ORDER BY id LIMIT 1");
+    std::string name = AsciiNameAt(Db, PrefixPercent);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
     keys.NamePrefix = name.substr(0, PrefixLength);
@@ -232,7 +245,7 @@ void CopyToServer(const QString& Source, const QString& Target, std::int64_t Peo
 int Bench(const QString& Dir, int Repeat, bool OnServer) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
-        throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
+        throw std::runtime_error(file.toStdString() + " does not exist: run bench_database");
     const QString fileAlias = QStringLiteral("BenchPeople");
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(fileAlias, Dir, QStringLiteral("STANDARD"));
@@ -325,7 +338,7 @@ int Bench(const QString& Dir, int Repeat, bool OnServer) {
     auto master = NewTable(alias, "People", "");
     TDataSource masterSource;
     masterSource.SetDataSet(master.get());
-    auto detail = NewTable(alias, "Job", "People;Title");
+    auto detail = NewTable(alias, "Job", "People;DateBe");
     detail->SetMasterSource(&masterSource);
     detail->SetMasterFields(QStringLiteral("Id"));
     master->Open();

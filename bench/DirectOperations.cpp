@@ -3,14 +3,15 @@
 #include <stdexcept>
 
 const TDirectSqlTexts SqliteTexts = {
-    "Id, Name, Country, Language, Profession, Birth, Salary, Active, Sex, Lang, Notes",
+    "id, Name, Sex, Lang, Pasport, Prof, Continent, Country, Info, Image, Rich",
     "SELECT %COLUMNS% FROM People ORDER BY Name, rowid LIMIT 50",
     "SELECT * FROM People ORDER BY Name LIMIT 50",
     "SELECT %COLUMNS% FROM People ORDER BY Name DESC, rowid DESC LIMIT 1",
     "SELECT %COLUMNS% FROM People WHERE (Name, rowid) > (?, ?) ORDER BY Name, rowid LIMIT 50",
     "SELECT %COLUMNS% FROM People WHERE rowid = ?",
-    "SELECT %COLUMNS% FROM People WHERE Id >= ? ORDER BY Id LIMIT ?",
-    "SELECT Id, People, Title FROM Job WHERE People = ? ORDER BY Title, rowid",
+    "SELECT %COLUMNS% FROM People WHERE id >= ? ORDER BY id LIMIT ?",
+    "SELECT Id, People, DateBe, DateEn, Company, JobPosition FROM Job WHERE People = ? "
+    "ORDER BY DateBe, rowid",
     "SELECT COUNT(*) FROM People",
     "SELECT %COLUMNS% FROM People WHERE Name COLLATE NOCASE >= ? AND Name COLLATE NOCASE < ? "
     "ORDER BY Name, rowid LIMIT 1",
@@ -21,24 +22,24 @@ const TDirectSqlTexts SqliteTexts = {
 // The tables as the datasets make them on the server: names quoted in their case, nulls
 // first in ascending indexes, lower(Name) indexed for comparisons ignoring case.
 const TDirectSqlTexts PostgresTexts = {
-    R"("Id", "Name", "Country", "Language", "Profession", "Birth", "Salary", "Active", "Sex", )"
-    R"("Lang", "Notes")",
-    R"(SELECT %COLUMNS% FROM "People" ORDER BY "Name" NULLS FIRST, "Id" LIMIT 50)",
-    R"(SELECT * FROM "People" ORDER BY "Name" NULLS FIRST, "Id" LIMIT 50)",
-    R"(SELECT %COLUMNS% FROM "People" ORDER BY "Name" DESC NULLS LAST, "Id" DESC LIMIT 1)",
-    R"(SELECT %COLUMNS% FROM "People" WHERE ("Name", "Id") > (?, ?) )"
-    R"(ORDER BY "Name" NULLS FIRST, "Id" LIMIT 50)",
-    R"(SELECT %COLUMNS% FROM "People" WHERE "Id" = ?)",
-    R"(SELECT %COLUMNS% FROM "People" WHERE "Id" >= ? ORDER BY "Id" LIMIT ?)",
-    R"(SELECT "Id", "People", "Title" FROM "Job" WHERE "People" = ? )"
-    R"(ORDER BY "Title" NULLS FIRST, "Id")",
+    R"("id", "Name", "Sex", "Lang", "Pasport", "Prof", "Continent", "Country", "Info", "Image", )"
+    R"("Rich")",
+    R"(SELECT %COLUMNS% FROM "People" ORDER BY "Name" NULLS FIRST, "id" LIMIT 50)",
+    R"(SELECT * FROM "People" ORDER BY "Name" NULLS FIRST, "id" LIMIT 50)",
+    R"(SELECT %COLUMNS% FROM "People" ORDER BY "Name" DESC NULLS LAST, "id" DESC LIMIT 1)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE ("Name", "id") > (?, ?) )"
+    R"(ORDER BY "Name" NULLS FIRST, "id" LIMIT 50)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE "id" = ?)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE "id" >= ? ORDER BY "id" LIMIT ?)",
+    R"(SELECT "Id", "People", "DateBe", "DateEn", "Company", "JobPosition" FROM "Job" )"
+    R"(WHERE "People" = ? ORDER BY "DateBe" NULLS FIRST, "Id")",
     R"(SELECT COUNT(*) FROM "People")",
     // The range fenced in a subquery: the planner takes the lower("Name") index for it
     // instead of walking the Name order and filtering.
     R"(SELECT * FROM (SELECT %COLUMNS% FROM "People" WHERE lower("Name") >= ? )"
-    R"(AND lower("Name") < ? OFFSET 0) AS p ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
+    R"(AND lower("Name") < ? OFFSET 0) AS p ORDER BY "Name" NULLS FIRST, "id" LIMIT 1)",
     R"(SELECT COUNT(*) FROM "People" WHERE "Sex" = 2 AND "Lang" = 3)",
-    R"(SELECT %COLUMNS% FROM "People" WHERE "Name" >= ? ORDER BY "Name" NULLS FIRST, "Id" LIMIT 1)",
+    R"(SELECT %COLUMNS% FROM "People" WHERE "Name" >= ? ORDER BY "Name" NULLS FIRST, "id" LIMIT 1)",
 };
 
 namespace {

@@ -1,4 +1,4 @@
-// The extract query of a filter with a detail condition (people who have a job as cook)
+// The extract query of a filter with a detail condition (people who have worked as surgeons)
 // beside the same statement run directly on the SQLite C API: opening and reading the
 // first 50 records, and counting. Prints the engine's plan of both statements.
 //
@@ -22,8 +22,8 @@
 
 namespace {
 
-const char* const Condition = "Title";
-const char* const Cook = "Cook";
+const char* const Condition = "JobPosition";
+const char* const Position = "Surgeon";
 
 void PrintPlan(TRawDatabase& Db, const std::string& Sql) {
     TRawStatement plan(Db.Handle(), "EXPLAIN QUERY PLAN " + Sql);
@@ -52,7 +52,7 @@ std::size_t ReadRows(TRawStatement& Statement) {
 int Bench(const QString& Dir, int Repeat) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
-        throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
+        throw std::runtime_error(file.toStdString() + " does not exist: run bench_database");
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(QStringLiteral("BenchFilter"), Dir, QStringLiteral("STANDARD"));
     RegisterFilterClasses();
@@ -70,7 +70,7 @@ int Bench(const QString& Dir, int Repeat) {
     auto* jobs = new TKroTable(&module);
     jobs->SetDatabaseName(QStringLiteral("BenchFilter"));
     jobs->SetTableName(QStringLiteral("Job"));
-    jobs->SetIndexFieldNames(QStringLiteral("People;Title"));
+    jobs->SetIndexFieldNames(QStringLiteral("People;DateBe"));
     jobs->SetMasterSource(source);
     jobs->SetMasterFields(QStringLiteral("Id"));
     auto* filter = new TKroFilter(&module);
@@ -85,7 +85,7 @@ int Bench(const QString& Dir, int Repeat) {
     TConditionItem* condition = filter->Current()->Conditions[0];
     condition->DataSetName = QStringLiteral("Job");
     condition->FieldName = QString::fromLatin1(Condition);
-    condition->Value = QString::fromLatin1(Cook);
+    condition->Value = QString::fromLatin1(Position);
 
     const std::string select =
         filter->BuildSelect(1).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).toStdString();
@@ -96,8 +96,8 @@ int Bench(const QString& Dir, int Repeat) {
 
     TRawDatabase raw(file.toStdString());
     UseSamePragmas(raw, database);
-    std::printf("%s: extract query of the filter Job.Title = 'Cook', median of %d runs\n",
-                qPrintable(file), Repeat);
+    std::printf("%s: extract query of the filter Job.JobPosition = '%s', median of %d runs\n",
+                qPrintable(file), Position, Repeat);
     std::printf("  %s\n  plan of the first 50:\n", first50.c_str());
     PrintPlan(raw, first50);
     std::printf("  plan of the count:\n");

@@ -1,5 +1,5 @@
 // grid_bench DIR [repeat]: times a data grid of 10 columns and 40 visible rows over the
-// People table that generate_people made in DIR, on the offscreen platform: a repaint of
+// People table that bench_database made in DIR, on the offscreen platform: a repaint of
 // one screen, Last and a page down each followed by a repaint, and 200 consecutive Next
 // with the grid attached against the same without it. Then the library's grid with three
 // lookup columns of two sub-cells each (StoreLookupData on) beside the platform grid over
@@ -150,7 +150,7 @@ void Time(const char* Name, int Repeat, const std::function<void()>& Prepare,
 int Bench(const QString& Dir, int Repeat) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
-        throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
+        throw std::runtime_error(file.toStdString() + " does not exist: run bench_database");
     const QString alias = QStringLiteral("GridBenchPeople");
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));

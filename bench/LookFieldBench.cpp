@@ -1,4 +1,4 @@
-// look_field_bench DIR [runs]: the People table that generate_people made in DIR with the
+// look_field_bench DIR [runs]: the People table that bench_database made in DIR with the
 // library's lookup fields of the language, the profession and the country ("Id;Name" each,
 // the language with its Font), shown as a grid of 50 rows shows it: Last, then the three
 // fields' texts of each of the 50 records held. Once with StoreLookupData (the texts kept
@@ -41,15 +41,15 @@ public:
     TPeopleWithLookups(const QString& Alias, const TLookSettings& Settings) {
         People = NewTable(Alias, QStringLiteral("People"));
         People->SetIndexFieldNames(QStringLiteral("Id"));
-        for (const char* name : {"Id", "Country", "Language", "Profession"}) {
+        for (const char* name : {"Id", "Country", "Lang", "Prof"}) {
             auto* field = new TIntegerField(&Owner);
             field->SetFieldName(QString::fromLatin1(name));
             field->SetDataSet(People);
         }
         if (Settings.Looks) {
-            Looks.append(AddLook(Alias, "Lang", "Language", Settings));
+            Looks.append(AddLook(Alias, "Lang", "Lang", Settings));
             Looks.last()->SetLookupAddFields(QStringLiteral("Font"));
-            Looks.append(AddLook(Alias, "Prof", "Profession", Settings));
+            Looks.append(AddLook(Alias, "Prof", "Prof", Settings));
             Looks.last()->SetLookupLevelUp(QStringLiteral("IdUp"));
             Looks.last()->SetLookupLevelDown(QStringLiteral("AmountDown"));
             Looks.append(AddLook(Alias, "Country", "Country", Settings));
@@ -120,7 +120,7 @@ qint64 ReadJoined(TRawStatement& Join) {
 int Bench(const QString& Dir, int Runs) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
-        throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
+        throw std::runtime_error(file.toStdString() + " does not exist: run bench_database");
     RegisterKroLibrary();
     const QString alias = QStringLiteral("LookFieldBenchPeople");
     Session()->SetConfigMode({cmSession});
@@ -134,8 +134,8 @@ int Bench(const QString& Dir, int Runs) {
     TRawStatement join(
         raw.Handle(),
         "SELECT p.Id, l.Id, l.Name, l.Font, pr.Id, pr.Name, pr.IdUp, pr.AmountDown, c.Id, c.Name "
-        "FROM People p LEFT JOIN Lang l ON l.Id = p.Language "
-        "LEFT JOIN Prof pr ON pr.Id = p.Profession LEFT JOIN Country c ON c.Id = p.Country "
+        "FROM People p LEFT JOIN Lang l ON l.Id = p.Lang "
+        "LEFT JOIN Prof pr ON pr.Id = p.Prof LEFT JOIN Country c ON c.Id = p.Country "
         "ORDER BY p.Id DESC LIMIT 50");
     const double joined = MedianMicroseconds(
         Runs, [] {}, [&] { ReadJoined(join); });

@@ -1,5 +1,5 @@
 // lookup_bench DIR [repeat]: times a scan of every record of the People table that
-// generate_people made in DIR, in primary key order, reading the country's name through a
+// bench_database made in DIR, in primary key order, reading the country's name through a
 // lookup field that caches the Country table, against the same scan without the lookup
 // field. The difference is what the cached lookup costs per record.
 
@@ -73,7 +73,7 @@ private:
 int Bench(const QString& Dir, int Repeat) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
-        throw std::runtime_error(file.toStdString() + " does not exist: run generate_people");
+        throw std::runtime_error(file.toStdString() + " does not exist: run bench_database");
     const QString alias = QStringLiteral("LookupBenchPeople");
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));

@@ -20,7 +20,7 @@ TKroTable* NewTable(TComponent* Owner, const QString& Alias, const QString& Name
 TLookupPeople::TLookupPeople(TComponent* Owner, const QString& Alias)
     : People(NewTable(Owner, Alias, QStringLiteral("People"))), Source(new TDataSource(Owner)) {
     People->SetIndexFieldNames(QStringLiteral("Id"));
-    for (const char* name : {"Id", "Name", "Country", "Language", "Profession"}) {
+    for (const char* name : {"Id", "Name", "Country", "Lang", "Prof"}) {
         const bool text = std::string_view(name) == "Name";
         TField* field = text ? static_cast<TField*>(new TStringField(Owner))
                              : static_cast<TField*>(new TIntegerField(Owner));
@@ -31,7 +31,7 @@ TLookupPeople::TLookupPeople(TComponent* Owner, const QString& Alias)
         field->SetDataSet(People);
     }
     const std::pair<const char*, const char*> lookups[]{
-        {"Lang", "Language"}, {"Prof", "Profession"}, {"Country", "Country"}};
+        {"Lang", "Lang"}, {"Prof", "Prof"}, {"Country", "Country"}};
     for (const auto& [table, key] : lookups) {
         auto* look = new TKroLookField(Owner);
         look->SetFieldName(QString::fromLatin1(table) + QStringLiteral("Look"));

@@ -1,5 +1,5 @@
 // render_grid DIR OUT.png: draws a form with two data grids over the People and Country
-// tables that generate_people made in DIR, on the offscreen platform, into a picture: the
+// tables that bench_database made in DIR, on the offscreen platform, into a picture: the
 // people in Name order with an open cell editor, the countries with multi-selected rows.
 
 #include "RenderPicture.h"
@@ -44,7 +44,7 @@ TDBGrid* NewGrid(TForm& Form, const QString& Alias, const QString& TableName, co
 
 int Render(const QString& Dir, const QString& Out) {
     if (!QFile::exists(QDir(Dir).filePath(QLatin1String(StandardDatabaseFile))))
-        throw std::runtime_error(Dir.toStdString() + " holds no database: run generate_people");
+        throw std::runtime_error(Dir.toStdString() + " holds no database: run bench_database");
     const QString alias = QStringLiteral("RenderPeople");
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));
@@ -54,7 +54,7 @@ int Render(const QString& Dir, const QString& Out) {
     form.SetCaption(QStringLiteral("People"));
     form.SetBounds(0, 0, 760, 520);
     TDBGrid* people = NewGrid(form, alias, QStringLiteral("People"),
-                              QStringLiteral("Name;Country;Birth;Salary;Active;Sex"),
+                              QStringLiteral("Name;Sex;Lang;Pasport;Country"),
                               QStringLiteral("Name"), QRect(8, 8, 744, 300));
     TDBGrid* countries =
         NewGrid(form, alias, QStringLiteral("Country"), QStringLiteral("Id;Name;Continent"),

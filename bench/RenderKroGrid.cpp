@@ -1,5 +1,5 @@
 // render_kro_grid DIR OUT.png: draws the library's grid over the People table that
-// generate_people made in DIR, on the offscreen platform, into a picture: lookup columns
+// bench_database made in DIR, on the offscreen platform, into a picture: lookup columns
 // as sub-cells, titles on two lines, a coloured column, rows coloured by a handler, the
 // order mark of the Name title and the total row.
 
@@ -25,7 +25,7 @@ namespace {
 
 int Render(const QString& Dir, const QString& Out) {
     if (!QFile::exists(QDir(Dir).filePath(QLatin1String(StandardDatabaseFile))))
-        throw std::runtime_error(Dir.toStdString() + " holds no database: run generate_people");
+        throw std::runtime_error(Dir.toStdString() + " holds no database: run bench_database");
     const QString alias = QStringLiteral("RenderKroPeople");
     Session()->SetConfigMode({cmSession});
     Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in a Release tree (build/bench), makes People databases of 100,000
-# and 1,000,000 rows under /tmp/kro-bench-v3-N (kept between runs) and times the dataset
+# Builds the benchmarks in a Release tree (build/bench), makes demo databases of 100,000
+# and 1,000,000 rows under /tmp/kro-bench-demo1-N (kept between runs) and times the dataset
 # operations on both. Extra arguments go to dataset_bench (the number of runs).
 #   run.sh --postgres [runs]: the same on a PostgreSQL server: the one the KRO_PG_*
 #   variables name, else a throwaway one started here (scripts/pg-test-server.sh).
@@ -14,9 +14,9 @@ fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/bench"
-# Raised whenever generate_people changes the schema or the data, so that databases made
-# by an older one are not reused.
-schema=v3
+# Raised whenever bench_database (the demo's generator) changes the schema or the data, so
+# that databases made by an older one are not reused.
+schema=demo1
 
 # Qt SQL and its SQLite driver, for the peer column: installed here only, when run as root.
 qt_sql_packages=(libqt6sql6 libqt6sql6-sqlite qt6-base-dev)
@@ -38,7 +38,7 @@ fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKRO_BUILD_TESTS=OFF \
     -DKRO_BUILD_BENCH=ON >/dev/null
-ninja -C "$build" -j2 generate_people dataset_bench grid_bench look_field_bench
+ninja -C "$build" -j2 bench_database dataset_bench grid_bench look_field_bench
 
 server_dir=""
 stop_server() {
@@ -53,7 +53,7 @@ fi
 for rows in 100000 1000000; do
     dir="/tmp/kro-bench-$schema-$rows"
     if [[ ! -f "$dir/tables.sqlite3" ]]; then
-        "$build/bench/generate_people" "$dir" "$rows"
+        "$build/bench/bench_database" "$dir" "$rows"
     fi
     echo
     "$build/bench/dataset_bench" "${mode[@]}" "$dir" "$@"

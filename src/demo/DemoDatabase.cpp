@@ -460,3 +460,11 @@ void AddDemoPeople(const QString& Alias, int Count) {
             writer.Add(number, false);
     });
 }
+
+bool GenerateDemoDatabase(const QString& Alias, int People) {
+    const int first = qMin(People, DemoPeopleCount);
+    if (!CreateDemoDatabase(Alias, first))
+        return false;
+    AddDemoPeople(Alias, People - first);
+    return true;
+}

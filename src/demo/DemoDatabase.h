@@ -20,3 +20,7 @@ bool CreateDemoDatabase(const QString& Alias, int People = DemoPeopleCount);
 // Adds Count people with their jobs, without pictures, in one transaction: the large
 // variants of the database for benchmarks.
 void AddDemoPeople(const QString& Alias, int Count);
+
+// Creates the database of Alias with People people: the first ones as the program's first
+// start makes them, the rest by AddDemoPeople. False when it holds a people table already.
+bool GenerateDemoDatabase(const QString& Alias, int People);

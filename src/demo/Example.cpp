@@ -23,11 +23,10 @@ int Generate(const QString& People, const QString& Folder) {
         return 2;
     }
     RegisterDemoAlias({QDir(Folder).absolutePath(), {}});
-    if (!CreateDemoDatabase(DemoAlias, qMin(count, DemoPeopleCount))) {
+    if (!GenerateDemoDatabase(DemoAlias, count)) {
         std::fprintf(stderr, "Example: %s holds a demo database already\n", qPrintable(Folder));
         return 1;
     }
-    AddDemoPeople(DemoAlias, count - qMin(count, DemoPeopleCount));
     std::printf("Example: the demo database with %d people is in %s\n", count, qPrintable(Folder));
     return 0;
 }

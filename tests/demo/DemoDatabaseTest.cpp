@@ -149,6 +149,29 @@ TEST(DemoDatabaseContents, TheSameCountMakesTheSameDatabase) {
     EXPECT_EQ(first.Column(people).size(), 40);
 }
 
+TEST(DemoDatabaseContents, GeneratedDatabasesBeginAsTheProgramsOwnAndRefuseAnExistingOne) {
+    TEmptyDatabase small(QString::fromLatin1(SqliteEngine));
+    TEmptyDatabase own(QString::fromLatin1(SqliteEngine));
+    TEmptyDatabase large(QString::fromLatin1(SqliteEngine));
+    ASSERT_TRUE(GenerateDemoDatabase(small.Alias(), 7));
+    CreateDemoDatabase(own.Alias());
+    ASSERT_TRUE(GenerateDemoDatabase(large.Alias(), DemoPeopleCount + 50));
+    const QString count = QStringLiteral("SELECT count(*) FROM \"People\"");
+    EXPECT_EQ(small.Count(count), 7);
+    EXPECT_EQ(large.Count(count), DemoPeopleCount + 50);
+    // The first people are the program's, pictures and all; the rest have none.
+    const QString people = QStringLiteral(
+        "SELECT \"Name\" || '/' || (\"Image\" IS NULL) FROM \"People\" ORDER BY \"id\"");
+    EXPECT_EQ(large.Column(people).mid(0, DemoPeopleCount), own.Column(people));
+    EXPECT_EQ(large.Count(QStringLiteral("SELECT count(*) FROM \"People\" WHERE \"Image\" IS "
+                                         "NOT NULL")),
+              own.Count(QStringLiteral("SELECT count(*) FROM \"People\" WHERE \"Image\" IS NOT "
+                                       "NULL")));
+
+    EXPECT_FALSE(GenerateDemoDatabase(small.Alias(), 20));
+    EXPECT_EQ(small.Count(count), 7);
+}
+
 TEST(DemoDatabaseContents, FlagsAreSmallPicturesInTheirCountrysColours) {
     TEmptyDatabase db(QString::fromLatin1(SqliteEngine));
     CreateDemoDatabase(db.Alias(), 1);
