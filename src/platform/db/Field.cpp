@@ -435,11 +435,16 @@ QList<TField*> TFields::GetFieldList(const QString& Names) const {
 }
 
 void TFields::Add(TField* Field) {
-    if (!Field->FieldName().isEmpty() && FindField(Field->FieldName()))
-        throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(Field->FieldName()));
+    const QString name = Field->FieldName();
+    if (!name.isEmpty() && FindField(name))
+        throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(name));
     FList.append(Field);
     Field->FDataSet = FDataSet;
-    NamesChanged();
+    // The search above built the name map: it takes the new name rather than being built
+    // again for every field a dataset adds while it opens.
+    if (!name.isEmpty() && !FByName.isEmpty())
+        FByName.insert(name.toLower(), Field);
+    FLists.clear();
 }
 
 void TFields::Remove(TField* Field) {

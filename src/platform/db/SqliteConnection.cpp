@@ -133,11 +133,18 @@ struct TDeclaredType {
 
 TDeclaredType ParseDeclaredType(const QString& Declared) {
     static const QRegularExpression pattern(QStringLiteral(R"(^([^(]*)(?:\(([^)]*)\))?\s*$)"));
+    // Every open of a table asks for its columns' types: each text is parsed once.
+    thread_local QHash<QString, TDeclaredType> parsed;
+    const auto known = parsed.constFind(Declared);
+    if (known != parsed.cend())
+        return *known;
     const QRegularExpressionMatch match = pattern.match(Declared);
-    if (!match.hasMatch())
-        return {Declared.toUpper().simplified(), 0};
-    return {match.captured(1).toUpper().simplified(),
-            match.captured(2).split(QLatin1Char(',')).last().trimmed().toInt()};
+    const TDeclaredType type =
+        match.hasMatch()
+            ? TDeclaredType{match.captured(1).toUpper().simplified(),
+                            match.captured(2).split(QLatin1Char(',')).last().trimmed().toInt()}
+            : TDeclaredType{Declared.toUpper().simplified(), 0};
+    return *parsed.insert(Declared, type);
 }
 
 struct TColumnType {

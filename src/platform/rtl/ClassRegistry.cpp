@@ -18,7 +18,39 @@ struct TPrototypeScope {
     TPrototypeScope() { ++PrototypeDepth; }
     ~TPrototypeScope() { --PrototypeDepth; }
 };
+
+// The index of Class's constructor taking one Argument ("TComponent*"), -1 for none.
+int ConstructorIndex(const QMetaObject* Class, const char* Argument) {
+    thread_local QHash<std::pair<const QMetaObject*, const char*>, int> known;
+    const auto key = std::make_pair(Class, Argument);
+    const auto found = known.constFind(key);
+    if (found != known.cend())
+        return *found;
+    const QByteArray signature =
+        QMetaObject::normalizedSignature(QByteArray(Class->className()) + '(' + Argument + ')');
+    return *known.insert(key, Class->indexOfConstructor(signature.constData()));
+}
+
+template <class T> QObject* Construct(const QMetaObject* Class, const char* Argument, T* Value) {
+    const int index = ConstructorIndex(Class, Argument);
+    if (index < 0)
+        return nullptr;
+    QObject* made = nullptr;
+    void* arguments[] = {&made, &Value};
+    // A class without a static meta-call gives 0: nothing was made.
+    if (Class->static_metacall(QMetaObject::CreateInstance, index, arguments) >= 0)
+        return nullptr;
+    return made;
+}
 } // namespace
+
+QObject* NewInstance(const QMetaObject* Class, TComponent* Owner) {
+    return Construct(Class, "TComponent*", Owner);
+}
+
+QObject* NewInstance(const QMetaObject* Class, TCollection* Collection) {
+    return Construct(Class, "TCollection*", Collection);
+}
 
 void RegisterClass(TComponentClass componentClass) {
     Classes().insert(QString::fromLatin1(componentClass->className()).toLower(), componentClass);
@@ -36,7 +68,7 @@ TComponentClass FindClass(const QString& className) {
 }
 
 TComponent* CreateComponent(TComponentClass componentClass, TComponent* owner) {
-    QObject* object = componentClass->newInstance(Q_ARG(TComponent*, owner));
+    QObject* object = NewInstance(componentClass, owner);
     auto* component = qobject_cast<TComponent*>(object);
     if (!component) {
         delete object;
@@ -47,7 +79,7 @@ TComponent* CreateComponent(TComponentClass componentClass, TComponent* owner) {
 }
 
 TCollectionItem* CreateCollectionItem(const QMetaObject* itemClass, TCollection* collection) {
-    QObject* object = itemClass->newInstance(Q_ARG(TCollection*, collection));
+    QObject* object = NewInstance(itemClass, collection);
     auto* item = qobject_cast<TCollectionItem*>(object);
     if (!item) {
         delete object;

@@ -24,6 +24,13 @@ TComponentClass FindClass(const QString& className);
 TComponent* CreateComponent(TComponentClass componentClass, TComponent* owner);
 TCollectionItem* CreateCollectionItem(const QMetaObject* itemClass, TCollection* collection);
 
+// What QMetaObject::newInstance does for the invokable constructor taking an owner or a
+// collection, with the constructor looked up once per class rather than by its signature
+// every time (datasets make their fields and definitions on every open). nullptr when the
+// class has no such constructor.
+QObject* NewInstance(const QMetaObject* Class, TComponent* Owner);
+QObject* NewInstance(const QMetaObject* Class, TCollection* Collection);
+
 // A prototype is an instance created only to learn a class's default property values.
 // Constructors that would do more than set defaults (load a form file, open a
 // connection) check this and skip that work.

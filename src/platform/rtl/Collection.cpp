@@ -1,5 +1,6 @@
 #include "Collection.h"
 
+#include "ClassRegistry.h"
 #include "Exceptions.h"
 #include "Reader.h"
 #include "Writer.h"
@@ -164,7 +165,7 @@ TCollectionItem* TCollection::CreateItem(int Index) {
     {
         // The item's constructor only links it; it is announced once constructed.
         const QScopedValueRollback creating(FCreating, true);
-        item = static_cast<TCollectionItem*>(FItemClass->newInstance(Q_ARG(TCollection*, this)));
+        item = static_cast<TCollectionItem*>(NewInstance(FItemClass, this));
         if (!item)
             throw EComponentError(QStringLiteral("%1 has no invokable constructor taking a "
                                                  "TCollection*")

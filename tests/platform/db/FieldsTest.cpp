@@ -63,6 +63,27 @@ TEST_F(Fields, FieldListsAskedAgainFollowRenamedAndRemovedFields) {
     EXPECT_THROW(Data.Fields()->GetFieldList(QStringLiteral("Code;Title")), EDatabaseError);
 }
 
+TEST_F(Fields, FieldsAddedAfterASearchAreFoundAndNamesStayUnique) {
+    auto* name = AddField<TStringField>(QStringLiteral("Name"), ftString, 10);
+    EXPECT_EQ(Data.FindField(QStringLiteral("name")), name); // the name map is built now
+    auto* code = AddField<TIntegerField>(QStringLiteral("Code"), ftInteger);
+    auto* unnamed = new TIntegerField(&Data);
+    unnamed->SetDataSet(&Data);
+    EXPECT_EQ(Data.FindField(QStringLiteral("CODE")), code);
+    EXPECT_EQ(Data.FindField(QStringLiteral("Name")), name);
+    EXPECT_EQ(Data.Fields()->Count(), 3);
+
+    auto* twin = new TIntegerField(&Data);
+    twin->SetFieldName(QStringLiteral("code"));
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { twin->SetDataSet(&Data); }),
+              QStringLiteral("Duplicate field name 'code'"));
+    EXPECT_EQ(Data.Fields()->Count(), 3);
+    EXPECT_EQ(Data.FindField(QStringLiteral("code")), code);
+    // A name given after the field joined is found too.
+    unnamed->SetFieldName(QStringLiteral("Level"));
+    EXPECT_EQ(Data.FindField(QStringLiteral("level")), unnamed);
+}
+
 TEST_F(Fields, StringFieldKeepsTextUpToItsSize) {
     auto* name = AddField<TStringField>(QStringLiteral("Name"), ftString);
     EXPECT_EQ(name->Size(), 20);

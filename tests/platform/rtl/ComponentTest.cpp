@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <rtl/ClassRegistry.h>
 #include <rtl/Exceptions.h>
 
 namespace {
@@ -161,6 +162,28 @@ TEST(ComponentState, DesigningPropagatesAndDestroyingIsVisibleToNotifiedComponen
     EXPECT_TRUE(owner.IsLoading());
     owner.Loaded();
     EXPECT_FALSE(owner.IsLoading());
+}
+
+TEST(ComponentCreation, ClassesAreMadeThroughTheirInvokableConstructors) {
+    TComponent owner;
+    TComponent* made = CreateComponent(&TSampleRepublished::staticMetaObject, &owner);
+    EXPECT_STREQ(made->metaObject()->className(), "TSampleRepublished");
+    EXPECT_EQ(made->Owner(), &owner);
+    // Again: the constructor found the first time serves the second.
+    EXPECT_STREQ(CreateComponent(&TSample::staticMetaObject, &owner)->metaObject()->className(),
+                 "TSample");
+    EXPECT_STREQ(
+        NewInstance(&TSampleRepublished::staticMetaObject, &owner)->metaObject()->className(),
+        "TSampleRepublished");
+    EXPECT_EQ(owner.ComponentCount(), 3);
+
+    TCollection list(&TSampleItem::staticMetaObject);
+    TCollectionItem* item = CreateCollectionItem(&TSampleItem::staticMetaObject, &list);
+    EXPECT_EQ(item->Collection(), &list);
+    // A class without the constructor makes nothing and says so.
+    EXPECT_EQ(NewInstance(&TComponent::staticMetaObject, &list), nullptr);
+    EXPECT_THROW(CreateComponent(&TSampleItem::staticMetaObject, &owner), EClassNotFound);
+    EXPECT_EQ(owner.ComponentCount(), 3);
 }
 
 } // namespace
