@@ -92,37 +92,62 @@ void TFormPeople::FormCreate(TObject* Sender) {
 
 void TFormPeople::FormActivate(TObject* Sender) {
     TFormBase::FormActivate(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
-void TFormPeople::ShowPeopleCount() {
-    if (DM1)
-        DM1->TbPeopleAfterPost(DM1->TbPeople);
+void TFormPeople::CountPeople() {
+    QString sql = QStringLiteral("Select Count(*) from People.db EFilter");
+    const int mode = EFilter->FilterMode();
+    if (mode != 0) {
+        if (const QString where = EFilter->BuildQueryWhere(mode); !where.isEmpty())
+            sql += QStringLiteral(" where ") + where;
+    }
+    FAllPeople.reset();
+    const Variant count = GetFromSQLText(DemoAlias, sql, false);
+    if (mode == 0 && count.isValid())
+        FAllPeople = count.toLongLong();
+    ShowPeopleCount(count);
+}
+
+void TFormPeople::PeopleChanged(int Difference) {
+    if (!FAllPeople || EFilter->FilterMode() != 0) {
+        CountPeople();
+        return;
+    }
+    *FAllPeople += Difference;
+    ShowPeopleCount(*FAllPeople);
+}
+
+void TFormPeople::ShowPeopleCount(const Variant& Count) {
+    KroDbGrid->SetTotalText(QStringLiteral("Name"),
+                            Count.isValid()
+                                ? QStringLiteral("Count: ") + QString::number(Count.toLongLong())
+                                : QString());
 }
 
 void TFormPeople::SBFilterEditClick(TObject* Sender) {
     TFormBase::SBFilterEditClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::ComboBoxFilterListChange(TObject* Sender) {
     TFormBase::ComboBoxFilterListChange(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::SBFilterSetClick(TObject* Sender) {
     TFormBase::SBFilterSetClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::SBFilterExternalSetClick(TObject* Sender) {
     TFormBase::SBFilterExternalSetClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::SBFilterNoneClick(TObject* Sender) {
     TFormBase::SBFilterNoneClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 Variant TFormPeople::PersonLanguage(TField* Field, const QString& Column) const {

@@ -7,6 +7,7 @@
 // menus with the rich edit and the picture, design notes and the record cloner.
 
 #include <forms/fBase.h>
+#include <optional>
 
 class TDataSource;
 class TDBImage;
@@ -63,6 +64,13 @@ public:
     TKroDbGrid* GridCloneJobs = nullptr;
     TKroRecordCloner* KroRecordCloner1 = nullptr;
 
+    // The people count in the grid's total row ("Count: N"): CountPeople counts the people
+    // that pass the filter in force; PeopleChanged follows a post or delete that changed
+    // the number of people by Difference, counting again unless no filter is in force and
+    // the number of all people is known.
+    void CountPeople();
+    void PeopleChanged(int Difference);
+
     // How many times the counting language lists were dropped down.
     int DropDownCount() const { return FDropDownCount; }
 
@@ -96,9 +104,11 @@ private:
     // The language of the person on the row being drawn: its row of the language list,
     // found by id without moving the list.
     Variant PersonLanguage(TField* Field, const QString& Column) const;
-    void ShowPeopleCount();
+    void ShowPeopleCount(const Variant& Count);
 
     int FDropDownCount = 0;
+    // The number of all people, counted while no filter was in force.
+    std::optional<qint64> FAllPeople;
 };
 
 extern TFormPeople* FormPeople;
