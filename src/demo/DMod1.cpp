@@ -66,21 +66,8 @@ void TDM1::TbPeopleLangNameEditData(TObject*, TTypeShow TypeShow, TFieldReturn* 
     ShowTableForm(TbLang, TypeShow, FieldReturn);
 }
 
-void TDM1::TbPeopleBeforePost(TDataSet* DataSet) {
-    FPeopleChange = DataSet->State() == dsInsert ? 1 : 0;
-}
-
-void TDM1::TbPeopleBeforeDelete(TDataSet*) {
-    FPeopleChange = -1;
-}
-
 void TDM1::TbPeopleAfterPost(TDataSet*) {
-    const std::optional<int> change = std::exchange(FPeopleChange, std::nullopt);
-    if (!FormPeople)
-        return;
-    if (change)
-        FormPeople->PeopleChanged(*change);
-    else
+    if (FormPeople)
         FormPeople->CountPeople();
 }
 

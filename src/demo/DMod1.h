@@ -5,7 +5,6 @@
 // forms, keep the profession lists current and store the filters beside the database.
 
 #include <dataset/KroDB.h>
-#include <optional>
 #include <ui/DataModule.h>
 
 class TDataSource;
@@ -41,19 +40,11 @@ public:
                                        TFieldReturn* FieldReturn);
     Q_INVOKABLE void TbPeopleLangNameEditData(TObject* Sender, TTypeShow TypeShow,
                                               TFieldReturn* FieldReturn);
-    // Note how the post or delete to come changes the number of people: one more for a
-    // new person, none for a changed one, one less for a deleted one.
-    Q_INVOKABLE void TbPeopleBeforePost(TDataSet* DataSet);
-    Q_INVOKABLE void TbPeopleBeforeDelete(TDataSet* DataSet);
-    // The number of people that pass the people form's filter, under the names in its
-    // grid's total row, following the change noted before; nothing while that form does
-    // not exist.
+    // The people form's count of the people that pass its filter (TFormPeople::CountPeople);
+    // nothing while that form does not exist.
     Q_INVOKABLE void TbPeopleAfterPost(TDataSet* DataSet);
     // Re-reads the profession query and table, so the lists show a saved profession at once.
     Q_INVOKABLE void TbProfAfterPost(TDataSet* DataSet);
-
-private:
-    std::optional<int> FPeopleChange;
 };
 
 extern TDM1* DM1;

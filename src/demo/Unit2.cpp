@@ -92,30 +92,25 @@ void TFormPeople::FormCreate(TObject* Sender) {
 
 void TFormPeople::FormActivate(TObject* Sender) {
     TFormBase::FormActivate(Sender);
-    CountPeople();
+    ShowPeopleCount(PeopleCountedBySql());
 }
 
 void TFormPeople::CountPeople() {
+    // The people table, filtered or not, is counted by the engine as its grid counts it and
+    // keeps the count across its own posts and deletes; an extract query in its place is
+    // counted by the statement.
+    TDataSet* shown = DataSource1->DataSet();
+    ShowPeopleCount(DM1 && shown == DM1->TbPeople && shown->Active() ? Variant(shown->RecordCount())
+                                                                     : PeopleCountedBySql());
+}
+
+Variant TFormPeople::PeopleCountedBySql() const {
     QString sql = QStringLiteral("Select Count(*) from People.db EFilter");
-    const int mode = EFilter->FilterMode();
-    if (mode != 0) {
+    if (const int mode = EFilter->FilterMode(); mode != 0) {
         if (const QString where = EFilter->BuildQueryWhere(mode); !where.isEmpty())
             sql += QStringLiteral(" where ") + where;
     }
-    FAllPeople.reset();
-    const Variant count = GetFromSQLText(DemoAlias, sql, false);
-    if (mode == 0 && count.isValid())
-        FAllPeople = count.toLongLong();
-    ShowPeopleCount(count);
-}
-
-void TFormPeople::PeopleChanged(int Difference) {
-    if (!FAllPeople || EFilter->FilterMode() != 0) {
-        CountPeople();
-        return;
-    }
-    *FAllPeople += Difference;
-    ShowPeopleCount(*FAllPeople);
+    return GetFromSQLText(DemoAlias, sql, false);
 }
 
 void TFormPeople::ShowPeopleCount(const Variant& Count) {

@@ -7,7 +7,6 @@
 // menus with the rich edit and the picture, design notes and the record cloner.
 
 #include <forms/fBase.h>
-#include <optional>
 
 class TDataSource;
 class TDBImage;
@@ -64,12 +63,10 @@ public:
     TKroDbGrid* GridCloneJobs = nullptr;
     TKroRecordCloner* KroRecordCloner1 = nullptr;
 
-    // The people count in the grid's total row ("Count: N"): CountPeople counts the people
-    // that pass the filter in force; PeopleChanged follows a post or delete that changed
-    // the number of people by Difference, counting again unless no filter is in force and
-    // the number of all people is known.
+    // The number of people that pass the filter in force, under the names in the grid's
+    // total row ("Count: N"): counted by the statement as the form becomes active, else as
+    // the grid counts the people it shows.
     void CountPeople();
-    void PeopleChanged(int Difference);
 
     // How many times the counting language lists were dropped down.
     int DropDownCount() const { return FDropDownCount; }
@@ -104,11 +101,11 @@ private:
     // The language of the person on the row being drawn: its row of the language list,
     // found by id without moving the list.
     Variant PersonLanguage(TField* Field, const QString& Column) const;
+    // The count of "Select Count(*)" over the people with the filter's condition.
+    Variant PeopleCountedBySql() const;
     void ShowPeopleCount(const Variant& Count);
 
     int FDropDownCount = 0;
-    // The number of all people, counted while no filter was in force.
-    std::optional<qint64> FAllPeople;
 };
 
 extern TFormPeople* FormPeople;
