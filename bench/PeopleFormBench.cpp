@@ -1,13 +1,17 @@
 // The demonstration program's people form on a demo database, driven headless as a person
 // uses it, beside the SQLite statements that do the same work: opening the form, Last in
 // its grid, a filter by language with the people counted, dropping down the countries of
-// a continent, cloning a person with jobs.
+// a continent, cloning a person with jobs. The operations that paint the grid are compared
+// with the statements reading the same rows into a plain platform grid of the same size,
+// painted too (the statements alone are shown beside). Under callgrind
+// (--collect-atstart=no) each measured step is counted alone and dumped under its name.
 //
 //   people_form_bench DIR [repeat]   (DIR: a demo database, Example --generate N DIR)
 
 #include "BenchMain.h"
 #include "MedianTimer.h"
 #include "RawSqlite.h"
+#include "TextRowsGrid.h"
 
 #include <DMod1.h>
 #include <DemoDatabase.h>
@@ -28,6 +32,8 @@
 #include <grid/KroGrid.h>
 #include <library/KroLibrary.h>
 #include <string>
+#include <ui/Forms.h>
+#include <valgrind/callgrind.h>
 
 namespace {
 
@@ -50,6 +56,46 @@ void Paint(TFormPeople* Form) {
     Form->KroDbGrid->Widget()->repaint();
 }
 
+// The median of Measured as MedianMicroseconds gives it; under callgrind the counts of the
+// measured calls alone, dumped under Name.
+double Measure(const char* Name, int Repeat, const std::function<void()>& Prepare,
+               const std::function<void()>& Measured) {
+    const double median = MedianMicroseconds(Repeat, Prepare, [&] {
+        CALLGRIND_TOGGLE_COLLECT;
+        Measured();
+        CALLGRIND_TOGGLE_COLLECT;
+    });
+    CALLGRIND_DUMP_STATS_AT(Name);
+    return median;
+}
+
+// A plain platform grid as large as the people grid, showing as many rows.
+class TPaintedPeer {
+public:
+    explicit TPaintedPeer(TKroDbGrid* Shown) {
+        Form.SetBounds(0, 0, Shown->Width() + 20, Shown->Height() + 20);
+        Grid = new TTextRowsGrid(&Form);
+        Grid->SetParent(&Form);
+        Grid->SetBounds(0, 0, Shown->Width(), Shown->Height());
+        Grid->SetColCount(Columns);
+        Grid->SetDefaultColWidth(Shown->ClientWidth() / Columns);
+        Grid->SetRowCount(Shown->VisibleRowCount() + 1);
+        Form.Show();
+        QCoreApplication::processEvents();
+    }
+    // The rows of Statement read into the grid and painted.
+    void Show(TRawStatement& Statement) {
+        Grid->ReadRows(Statement);
+        Grid->Widget()->repaint();
+    }
+    int Rows() const { return Grid->RowCount() - 1; }
+
+private:
+    static constexpr int Columns = 10; // those of Row
+    TForm Form;
+    TTextRowsGrid* Grid;
+};
+
 int Bench(const QString& Dir, int Repeat) {
     RegisterKroLibrary();
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
@@ -65,29 +111,45 @@ int Bench(const QString& Dir, int Repeat) {
     };
 
     TRawStatement count(raw.Handle(), "SELECT count(*) FROM People");
-    TRawStatement first(raw.Handle(), Row + "ORDER BY p.Name, p.rowid LIMIT 25");
-    const double open = MedianMicroseconds(
-        Repeat, [] { delete FormPeople; },
+    const double open = Measure(
+        "open", Repeat, [] { delete FormPeople; },
         [] {
             Form1->SpeedButton1Click(nullptr);
             Paint(FormPeople);
         });
-    const double openDirect = MedianMicroseconds(
-        Repeat, [] {},
-        [&] {
-            ReadRows(count);
-            ReadRows(first);
-        });
-    line("open the form (count, first rows)", open, openDirect);
-
     TFormPeople* form = FormPeople;
+    TPaintedPeer peer(form->KroDbGrid);
+    // The peers of an operation that paints (Ours): the count if any and Rows read into the
+    // plain grid and painted, and the statements alone.
+    const auto painting = [&](const char* Name, TRawStatement* Count, TRawStatement& Rows,
+                              double Ours) {
+        const std::string name = Name;
+        const double painted = Measure((name + ": painted peer").c_str(), Repeat, [] {},
+                                       [&] {
+                                           if (Count)
+                                               ReadRows(*Count);
+                                           peer.Show(Rows);
+                                       });
+        const double direct = Measure((name + ": statements").c_str(), Repeat, [] {},
+                                      [&] {
+                                          if (Count)
+                                              ReadRows(*Count);
+                                          ReadRows(Rows);
+                                      });
+        line(Name, Ours, painted);
+        std::printf("  %-32s %12s %12.2f\n", "(statements, not painted)", "", direct / 1000);
+    };
+    const std::string rows = " LIMIT " + std::to_string(peer.Rows());
+    TRawStatement first(raw.Handle(), Row + "ORDER BY p.Name, p.rowid" + rows);
+    painting("open the form (count, first rows)", &count, first, open);
+
     // Becoming active, the form reads its datasets, the jobs among them.
     QApplication::setActiveWindow(form->Widget());
     QCoreApplication::processEvents();
     TKroTable* people = DM1->TbPeople;
-    TRawStatement last(raw.Handle(), Row + "ORDER BY p.Name DESC, p.rowid DESC LIMIT 25");
-    const double lastOurs = MedianMicroseconds(
-        Repeat,
+    TRawStatement last(raw.Handle(), Row + "ORDER BY p.Name DESC, p.rowid DESC" + rows);
+    const double lastOurs = Measure(
+        "Last", Repeat,
         [&] {
             people->First();
             Paint(form);
@@ -96,9 +158,7 @@ int Bench(const QString& Dir, int Repeat) {
             people->Last();
             Paint(form);
         });
-    const double lastDirect = MedianMicroseconds(
-        Repeat, [] {}, [&] { ReadRows(last); });
-    line("Last in the grid", lastOurs, lastDirect);
+    painting("Last in the grid", nullptr, last, lastOurs);
 
     TKroFilter* filter = form->EFilter;
     filter->AddFilter();
@@ -107,21 +167,14 @@ int Bench(const QString& Dir, int Repeat) {
     filter->Current()->Conditions[0]->Value = 2;
     form->UpdateFilterControls();
     TRawStatement countLang(raw.Handle(), "SELECT count(*) FROM People WHERE Lang = 2");
-    TRawStatement firstLang(raw.Handle(),
-                            Row + "WHERE p.Lang = 2 ORDER BY p.Name, p.rowid LIMIT 25");
-    const double filterOurs = MedianMicroseconds(
-        Repeat, [&] { form->SBFilterNoneClick(nullptr); },
+    TRawStatement firstLang(raw.Handle(), Row + "WHERE p.Lang = 2 ORDER BY p.Name, p.rowid" + rows);
+    const double filterOurs = Measure(
+        "filter", Repeat, [&] { form->SBFilterNoneClick(nullptr); },
         [&] {
             form->SBFilterSetClick(nullptr);
             Paint(form);
         });
-    const double filterDirect = MedianMicroseconds(
-        Repeat, [] {},
-        [&] {
-            ReadRows(countLang);
-            ReadRows(firstLang);
-        });
-    line("filter by language, count", filterOurs, filterDirect);
+    painting("filter by language, count", &countLang, firstLang, filterOurs);
     std::printf("  total row: %s\n",
                 qPrintable(form->KroDbGrid->TotalList()->Value(QStringLiteral("Name"))));
     form->SBFilterNoneClick(nullptr);
@@ -130,11 +183,11 @@ int Bench(const QString& Dir, int Repeat) {
     TKroDBLookupCombo* countries = form->LookupCountryOfContinent;
     TRawStatement continent(raw.Handle(), "SELECT Id, Name FROM Country WHERE Continent = ?");
     const std::int64_t continentId = people->FieldByName(QStringLiteral("Continent"))->AsInteger();
-    const double dropOurs = MedianMicroseconds(
-        Repeat, [&] { countries->CloseUp(false); }, [&] { countries->DropDown(); });
+    const double dropOurs = Measure(
+        "drop down", Repeat, [&] { countries->CloseUp(false); }, [&] { countries->DropDown(); });
     countries->CloseUp(false);
-    const double dropDirect = MedianMicroseconds(
-        Repeat, [] {},
+    const double dropDirect = Measure(
+        "drop down: statement", Repeat, [] {},
         [&] {
             continent.Reset();
             continent.Bind(1, continentId);
@@ -146,8 +199,8 @@ int Bench(const QString& Dir, int Repeat) {
     const Variant person = DM1->TbPeople->FieldByName(QStringLiteral("id"))->AsVariant();
     form->KroRecordCloner1->SetConfirmDataSet(false);
     form->KroRecordCloner1->SetConfirmSubDataSet(false);
-    const double cloneOurs = MedianMicroseconds(
-        Repeat, [&] { people->Locate(QStringLiteral("id"), person, {}); },
+    const double cloneOurs = Measure(
+        "clone", Repeat, [&] { people->Locate(QStringLiteral("id"), person, {}); },
         [&] { form->KroRecordCloner1->Clone(); });
     TRawStatement next(raw.Handle(), "SELECT Max(id) + 1 FROM People");
     TRawStatement copyPerson(
@@ -158,8 +211,8 @@ int Bench(const QString& Dir, int Repeat) {
                            "INSERT INTO Job (People, DateBe, DateEn, Company, JobPosition) "
                            "SELECT ?, DateBe, DateEn, Company, JobPosition FROM Job WHERE People "
                            "= ?");
-    const double cloneDirect = MedianMicroseconds(
-        Repeat, [] {},
+    const double cloneDirect = Measure(
+        "clone: statements", Repeat, [] {},
         [&] {
             next.Reset();
             next.Step();

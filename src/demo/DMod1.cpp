@@ -3,12 +3,10 @@
 #include "DemoDatabase.h"
 #include "Unit2.h"
 
-#include <dataset/KroSql.h>
 #include <dataset/KroTable.h>
 #include <filter/KroFilt.h>
 #include <forms/DiAdv.h>
 #include <forms/fBase.h>
-#include <grid/KroGrid.h>
 
 TDM1* DM1 = nullptr;
 QString DemoFilterFolder;
@@ -69,19 +67,8 @@ void TDM1::TbPeopleLangNameEditData(TObject*, TTypeShow TypeShow, TFieldReturn* 
 }
 
 void TDM1::TbPeopleAfterPost(TDataSet*) {
-    if (!FormPeople)
-        return;
-    QString sql = QStringLiteral("Select Count(*) from People.db EFilter");
-    TKroFilter* filter = FormPeople->EFilter;
-    if (const int mode = filter->FilterMode(); mode != 0) {
-        if (const QString where = filter->BuildQueryWhere(mode); !where.isEmpty())
-            sql += QStringLiteral(" where ") + where;
-    }
-    const Variant count = GetFromSQLText(DemoAlias, sql, false);
-    FormPeople->KroDbGrid->SetTotalText(QStringLiteral("Name"),
-                                        count.isValid() ? QStringLiteral("Count: ") +
-                                                              QString::number(count.toLongLong())
-                                                        : QString());
+    if (FormPeople)
+        FormPeople->CountPeople();
 }
 
 void TDM1::TbProfAfterPost(TDataSet*) {

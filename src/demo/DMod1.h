@@ -40,8 +40,8 @@ public:
                                        TFieldReturn* FieldReturn);
     Q_INVOKABLE void TbPeopleLangNameEditData(TObject* Sender, TTypeShow TypeShow,
                                               TFieldReturn* FieldReturn);
-    // The number of people that pass the people form's filter, under the names in its
-    // grid's total row; nothing while that form does not exist.
+    // The people form's count of the people that pass its filter (TFormPeople::CountPeople);
+    // nothing while that form does not exist.
     Q_INVOKABLE void TbPeopleAfterPost(TDataSet* DataSet);
     // Re-reads the profession query and table, so the lists show a saved profession at once.
     Q_INVOKABLE void TbProfAfterPost(TDataSet* DataSet);

@@ -92,37 +92,57 @@ void TFormPeople::FormCreate(TObject* Sender) {
 
 void TFormPeople::FormActivate(TObject* Sender) {
     TFormBase::FormActivate(Sender);
-    ShowPeopleCount();
+    ShowPeopleCount(PeopleCountedBySql());
 }
 
-void TFormPeople::ShowPeopleCount() {
-    if (DM1)
-        DM1->TbPeopleAfterPost(DM1->TbPeople);
+void TFormPeople::CountPeople() {
+    // The people table, filtered or not, is counted by the engine as its grid counts it and
+    // keeps the count across its own posts and deletes; an extract query in its place is
+    // counted by the statement.
+    TDataSet* shown = DataSource1->DataSet();
+    ShowPeopleCount(DM1 && shown == DM1->TbPeople && shown->Active() ? Variant(shown->RecordCount())
+                                                                     : PeopleCountedBySql());
+}
+
+Variant TFormPeople::PeopleCountedBySql() const {
+    QString sql = QStringLiteral("Select Count(*) from People.db EFilter");
+    if (const int mode = EFilter->FilterMode(); mode != 0) {
+        if (const QString where = EFilter->BuildQueryWhere(mode); !where.isEmpty())
+            sql += QStringLiteral(" where ") + where;
+    }
+    return GetFromSQLText(DemoAlias, sql, false);
+}
+
+void TFormPeople::ShowPeopleCount(const Variant& Count) {
+    KroDbGrid->SetTotalText(QStringLiteral("Name"),
+                            Count.isValid()
+                                ? QStringLiteral("Count: ") + QString::number(Count.toLongLong())
+                                : QString());
 }
 
 void TFormPeople::SBFilterEditClick(TObject* Sender) {
     TFormBase::SBFilterEditClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::ComboBoxFilterListChange(TObject* Sender) {
     TFormBase::ComboBoxFilterListChange(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::SBFilterSetClick(TObject* Sender) {
     TFormBase::SBFilterSetClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::SBFilterExternalSetClick(TObject* Sender) {
     TFormBase::SBFilterExternalSetClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 void TFormPeople::SBFilterNoneClick(TObject* Sender) {
     TFormBase::SBFilterNoneClick(Sender);
-    ShowPeopleCount();
+    CountPeople();
 }
 
 Variant TFormPeople::PersonLanguage(TField* Field, const QString& Column) const {

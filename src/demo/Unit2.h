@@ -63,6 +63,11 @@ public:
     TKroDbGrid* GridCloneJobs = nullptr;
     TKroRecordCloner* KroRecordCloner1 = nullptr;
 
+    // The number of people that pass the filter in force, under the names in the grid's
+    // total row ("Count: N"): counted by the statement as the form becomes active, else as
+    // the grid counts the people it shows.
+    void CountPeople();
+
     // How many times the counting language lists were dropped down.
     int DropDownCount() const { return FDropDownCount; }
 
@@ -96,7 +101,9 @@ private:
     // The language of the person on the row being drawn: its row of the language list,
     // found by id without moving the list.
     Variant PersonLanguage(TField* Field, const QString& Column) const;
-    void ShowPeopleCount();
+    // The count of "Select Count(*)" over the people with the filter's condition.
+    Variant PeopleCountedBySql() const;
+    void ShowPeopleCount(const Variant& Count);
 
     int FDropDownCount = 0;
 };

@@ -17,6 +17,7 @@
 #include <filter/FilterDialogSteps.h>
 #include <grid/KroGrid.h>
 #include <rich/KroRich.h>
+#include <rtl/Exceptions.h>
 #include <rtl/Font.h>
 #include <ui/Buttons.h>
 #include <ui/DBCtrls.h>
@@ -66,23 +67,41 @@ protected:
     }
     // Makes, in the filter dialog, the filter of the people whose names come before Name.
     void FilterNamesBefore(const QString& Name) {
+        FilterBy(QStringLiteral("Before ") + Name, {}, QStringLiteral("Name"), QStringLiteral("<"),
+                 Name);
+    }
+    // Makes, in the filter dialog, the filter called Name of one condition: Field of the
+    // dataset with the caption DataSet (the people when empty), Operation, Value.
+    void FilterBy(const QString& Name, const QString& DataSet, const QString& Field,
+                  const QString& Operation, const QString& Value) {
         if (!Form->SBFilterPanel->Down())
             QTest::mouseClick(Form->SBFilterPanel->Widget(), Qt::LeftButton);
-        Responder.Answer([Name](TForm* Dialog) {
+        Responder.Answer([=](TForm* Dialog) {
             auto& filter = *static_cast<TFormFilter*>(Dialog);
             Activate(&filter);
             Click(filter.SBAdd);
-            Type(filter.EditFilterName, QStringLiteral("Before ") + Name);
+            Type(filter.EditFilterName, Name);
             Click(filter.SBAddCond);
             ASSERT_EQ(filter.RowCount(), 1);
-            Choose(filter.Row(0)->FieldBox, QStringLiteral("Name"));
-            Choose(filter.Row(0)->OperationBox, QStringLiteral("<"));
-            Type(qobject_cast<TWinControl*>(filter.Row(0)->Editor), Name);
+            if (!DataSet.isEmpty())
+                Choose(filter.Row(0)->DataSetBox, DataSet);
+            Choose(filter.Row(0)->FieldBox, Field);
+            Choose(filter.Row(0)->OperationBox, Operation);
+            Type(qobject_cast<TWinControl*>(filter.Row(0)->Editor), Value);
             QTest::mouseClick(filter.BitBtnSet->Widget(), Qt::LeftButton);
         });
         QTest::mouseClick(Form->SBFilterEdit->Widget(), Qt::LeftButton);
         ProcessEvents();
     }
+    // Appends a person called Name with the next free id to DataSet and posts it.
+    static void PostNewPerson(TDataSet* DataSet, const QString& Name) {
+        const qint64 next = Count(QStringLiteral("Select Max(id)+1 from People.db"));
+        DataSet->Append();
+        DataSet->FieldByName(QStringLiteral("id"))->SetAsInteger(int(next));
+        DataSet->FieldByName(QStringLiteral("Name"))->SetAsString(Name);
+        DataSet->Post();
+    }
+    static qint64 AllPeople() { return Count(QStringLiteral("Select Count(*) from People.db")); }
     // The cell of the passport name on the grid's current row, with the name column
     // selected so that the cell is drawn as any other.
     QRect PassportCell() const {
@@ -175,6 +194,86 @@ TEST_F(PeopleForm, TheCountInTheTotalRowFollowsFiltersPostsAndDeletes) {
     ASSERT_TRUE(people->Locate(QStringLiteral("id"), int(all) + 1000, {}));
     people->Delete();
     EXPECT_EQ(Total(), CountText(before));
+}
+
+TEST_F(PeopleForm, WithoutAFilterTheCountFollowsNewAndDeletedPeopleAndFailedPosts) {
+    const qint64 all = AllPeople();
+    ASSERT_EQ(Total(), CountText(all));
+    TKroTable* people = DM1->TbPeople;
+    PostNewPerson(people, QStringLiteral("Zoe Zimmer"));
+    EXPECT_EQ(AllPeople(), all + 1);
+    EXPECT_EQ(Total(), CountText(all + 1));
+    const int id = people->FieldByName(QStringLiteral("id"))->AsInteger();
+
+    // A changed person is no new one.
+    people->Edit();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zoe Zander"));
+    people->Post();
+    EXPECT_EQ(Total(), CountText(all + 1));
+
+    // A person the database refuses (the id is taken) is not counted, nor is the edit that
+    // follows it.
+    people->Append();
+    people->FieldByName(QStringLiteral("id"))->SetAsInteger(id);
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zoe Twice"));
+    EXPECT_THROW(people->Post(), Exception);
+    people->Cancel();
+    EXPECT_EQ(AllPeople(), all + 1);
+    EXPECT_EQ(Total(), CountText(all + 1));
+    ASSERT_TRUE(people->Locate(QStringLiteral("id"), id, {}));
+    people->Edit();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Zoe Zimmer"));
+    people->Post();
+    EXPECT_EQ(Total(), CountText(all + 1));
+
+    people->Delete();
+    EXPECT_EQ(AllPeople(), all);
+    EXPECT_EQ(Total(), CountText(all));
+
+    // People added elsewhere are counted when the form becomes active again.
+    AddDemoPeople(DemoAlias, 2);
+    Activate(Form1);
+    Activate(Form);
+    EXPECT_EQ(Total(), CountText(all + 2));
+    PostNewPerson(people, QStringLiteral("Zoe Zimmer"));
+    EXPECT_EQ(Total(), CountText(all + 3));
+}
+
+TEST_F(PeopleForm, APersonPostedUnderAFilterOnTheJobsIsCountedByTheFilter) {
+    const qint64 all = AllPeople();
+    const QString company =
+        GetFromSQLText(DemoAlias, QStringLiteral("Select Min(Company) from Job.db"), false)
+            .toString();
+    ASSERT_FALSE(company.isEmpty());
+    const QString employed = QStringLiteral("Select Count(*) from People.db p where Exists "
+                                            "(Select * from Job.db j where j.People = p.id and "
+                                            "j.Company = '%1')")
+                                 .arg(company);
+    const qint64 working = Count(employed);
+    ASSERT_GT(working, 0);
+    ASSERT_LT(working, all);
+
+    FilterBy(QStringLiteral("At ") + company, QStringLiteral("Jobs"), QStringLiteral("Company"),
+             QStringLiteral("="), company);
+    ASSERT_NE(Form->EFilter->FilterMode(), 0) << qPrintable(Responder.Shown().value(1).Text);
+    TDataSet* shown = Form->KroDbGrid->DataSource()->DataSet();
+    ASSERT_NE(shown, DM1->TbPeople) << "the extract query shows the people";
+    EXPECT_EQ(shown->RecordCount(), working);
+    EXPECT_EQ(Total(), CountText(working));
+
+    // A person posted to the table behind the query has no jobs yet: the filter leaves it
+    // out of the count.
+    PostNewPerson(DM1->TbPeople, QStringLiteral("Zoe Zimmer"));
+    EXPECT_EQ(AllPeople(), all + 1);
+    EXPECT_EQ(Total(), CountText(working));
+
+    QTest::mouseClick(Form->SBFilterNone->Widget(), Qt::LeftButton);
+    EXPECT_EQ(Form->KroDbGrid->DataSource()->DataSet(), DM1->TbPeople);
+    EXPECT_EQ(Total(), CountText(all + 1));
+    ASSERT_TRUE(DM1->TbPeople->Locate(QStringLiteral("Name"), QStringLiteral("Zoe Zimmer"), {}));
+    DM1->TbPeople->Delete();
+    EXPECT_EQ(Total(), CountText(all));
+    EXPECT_EQ(AllPeople(), all);
 }
 
 TEST_F(PeopleForm, TheOtherTabSwitchesTheFilterOff) {

@@ -373,18 +373,19 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
             }
         }
     }
-    FCount.reset();
     if (!Original) {
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        return connection->Insert(
+        const TBookmark bookmark = connection->Insert(
             names.isEmpty()
                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedUpdateTable())
                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(QuotedUpdateTable(), names.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", "))),
             values, connection->RowIdColumn(UpdateTableName()));
+        CountPosted(bookmark, false);
+        return bookmark;
     }
     if (!names.isEmpty()) {
         for (QString& name : names)
@@ -396,19 +397,31 @@ TBookmark TSqlDataSet::InternalPost(const TRecord& Record, const TRecord* Origin
                                     .arg(QuotedUpdateTable(), names.join(QStringLiteral(", ")),
                                          unchanged.join(QStringLiteral(" AND "))),
                                 values);
-        if (changed == 0)
+        if (changed == 0) {
+            FCount.reset();
             throw EDatabaseError(QStringLiteral(
                 "The record was changed or deleted by another user; refresh it and try again"));
+        }
+        CountPosted(Original->Bookmark, true);
     }
     return Original->Bookmark;
 }
 
+void TSqlDataSet::CountPosted(const TBookmark& Bookmark, bool WasRead) {
+    if (FCount)
+        *FCount += int(FOrder->Reader.ByKey(Bookmark).has_value()) - int(WasRead);
+}
+
 void TSqlDataSet::InternalDelete(const TRecord& Record) {
-    FCount.reset();
-    Connection()->Execute(
+    const qint64 deleted = Connection()->Execute(
         QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
             .arg(QuotedUpdateTable(), Connection()->RowIdColumn(UpdateTableName())),
         {Record.Bookmark});
+    // A record another user deleted first leaves the count unknown.
+    if (FCount && deleted == 1)
+        --*FCount;
+    else
+        FCount.reset();
 }
 
 QString TSqlDataSet::ColumnOf(const TField* Field) const {

@@ -52,6 +52,9 @@ protected:
     QString QuotedUpdateTable() const;
 
 private:
+    // Keeps the cached count across a post of the record with Bookmark: one more when it
+    // came into the rows read, one less when it left them (WasRead: it was among them).
+    void CountPosted(const TBookmark& Bookmark, bool WasRead);
     // The column expression of a field in the source.
     QString ColumnOf(const TField* Field) const;
     // Column within the texts that start with Prefix (all texts but Null when it is empty),
@@ -77,8 +80,8 @@ private:
     QHash<QString, std::shared_ptr<TOrderReader>> FReaders; // by order
     QString FReadersWhere;                                  // the condition every kept reader has
     TOrderReader* FOrder = nullptr;                         // the current order's
-    std::optional<qint64> FCount;                           // cached until the data change
-    TFilterSql FFilterSql; // the filter's condition, added to the source's
+    std::optional<qint64> FCount; // cached, kept across this dataset's own changes
+    TFilterSql FFilterSql;        // the filter's condition, added to the source's
     int FSourceParamCount = 0;
 };
 

@@ -75,6 +75,69 @@ TEST_P(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
     EXPECT_FALSE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0007"), {}));
 }
 
+TEST_P(TableFilters, TheCountFollowsTheRecordsPostedAndDeletedThroughTheDataSet) {
+    const QString filter = QStringLiteral("Country = 2");
+    FPeople->SetFilter(filter);
+    FPeople->SetFiltered(true);
+    // The rows the filter admits now, counted by a table of their own.
+    const auto counted = [&] {
+        std::unique_ptr<TTable> fresh(FDb->NewTable(QStringLiteral("People.db")));
+        fresh->SetFilter(filter);
+        fresh->SetFiltered(true);
+        fresh->Open();
+        return fresh->RecordCount();
+    };
+    const qint64 before = FPeople->RecordCount();
+    ASSERT_EQ(before, counted());
+    const auto post = [&](const QString& Name, int Country) {
+        FPeople->Append();
+        FPeople->FieldByName(QStringLiteral("Name"))->SetAsString(Name);
+        FPeople->FieldByName(QStringLiteral("Country"))->SetAsInteger(Country);
+        FPeople->Post();
+    };
+    post(QStringLiteral("Admitted"), 2);
+    EXPECT_EQ(FPeople->RecordCount(), before + 1);
+    post(QStringLiteral("Left out"), 1);
+    EXPECT_EQ(FPeople->RecordCount(), before + 1);
+    const int taken = FPeople->FieldByName(QStringLiteral("Id"))->AsInteger();
+
+    // A refused record changes nothing.
+    FPeople->Append();
+    FPeople->FieldByName(QStringLiteral("Id"))->SetAsInteger(taken);
+    FPeople->FieldByName(QStringLiteral("Country"))->SetAsInteger(2);
+    EXPECT_THROW(FPeople->Post(), Exception);
+    FPeople->Cancel();
+    EXPECT_EQ(FPeople->RecordCount(), before + 1);
+
+    // A changed record stays or leaves.
+    ASSERT_TRUE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Admitted"), {}));
+    FPeople->Edit();
+    FPeople->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Admitted again"));
+    FPeople->Post();
+    EXPECT_EQ(FPeople->RecordCount(), before + 1);
+    FPeople->Edit();
+    FPeople->FieldByName(QStringLiteral("Country"))->SetAsInteger(3);
+    FPeople->Post();
+    EXPECT_EQ(FPeople->RecordCount(), before);
+    EXPECT_EQ(counted(), before);
+
+    FPeople->First();
+    FPeople->Delete();
+    EXPECT_EQ(FPeople->RecordCount(), before - 1);
+    EXPECT_EQ(counted(), before - 1);
+
+    // A record another user deleted first is counted out too.
+    std::unique_ptr<TTable> other(FDb->NewTable(QStringLiteral("People.db")));
+    other->Open();
+    FPeople->First();
+    ASSERT_TRUE(other->Locate(QStringLiteral("Id"),
+                              FPeople->FieldByName(QStringLiteral("Id"))->AsVariant(), {}));
+    other->Delete();
+    FPeople->Delete();
+    EXPECT_EQ(FPeople->RecordCount(), before - 2);
+    EXPECT_EQ(counted(), before - 2);
+}
+
 TEST_P(TableFilters, ARefusedFilterOrOrderLeavesThePreviousOneInForce) {
     const QString previous = QStringLiteral("Country = 1");
     FPeople->SetFilter(previous);
