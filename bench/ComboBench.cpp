@@ -1,32 +1,43 @@
-// combo_bench [rows] [repeat]: the library's lookup combo over a list table of ROWS rows
-// (default 100,000) shown in Name order, on the offscreen platform: dropping the list down
-// on a key in the middle, scrolling it a page, and typing a three-letter prefix, each
-// beside the raw SQLite statements that give the same rows (a seek and a window of the
-// rows shown). The table is made in a temporary directory.
+// combo_bench DIR [runs]: the library's lookup combo over a list table of 100,000 rows
+// (made in DIR when absent, kept for later runs) shown in Name order, on the offscreen
+// platform: dropping the list down on a key in the middle, scrolling it a page, and typing
+// a three-letter prefix, each beside the raw SQLite statements that give the same rows (a
+// seek and a window of the rows shown), and beside a plain window painting the rows those
+// statements read. KRO_BENCH_ONLY runs only the operations whose name starts with it; the
+// timed steps run inside TimedStep, for a callgrind count (--toggle-collect=*TimedStep*).
 
+#include "BenchMain.h"
 #include "MedianTimer.h"
 #include "RawSqlite.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
 #include <QTest>
+#include <QWidget>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/FieldDefs.h>
 #include <db/IndexDefs.h>
 #include <db/Session.h>
 #include <db/Table.h>
-#include <exception>
 #include <fields/KroLookCombo.h>
 #include <library/KroLibrary.h>
-#include <memory>
+#include <stdexcept>
 #include <string>
 #include <ui/Forms.h>
+#include <vector>
 
 namespace {
 
 constexpr int ShownRows = 7; // the drop-down's rows
+constexpr int TableRows = 100000;
+constexpr int CentreRow = (ShownRows - 1) / 2; // the row of a key the list goes to
 
 // Names in an order unrelated to the key: four letters and the row's number.
 std::string NameOf(int Row, int Rows) {
@@ -59,27 +70,28 @@ void MakeTable(const QString& Alias, const QString& File, int Rows) {
     raw.Execute("COMMIT");
 }
 
-// The raw statements: the window of rows from a name on, and the first row with a prefix.
+// The raw statements: the rows the list shows around a row (as many before it as the list
+// centres on, then the row and those after it), and the first row with a prefix.
 class TRawList {
 public:
     explicit TRawList(const std::string& File)
         : FDb(File), FNameOfKey(FDb.Handle(), "SELECT \"Name\" FROM \"Big\" WHERE \"Id\" = ?"),
-          FWindow(FDb.Handle(), "SELECT \"Id\", \"Name\" FROM \"Big\" WHERE (\"Name\", \"Id\") >= "
-                                "(?, ?) ORDER BY \"Name\", \"Id\" LIMIT " +
-                                    std::to_string(ShownRows)),
+          FBefore(FDb.Handle(), "SELECT \"Id\", \"Name\" FROM \"Big\" WHERE (\"Name\", \"Id\") < "
+                                "(?, ?) ORDER BY \"Name\" DESC, \"Id\" DESC LIMIT ?"),
+          FFrom(FDb.Handle(), "SELECT \"Id\", \"Name\" FROM \"Big\" WHERE (\"Name\", \"Id\") >= "
+                              "(?, ?) ORDER BY \"Name\", \"Id\" LIMIT ?"),
           FPrefix(FDb.Handle(), "SELECT \"Id\", \"Name\" FROM \"Big\" WHERE \"Name\" >= ? COLLATE "
                                 "NOCASE AND \"Name\" < ? COLLATE NOCASE ORDER BY \"Name\", \"Id\" "
                                 "LIMIT 1") {}
 
-    // The rows shown from the key's row on; gives the last one's name and key.
-    std::pair<std::string, std::int64_t> Window(const std::string& Name, std::int64_t Key) {
-        FWindow.Reset();
-        FWindow.Bind(1, Name);
-        FWindow.Bind(2, Key);
-        std::pair<std::string, std::int64_t> last;
-        while (FWindow.Step())
-            last = {std::string(FWindow.Text(1)), FWindow.Integer(0)};
-        return last;
+    // Reads into Names the rows shown with the row of Name and Key the Row-th of them.
+    void Window(const std::string& Name, std::int64_t Key, int Row) {
+        Names.clear();
+        if (Row > 0) {
+            Read(FBefore, Name, Key, Row);
+            std::reverse(Names.begin(), Names.end());
+        }
+        Read(FFrom, Name, Key, ShownRows - Row);
     }
     std::string NameOfKey(std::int64_t Key) {
         FNameOfKey.Reset();
@@ -87,30 +99,141 @@ public:
         FNameOfKey.Step();
         return std::string(FNameOfKey.Text(0));
     }
-    // The first row in the list's order starting with Prefix (ignoring case) and the window
-    // from it.
+    // The first row in the list's order starting with Prefix (ignoring case) and the rows
+    // shown around it.
     void Find(const std::string& Prefix) {
         FPrefix.Reset();
         FPrefix.Bind(1, Prefix);
         FPrefix.Bind(2, Prefix + char(0x7f));
         if (FPrefix.Step())
-            Window(std::string(FPrefix.Text(1)), FPrefix.Integer(0));
+            Window(std::string(FPrefix.Text(1)), FPrefix.Integer(0), CentreRow);
     }
 
+    // The names of the rows read last, in the list's order.
+    std::vector<std::string> Names;
+
 private:
+    void Read(TRawStatement& Statement, const std::string& Name, std::int64_t Key, int Count) {
+        Statement.Reset();
+        Statement.Bind(1, Name);
+        Statement.Bind(2, Key);
+        Statement.Bind(3, std::int64_t(Count));
+        while (Statement.Step())
+            Names.emplace_back(Statement.Text(1));
+    }
+
     TRawDatabase FDb;
     TRawStatement FNameOfKey;
-    TRawStatement FWindow;
+    TRawStatement FBefore;
+    TRawStatement FFrom;
     TRawStatement FPrefix;
 };
 
-int Bench(int Rows, int Repeat) {
-    QTemporaryDir dir;
+// The painting peer of the drop-down list: a window of the list's place and font that
+// draws a frame, a title line and the names the raw statements read, one of them
+// highlighted, as plain Qt code would.
+class TRawListWindow : public QWidget {
+public:
+    TRawListWindow(const QRect& Geometry, const QFont& Font, const QString& Title)
+        : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+          FTitle(Title) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAutoFillBackground(true);
+        setFont(Font);
+        setGeometry(Geometry);
+    }
+
+    void SetRows(const std::vector<std::string>& Names, int Selected) {
+        FSelected = Selected;
+        FRows.clear();
+        for (const std::string& name : Names)
+            FRows << QString::fromStdString(name);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect inside = rect().adjusted(1, 1, -1, -1);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        const int height = fontMetrics().height() + 4;
+        const QRect title(inside.left(), inside.top(), inside.width(), height);
+        painter.fillRect(title, QColor(0xb0, 0xcb, 0xa6));
+        painter.drawText(title, Qt::AlignCenter, FTitle);
+        for (int row = 0; row < FRows.size(); ++row) {
+            const QRect line(inside.left(), title.bottom() + 1 + row * height, inside.width(),
+                             height);
+            const bool selected = row == FSelected;
+            painter.fillRect(line,
+                             palette().color(selected ? QPalette::Highlight : QPalette::Base));
+            painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+            const QRect text = line.adjusted(2, 0, -2, 0);
+            painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                             fontMetrics().elidedText(FRows[row], Qt::ElideRight, text.width()));
+        }
+    }
+
+private:
+    QString FTitle;
+    QStringList FRows;
+    int FSelected = 0;
+};
+
+// The names the open list shows, top down.
+std::vector<std::string> ShownNames(TKroDBLookupCombo* Combo) {
+    TListSourceLink* link = Combo->DataList()->ListLink();
+    const int active = link->ActiveRecord();
+    std::vector<std::string> names;
+    for (int row = 0; row < link->RecordCount(); ++row) {
+        link->SetActiveRecord(row);
+        names.push_back(Combo->DataList()->SearchField()->AsString().toStdString());
+    }
+    link->SetActiveRecord(active);
+    return names;
+}
+
+// Throws unless the open list shows the rows the raw statements read last.
+void CheckSameRows(TKroDBLookupCombo* Combo, const TRawList& Raw, const char* After) {
+    if (ShownNames(Combo) != Raw.Names)
+        throw std::runtime_error(std::string("the list and the statements differ after ") + After);
+}
+
+// Whether KRO_BENCH_ONLY leaves the operation Name in.
+bool Selected(const std::string& Name) {
+    const char* only = std::getenv("KRO_BENCH_ONLY");
+    return !only || Name.compare(0, std::strlen(only), only) == 0;
+}
+
+// The measured step, a function of its own for callgrind's --toggle-collect.
+[[gnu::noinline]] void TimedStep(const std::function<void()>& Measured) {
+    Measured();
+}
+
+// The median of Measured, or 0 when KRO_BENCH_ONLY leaves Name out.
+double Time(const std::string& Name, int Repeat, const std::function<void()>& Prepare,
+            const std::function<void()>& Measured) {
+    if (!Selected(Name))
+        return 0;
+    return MedianMicroseconds(Repeat, Prepare, [&] { TimedStep(Measured); });
+}
+
+// The list table in DIR, made there on the first run.
+void EnsureTable(const QString& Alias, const QString& File) {
+    if (QFile::exists(File))
+        return;
+    std::printf("making the list table of %d rows in %s\n", TableRows, qPrintable(File));
+    MakeTable(Alias, File, TableRows);
+}
+
+int Bench(const QString& Dir, int Repeat) {
+    QDir().mkpath(Dir);
     const QString alias = QStringLiteral("ComboBench");
     Session()->SetConfigMode({cmSession});
-    Session()->AddStandardAlias(alias, dir.path(), QStringLiteral("STANDARD"));
-    const QString file = dir.filePath(QLatin1String(StandardDatabaseFile));
-    MakeTable(alias, file, Rows);
+    Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));
+    RegisterKroLibrary();
+    const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
+    EnsureTable(alias, file);
+    const int rows = TableRows;
 
     TForm form;
     form.SetBounds(0, 0, 400, 300);
@@ -132,8 +255,8 @@ int Bench(int Rows, int Repeat) {
     combo->SetFocus();
     QApplication::processEvents();
 
-    const std::int64_t middle = Rows / 2;
-    const std::string prefix = NameOf(int(middle), Rows).substr(0, 3);
+    const std::int64_t middle = rows / 2;
+    const std::string prefix = NameOf(int(middle), rows).substr(0, 3);
     TRawList raw(file.toStdString());
     const auto settle = [] { QApplication::processEvents(); };
     const auto reopen = [&] {
@@ -149,42 +272,95 @@ int Bench(int Rows, int Repeat) {
         table->First();
         settle();
     };
+    const auto none = [] {};
 
-    const double open = MedianMicroseconds(Repeat, close, [&] {
+    const double open = Time("drop down", Repeat, close, [&] {
         combo->DropDown();
         settle();
     });
-    const double rawOpen = MedianMicroseconds(
-        Repeat, [] {}, [&] { raw.Window(raw.NameOfKey(middle), middle); });
-    const double page = MedianMicroseconds(Repeat, reopen, [&] {
+    const double rawOpen = Time("raw drop down", Repeat, none,
+                                [&] { raw.Window(raw.NameOfKey(middle), middle, CentreRow); });
+    const double page = Time("page down", Repeat, reopen, [&] {
         QTest::keyClick(combo->Widget(), Qt::Key_PageDown);
         settle();
     });
+    // A page moves the highlight to the bottom row: the list shows the key's row on.
     const std::string middleName = raw.NameOfKey(middle);
-    const auto lastShown = raw.Window(middleName, middle);
-    const double rawPage = MedianMicroseconds(
-        Repeat, [] {}, [&] { raw.Window(lastShown.first, lastShown.second); });
-    const double typed = MedianMicroseconds(Repeat, reopen, [&] {
+    const double rawPage =
+        Time("raw page down", Repeat, none, [&] { raw.Window(middleName, middle, 0); });
+    const double typed = Time("type", Repeat, reopen, [&] {
         QTest::keyClicks(combo->Widget(), QString::fromStdString(prefix));
         settle();
     });
-    if (!combo->DataList()->SearchField()->AsString().startsWith(QString::fromStdString(prefix)))
+    if (Selected("type") &&
+        !combo->DataList()->SearchField()->AsString().startsWith(QString::fromStdString(prefix)))
         throw std::runtime_error("the typed prefix was not found");
-    const double rawTyped = MedianMicroseconds(
-        Repeat, [] {},
-        [&] {
-            for (std::size_t length = 1; length <= prefix.size(); ++length)
-                raw.Find(prefix.substr(0, length));
-        });
-    const double openUnpainted = MedianMicroseconds(Repeat, close, [&] { combo->DropDown(); });
-    const double pageUnpainted = MedianMicroseconds(
-        Repeat, reopen, [&] { QTest::keyClick(combo->Widget(), Qt::Key_PageDown); });
-    const double typedUnpainted = MedianMicroseconds(
-        Repeat, reopen, [&] { QTest::keyClicks(combo->Widget(), QString::fromStdString(prefix)); });
+    const auto rawFind = [&] {
+        for (std::size_t length = 1; length <= prefix.size(); ++length)
+            raw.Find(prefix.substr(0, length));
+    };
+    const double rawTyped = Time("raw type", Repeat, none, rawFind);
+    const double openUnpainted =
+        Time("unpainted drop down", Repeat, close, [&] { combo->DropDown(); });
+    const double pageUnpainted = Time("unpainted page down", Repeat, reopen,
+                                      [&] { QTest::keyClick(combo->Widget(), Qt::Key_PageDown); });
+    const double typedUnpainted = Time("unpainted type", Repeat, reopen, [&] {
+        QTest::keyClicks(combo->Widget(), QString::fromStdString(prefix));
+    });
+
+    // The statements read what the list shows.
+    reopen();
+    raw.Window(middleName, middle, CentreRow);
+    CheckSameRows(combo, raw, "dropping down");
+    QTest::keyClick(combo->Widget(), Qt::Key_PageDown);
+    raw.Window(middleName, middle, 0);
+    CheckSameRows(combo, raw, "a page down");
+    reopen();
+    QTest::keyClicks(combo->Widget(), QString::fromStdString(prefix));
+    rawFind();
+    CheckSameRows(combo, raw, "typing");
+
+    // The painting peer, in the list's place and font.
+    reopen();
+    TRawListWindow peer(combo->DataList()->Widget()->geometry(),
+                        combo->DataList()->Font()->ToQFont(), QStringLiteral("Name"));
     combo->CloseUp(false);
+    settle();
+    const double rawOpenPainted = Time(
+        "raw painted drop down", Repeat,
+        [&] {
+            peer.hide();
+            settle();
+        },
+        [&] {
+            raw.Window(raw.NameOfKey(middle), middle, CentreRow);
+            peer.SetRows(raw.Names, CentreRow);
+            peer.show();
+            settle();
+        });
+    // The peer shown on the key's row, as the list drops down.
+    const auto peerOpen = [&] {
+        raw.Window(middleName, middle, CentreRow);
+        peer.SetRows(raw.Names, CentreRow);
+        peer.show();
+        settle();
+    };
+    const double rawPagePainted = Time("raw painted page down", Repeat, peerOpen, [&] {
+        raw.Window(middleName, middle, 0);
+        peer.SetRows(raw.Names, ShownRows - 1);
+        settle();
+    });
+    const double rawTypedPainted = Time("raw painted type", Repeat, peerOpen, [&] {
+        for (std::size_t length = 1; length <= prefix.size(); ++length) {
+            raw.Find(prefix.substr(0, length));
+            peer.SetRows(raw.Names, CentreRow);
+            settle();
+        }
+    });
+    peer.hide();
     // The dataset's share: the searches alone, on the list table.
-    const double located = MedianMicroseconds(
-        Repeat, [&] { table->First(); },
+    const double located = Time(
+        "locate", Repeat, [&] { table->First(); },
         [&] {
             for (std::size_t length = 1; length <= prefix.size(); ++length)
                 table->Locate(QStringLiteral("Name"),
@@ -192,31 +368,27 @@ int Bench(int Rows, int Repeat) {
                               {loCaseInsensitive, loPartialKey});
         });
 
-    std::printf("lookup combo over %d rows in Name order, median of %d runs\n", Rows, Repeat);
+    std::printf("lookup combo over %d rows in Name order, median of %d runs\n", rows, Repeat);
     std::printf("%-34s %10s %10s %7s\n", "", "combo us", "raw us", "ratio");
-    const auto line = [](const char* What, double Ours, double Raw) {
-        std::printf("%-34s %10.1f %10.1f %7.1f\n", What, Ours, Raw, Ours / Raw);
+    const auto line = [](const std::string& What, double Ours, double Raw) {
+        if (Ours > 0 && Raw > 0)
+            std::printf("%-34s %10.1f %10.1f %7.1f\n", What.c_str(), Ours, Raw, Ours / Raw);
     };
-    line("drop down on a key in the middle", open, rawOpen);
-    line("  the same, not painted", openUnpainted, rawOpen);
-    line("scroll a page down", page, rawPage);
-    line("  the same, not painted", pageUnpainted, rawPage);
-    line(("type the prefix \"" + prefix + "\"").c_str(), typed, rawTyped);
-    line("  the same, not painted", typedUnpainted, rawTyped);
+    line("drop down on a key in the middle", openUnpainted, rawOpen);
+    line("  painted, beside a painted window", open, rawOpenPainted);
+    line("scroll a page down", pageUnpainted, rawPage);
+    line("  painted, beside a painted window", page, rawPagePainted);
+    line("type the prefix \"" + prefix + "\"", typedUnpainted, rawTyped);
+    line("  painted, beside a painted window", typed, rawTypedPainted);
     line("  its Locate calls alone", located, rawTyped);
+    line("painted against the statements alone: drop down", open, rawOpen);
+    line("  page down", page, rawPage);
+    line("  type", typed, rawTyped);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        RegisterKroLibrary();
-        return Bench(argc > 1 ? std::atoi(argv[1]) : 100000, argc > 2 ? std::atoi(argv[2]) : 21);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "combo_bench: %s\n", e.what());
-        return 1;
-    }
+    return BenchMain(argc, argv, "combo_bench", 21, Bench);
 }

@@ -40,6 +40,16 @@ bool IsNumberSearch(const TField* Field) {
     }
 }
 
+// The values of Fields in the current record: one value, or an array of several.
+Variant ValuesOf(const QList<TField*>& Fields) {
+    if (Fields.size() == 1)
+        return Fields.first()->Value();
+    QVariantList values;
+    for (const TField* field : Fields)
+        values << field->Value();
+    return values;
+}
+
 QVariantList ValuesFor(const Variant& Value, qsizetype Count) {
     if (Count == 1)
         return {Value};
@@ -240,10 +250,11 @@ void TDBLookupControl::UpdateListFields() {
         return;
     FListActive = false;
     FListFields.clear();
+    FKeyFields.clear();
     const QString keyFields = KeyFieldInUse();
     if (FListLink && FListLink->Active() && !keyFields.isEmpty()) {
         const TFields* fields = FListLink->DataSet()->Fields();
-        fields->GetFieldList(keyFields); // raises for an unknown name
+        FKeyFields = fields->GetFieldList(keyFields); // raises for an unknown name
         const QString listFields = ListFieldInUse();
         FListFields = fields->GetFieldList(listFields.isEmpty() ? keyFields : listFields);
         FListActive = true;
@@ -299,7 +310,15 @@ Variant TDBLookupControl::ListKeyValue() const {
     TDataSet* list = ListDataSet();
     if (!FListActive || list->IsEmpty())
         return Null();
-    return list->FieldValues(KeyFieldInUse());
+    return ValuesOf(FKeyFields);
+}
+
+void TDBLookupControl::LocateKey() {
+    if (!FListActive || (!VarIsNull(FKeyValue) && VarSameValue(ListKeyValue(), FKeyValue)))
+        return;
+    TDataSet* list = ListDataSet();
+    if (VarIsNull(FKeyValue) || !list->Locate(KeyFieldInUse(), FKeyValue, {}))
+        list->First();
 }
 
 QString TDBLookupControl::KeyText(const Variant& Key) const {
@@ -475,6 +494,9 @@ int TPopupDataList::SelectedRow() {
         return -1;
     TListSourceLink* link = ListLink();
     const int active = link->ActiveRecord();
+    // Mostly the current row: the list moves onto the row it highlights.
+    if (!VarIsNull(KeyValue()) && VarSameValue(ListKeyValue(), KeyValue()))
+        return active;
     int selected = -1;
     for (int row = 0; row < link->RecordCount() && selected < 0; ++row) {
         link->SetActiveRecord(row);
@@ -483,14 +505,6 @@ int TPopupDataList::SelectedRow() {
     }
     link->SetActiveRecord(active);
     return selected;
-}
-
-void TPopupDataList::LocateKey() {
-    TDataSet* list = ListDataSet();
-    if (!ListActive())
-        return;
-    if (VarIsNull(KeyValue()) || !list->Locate(KeyFieldInUse(), KeyValue(), {}))
-        list->First();
 }
 
 int TPopupDataList::ColumnWidth(int Index) const {
@@ -705,15 +719,17 @@ void TDBLookupComboBox::DropDown() {
     if (FDroppedDown || !ListActive())
         return;
     FOnDropDown(this);
+    // The list dataset goes to the key's row before the list joins it: the rows around
+    // that row are then read once, as many as the list shows.
+    LocateKey();
     TPopupDataList* list = DataList();
     list->Font()->Assign(Font());
-    list->SetListSource(ListDataSource());
+    list->SetRowCount(FDropDownRows);
     list->SetKeyField(KeyFieldInUse());
     list->SetListField(ListFieldInUse());
     list->SetListFieldIndex(ListFieldIndex());
     list->SetKeyValue(KeyValue());
-    list->SetRowCount(FDropDownRows);
-    list->LocateKey();
+    list->SetListSource(ListDataSource());
     list->ClearSearch();
     ClearSearch();
     // Fewer rows than asked when the list is short.

@@ -109,6 +109,8 @@ public:
     void SetKeyValue(const Variant& Value);
     // The key of the list dataset's current record (of the row a link made active).
     Variant ListKeyValue() const;
+    // Goes to the row of KeyValue, or to the first row when the list lacks it.
+    void LocateKey();
     // The text of the search field in the row of Key; empty when the list lacks it.
     QString KeyText(const Variant& Key) const;
     // Whether the user may change the key: not ReadOnly and, when bound, the fields
@@ -140,6 +142,8 @@ protected:
     // Resolves DataField (and lookup mode) and the list fields.
     virtual void UpdateDataFields();
     virtual void UpdateListFields();
+    // Shows the search field's text of KeyValue.
+    virtual void UpdateText();
 
     // Makes Value the chosen key: bound, writes it into the record, putting the dataset
     // into edit state through the data source (as AutoEdit allows); unbound, sets
@@ -167,7 +171,6 @@ private:
     Variant RecordKeyValue() const;
     QList<TField*> WrittenFields() const;
     void UpdateListSource();
-    void UpdateText();
     bool LocateSearchText(const QString& Text);
 
     std::unique_ptr<TDataSourceLink> FDataLink;
@@ -183,6 +186,7 @@ private:
     bool FLookupMode = false;
     bool FListActive = false;
     QList<TField*> FListFields;
+    QList<TField*> FKeyFields;
     Variant FKeyValue;
     QString FSearchText;
 };
@@ -211,8 +215,6 @@ public:
     int RowAt(int Y);
     // The row highlighted (that of KeyValue), or -1.
     int SelectedRow();
-    // Goes to the row of KeyValue, or to the first row when the list lacks it.
-    void LocateKey();
     // The height of RowCount rows with any header.
     int ListHeight() const;
 
@@ -241,6 +243,8 @@ protected:
     void ListLinkScrolled() override;
     void KeyValueChanged() override;
     void SearchCleared() override;
+    // The list shows rows, not a text.
+    void UpdateText() override {}
 
     // Moves the list dataset Distance rows (or onto the row of KeyValue's absence) and
     // selects the row reached.

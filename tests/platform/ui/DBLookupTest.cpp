@@ -270,6 +270,42 @@ TEST_F(DBLookup, TheWheelOverTheListMovesTheHighlightARowANotch) {
     EXPECT_EQ(Code(), QStringLiteral("PE"));
 }
 
+TEST_F(DBLookup, DroppingDownMovesTheListDataSetOnlyWhenItStandsOffTheKey) {
+    BindToCode();
+    ShowFocused();
+    int scrolls = 0;
+    Country->SetAfterScroll(TDataSetNotifyEvent([&scrolls](TDataSet*) { ++scrolls; }));
+    Country->First(); // France, away from Spain
+    scrolls = 0;
+    Key(Qt::Key_F4);
+    TPopupDataList* list = Combo->DataList();
+    EXPECT_EQ(scrolls, 1) << "one move onto the key's row";
+    EXPECT_EQ(Country->FieldByName(QStringLiteral("Code"))->AsString(), QStringLiteral("ES"));
+    EXPECT_EQ(list->RowCount(), 5);
+    EXPECT_EQ(list->SelectedRow(), 4);
+    Key(Qt::Key_Escape);
+
+    // Standing on the key's row, the list reads the rows around it without moving.
+    Key(Qt::Key_F4);
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(list->RowCount(), 5);
+    EXPECT_EQ(list->SelectedRow(), 4);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(list->SelectedRow(), 3) << "Peru";
+    Key(Qt::Key_Escape);
+
+    // A key the list lacks: the list starts at the first row with none highlighted.
+    People->Edit();
+    People->FieldByName(QStringLiteral("CountryCode"))->SetAsString(QStringLiteral("XX"));
+    Key(Qt::Key_F4);
+    EXPECT_EQ(list->SelectedRow(), -1);
+    EXPECT_EQ(Country->FieldByName(QStringLiteral("Code"))->AsString(), QStringLiteral("FR"));
+    Key(Qt::Key_Down);
+    EXPECT_EQ(list->KeyValue(), QVariant(QStringLiteral("FR"))) << "the first step selects it";
+    Key(Qt::Key_Escape);
+    People->Cancel();
+}
+
 TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
     BindToCode();
     Form.SetBounds(300, 100, 400, 200); // room on the left for a list wider than the combo
