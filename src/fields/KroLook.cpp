@@ -86,28 +86,53 @@ int StoredDataSize(const TField* Field) {
     return SlotCode(Field->DataType()) == varDate ? 8 : Field->DataSize();
 }
 
-// The value in the form whose record carries Code.
-Variant ValueForCode(const Variant& Value, quint16 Code) {
+// The 8 data bytes of a number slot's record (little-endian; a date as the day number).
+void NumberData(const Variant& Value, quint16 Code, char* Data) {
     switch (Code) {
     case varSmallint:
-        return QVariant::fromValue<short>(short(VarToInt(Value)));
+        qToLittleEndian<qint16>(qint16(VarToInt(Value)), Data);
+        return;
     case varInteger:
-        return int(VarToInt(Value));
+        qToLittleEndian<qint32>(qint32(VarToInt(Value)), Data);
+        return;
     case varInt64:
-        return qint64(VarToInt(Value));
+        qToLittleEndian<qint64>(qint64(VarToInt(Value)), Data);
+        return;
     case varBoolean:
-        return VarToBool(Value);
+        qToLittleEndian<qint16>(VarToBool(Value) ? -1 : 0, Data);
+        return;
     case varDouble:
-        return VarToFloat(Value);
-    default: // varDate
-        switch (Value.metaType().id()) {
-        case QMetaType::QDate:
-        case QMetaType::QTime:
-        case QMetaType::QDateTime:
-            return Value;
-        default:
-            return VarToDateTime(Value);
-        }
+        qToLittleEndian<double>(VarToFloat(Value), Data);
+        return;
+    default: { // varDate
+        const int type = Value.metaType().id();
+        const bool dated =
+            type == QMetaType::QDate || type == QMetaType::QTime || type == QMetaType::QDateTime;
+        const QByteArray record = VariantToRecord(dated ? Value : VarToDateTime(Value));
+        memcpy(Data, record.constData() + 8, 8);
+    }
+    }
+}
+
+// The value of a number slot's 8 data bytes, as the value record of Code gives it.
+Variant NumberValue(const char* Data, quint16 Code) {
+    switch (Code) {
+    case varSmallint:
+        return QVariant::fromValue<short>(qFromLittleEndian<qint16>(Data));
+    case varInteger:
+        return int(qFromLittleEndian<qint32>(Data));
+    case varInt64:
+        return qlonglong(qFromLittleEndian<qint64>(Data));
+    case varBoolean:
+        return qFromLittleEndian<qint16>(Data) != 0;
+    case varDouble:
+        return qFromLittleEndian<double>(Data);
+    default: {
+        QByteArray record(VariantRecordSize, '\0');
+        qToLittleEndian<quint16>(Code, record.data());
+        memcpy(record.data() + 8, Data, 8);
+        return VariantFromRecord(record);
+    }
     }
 }
 
@@ -131,6 +156,11 @@ Variant ValueOfType(const Variant& Value, TFieldType Type) {
         return Value;
     }
 }
+
+// A lookup list value that is a record's data already, laid out in the stored slots.
+struct TStoredLookupData {
+    QByteArray Data;
+};
 
 QString TextOf(const Variant& Value) {
     if (Value.metaType().id() == QMetaType::QString)
@@ -216,16 +246,13 @@ QString TKroLookField::ColumnName(int Index) const {
 }
 
 QString TKroLookField::GetFieldsText(const QString& FieldNames) const {
-    const int saved = FCurrentIndex;
-    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
     QStringList texts;
     for (const QString& name : SplitFieldNames(FieldNames)) {
         for (int i = 0; i < FResultFieldList.size(); ++i) {
-            if (ColumnName(i).compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            FCurrentIndex = i;
-            texts << GetAsString();
-            break;
+            if (ColumnName(i).compare(name, Qt::CaseInsensitive) == 0) {
+                texts << (IsLookupField() ? ColumnText(i) : GetAsString());
+                break;
+            }
         }
     }
     return texts.join(QLatin1Char(' '));
@@ -282,8 +309,14 @@ void TKroLookField::FillLookupList() {
         lookup->EnableControls();
     });
     const QString names = GetLookupFieldNames();
-    for (lookup->First(); !lookup->Eof(); lookup->Next())
-        AddLookupListItem(lookup->FieldValues(LookupKeyFields()), lookup->FieldValues(names));
+    // Stored values are kept as the record data they give, laid out once per key.
+    for (lookup->First(); !lookup->Eof(); lookup->Next()) {
+        const Variant values = lookup->FieldValues(names);
+        AddLookupListItem(lookup->FieldValues(LookupKeyFields()),
+                          FStoreLookupData
+                              ? QVariant::fromValue(TStoredLookupData{StoredRecord(values)})
+                              : values);
+    }
     SetLookupListFilled();
 }
 
@@ -363,8 +396,9 @@ void TKroLookField::WriteSlot(char* At, const TStoredSlot& Slot, const Variant& 
         qToLittleEndian<quint16>(text.utf16(), units, payload);
         return;
     }
-    const QByteArray record = VariantToRecord(ValueForCode(Value, Slot.Code));
-    memcpy(payload, record.constData() + 8, std::min(Slot.Size, 8));
+    char data[8] = {};
+    NumberData(Value, Slot.Code, data);
+    memcpy(payload, data, std::min(Slot.Size, 8));
 }
 
 QByteArray TKroLookField::StoredRecord(const Variant& Value) const {
@@ -393,10 +427,9 @@ Variant TKroLookField::StoredValue(int Index) const {
         qFromLittleEndian<quint16>(payload, length, text.data());
         return text;
     }
-    QByteArray record(VariantRecordSize, '\0');
-    qToLittleEndian<quint16>(code, record.data());
-    memcpy(record.data() + 8, payload, std::min(slot.Size, 8));
-    return ValueOfType(VariantFromRecord(record), slot.DataType);
+    char number[8] = {};
+    memcpy(number, payload, std::min(slot.Size, 8));
+    return ValueOfType(NumberValue(number, code), slot.DataType);
 }
 
 Variant TKroLookField::LocatedValue(int Index) const {
@@ -423,36 +456,46 @@ QString TKroLookField::KeyText() const {
 }
 
 Variant TKroLookField::GetAsVariant() const {
-    if (!IsLookupField() || (DataSet() && DataSet()->State() == dsSetKey))
+    if (!IsLookupField() || InKeyState())
         return TStringField::GetAsVariant();
-    const int saved = FCurrentIndex;
-    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
-    if (FCurrentIndex < 0)
-        FCurrentIndex = FLookupResultIndex;
-    if (FCurrentIndex < 0)
-        return GetAsString();
-    return FStoreLookupData ? StoredValue(FCurrentIndex) : LocatedValue(FCurrentIndex);
+    const int index = FCurrentIndex < 0 ? FLookupResultIndex : FCurrentIndex;
+    if (index < 0)
+        return AllColumnsText();
+    return ColumnValue(index);
 }
 
 QString TKroLookField::GetAsString() const {
     if (!IsLookupField())
         return TStringField::GetAsString();
-    if (FCurrentIndex < 0) {
-        QStringList texts;
-        const auto restore = qScopeGuard([&] { FCurrentIndex = -1; });
-        for (int i = 0; i < FResultCount; ++i) {
-            FCurrentIndex = i;
-            texts << GetAsString();
-        }
-        return texts.join(QLatin1Char(' '));
-    }
-    const Variant value = GetAsVariant();
+    return FCurrentIndex < 0 ? AllColumnsText() : ColumnText(FCurrentIndex);
+}
+
+bool TKroLookField::InKeyState() const {
+    return DataSet() && DataSet()->State() == dsSetKey;
+}
+
+Variant TKroLookField::ColumnValue(int Index) const {
+    return FStoreLookupData ? StoredValue(Index) : LocatedValue(Index);
+}
+
+QString TKroLookField::ColumnText(int Index) const {
+    const Variant value = InKeyState() ? TStringField::GetAsVariant() : ColumnValue(Index);
     if (!VarIsNull(value))
         return TextOf(value);
     if (!KeyFields().isEmpty() &&
-        ColumnName(FCurrentIndex).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
+        ColumnName(Index).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
         return KeyText();
     return {};
+}
+
+QString TKroLookField::AllColumnsText() const {
+    QString text;
+    for (int i = 0; i < FResultCount; ++i) {
+        if (i > 0)
+            text += QLatin1Char(' ');
+        text += ColumnText(i);
+    }
+    return text;
 }
 
 void TKroLookField::GetText(QString& Text, bool DisplayText) const {
@@ -485,7 +528,9 @@ void TKroLookField::SetAsVariant(const Variant& Value) {
         TStringField::SetAsVariant(Value);
         return;
     }
-    if (FStoreLookupData && !VarIsNull(Value)) {
+    if (FStoreLookupData && Value.metaType() == QMetaType::fromType<TStoredLookupData>()) {
+        SetData(&static_cast<const TStoredLookupData*>(Value.constData())->Data);
+    } else if (FStoreLookupData && !VarIsNull(Value)) {
         const QByteArray data = StoredRecord(Value);
         SetData(&data);
     } else {

@@ -214,6 +214,12 @@ private:
     Variant StoredValue(int Index) const;
     // Column Index of the lookup dataset's record with the owning record's key.
     Variant LocatedValue(int Index) const;
+    bool InKeyState() const;
+    // Column Index's value, stored or located, and its text (the key for a missing key
+    // column); the texts of the result columns joined by a blank.
+    Variant ColumnValue(int Index) const;
+    QString ColumnText(int Index) const;
+    QString AllColumnsText() const;
     QString ColumnName(int Index) const;
     // The owning dataset's key field as text, for a key column the lookup lacks.
     QString KeyText() const;

@@ -124,6 +124,52 @@ TEST_P(KroLookField, ADateColumnTakesTenBytesAndReadsBackAsADate) {
     EXPECT_EQ(Look->Value(), Variant(QDate(2003, 3, 3)));
 }
 
+TEST_P(KroLookField, NumberColumnsOfEveryKindReadBackStoredAndCached) {
+    std::unique_ptr<TTable> kinds(FDb->NewTable(QStringLiteral("Kinds.db")));
+    kinds->FieldDefs()->Add(QStringLiteral("Id"), ftInteger);
+    kinds->FieldDefs()->Add(QStringLiteral("Small"), ftSmallint);
+    kinds->FieldDefs()->Add(QStringLiteral("Flag"), ftBoolean);
+    kinds->FieldDefs()->Add(QStringLiteral("Ratio"), ftFloat);
+    kinds->FieldDefs()->Add(QStringLiteral("Big"), ftLargeint);
+    kinds->FieldDefs()->Add(QStringLiteral("Stamp"), ftDateTime);
+    kinds->CreateTable();
+    const QDateTime stamp(QDate(2004, 4, 4), QTime(10, 30));
+    TDbConnection* connection = Session()->OpenDatabase(FDb->Alias())->Connection();
+    for (const QVariantList& row : {QVariantList{3, -7, true, 2.5, qint64(5000000000), stamp},
+                                    QVariantList{1, 0, false, -0.125, qint64(-1), Null()}})
+        connection->Execute(
+            QStringLiteral("INSERT INTO \"Kinds\" (\"Id\", \"Small\", \"Flag\", "
+                           "\"Ratio\", \"Big\", \"Stamp\") VALUES (?, ?, ?, ?, ?, ?)"),
+            row);
+    TKroTable* lookup = NewTable(QStringLiteral("Kinds.db"));
+    Look->SetLookupDataSet(lookup);
+    Look->SetLookupResultField(QStringLiteral("Small;Flag;Ratio;Big;Stamp"));
+    Look->SetStoreLookupData(true);
+    const QList<Variant> ann{-7, true, 2.5, qint64(5000000000), stamp};
+    const QList<Variant> dan{0, false, -0.125, qint64(-1), Null()};
+    for (const bool cached : {false, true}) {
+        SCOPED_TRACE(cached ? "cached" : "looked up");
+        Person->Close();
+        Look->SetLookupCache(cached);
+        lookup->Open();
+        Person->Open();
+        EXPECT_EQ(Look->DataSize(), 4 + 4 + 10 + 10 + 10);
+        for (const auto& [name, values] : {std::pair{"Ann", ann}, std::pair{"Dan", dan}}) {
+            GoTo(name);
+            for (int i = 0; i < values.size(); ++i) {
+                Look->SetCurrentIndex(i);
+                EXPECT_EQ(Look->Value(), values[i]) << name << " column " << i;
+                EXPECT_EQ(Look->Value().metaType(), values[i].metaType()) << name << " " << i;
+            }
+            Look->SetCurrentIndex(-1);
+        }
+        GoTo("Ann");
+        EXPECT_EQ(Data().mid(4, 4), QByteArray::fromHex("0b00ffff")) << "true is -1";
+        EXPECT_EQ(Look->AsString(),
+                  QStringLiteral("-7 True 2.5 5000000000 ") + Look->ResultField(4)->AsString());
+    }
+}
+
 TEST_P(KroLookField, GridFieldsAlreadyReadAreNotAddedTwice) {
     Look->SetLookupAddFields(QStringLiteral("Font"));
     Look->SetLookupGridFields(QStringLiteral("NAME;Added;font"));
