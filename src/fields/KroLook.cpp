@@ -3,6 +3,7 @@
 #include <QScopeGuard>
 #include <QtEndian>
 #include <db/DataSet.h>
+#include <db/DateTimeText.h>
 #include <forms/DiAdv.h>
 #include <rtl/Exceptions.h>
 #include <rtl/Filer.h>
@@ -157,16 +158,14 @@ Variant ValueOfType(const Variant& Value, TFieldType Type) {
     }
 }
 
-// A lookup list value that is a record's data already, laid out in the stored slots.
-struct TStoredLookupData {
-    QByteArray Data;
-};
-
-QString TextOf(const Variant& Value) {
+// Value as a field of Type writes it (dates and times without a display format).
+QString TextOf(const Variant& Value, TFieldType Type = ftString) {
     if (Value.metaType().id() == QMetaType::QString)
         return *static_cast<const QString*>(Value.constData());
     if (VarIsNull(Value))
         return {};
+    if (Type == ftDate || Type == ftTime || Type == ftDateTime)
+        return DateTimeText(Value, DefaultDateTimeFormat(Type));
     if (Value.metaType().id() == QMetaType::QByteArray)
         return QString::fromUtf8(Value.toByteArray());
     return VarToStr(Value);
@@ -314,7 +313,7 @@ void TKroLookField::FillLookupList() {
         const Variant values = lookup->FieldValues(names);
         AddLookupListItem(lookup->FieldValues(LookupKeyFields()),
                           FStoreLookupData
-                              ? QVariant::fromValue(TStoredLookupData{StoredRecord(values)})
+                              ? QVariant::fromValue(TKroStoredLookupData{StoredRecord(values)})
                               : values);
     }
     SetLookupListFilled();
@@ -481,7 +480,7 @@ Variant TKroLookField::ColumnValue(int Index) const {
 QString TKroLookField::ColumnText(int Index) const {
     const Variant value = InKeyState() ? TStringField::GetAsVariant() : ColumnValue(Index);
     if (!VarIsNull(value))
-        return TextOf(value);
+        return TextOf(value, Index < FSlots.size() ? FSlots[Index].DataType : ftString);
     if (!KeyFields().isEmpty() &&
         ColumnName(Index).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
         return KeyText();
@@ -528,8 +527,8 @@ void TKroLookField::SetAsVariant(const Variant& Value) {
         TStringField::SetAsVariant(Value);
         return;
     }
-    if (FStoreLookupData && Value.metaType() == QMetaType::fromType<TStoredLookupData>()) {
-        SetData(&static_cast<const TStoredLookupData*>(Value.constData())->Data);
+    if (FStoreLookupData && Value.metaType() == QMetaType::fromType<TKroStoredLookupData>()) {
+        SetData(&static_cast<const TKroStoredLookupData*>(Value.constData())->Data);
     } else if (FStoreLookupData && !VarIsNull(Value)) {
         const QByteArray data = StoredRecord(Value);
         SetData(&data);

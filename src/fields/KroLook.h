@@ -75,6 +75,12 @@ private:
     TKroLookupLevelItem* ItemOrNull(int Index) const;
 };
 
+// A lookup list entry of a field with StoreLookupData: the record data of the key's
+// columns, laid out in the field's stored slots once when the list is filled.
+struct TKroStoredLookupData {
+    QByteArray Data;
+};
+
 // A string field that, as a lookup field, returns several columns of its lookup dataset.
 //
 // At every open of its dataset (DataSetOpening) the platform's own LookupResultField is cut

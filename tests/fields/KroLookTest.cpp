@@ -5,6 +5,7 @@
 #include <fields/KroLook.h>
 #include <gtest/gtest.h>
 #include <rtl/Exceptions.h>
+#include <rtl/FormatSettings.h>
 #include <ui/ScriptedResponder.h>
 
 namespace {
@@ -42,6 +43,21 @@ protected:
 };
 
 ON_EVERY_ENGINE_WITH(KroLookField, LookFieldFixture);
+
+// Date and time formats in force while it lives.
+class TDateFormatsInForce {
+public:
+    TDateFormatsInForce(const QString& ShortDate, const QString& LongTime) {
+        TFormatSettings settings = FSaved;
+        settings.ShortDateFormat = ShortDate;
+        settings.LongTimeFormat = LongTime;
+        SetFormatSettings(settings);
+    }
+    ~TDateFormatsInForce() { SetFormatSettings(FSaved); }
+
+private:
+    const TFormatSettings FSaved = FormatSettings();
+};
 
 TEST_P(KroLookField, GivesAllResultColumnsOneOrItsValueStoredOrLocated) {
     for (const bool stored : {true, false}) {
@@ -122,6 +138,8 @@ TEST_P(KroLookField, ADateColumnTakesTenBytesAndReadsBackAsADate) {
     EXPECT_EQ(Data().size(), 10);
     EXPECT_EQ(Data().left(2), QByteArray::fromHex("0700")); // varDate
     EXPECT_EQ(Look->Value(), Variant(QDate(2003, 3, 3)));
+    const TDateFormatsInForce formats(QStringLiteral("d/M/yy"), QStringLiteral("hh:mm"));
+    EXPECT_EQ(Look->AsString(), QStringLiteral("3/3/03")) << "a date without a time";
 }
 
 TEST_P(KroLookField, NumberColumnsOfEveryKindReadBackStoredAndCached) {
@@ -165,8 +183,15 @@ TEST_P(KroLookField, NumberColumnsOfEveryKindReadBackStoredAndCached) {
         }
         GoTo("Ann");
         EXPECT_EQ(Data().mid(4, 4), QByteArray::fromHex("0b00ffff")) << "true is -1";
-        EXPECT_EQ(Look->AsString(),
-                  QStringLiteral("-7 True 2.5 5000000000 ") + Look->ResultField(4)->AsString());
+        // The date-time column reads as the date-time field writes it, in the settings in force.
+        ASSERT_TRUE(lookup->Locate(QStringLiteral("Id"), 3, {}));
+        EXPECT_EQ(Look->AsString(), QStringLiteral("-7 True 2.5 5000000000 ") +
+                                        lookup->FieldByName(QStringLiteral("Stamp"))->AsString());
+        const TDateFormatsInForce formats(QStringLiteral("yyyy/MM/dd"), QStringLiteral("H.mm"));
+        EXPECT_EQ(Look->AsString(), QStringLiteral("-7 True 2.5 5000000000 2004/04/04 10.30"));
+        Look->SetCurrentIndex(4);
+        EXPECT_EQ(Look->AsString(), QStringLiteral("2004/04/04 10.30"));
+        Look->SetCurrentIndex(-1);
     }
 }
 
@@ -345,9 +370,15 @@ TEST_P(KroLookField, ACacheHeldBackWhileOpeningIsFilledOnceByTheLibrary) {
     EXPECT_TRUE(Look->LookupListFilled());
     const std::optional<Variant> english = Look->FindLookupListItem(3);
     ASSERT_TRUE(english.has_value());
-    EXPECT_EQ(english->toList().size(), 3);
+    EXPECT_FALSE(Look->FindLookupListItem(7).has_value()) << "Lang has no 7";
     EXPECT_EQ(Texts(), QStringList({QStringLiteral("3 English"), QStringLiteral("7 "),
                                     QStringLiteral(" "), QStringLiteral("1 German")}));
+    // The entry is the record data Ann keeps, with the three columns.
+    ASSERT_EQ(english->metaType(), QMetaType::fromType<TKroStoredLookupData>());
+    GoTo("Ann");
+    EXPECT_EQ(english->value<TKroStoredLookupData>().Data, Data());
+    EXPECT_EQ(Look->GetFieldsText(QStringLiteral("Id;Name;Font")),
+              QStringLiteral("3 English Courier New"));
     GoTo("Dan");
     EXPECT_EQ(Look->GetFieldsText(QStringLiteral("Font")), QStringLiteral("Arial"));
     Person->Close();
