@@ -82,9 +82,14 @@ quint16 SlotCode(TFieldType Type) {
 }
 
 // The bytes a column takes in the record after its type code: its data size, but 8 for
-// dates and times, which are kept as the 8-byte date-time number.
+// dates and times, which are kept as the 8-byte date-time number, and room for the first
+// MemoStoredLength characters of a memo, whose field has no data size of its own.
 int StoredDataSize(const TField* Field) {
-    return SlotCode(Field->DataType()) == varDate ? 8 : Field->DataSize();
+    if (SlotCode(Field->DataType()) == varDate)
+        return 8;
+    if (Field->DataType() == ftMemo || Field->DataType() == ftFmtMemo)
+        return (TKroLookField::MemoStoredLength + 1) * 2;
+    return Field->DataSize();
 }
 
 // The 8 data bytes of a number slot's record (little-endian; a date as the day number).

@@ -113,6 +113,8 @@ class TKroLookField : public TStringField {
 public:
     // The largest record data of the stored columns.
     static constexpr int MaxStoredDataSize = 8192;
+    // The characters of a memo column kept with StoreLookupData; the rest is cut.
+    static constexpr int MemoStoredLength = 255;
 
     Q_INVOKABLE explicit TKroLookField(TComponent* AOwner = nullptr);
 

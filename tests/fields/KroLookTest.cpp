@@ -143,23 +143,15 @@ TEST_P(KroLookField, ADateColumnTakesTenBytesAndReadsBackAsADate) {
 }
 
 TEST_P(KroLookField, NumberColumnsOfEveryKindReadBackStoredAndCached) {
-    std::unique_ptr<TTable> kinds(FDb->NewTable(QStringLiteral("Kinds.db")));
-    kinds->FieldDefs()->Add(QStringLiteral("Id"), ftInteger);
-    kinds->FieldDefs()->Add(QStringLiteral("Small"), ftSmallint);
-    kinds->FieldDefs()->Add(QStringLiteral("Flag"), ftBoolean);
-    kinds->FieldDefs()->Add(QStringLiteral("Ratio"), ftFloat);
-    kinds->FieldDefs()->Add(QStringLiteral("Big"), ftLargeint);
-    kinds->FieldDefs()->Add(QStringLiteral("Stamp"), ftDateTime);
-    kinds->CreateTable();
     const QDateTime stamp(QDate(2004, 4, 4), QTime(10, 30));
-    TDbConnection* connection = Session()->OpenDatabase(FDb->Alias())->Connection();
-    for (const QVariantList& row : {QVariantList{3, -7, true, 2.5, qint64(5000000000), stamp},
-                                    QVariantList{1, 0, false, -0.125, qint64(-1), Null()}})
-        connection->Execute(
-            QStringLiteral("INSERT INTO \"Kinds\" (\"Id\", \"Small\", \"Flag\", "
-                           "\"Ratio\", \"Big\", \"Stamp\") VALUES (?, ?, ?, ?, ?, ?)"),
-            row);
-    TKroTable* lookup = NewTable(QStringLiteral("Kinds.db"));
+    TKroTable* lookup = NewLookupTable(
+        QStringLiteral("Kinds"),
+        {{QStringLiteral("Small"), ftSmallint},
+         {QStringLiteral("Flag"), ftBoolean},
+         {QStringLiteral("Ratio"), ftFloat},
+         {QStringLiteral("Big"), ftLargeint},
+         {QStringLiteral("Stamp"), ftDateTime}},
+        {{3, -7, true, 2.5, qint64(5000000000), stamp}, {1, 0, false, -0.125, qint64(-1), Null()}});
     Look->SetLookupDataSet(lookup);
     Look->SetLookupResultField(QStringLiteral("Small;Flag;Ratio;Big;Stamp"));
     Look->SetStoreLookupData(true);
@@ -192,6 +184,34 @@ TEST_P(KroLookField, NumberColumnsOfEveryKindReadBackStoredAndCached) {
         Look->SetCurrentIndex(4);
         EXPECT_EQ(Look->AsString(), QStringLiteral("2004/04/04 10.30"));
         Look->SetCurrentIndex(-1);
+    }
+}
+
+TEST_P(KroLookField, AMemoColumnKeepsItsFirstCharactersInTheRecord) {
+    // 320 characters, beyond the ASCII range.
+    const QString longNote = QStringLiteral("Fl\u00fcgel ").repeated(40);
+    TKroTable* notes = NewLookupTable(QStringLiteral("Notes"), {{QStringLiteral("Note"), ftMemo}},
+                                      {{3, QStringLiteral("Short note")}, {1, longNote}});
+    Look->SetLookupDataSet(notes);
+    Look->SetLookupResultField(QStringLiteral("Id;Note"));
+    Look->SetStoreLookupData(true);
+    for (const bool cached : {false, true}) {
+        SCOPED_TRACE(cached ? "cached" : "looked up");
+        Person->Close();
+        Look->SetLookupCache(cached);
+        notes->Open();
+        Person->Open();
+        ASSERT_EQ(notes->FieldByName(QStringLiteral("Note"))->DataType(), ftMemo);
+        EXPECT_EQ(Look->DataSize(), 2 + 4 + 2 + (TKroLookField::MemoStoredLength + 1) * 2);
+        GoTo("Ann");
+        EXPECT_EQ(Look->AsString(), QStringLiteral("3 Short note"));
+        GoTo("Dan");
+        Look->SetCurrentIndex(1);
+        EXPECT_EQ(Look->Value(), Variant(longNote.left(TKroLookField::MemoStoredLength)));
+        Look->SetCurrentIndex(-1);
+        // The slot ends with the terminating zero: nothing beyond it.
+        EXPECT_EQ(Data().size(), Look->DataSize());
+        EXPECT_EQ(Data().right(2), QByteArray(2, '\0'));
     }
 }
 
