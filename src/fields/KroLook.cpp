@@ -2,6 +2,7 @@
 
 #include <QScopeGuard>
 #include <QtEndian>
+#include <charconv>
 #include <db/DataSet.h>
 #include <db/DateTimeText.h>
 #include <forms/DiAdv.h>
@@ -413,27 +414,84 @@ QByteArray TKroLookField::StoredRecord(const Variant& Value) const {
     return data;
 }
 
-Variant TKroLookField::StoredValue(int Index) const {
-    QByteArray data;
-    if (!GetData(data) || Index < 0 || Index >= FSlots.size() || data.size() != StoredSize())
+bool TKroLookField::KeptData(QByteArray& Data) const {
+    if (!FStoreLookupData || InKeyState())
+        return false;
+    if (!GetData(Data))
+        Data.clear();
+    return true;
+}
+
+const char* TKroLookField::SlotPayload(const QByteArray& Data, int Index, quint16& Code) const {
+    if (Index < 0 || Index >= FSlots.size() || Data.size() != StoredSize())
+        return nullptr;
+    const char* slotData = Data.constData() + FSlots[Index].Offset;
+    Code = qFromLittleEndian<quint16>(slotData);
+    return Code == varNull || Code == varEmpty ? nullptr : slotData + 2;
+}
+
+namespace {
+
+// The UTF-16 units of a zero-terminated text slot of Size bytes.
+qsizetype SlotTextLength(const char* Payload, int Size) {
+    qsizetype length = 0;
+    while (2 * length + 1 < Size && qFromLittleEndian<quint16>(Payload + 2 * length) != 0)
+        ++length;
+    return length;
+}
+
+void AppendSlotText(QString& Text, const char* Payload, qsizetype Length) {
+    const qsizetype at = Text.size();
+    Text.resize(at + Length);
+    qFromLittleEndian<quint16>(Payload, Length, Text.data() + at);
+}
+
+} // namespace
+
+Variant TKroLookField::SlotValue(const QByteArray& Data, int Index) const {
+    quint16 code = varNull;
+    const char* payload = SlotPayload(Data, Index, code);
+    if (!payload)
         return Null();
     const TStoredSlot& slot = FSlots[Index];
-    const char* slotData = data.constData() + slot.Offset;
-    const quint16 code = qFromLittleEndian<quint16>(slotData);
-    if (code == varNull || code == varEmpty)
-        return Null();
-    const char* payload = slotData + 2;
     if (code == varString) {
-        qsizetype length = 0;
-        while (2 * length + 1 < slot.Size && qFromLittleEndian<quint16>(payload + 2 * length) != 0)
-            ++length;
-        QString text(length, Qt::Uninitialized);
-        qFromLittleEndian<quint16>(payload, length, text.data());
+        QString text;
+        AppendSlotText(text, payload, SlotTextLength(payload, slot.Size));
         return text;
     }
     char number[8] = {};
     memcpy(number, payload, std::min(slot.Size, 8));
     return ValueOfType(NumberValue(number, code), slot.DataType);
+}
+
+bool TKroLookField::AppendKeptText(QString& Text, const QByteArray& Data, int Index) const {
+    quint16 code = varNull;
+    const char* payload = SlotPayload(Data, Index, code);
+    if (!payload)
+        return false;
+    const TStoredSlot& slot = FSlots[Index];
+    switch (code) {
+    case varString:
+        AppendSlotText(Text, payload, SlotTextLength(payload, slot.Size));
+        return true;
+    case varSmallint:
+    case varInteger:
+    case varInt64: {
+        // Written straight into the text: no number text of its own.
+        char number[8] = {};
+        memcpy(number, payload, std::min(slot.Size, 8));
+        const qint64 value = code == varSmallint  ? qFromLittleEndian<qint16>(number)
+                             : code == varInteger ? qFromLittleEndian<qint32>(number)
+                                                  : qFromLittleEndian<qint64>(number);
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        Text += QLatin1StringView(digits, end - digits);
+        return true;
+    }
+    default:
+        Text += TextOf(SlotValue(Data, Index), slot.DataType);
+        return true;
+    }
 }
 
 Variant TKroLookField::LocatedValue(int Index) const {
@@ -479,25 +537,42 @@ bool TKroLookField::InKeyState() const {
 }
 
 Variant TKroLookField::ColumnValue(int Index) const {
-    return FStoreLookupData ? StoredValue(Index) : LocatedValue(Index);
+    if (!FStoreLookupData)
+        return LocatedValue(Index);
+    QByteArray data;
+    return GetData(data) ? SlotValue(data, Index) : Null();
+}
+
+void TKroLookField::AppendColumnText(QString& Text, int Index, const QByteArray* Kept) const {
+    if (Kept) {
+        if (AppendKeptText(Text, *Kept, Index))
+            return;
+    } else if (const Variant value =
+                   InKeyState() ? TStringField::GetAsVariant() : ColumnValue(Index);
+               !VarIsNull(value)) {
+        Text += TextOf(value, Index < FSlots.size() ? FSlots[Index].DataType : ftString);
+        return;
+    }
+    if (!KeyFields().isEmpty() &&
+        ColumnName(Index).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
+        Text += KeyText();
 }
 
 QString TKroLookField::ColumnText(int Index) const {
-    const Variant value = InKeyState() ? TStringField::GetAsVariant() : ColumnValue(Index);
-    if (!VarIsNull(value))
-        return TextOf(value, Index < FSlots.size() ? FSlots[Index].DataType : ftString);
-    if (!KeyFields().isEmpty() &&
-        ColumnName(Index).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
-        return KeyText();
-    return {};
+    QByteArray data;
+    QString text;
+    AppendColumnText(text, Index, KeptData(data) ? &data : nullptr);
+    return text;
 }
 
 QString TKroLookField::AllColumnsText() const {
+    QByteArray data;
+    const QByteArray* kept = KeptData(data) ? &data : nullptr;
     QString text;
     for (int i = 0; i < FResultCount; ++i) {
         if (i > 0)
             text += QLatin1Char(' ');
-        text += ColumnText(i);
+        AppendColumnText(text, i, kept);
     }
     return text;
 }

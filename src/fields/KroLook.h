@@ -219,13 +219,23 @@ private:
     // Slot at At (2 + Slot.Size bytes, zeroed) takes Value.
     static void WriteSlot(char* At, const TStoredSlot& Slot, const Variant& Value);
     QByteArray StoredRecord(const Variant& Value) const;
-    Variant StoredValue(int Index) const;
+    // With StoreLookupData outside key state: the record's data in Data (empty when it
+    // holds none); false otherwise.
+    bool KeptData(QByteArray& Data) const;
+    // The payload of slot Index in Data, with its type code; nullptr for a null slot or
+    // data of another layout.
+    const char* SlotPayload(const QByteArray& Data, int Index, quint16& Code) const;
+    Variant SlotValue(const QByteArray& Data, int Index) const;
+    // Appends slot Index's text; false for a null slot.
+    bool AppendKeptText(QString& Text, const QByteArray& Data, int Index) const;
     // Column Index of the lookup dataset's record with the owning record's key.
     Variant LocatedValue(int Index) const;
     bool InKeyState() const;
     // Column Index's value, stored or located, and its text (the key for a missing key
     // column); the texts of the result columns joined by a blank.
     Variant ColumnValue(int Index) const;
+    // Appends column Index's text: from Kept (KeptData) where given, else its value.
+    void AppendColumnText(QString& Text, int Index, const QByteArray* Kept) const;
     QString ColumnText(int Index) const;
     QString AllColumnsText() const;
     QString ColumnName(int Index) const;
