@@ -7,6 +7,7 @@
 
 #include "DirectOperations.h"
 #include "MedianTimer.h"
+#include "PeopleServer.h"
 #include "ProcessMemory.h"
 #include "RawPostgres.h"
 #include "RawSqlite.h"
@@ -23,10 +24,8 @@
 #include <cstring>
 #include <db/DataSource.h>
 #include <db/Database.h>
-#include <db/DatabaseCopy.h>
 #include <db/Field.h>
 #include <db/Fields.h>
-#include <db/PostgresConnection.h>
 #include <db/Query.h>
 #include <db/Session.h>
 #include <db/Table.h>
@@ -206,42 +205,6 @@ TDirectKeys FindKeys(TRawDatabase& Db, std::int64_t People) {
     return keys;
 }
 
-// The PostgreSQL server of the KRO_PG_* variables, in schema Schema.
-QMap<QString, QString> ServerParams(const QString& Schema) {
-    QMap<QString, QString> params;
-    for (const char* name : {"HOST", "PORT", "USER", "DATABASE"})
-        params.insert(QLatin1String(name),
-                      qEnvironmentVariable((std::string("KRO_PG_") + name).c_str()));
-    if (params.value(QStringLiteral("HOST")).isEmpty())
-        throw std::runtime_error("--postgres needs the server in KRO_PG_HOST, KRO_PG_PORT, "
-                                 "KRO_PG_USER and KRO_PG_DATABASE");
-    params.insert(QStringLiteral("SCHEMA"), Schema);
-    return params;
-}
-
-// Copies the SQLite alias Source to Target unless Target's People has People rows already.
-void CopyToServer(const QString& Source, const QString& Target, std::int64_t People) {
-    QMap<QString, QString> params = Session()->GetAliasParams(Target);
-    const QString schema = params.take(QStringLiteral("SCHEMA"));
-    TPostgresConnection(params).Execute(
-        QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
-    TDatabase database;
-    database.SetDatabaseName(Target);
-    database.Open();
-    if (database.Connection()->TableExists(QStringLiteral("People")) &&
-        database.Connection()
-                ->Scalar(QStringLiteral("SELECT COUNT(*) FROM \"People\""))
-                .toLongLong() == People)
-        return;
-    database.Close();
-    std::printf("copying %lld people to the server...\n", static_cast<long long>(People));
-    std::fflush(stdout);
-    TCopyOptions options;
-    options.Replace = true;
-    options.BatchRows = 500;
-    CopyDatabase(Source, Target, options);
-}
-
 int Bench(const QString& Dir, int Repeat, bool OnServer) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
@@ -259,7 +222,7 @@ int Bench(const QString& Dir, int Repeat, bool OnServer) {
     if (OnServer) {
         alias = QStringLiteral("BenchPeopleServer");
         Session()->AddAlias(alias, QStringLiteral("POSTGRESQL"),
-                            ServerParams(QStringLiteral("bench_%1").arg(people)));
+                            ServerParams(ServerSchema(people)));
         CopyToServer(fileAlias, alias, people);
     }
     // A database kept connected, as an application keeps it, so that opening a table does
@@ -272,7 +235,7 @@ int Bench(const QString& Dir, int Repeat, bool OnServer) {
     std::unique_ptr<TDirectConnection> peer;
     if (OnServer) {
         auto server = std::make_unique<TPgDatabase>();
-        server->Execute(QStringLiteral("SET search_path TO bench_%1").arg(people).toStdString());
+        server->Execute("SET search_path TO " + ServerSchema(people).toStdString());
         raw = std::move(server);
     } else {
         // The other connections read with the same page cache and memory mapping.

@@ -4,10 +4,14 @@
 // fields' texts of each of the 50 records held. Once with StoreLookupData (the texts kept
 // in the records), once without (every read locates the key), once with StoreLookupData and
 // LookupCache, and once without the lookup fields; beside the SQLite statement that joins
-// the same texts.
+// the same texts. With --postgres the database is first copied to the PostgreSQL server the
+// KRO_PG_* variables name (unless it holds it already) and both sides run there, the join
+// on libpq.
 
 #include "BenchMain.h"
 #include "MedianTimer.h"
+#include "PeopleServer.h"
+#include "RawPostgres.h"
 #include "RawSqlite.h"
 
 #include <QDir>
@@ -22,6 +26,7 @@
 #include <db/Session.h>
 #include <fields/KroLook.h>
 #include <library/KroLibrary.h>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -108,40 +113,70 @@ private:
 };
 
 // The same texts through one statement: the last 50 people with their three joined rows.
-qint64 ReadJoined(TRawStatement& Join) {
+qint64 ReadJoined(TDirectStatement& Join) {
     qint64 length = 0;
     Join.Reset();
     while (Join.Step())
         for (int column = 0; column < Join.ColumnCount(); ++column)
-            length += qint64(Join.Text(column).size());
+            length += qint64(Join.TextLength(column));
     return length;
 }
 
-int Bench(const QString& Dir, int Runs) {
+// The engine's own connection for the join: the file's, or the server's in the copy's
+// schema.
+std::unique_ptr<TDirectConnection> RawConnection(const std::string& File, bool OnServer,
+                                                 std::int64_t People) {
+    if (OnServer) {
+        auto server = std::make_unique<TPgDatabase>();
+        server->Execute("SET search_path TO " + ServerSchema(People).toStdString());
+        return server;
+    }
+    auto file = std::make_unique<TRawDatabase>(File);
+    file->Execute("PRAGMA mmap_size=67108864");
+    return file;
+}
+
+int Bench(const QString& Dir, int Runs, bool OnServer) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
         throw std::runtime_error(file.toStdString() + " does not exist: run bench_database");
     RegisterKroLibrary();
-    const QString alias = QStringLiteral("LookFieldBenchPeople");
+    const QString fileAlias = QStringLiteral("LookFieldBenchPeople");
     Session()->SetConfigMode({cmSession});
-    Session()->AddStandardAlias(alias, Dir, QStringLiteral("STANDARD"));
+    Session()->AddStandardAlias(fileAlias, Dir, QStringLiteral("STANDARD"));
+    std::int64_t people = 0;
+    {
+        TRawDatabase counter(file.toStdString());
+        TRawStatement count(counter.Handle(), "SELECT COUNT(*) FROM People");
+        count.Step();
+        people = count.Integer(0);
+    }
+    QString alias = fileAlias;
+    if (OnServer) {
+        alias = QStringLiteral("LookFieldBenchServer");
+        Session()->AddAlias(alias, QStringLiteral("POSTGRESQL"),
+                            ServerParams(ServerSchema(people)));
+        CopyToServer(fileAlias, alias, people);
+    }
     TDatabase database;
     database.SetDatabaseName(alias);
     database.Open();
 
-    TRawDatabase raw(file.toStdString());
-    raw.Execute("PRAGMA mmap_size=67108864");
-    TRawStatement join(
-        raw.Handle(),
-        "SELECT p.Id, l.Id, l.Name, l.Font, pr.Id, pr.Name, pr.IdUp, pr.AmountDown, c.Id, c.Name "
-        "FROM People p LEFT JOIN Lang l ON l.Id = p.Lang "
-        "LEFT JOIN Prof pr ON pr.Id = p.Prof LEFT JOIN Country c ON c.Id = p.Country "
-        "ORDER BY p.Id DESC LIMIT 50");
+    const std::unique_ptr<TDirectConnection> raw =
+        RawConnection(file.toStdString(), OnServer, people);
+    const std::unique_ptr<TDirectStatement> join =
+        raw->Prepare("SELECT p.\"Id\", l.\"Id\", l.\"Name\", l.\"Font\", pr.\"Id\", pr.\"Name\", "
+                     "pr.\"IdUp\", pr.\"AmountDown\", c.\"Id\", c.\"Name\" FROM \"People\" p "
+                     "LEFT JOIN \"Lang\" l ON l.\"Id\" = p.\"Lang\" "
+                     "LEFT JOIN \"Prof\" pr ON pr.\"Id\" = p.\"Prof\" "
+                     "LEFT JOIN \"Country\" c ON c.\"Id\" = p.\"Country\" "
+                     "ORDER BY p.\"Id\" DESC LIMIT 50");
     const double joined = MedianMicroseconds(
-        Runs, [] {}, [&] { ReadJoined(join); });
-    std::printf("%s: Last, then the lookup texts of the %d rows held, median of %d runs\n",
-                qPrintable(file), RecordsRead, Runs);
-    std::printf("%-36s %10.1f us %8.2f us/record\n", "SQLite join (C API)", joined,
+        Runs, [] {}, [&] { ReadJoined(*join); });
+    std::printf("%s%s: Last, then the lookup texts of the %d rows held, median of %d runs\n",
+                qPrintable(file), OnServer ? " on the PostgreSQL server" : "", RecordsRead, Runs);
+    std::printf("%-36s %10.1f us %8.2f us/record\n",
+                OnServer ? "PostgreSQL join (libpq)" : "SQLite join (C API)", joined,
                 joined / RecordsRead);
     const TLookSettings settings[] = {{"no lookup fields", false, false, false},
                                       {"StoreLookupData", true, true, false},
@@ -164,5 +199,5 @@ int Bench(const QString& Dir, int Runs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    return BenchMain(argc, argv, "look_field_bench", 20, Bench);
+    return BenchMainOnEngines(argc, argv, "look_field_bench", 20, Bench);
 }

@@ -60,7 +60,5 @@ for rows in 100000 1000000; do
 done
 echo
 "$build/bench/grid_bench" "/tmp/kro-bench-$schema-1000000" "$@"
-if ((${#mode[@]} == 0)); then
-    echo
-    "$build/bench/look_field_bench" "/tmp/kro-bench-$schema-1000000" "$@"
-fi
+echo
+"$build/bench/look_field_bench" "${mode[@]}" "/tmp/kro-bench-$schema-1000000" "$@"

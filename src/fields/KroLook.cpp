@@ -2,7 +2,9 @@
 
 #include <QScopeGuard>
 #include <QtEndian>
+#include <charconv>
 #include <db/DataSet.h>
+#include <db/DateTimeText.h>
 #include <forms/DiAdv.h>
 #include <rtl/Exceptions.h>
 #include <rtl/Filer.h>
@@ -81,33 +83,63 @@ quint16 SlotCode(TFieldType Type) {
 }
 
 // The bytes a column takes in the record after its type code: its data size, but 8 for
-// dates and times, which are kept as the 8-byte date-time number.
+// dates and times, which are kept as the 8-byte date-time number, and room for the first
+// MemoStoredLength characters of a memo, whose field has no data size of its own.
 int StoredDataSize(const TField* Field) {
-    return SlotCode(Field->DataType()) == varDate ? 8 : Field->DataSize();
+    if (SlotCode(Field->DataType()) == varDate)
+        return 8;
+    if (Field->DataType() == ftMemo || Field->DataType() == ftFmtMemo)
+        return (TKroLookField::MemoStoredLength + 1) * 2;
+    return Field->DataSize();
 }
 
-// The value in the form whose record carries Code.
-Variant ValueForCode(const Variant& Value, quint16 Code) {
+// The 8 data bytes of a number slot's record (little-endian; a date as the day number).
+void NumberData(const Variant& Value, quint16 Code, char* Data) {
     switch (Code) {
     case varSmallint:
-        return QVariant::fromValue<short>(short(VarToInt(Value)));
+        qToLittleEndian<qint16>(qint16(VarToInt(Value)), Data);
+        return;
     case varInteger:
-        return int(VarToInt(Value));
+        qToLittleEndian<qint32>(qint32(VarToInt(Value)), Data);
+        return;
     case varInt64:
-        return qint64(VarToInt(Value));
+        qToLittleEndian<qint64>(qint64(VarToInt(Value)), Data);
+        return;
     case varBoolean:
-        return VarToBool(Value);
+        qToLittleEndian<qint16>(VarToBool(Value) ? -1 : 0, Data);
+        return;
     case varDouble:
-        return VarToFloat(Value);
-    default: // varDate
-        switch (Value.metaType().id()) {
-        case QMetaType::QDate:
-        case QMetaType::QTime:
-        case QMetaType::QDateTime:
-            return Value;
-        default:
-            return VarToDateTime(Value);
-        }
+        qToLittleEndian<double>(VarToFloat(Value), Data);
+        return;
+    default: { // varDate
+        const int type = Value.metaType().id();
+        const bool dated =
+            type == QMetaType::QDate || type == QMetaType::QTime || type == QMetaType::QDateTime;
+        const QByteArray record = VariantToRecord(dated ? Value : VarToDateTime(Value));
+        memcpy(Data, record.constData() + 8, 8);
+    }
+    }
+}
+
+// The value of a number slot's 8 data bytes, as the value record of Code gives it.
+Variant NumberValue(const char* Data, quint16 Code) {
+    switch (Code) {
+    case varSmallint:
+        return QVariant::fromValue<short>(qFromLittleEndian<qint16>(Data));
+    case varInteger:
+        return int(qFromLittleEndian<qint32>(Data));
+    case varInt64:
+        return qlonglong(qFromLittleEndian<qint64>(Data));
+    case varBoolean:
+        return qFromLittleEndian<qint16>(Data) != 0;
+    case varDouble:
+        return qFromLittleEndian<double>(Data);
+    default: {
+        QByteArray record(VariantRecordSize, '\0');
+        qToLittleEndian<quint16>(Code, record.data());
+        memcpy(record.data() + 8, Data, 8);
+        return VariantFromRecord(record);
+    }
     }
 }
 
@@ -132,11 +164,14 @@ Variant ValueOfType(const Variant& Value, TFieldType Type) {
     }
 }
 
-QString TextOf(const Variant& Value) {
+// Value as a field of Type writes it (dates and times without a display format).
+QString TextOf(const Variant& Value, TFieldType Type = ftString) {
     if (Value.metaType().id() == QMetaType::QString)
         return *static_cast<const QString*>(Value.constData());
     if (VarIsNull(Value))
         return {};
+    if (Type == ftDate || Type == ftTime || Type == ftDateTime)
+        return DateTimeText(Value, DefaultDateTimeFormat(Type));
     if (Value.metaType().id() == QMetaType::QByteArray)
         return QString::fromUtf8(Value.toByteArray());
     return VarToStr(Value);
@@ -216,16 +251,13 @@ QString TKroLookField::ColumnName(int Index) const {
 }
 
 QString TKroLookField::GetFieldsText(const QString& FieldNames) const {
-    const int saved = FCurrentIndex;
-    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
     QStringList texts;
     for (const QString& name : SplitFieldNames(FieldNames)) {
         for (int i = 0; i < FResultFieldList.size(); ++i) {
-            if (ColumnName(i).compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            FCurrentIndex = i;
-            texts << GetAsString();
-            break;
+            if (ColumnName(i).compare(name, Qt::CaseInsensitive) == 0) {
+                texts << (IsLookupField() ? ColumnText(i) : GetAsString());
+                break;
+            }
         }
     }
     return texts.join(QLatin1Char(' '));
@@ -282,8 +314,14 @@ void TKroLookField::FillLookupList() {
         lookup->EnableControls();
     });
     const QString names = GetLookupFieldNames();
-    for (lookup->First(); !lookup->Eof(); lookup->Next())
-        AddLookupListItem(lookup->FieldValues(LookupKeyFields()), lookup->FieldValues(names));
+    // Stored values are kept as the record data they give, laid out once per key.
+    for (lookup->First(); !lookup->Eof(); lookup->Next()) {
+        const Variant values = lookup->FieldValues(names);
+        AddLookupListItem(lookup->FieldValues(LookupKeyFields()),
+                          FStoreLookupData
+                              ? QVariant::fromValue(TKroStoredLookupData{StoredRecord(values)})
+                              : values);
+    }
     SetLookupListFilled();
 }
 
@@ -363,8 +401,9 @@ void TKroLookField::WriteSlot(char* At, const TStoredSlot& Slot, const Variant& 
         qToLittleEndian<quint16>(text.utf16(), units, payload);
         return;
     }
-    const QByteArray record = VariantToRecord(ValueForCode(Value, Slot.Code));
-    memcpy(payload, record.constData() + 8, std::min(Slot.Size, 8));
+    char data[8] = {};
+    NumberData(Value, Slot.Code, data);
+    memcpy(payload, data, std::min(Slot.Size, 8));
 }
 
 QByteArray TKroLookField::StoredRecord(const Variant& Value) const {
@@ -375,28 +414,84 @@ QByteArray TKroLookField::StoredRecord(const Variant& Value) const {
     return data;
 }
 
-Variant TKroLookField::StoredValue(int Index) const {
-    QByteArray data;
-    if (!GetData(data) || Index < 0 || Index >= FSlots.size() || data.size() != StoredSize())
+bool TKroLookField::KeptData(QByteArray& Data) const {
+    if (!FStoreLookupData || InKeyState())
+        return false;
+    if (!GetData(Data))
+        Data.clear();
+    return true;
+}
+
+const char* TKroLookField::SlotPayload(const QByteArray& Data, int Index, quint16& Code) const {
+    if (Index < 0 || Index >= FSlots.size() || Data.size() != StoredSize())
+        return nullptr;
+    const char* slotData = Data.constData() + FSlots[Index].Offset;
+    Code = qFromLittleEndian<quint16>(slotData);
+    return Code == varNull || Code == varEmpty ? nullptr : slotData + 2;
+}
+
+namespace {
+
+// The UTF-16 units of a zero-terminated text slot of Size bytes.
+qsizetype SlotTextLength(const char* Payload, int Size) {
+    qsizetype length = 0;
+    while (2 * length + 1 < Size && qFromLittleEndian<quint16>(Payload + 2 * length) != 0)
+        ++length;
+    return length;
+}
+
+void AppendSlotText(QString& Text, const char* Payload, qsizetype Length) {
+    const qsizetype at = Text.size();
+    Text.resize(at + Length);
+    qFromLittleEndian<quint16>(Payload, Length, Text.data() + at);
+}
+
+} // namespace
+
+Variant TKroLookField::SlotValue(const QByteArray& Data, int Index) const {
+    quint16 code = varNull;
+    const char* payload = SlotPayload(Data, Index, code);
+    if (!payload)
         return Null();
     const TStoredSlot& slot = FSlots[Index];
-    const char* slotData = data.constData() + slot.Offset;
-    const quint16 code = qFromLittleEndian<quint16>(slotData);
-    if (code == varNull || code == varEmpty)
-        return Null();
-    const char* payload = slotData + 2;
     if (code == varString) {
-        qsizetype length = 0;
-        while (2 * length + 1 < slot.Size && qFromLittleEndian<quint16>(payload + 2 * length) != 0)
-            ++length;
-        QString text(length, Qt::Uninitialized);
-        qFromLittleEndian<quint16>(payload, length, text.data());
+        QString text;
+        AppendSlotText(text, payload, SlotTextLength(payload, slot.Size));
         return text;
     }
-    QByteArray record(VariantRecordSize, '\0');
-    qToLittleEndian<quint16>(code, record.data());
-    memcpy(record.data() + 8, payload, std::min(slot.Size, 8));
-    return ValueOfType(VariantFromRecord(record), slot.DataType);
+    char number[8] = {};
+    memcpy(number, payload, std::min(slot.Size, 8));
+    return ValueOfType(NumberValue(number, code), slot.DataType);
+}
+
+bool TKroLookField::AppendKeptText(QString& Text, const QByteArray& Data, int Index) const {
+    quint16 code = varNull;
+    const char* payload = SlotPayload(Data, Index, code);
+    if (!payload)
+        return false;
+    const TStoredSlot& slot = FSlots[Index];
+    switch (code) {
+    case varString:
+        AppendSlotText(Text, payload, SlotTextLength(payload, slot.Size));
+        return true;
+    case varSmallint:
+    case varInteger:
+    case varInt64: {
+        // Written straight into the text: no number text of its own.
+        char number[8] = {};
+        memcpy(number, payload, std::min(slot.Size, 8));
+        const qint64 value = code == varSmallint  ? qFromLittleEndian<qint16>(number)
+                             : code == varInteger ? qFromLittleEndian<qint32>(number)
+                                                  : qFromLittleEndian<qint64>(number);
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        Text += QLatin1StringView(digits, end - digits);
+        return true;
+    }
+    default:
+        Text += TextOf(SlotValue(Data, Index), slot.DataType);
+        return true;
+    }
 }
 
 Variant TKroLookField::LocatedValue(int Index) const {
@@ -423,36 +518,63 @@ QString TKroLookField::KeyText() const {
 }
 
 Variant TKroLookField::GetAsVariant() const {
-    if (!IsLookupField() || (DataSet() && DataSet()->State() == dsSetKey))
+    if (!IsLookupField() || InKeyState())
         return TStringField::GetAsVariant();
-    const int saved = FCurrentIndex;
-    const auto restore = qScopeGuard([&] { FCurrentIndex = saved; });
-    if (FCurrentIndex < 0)
-        FCurrentIndex = FLookupResultIndex;
-    if (FCurrentIndex < 0)
-        return GetAsString();
-    return FStoreLookupData ? StoredValue(FCurrentIndex) : LocatedValue(FCurrentIndex);
+    const int index = FCurrentIndex < 0 ? FLookupResultIndex : FCurrentIndex;
+    if (index < 0)
+        return AllColumnsText();
+    return ColumnValue(index);
 }
 
 QString TKroLookField::GetAsString() const {
     if (!IsLookupField())
         return TStringField::GetAsString();
-    if (FCurrentIndex < 0) {
-        QStringList texts;
-        const auto restore = qScopeGuard([&] { FCurrentIndex = -1; });
-        for (int i = 0; i < FResultCount; ++i) {
-            FCurrentIndex = i;
-            texts << GetAsString();
-        }
-        return texts.join(QLatin1Char(' '));
+    return FCurrentIndex < 0 ? AllColumnsText() : ColumnText(FCurrentIndex);
+}
+
+bool TKroLookField::InKeyState() const {
+    return DataSet() && DataSet()->State() == dsSetKey;
+}
+
+Variant TKroLookField::ColumnValue(int Index) const {
+    if (!FStoreLookupData)
+        return LocatedValue(Index);
+    QByteArray data;
+    return GetData(data) ? SlotValue(data, Index) : Null();
+}
+
+void TKroLookField::AppendColumnText(QString& Text, int Index, const QByteArray* Kept) const {
+    if (Kept) {
+        if (AppendKeptText(Text, *Kept, Index))
+            return;
+    } else if (const Variant value =
+                   InKeyState() ? TStringField::GetAsVariant() : ColumnValue(Index);
+               !VarIsNull(value)) {
+        Text += TextOf(value, Index < FSlots.size() ? FSlots[Index].DataType : ftString);
+        return;
     }
-    const Variant value = GetAsVariant();
-    if (!VarIsNull(value))
-        return TextOf(value);
     if (!KeyFields().isEmpty() &&
-        ColumnName(FCurrentIndex).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
-        return KeyText();
-    return {};
+        ColumnName(Index).compare(LookupKeyFields(), Qt::CaseInsensitive) == 0)
+        Text += KeyText();
+}
+
+QString TKroLookField::ColumnText(int Index) const {
+    QByteArray data;
+    QString text;
+    AppendColumnText(text, Index, KeptData(data) ? &data : nullptr);
+    return text;
+}
+
+QString TKroLookField::AllColumnsText() const {
+    QByteArray data;
+    const QByteArray* kept = KeptData(data) ? &data : nullptr;
+    QString text;
+    for (int i = 0; i < FResultCount; ++i) {
+        if (i > 0)
+            text += QLatin1Char(' ');
+        AppendColumnText(text, i, kept);
+    }
+    return text;
 }
 
 void TKroLookField::GetText(QString& Text, bool DisplayText) const {
@@ -485,7 +607,9 @@ void TKroLookField::SetAsVariant(const Variant& Value) {
         TStringField::SetAsVariant(Value);
         return;
     }
-    if (FStoreLookupData && !VarIsNull(Value)) {
+    if (FStoreLookupData && Value.metaType() == QMetaType::fromType<TKroStoredLookupData>()) {
+        SetData(&static_cast<const TKroStoredLookupData*>(Value.constData())->Data);
+    } else if (FStoreLookupData && !VarIsNull(Value)) {
         const QByteArray data = StoredRecord(Value);
         SetData(&data);
     } else {

@@ -75,6 +75,12 @@ private:
     TKroLookupLevelItem* ItemOrNull(int Index) const;
 };
 
+// A lookup list entry of a field with StoreLookupData: the record data of the key's
+// columns, laid out in the field's stored slots once when the list is filled.
+struct TKroStoredLookupData {
+    QByteArray Data;
+};
+
 // A string field that, as a lookup field, returns several columns of its lookup dataset.
 //
 // At every open of its dataset (DataSetOpening) the platform's own LookupResultField is cut
@@ -107,6 +113,8 @@ class TKroLookField : public TStringField {
 public:
     // The largest record data of the stored columns.
     static constexpr int MaxStoredDataSize = 8192;
+    // The characters of a memo column kept with StoreLookupData; the rest is cut.
+    static constexpr int MemoStoredLength = 255;
 
     Q_INVOKABLE explicit TKroLookField(TComponent* AOwner = nullptr);
 
@@ -211,9 +219,25 @@ private:
     // Slot at At (2 + Slot.Size bytes, zeroed) takes Value.
     static void WriteSlot(char* At, const TStoredSlot& Slot, const Variant& Value);
     QByteArray StoredRecord(const Variant& Value) const;
-    Variant StoredValue(int Index) const;
+    // With StoreLookupData outside key state: the record's data in Data (empty when it
+    // holds none); false otherwise.
+    bool KeptData(QByteArray& Data) const;
+    // The payload of slot Index in Data, with its type code; nullptr for a null slot or
+    // data of another layout.
+    const char* SlotPayload(const QByteArray& Data, int Index, quint16& Code) const;
+    Variant SlotValue(const QByteArray& Data, int Index) const;
+    // Appends slot Index's text; false for a null slot.
+    bool AppendKeptText(QString& Text, const QByteArray& Data, int Index) const;
     // Column Index of the lookup dataset's record with the owning record's key.
     Variant LocatedValue(int Index) const;
+    bool InKeyState() const;
+    // Column Index's value, stored or located, and its text (the key for a missing key
+    // column); the texts of the result columns joined by a blank.
+    Variant ColumnValue(int Index) const;
+    // Appends column Index's text: from Kept (KeptData) where given, else its value.
+    void AppendColumnText(QString& Text, int Index, const QByteArray* Kept) const;
+    QString ColumnText(int Index) const;
+    QString AllColumnsText() const;
     QString ColumnName(int Index) const;
     // The owning dataset's key field as text, for a key column the lookup lacks.
     QString KeyText() const;

@@ -38,6 +38,28 @@ protected:
         return table;
     }
 
+    // A closed library table over a new table Name of an integer Id and Columns, holding
+    // Rows (each with the Id first).
+    TKroTable* NewLookupTable(const QString& Name,
+                              const QList<std::pair<QString, TFieldType>>& Columns,
+                              const QList<QVariantList>& Rows) {
+        std::unique_ptr<TTable> table(FDb->NewTable(Name + QStringLiteral(".db")));
+        table->FieldDefs()->Add(QStringLiteral("Id"), ftInteger);
+        QStringList names{QStringLiteral("\"Id\"")};
+        for (const auto& [column, type] : Columns) {
+            table->FieldDefs()->Add(column, type);
+            names << QLatin1Char('"') + column + QLatin1Char('"');
+        }
+        table->CreateTable();
+        TDbConnection* connection = Session()->OpenDatabase(FDb->Alias())->Connection();
+        const QString insert = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (?%3)")
+                                   .arg(Name, names.join(QStringLiteral(", ")),
+                                        QStringLiteral(", ?").repeated(Columns.size()));
+        for (const QVariantList& row : Rows)
+            connection->Execute(insert, row);
+        return NewTable(Name + QStringLiteral(".db"));
+    }
+
     // A persistent field of DataSet, owned by the module.
     template <class T> T* AddField(TDataSet* DataSet, const char* Name, int Size = 0) {
         auto* field = new T(&Module);

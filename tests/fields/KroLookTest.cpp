@@ -5,6 +5,7 @@
 #include <fields/KroLook.h>
 #include <gtest/gtest.h>
 #include <rtl/Exceptions.h>
+#include <rtl/FormatSettings.h>
 #include <ui/ScriptedResponder.h>
 
 namespace {
@@ -42,6 +43,21 @@ protected:
 };
 
 ON_EVERY_ENGINE_WITH(KroLookField, LookFieldFixture);
+
+// Date and time formats in force while it lives.
+class TDateFormatsInForce {
+public:
+    TDateFormatsInForce(const QString& ShortDate, const QString& LongTime) {
+        TFormatSettings settings = FSaved;
+        settings.ShortDateFormat = ShortDate;
+        settings.LongTimeFormat = LongTime;
+        SetFormatSettings(settings);
+    }
+    ~TDateFormatsInForce() { SetFormatSettings(FSaved); }
+
+private:
+    const TFormatSettings FSaved = FormatSettings();
+};
 
 TEST_P(KroLookField, GivesAllResultColumnsOneOrItsValueStoredOrLocated) {
     for (const bool stored : {true, false}) {
@@ -122,6 +138,81 @@ TEST_P(KroLookField, ADateColumnTakesTenBytesAndReadsBackAsADate) {
     EXPECT_EQ(Data().size(), 10);
     EXPECT_EQ(Data().left(2), QByteArray::fromHex("0700")); // varDate
     EXPECT_EQ(Look->Value(), Variant(QDate(2003, 3, 3)));
+    const TDateFormatsInForce formats(QStringLiteral("d/M/yy"), QStringLiteral("hh:mm"));
+    EXPECT_EQ(Look->AsString(), QStringLiteral("3/3/03")) << "a date without a time";
+}
+
+TEST_P(KroLookField, NumberColumnsOfEveryKindReadBackStoredAndCached) {
+    const QDateTime stamp(QDate(2004, 4, 4), QTime(10, 30));
+    TKroTable* lookup = NewLookupTable(
+        QStringLiteral("Kinds"),
+        {{QStringLiteral("Small"), ftSmallint},
+         {QStringLiteral("Flag"), ftBoolean},
+         {QStringLiteral("Ratio"), ftFloat},
+         {QStringLiteral("Big"), ftLargeint},
+         {QStringLiteral("Stamp"), ftDateTime}},
+        {{3, -7, true, 2.5, qint64(5000000000), stamp}, {1, 0, false, -0.125, qint64(-1), Null()}});
+    Look->SetLookupDataSet(lookup);
+    Look->SetLookupResultField(QStringLiteral("Small;Flag;Ratio;Big;Stamp"));
+    Look->SetStoreLookupData(true);
+    const QList<Variant> ann{-7, true, 2.5, qint64(5000000000), stamp};
+    const QList<Variant> dan{0, false, -0.125, qint64(-1), Null()};
+    for (const bool cached : {false, true}) {
+        SCOPED_TRACE(cached ? "cached" : "looked up");
+        Person->Close();
+        Look->SetLookupCache(cached);
+        lookup->Open();
+        Person->Open();
+        EXPECT_EQ(Look->DataSize(), 4 + 4 + 10 + 10 + 10);
+        for (const auto& [name, values] : {std::pair{"Ann", ann}, std::pair{"Dan", dan}}) {
+            GoTo(name);
+            for (int i = 0; i < values.size(); ++i) {
+                Look->SetCurrentIndex(i);
+                EXPECT_EQ(Look->Value(), values[i]) << name << " column " << i;
+                EXPECT_EQ(Look->Value().metaType(), values[i].metaType()) << name << " " << i;
+            }
+            Look->SetCurrentIndex(-1);
+        }
+        GoTo("Ann");
+        EXPECT_EQ(Data().mid(4, 4), QByteArray::fromHex("0b00ffff")) << "true is -1";
+        // The date-time column reads as the date-time field writes it, in the settings in force.
+        ASSERT_TRUE(lookup->Locate(QStringLiteral("Id"), 3, {}));
+        EXPECT_EQ(Look->AsString(), QStringLiteral("-7 True 2.5 5000000000 ") +
+                                        lookup->FieldByName(QStringLiteral("Stamp"))->AsString());
+        const TDateFormatsInForce formats(QStringLiteral("yyyy/MM/dd"), QStringLiteral("H.mm"));
+        EXPECT_EQ(Look->AsString(), QStringLiteral("-7 True 2.5 5000000000 2004/04/04 10.30"));
+        Look->SetCurrentIndex(4);
+        EXPECT_EQ(Look->AsString(), QStringLiteral("2004/04/04 10.30"));
+        Look->SetCurrentIndex(-1);
+    }
+}
+
+TEST_P(KroLookField, AMemoColumnKeepsItsFirstCharactersInTheRecord) {
+    // 320 characters, beyond the ASCII range.
+    const QString longNote = QStringLiteral("Fl\u00fcgel ").repeated(40);
+    TKroTable* notes = NewLookupTable(QStringLiteral("Notes"), {{QStringLiteral("Note"), ftMemo}},
+                                      {{3, QStringLiteral("Short note")}, {1, longNote}});
+    Look->SetLookupDataSet(notes);
+    Look->SetLookupResultField(QStringLiteral("Id;Note"));
+    Look->SetStoreLookupData(true);
+    for (const bool cached : {false, true}) {
+        SCOPED_TRACE(cached ? "cached" : "looked up");
+        Person->Close();
+        Look->SetLookupCache(cached);
+        notes->Open();
+        Person->Open();
+        ASSERT_EQ(notes->FieldByName(QStringLiteral("Note"))->DataType(), ftMemo);
+        EXPECT_EQ(Look->DataSize(), 2 + 4 + 2 + (TKroLookField::MemoStoredLength + 1) * 2);
+        GoTo("Ann");
+        EXPECT_EQ(Look->AsString(), QStringLiteral("3 Short note"));
+        GoTo("Dan");
+        Look->SetCurrentIndex(1);
+        EXPECT_EQ(Look->Value(), Variant(longNote.left(TKroLookField::MemoStoredLength)));
+        Look->SetCurrentIndex(-1);
+        // The slot ends with the terminating zero: nothing beyond it.
+        EXPECT_EQ(Data().size(), Look->DataSize());
+        EXPECT_EQ(Data().right(2), QByteArray(2, '\0'));
+    }
 }
 
 TEST_P(KroLookField, GridFieldsAlreadyReadAreNotAddedTwice) {
@@ -299,9 +390,15 @@ TEST_P(KroLookField, ACacheHeldBackWhileOpeningIsFilledOnceByTheLibrary) {
     EXPECT_TRUE(Look->LookupListFilled());
     const std::optional<Variant> english = Look->FindLookupListItem(3);
     ASSERT_TRUE(english.has_value());
-    EXPECT_EQ(english->toList().size(), 3);
+    EXPECT_FALSE(Look->FindLookupListItem(7).has_value()) << "Lang has no 7";
     EXPECT_EQ(Texts(), QStringList({QStringLiteral("3 English"), QStringLiteral("7 "),
                                     QStringLiteral(" "), QStringLiteral("1 German")}));
+    // The entry is the record data Ann keeps, with the three columns.
+    ASSERT_EQ(english->metaType(), QMetaType::fromType<TKroStoredLookupData>());
+    GoTo("Ann");
+    EXPECT_EQ(english->value<TKroStoredLookupData>().Data, Data());
+    EXPECT_EQ(Look->GetFieldsText(QStringLiteral("Id;Name;Font")),
+              QStringLiteral("3 English Courier New"));
     GoTo("Dan");
     EXPECT_EQ(Look->GetFieldsText(QStringLiteral("Font")), QStringLiteral("Arial"));
     Person->Close();

@@ -1,5 +1,8 @@
 #include "DateTimeText.h"
 
+#include <QDateTime>
+#include <rtl/FormatSettings.h>
+
 namespace {
 
 void AppendNumber(QString& Text, int Value, int Width) {
@@ -110,4 +113,39 @@ std::optional<QString> NumericDateTimeText(QStringView Format, QDate Date, QTime
         i += run;
     }
     return text;
+}
+
+QString DateTimeText(const Variant& Value, const QString& Format) {
+    QDate date;
+    QTime time(0, 0);
+    switch (Value.typeId()) {
+    case QMetaType::QDate:
+        date = Value.toDate();
+        break;
+    case QMetaType::QTime:
+        date = TimeOnlyDate;
+        time = Value.toTime();
+        break;
+    default: {
+        const QDateTime dateTime = VarToDateTime(Value);
+        date = dateTime.date();
+        time = dateTime.time();
+    }
+    }
+    if (date.isValid() && time.isValid())
+        if (std::optional<QString> text = NumericDateTimeText(Format, date, time))
+            return *std::move(text);
+    return VarToDateTime(Value).toString(Format);
+}
+
+QString DefaultDateTimeFormat(TFieldType Type) {
+    switch (Type) {
+    case ftDate:
+        return FormatSettings().ShortDateFormat;
+    case ftTime:
+        return FormatSettings().LongTimeFormat;
+    default:
+        return FormatSettings().ShortDateFormat + QLatin1Char(' ') +
+               FormatSettings().LongTimeFormat;
+    }
 }

@@ -136,9 +136,6 @@ bool HasSignificantDigit(const QString& Digits) {
 
 // ---- Dates and times -----------------------------------------------------------------
 
-// The day that times without a date belong to.
-const QDate TimeOnlyDate(1899, 12, 30);
-
 // The user's short date with days and months of one digit or two.
 QString LenientShortDate() {
     return QString(FormatSettings().ShortDateFormat)
@@ -442,34 +439,6 @@ Variant TBooleanField::ConvertValue(const Variant& Value) const {
 
 // ---- Date and time fields ------------------------------------------------------------
 
-namespace {
-
-// A date, time or both in Format: the numeric formats directly, others through Qt.
-QString DateTimeText(const Variant& Value, const QString& Format) {
-    QDate date;
-    QTime time(0, 0);
-    switch (Value.typeId()) {
-    case QMetaType::QDate:
-        date = Value.toDate();
-        break;
-    case QMetaType::QTime:
-        date = TimeOnlyDate;
-        time = Value.toTime();
-        break;
-    default: {
-        const QDateTime dateTime = VarToDateTime(Value);
-        date = dateTime.date();
-        time = dateTime.time();
-    }
-    }
-    if (date.isValid() && time.isValid())
-        if (std::optional<QString> text = NumericDateTimeText(Format, date, time))
-            return *std::move(text);
-    return VarToDateTime(Value).toString(Format);
-}
-
-} // namespace
-
 TDateTimeField::TDateTimeField(TComponent* AOwner) : TField(AOwner) {
     SetDataType(ftDateTime);
 }
@@ -487,18 +456,15 @@ QString TDateTimeField::GetAsString() const {
 
 void TDateTimeField::GetText(QString& Text, bool DisplayText) const {
     const Variant value = GetAsVariant();
-    const QString format =
-        DisplayText && !FDisplayFormat.isEmpty() ? FDisplayFormat : DefaultFormat();
+    const QString format = DisplayText && !FDisplayFormat.isEmpty()
+                               ? FDisplayFormat
+                               : DefaultDateTimeFormat(DataType());
     if (VarIsNull(value))
         Text.clear();
     else if (VarIsStr(value)) // as another program stored it, not a date
         Text = value.toString();
     else
         Text = DateTimeText(value, format);
-}
-
-QString TDateTimeField::DefaultFormat() const {
-    return FormatSettings().ShortDateFormat + QLatin1Char(' ') + FormatSettings().LongTimeFormat;
 }
 
 Variant TDateTimeField::ConvertValue(const Variant& Value) const {
@@ -528,10 +494,6 @@ TDateField::TDateField(TComponent* AOwner) : TDateTimeField(AOwner) {
     SetDataType(ftDate);
 }
 
-QString TDateField::DefaultFormat() const {
-    return FormatSettings().ShortDateFormat;
-}
-
 Variant TDateField::ConvertValue(const Variant& Value) const {
     switch (Value.typeId()) {
     case QMetaType::QDate:
@@ -552,10 +514,6 @@ Variant TDateField::ConvertValue(const Variant& Value) const {
 
 TTimeField::TTimeField(TComponent* AOwner) : TDateTimeField(AOwner) {
     SetDataType(ftTime);
-}
-
-QString TTimeField::DefaultFormat() const {
-    return FormatSettings().LongTimeFormat;
 }
 
 Variant TTimeField::ConvertValue(const Variant& Value) const {

@@ -206,7 +206,6 @@ protected:
     int GetDataSize() const override { return 8; }
     int DefaultDisplayWidth() const override { return 18; }
     Variant ConvertValue(const Variant& Value) const override;
-    virtual QString DefaultFormat() const;
 
 private:
     QString FDisplayFormat;
@@ -221,7 +220,6 @@ protected:
     int GetDataSize() const override { return 4; }
     int DefaultDisplayWidth() const override { return 10; }
     Variant ConvertValue(const Variant& Value) const override;
-    QString DefaultFormat() const override;
 };
 
 class TTimeField : public TDateTimeField {
@@ -233,7 +231,6 @@ protected:
     int GetDataSize() const override { return 4; }
     int DefaultDisplayWidth() const override { return 8; }
     Variant ConvertValue(const Variant& Value) const override;
-    QString DefaultFormat() const override;
 };
 
 // Binary data (QByteArray) of any size, held by the record itself. BlobType is the field's
