@@ -98,6 +98,20 @@ bool QueryOrderDescending(const TDataSet* DataSet) {
 // The dataset printed last, whose title the user may have changed.
 QPointer<TDataSet> LastPrinted;
 
+// A sub-cell's display text, padded to its column's width, without the blanks on the side
+// its alignment leaves empty: they draw nothing, and the text ends where it would end.
+QString WithoutPadding(const QString& Text, TAlignment Alignment) {
+    qsizetype from = 0;
+    qsizetype to = Text.size();
+    if (Alignment == taRightJustify)
+        while (from < to && Text[from] == QLatin1Char(' '))
+            ++from;
+    else if (Alignment == taLeftJustify)
+        while (to > from && Text[to - 1] == QLatin1Char(' '))
+            --to;
+    return from == 0 && to == Text.size() ? Text : Text.mid(from, to - from);
+}
+
 } // namespace
 
 QString TitleWrapPiece(TCanvas* Canvas, const QString& Caption, int Width, int& Position) {
@@ -749,7 +763,8 @@ void TKroDbGrid::DrawLookupCell(const QRect& ARect, TKroLookField* Field, bool H
         const int right = last ? ARect.right() : qMin(ARect.right(), left + width - 1);
         const QRect cell(QPoint(left, ARect.top()), QPoint(right, ARect.bottom()));
         Field->SetCurrentIndex(index);
-        WriteText(cell, 2, 2, Field->DisplayText(), column ? column->Alignment() : taLeftJustify);
+        const TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+        WriteText(cell, 2, 2, WithoutPadding(Field->DisplayText(), alignment), alignment);
         if (!last && right + 1 <= ARect.right()) {
             canvas->Pen()->SetColor(separator);
             canvas->MoveTo(right + 1, ARect.top());

@@ -27,7 +27,52 @@ bool SearchMark(const QImage& Image, int Left, int Bottom) {
     return true;
 }
 
+// The first and last columns of Area in Image with a pixel not of colour Background; -1, -1
+// when there is none.
+std::pair<int, int> InkColumns(const QImage& Image, const QRect& Area, TColor Background) {
+    const QColor background = ColorToQColor(Background);
+    std::pair<int, int> ink{-1, -1};
+    for (int x = Area.left(); x <= Area.right(); ++x)
+        for (int y = Area.top(); y <= Area.bottom(); ++y)
+            if (Image.pixelColor(x, y) != background) {
+                if (ink.first < 0)
+                    ink.first = x;
+                ink.second = x;
+                break;
+            }
+    return ink;
+}
+
 } // namespace
+
+TEST_P(KroGridDraw, SubCellTextsFollowTheirColumnsAlignment) {
+    const int col = GridCol("LangLook");
+    ASSERT_GT(col, 0);
+    const int charWidth = Grid->Canvas()->TextWidth(QStringLiteral("0"));
+    TField* id = Lang->FieldByName(QStringLiteral("Id"));
+    ASSERT_EQ(id->Alignment(), taRightJustify);
+    ASSERT_GT(id->DisplayWidth(), 3) << "a key much narrower than its sub-cell";
+    const int idWidth = id->DisplayWidth() * charWidth + 4;
+    const int nameWidth = 20 * charWidth + 4;
+    ColumnOf("LangLook")->SetWidth(idWidth + nameWidth + 40);
+    ProcessEvents();
+    // Dan's row, not highlighted: key 1, German.
+    const QRect cell = Grid->CellRect(col, Grid->FixedRows() + 3);
+    const QImage image = Picture();
+    const int idRight = cell.left() + idWidth - 1;
+    const auto key = InkColumns(image, QRect(cell.left(), cell.top(), idWidth, cell.height() - 1),
+                                Grid->Color());
+    // The key ends 3 pixels before its sub-cell's edge, a glyph's bearing aside.
+    EXPECT_GE(key.first, idRight - 3 - charWidth);
+    EXPECT_LE(key.second, idRight - 2);
+    // The name starts 2 pixels in, and is as wide as its own text, not its padded width.
+    const int nameLeft = idRight + 2;
+    const auto name = InkColumns(
+        image, QRect(nameLeft, cell.top(), nameWidth - 1, cell.height() - 1), Grid->Color());
+    EXPECT_GE(name.first, nameLeft + 1);
+    EXPECT_LE(name.first, nameLeft + 4);
+    EXPECT_LE(name.second, nameLeft + 2 + Grid->Canvas()->TextWidth(QStringLiteral("German")));
+}
 
 TEST_P(KroGridDraw, LookupColumnsShowSubCellsWithSeparatorsCutAtTheCellsEdge) {
     const int col = GridCol("LangLook");

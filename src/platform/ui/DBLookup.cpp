@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QStaticText>
 #include <QStyleOptionComboBox>
 #include <QWheelEvent>
 #include <QWindow>
@@ -434,8 +435,64 @@ void TDBLookupControl::Notification(TComponent* AComponent, TOperation Operation
 
 // ---- TPopupDataList -------------------------------------------------------------------
 
+// The texts of the cells painted, each cut to its cell's width and laid out once, so that
+// painting rows again (the highlight moved, a page brought some of them back) shapes no
+// text. It keeps what the last paint drew.
+class TPopupDataList::TCellTexts {
+public:
+    // A paint begins: the texts of the one before stay as far as this one draws them.
+    void BeginPaint() {
+        FPrevious = std::move(FCurrent);
+        FCurrent.clear();
+    }
+    void Clear() {
+        FPrevious.clear();
+        FCurrent.clear();
+    }
+    // Draws Text in Rect, cut with an ellipsis where it is wider, centred vertically.
+    void Draw(QPainter& Painter, const QRect& Rect, Qt::Alignment Alignment, const QString& Text) {
+        const TKey key(Text, Rect.width());
+        auto shaped = FCurrent.find(key);
+        if (shaped == FCurrent.end())
+            shaped = FCurrent.insert(key, FPrevious.value(key));
+        if (!shaped->Made || shaped->Font != Painter.font()) {
+            shaped->Font = Painter.font();
+            shaped->Text.setTextFormat(Qt::PlainText);
+            Shape(Painter, shaped->Text, Text);
+            if (shaped->Text.size().width() > Rect.width())
+                Shape(Painter, shaped->Text,
+                      Painter.fontMetrics().elidedText(Text, Qt::ElideRight, Rect.width()));
+            shaped->Made = true;
+        }
+        const QSizeF size = shaped->Text.size();
+        qreal left = Rect.left();
+        if (Alignment.testFlag(Qt::AlignRight))
+            left = Rect.right() + 1 - size.width();
+        else if (Alignment.testFlag(Qt::AlignHCenter))
+            left = Rect.left() + (Rect.width() - size.width()) / 2;
+        Painter.drawStaticText(QPointF(left, Rect.top() + (Rect.height() - size.height()) / 2),
+                               shaped->Text);
+    }
+
+private:
+    static void Shape(const QPainter& Painter, QStaticText& Shaped, const QString& Text) {
+        Shaped.setText(Text);
+        Shaped.prepare(Painter.transform(), Painter.font());
+    }
+
+    struct TShaped {
+        QStaticText Text;
+        QFont Font;
+        bool Made = false;
+    };
+    using TKey = QPair<QString, int>; // the text and its cell's width
+
+    QHash<TKey, TShaped> FCurrent;
+    QHash<TKey, TShaped> FPrevious;
+};
+
 TPopupDataList::TPopupDataList(TDBLookupComboBox* Combo)
-    : TDBLookupControl(nullptr), FCombo(Combo) {
+    : TDBLookupControl(nullptr), FCombo(Combo), FCellTexts(std::make_unique<TCellTexts>()) {
     SetTabStop(false);
     SetVisible(false);
 }
@@ -465,6 +522,7 @@ void TPopupDataList::ApplyVisible() {
         widget->show();
     } else if (QWidget* widget = AllocatedWidget()) {
         widget->hide();
+        FCellTexts->Clear();
     }
 }
 
@@ -525,6 +583,7 @@ void TPopupDataList::Paint() {
     if (!ListActive())
         return;
     painter.setFont(Font()->ToQFont());
+    FCellTexts->BeginPaint();
     TListSourceLink* link = ListLink();
     const int active = link->ActiveRecord();
     const int height = RowHeight();
@@ -551,9 +610,8 @@ void TPopupDataList::PaintRow(QPainter& Painter, const QRect& Rect, bool Selecte
         const QRect cell(left, Rect.top(), right - left, Rect.height());
         const QRect textRect = cell.adjusted(CellMargin, 0, -CellMargin, 0);
         Painter.setPen(text);
-        Painter.drawText(textRect, int(AlignmentToQt(fields[i]->Alignment()) | Qt::AlignVCenter),
-                         Painter.fontMetrics().elidedText(fields[i]->DisplayText(), Qt::ElideRight,
-                                                          textRect.width()));
+        FCellTexts->Draw(Painter, textRect, AlignmentToQt(fields[i]->Alignment()),
+                         fields[i]->DisplayText());
         if (!last) {
             Painter.setPen(line);
             Painter.drawLine(right, Rect.top(), right, Rect.bottom());

@@ -252,9 +252,12 @@ protected:
     void SelectCurrent();
 
 private:
+    class TCellTexts;
+
     TDBLookupComboBox* FCombo;
     int FRowCount = 7;
     int FWheelDelta = 0; // the part of a notch turned so far
+    std::unique_ptr<TCellTexts> FCellTexts;
 };
 
 // A one-line lookup control with a drop-down list (TPopupDataList): the edit part shows

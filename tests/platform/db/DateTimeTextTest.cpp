@@ -1,6 +1,7 @@
 #include <QDateTime>
 #include <db/DateTimeText.h>
 #include <gtest/gtest.h>
+#include <rtl/FormatSettings.h>
 
 namespace {
 
@@ -42,6 +43,25 @@ TEST(DateTimeText, NamesAndOtherPartsAreLeftToQt) {
                                "yyyyy", "zz", "t", "dd 'open", "HHH"})
         EXPECT_FALSE(NumericDateTimeText(QString::fromLatin1(format), date, time)) << format;
     EXPECT_FALSE(NumericDateTimeText(u"yyyy", QDate(10000, 1, 1), time));
+}
+
+// The date, time and date-time fields write their values without a display format in the
+// format settings in force; times stand on the day of time-only values.
+TEST(DateTimeText, DefaultFormatsFollowTheSettingsForEachType) {
+    const TFormatSettings saved = FormatSettings();
+    TFormatSettings settings = saved;
+    settings.ShortDateFormat = QStringLiteral("yyyy/M/d");
+    settings.LongTimeFormat = QStringLiteral("H-mm");
+    SetFormatSettings(settings);
+    const QDateTime moment(QDate(2024, 2, 9), QTime(7, 5));
+    EXPECT_EQ(DateTimeText(moment, DefaultDateTimeFormat(ftDateTime)),
+              QStringLiteral("2024/2/9 7-05"));
+    EXPECT_EQ(DateTimeText(moment.date(), DefaultDateTimeFormat(ftDate)),
+              QStringLiteral("2024/2/9"));
+    EXPECT_EQ(DateTimeText(moment.time(), DefaultDateTimeFormat(ftTime)), QStringLiteral("7-05"));
+    EXPECT_EQ(DateTimeText(moment.time(), DefaultDateTimeFormat(ftDateTime)),
+              QStringLiteral("1899/12/30 7-05"));
+    SetFormatSettings(saved);
 }
 
 } // namespace

@@ -500,6 +500,37 @@ TEST_F(DBLookup, SeveralListFieldsAreColumns) {
     Key(Qt::Key_Escape);
 }
 
+TEST_F(DBLookup, ATextWiderThanItsColumnIsCutInsideIt) {
+    BindToCode(QStringLiteral("Name;Code"));
+    Country->FieldByName(QStringLiteral("Name"))->SetDisplayWidth(2);
+    ShowFocused();
+    Key(Qt::Key_F4);
+    TPopupDataList* list = Combo->DataList();
+    ASSERT_NE(ShownWindow(list), nullptr);
+    const int zero = QFontMetrics(list->Font()->ToQFont()).horizontalAdvance(QLatin1Char('0'));
+    const int line = 1 + 2 * zero + 4; // the first column's right line
+    const int height = list->RowHeight();
+    // Whether the row's first cell has ink in its text area, and whether any beyond it.
+    const auto inked = [&](const QImage& Image, int Row, int From, int To) {
+        const QColor background =
+            ColorToQColor(Row == list->SelectedRow() ? clHighlight : list->Color());
+        for (int y = 1 + Row * height; y < 1 + (Row + 1) * height; ++y)
+            for (int x = From; x <= To; ++x)
+                if (Image.pixelColor(x, y) != background)
+                    return true;
+        return false;
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        const QImage image = ShownWindow(list)->grab().toImage();
+        for (int row = 0; row < list->RowCount(); ++row) {
+            EXPECT_TRUE(inked(image, row, 3, line - 3)) << "row " << row << " shows its text";
+            EXPECT_FALSE(inked(image, row, line - 2, line - 1)) << "row " << row;
+        }
+        Key(Qt::Key_Up); // the same rows again, the highlight moved
+    }
+    Key(Qt::Key_Escape);
+}
+
 TEST_F(DBLookup, LookupFieldGivesTheListAndKey) {
     TField* countryName = AddCountryNameField();
     TField* code = People->FieldByName(QStringLiteral("CountryCode"));
