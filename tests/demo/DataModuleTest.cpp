@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <Unit2.h>
 #include <dataset/KroTable.h>
 #include <db/Database.h>
 #include <db/Fields.h>
@@ -95,6 +96,21 @@ TEST_F(DataModule, ASavedProfessionIsInTheListsAtOnce) {
         Module->QProf->Locate(QStringLiteral("Name"), QStringLiteral("Lighthouse keeper"), {}));
     EXPECT_TRUE(
         Module->TbProf->Locate(QStringLiteral("Name"), QStringLiteral("Lighthouse keeper"), {}));
+}
+
+TEST_F(DataModule, APersonPostedWithoutThePeopleFormIsSavedAndMakesNoForm) {
+    InitKroApplication(true);
+    ASSERT_EQ(FormPeople, nullptr);
+    TKroTable* people = Module->TbPeople;
+    people->Open();
+    const int before = people->RecordCount();
+    people->Append();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Posted Alone"));
+    people->Post();
+    EXPECT_EQ(people->RecordCount(), before + 1);
+    EXPECT_TRUE(people->Locate(QStringLiteral("Name"), QStringLiteral("Posted Alone"), {}));
+    EXPECT_EQ(FormPeople, nullptr) << "the count belongs to the people form alone";
+    EXPECT_EQ(Screen()->FormCount(), 0);
 }
 
 TEST_F(DataModule, ALookupQueryOpensTheFormOfItsTable) {
