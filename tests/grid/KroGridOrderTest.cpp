@@ -1,5 +1,6 @@
 #include "GridFixture.h"
 
+#include <controls/KroSort.h>
 #include <dataset/KroSql.h>
 
 namespace {
@@ -57,6 +58,34 @@ TEST_P(KroGridOrder, ATitleClickRewritesAQuerysOrderAndASecondOneReversesIt) {
     EXPECT_EQ(Names(query), QStringList({"Ann", "Bob", "Cid", "Dan"}));
     ClickTitle("Lang");
     EXPECT_EQ(Names(query), QStringList({"Cid", "Dan", "Ann", "Bob"}));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString();
+}
+
+TEST_P(KroGridOrder, TheSortingComboShowsTheOrderATitleClickSets) {
+    auto* combo = new TKroDBSortingCombo(&Form);
+    combo->SetParent(&Form);
+    combo->SetDataSource(Source);
+    ProcessEvents();
+    // A table's combo offers its indexes: an order without one selects nothing.
+    ASSERT_TRUE(combo->FromIndexDefs());
+    const QStringList orderings = combo->Orderings();
+    ASSERT_TRUE(orderings.contains(QStringLiteral("Id")))
+        << orderings.join(QLatin1Char(',')).toStdString();
+    for (const char* title : {"Lang", "Id", "Name"}) {
+        ClickTitle(title);
+        EXPECT_EQ(combo->ItemIndex(), orderings.indexOf(GetCurrentOrder(Person))) << title;
+    }
+
+    auto* query = new TKroQuery(&Module);
+    query->SetDatabaseName(FDb->Alias());
+    query->SQL()->SetText(QStringLiteral("select Id, Name, Lang from Person order by Id"));
+    query->SortingList()->SetText(QStringLiteral("Id\nName\nLang"));
+    Source->SetDataSet(query);
+    query->Open();
+    ProcessEvents();
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    ClickTitle("Name");
+    EXPECT_EQ(combo->ItemIndex(), 1) << "the query's order rewritten by the title";
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString();
 }
 
