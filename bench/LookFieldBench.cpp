@@ -45,8 +45,8 @@ class TPeopleWithLookups {
 public:
     TPeopleWithLookups(const QString& Alias, const TLookSettings& Settings) {
         People = NewTable(Alias, QStringLiteral("People"));
-        People->SetIndexFieldNames(QStringLiteral("Id"));
-        for (const char* name : {"Id", "Country", "Lang", "Prof"}) {
+        People->SetIndexFieldNames(QStringLiteral("id"));
+        for (const char* name : {"id", "Country", "Lang", "Prof"}) {
             auto* field = new TIntegerField(&Owner);
             field->SetFieldName(QString::fromLatin1(name));
             field->SetDataSet(People);
@@ -69,7 +69,7 @@ public:
     qint64 ReadLast() {
         qint64 length = 0;
         People->Last();
-        TField* id = People->FieldByName(QStringLiteral("Id"));
+        TField* id = People->FieldByName(QStringLiteral("id"));
         for (int row = 0; row < People->BufferedRecordCount(); ++row) {
             const int current = People->SetTempActiveRecord(row);
             length += id->AsString().size();
@@ -165,12 +165,12 @@ int Bench(const QString& Dir, int Runs, bool OnServer) {
     const std::unique_ptr<TDirectConnection> raw =
         RawConnection(file.toStdString(), OnServer, people);
     const std::unique_ptr<TDirectStatement> join =
-        raw->Prepare("SELECT p.\"Id\", l.\"Id\", l.\"Name\", l.\"Font\", pr.\"Id\", pr.\"Name\", "
+        raw->Prepare("SELECT p.\"id\", l.\"Id\", l.\"Name\", l.\"Font\", pr.\"Id\", pr.\"Name\", "
                      "pr.\"IdUp\", pr.\"AmountDown\", c.\"Id\", c.\"Name\" FROM \"People\" p "
                      "LEFT JOIN \"Lang\" l ON l.\"Id\" = p.\"Lang\" "
                      "LEFT JOIN \"Prof\" pr ON pr.\"Id\" = p.\"Prof\" "
                      "LEFT JOIN \"Country\" c ON c.\"Id\" = p.\"Country\" "
-                     "ORDER BY p.\"Id\" DESC LIMIT 50");
+                     "ORDER BY p.\"id\" DESC LIMIT 50");
     const double joined = MedianMicroseconds(
         Runs, [] {}, [&] { ReadJoined(*join); });
     std::printf("%s%s: Last, then the lookup texts of the %d rows held, median of %d runs\n",
