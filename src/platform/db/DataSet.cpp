@@ -154,6 +154,7 @@ void TDataSet::CreateFields() {
             field->FDefaultField = true;
     }
     FCalcSlotCount = 0;
+    FLookupKeysOf = 0;
     for (TField* field : std::as_const(*FFields)) {
         if (field->FieldKind() == fkData) {
             const int def = FFieldDefs->IndexOf(field->FieldName());
@@ -1237,14 +1238,22 @@ TField* TDataSet::FieldByName(const QString& FieldName) const {
     return FFields->FieldByName(FieldName);
 }
 
-Variant TDataSet::FieldValues(const QString& FieldNames) const {
-    const QList<TField*> fields = FFields->GetFieldList(FieldNames);
-    if (fields.size() == 1)
-        return fields.first()->Value();
+namespace {
+
+// The value of one field, or the list of the values of several.
+Variant ValuesOf(const QList<TField*>& Fields) {
+    if (Fields.size() == 1)
+        return Fields.first()->Value();
     QVariantList values;
-    for (TField* field : fields)
+    for (TField* field : Fields)
         values << field->Value();
     return values;
+}
+
+} // namespace
+
+Variant TDataSet::FieldValues(const QString& FieldNames) const {
+    return ValuesOf(FFields->GetFieldList(FieldNames));
 }
 
 Variant TDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
@@ -1307,11 +1316,11 @@ void TDataSet::CalculateFields(TRecord& Record) {
     Record.Calculated.fill(Null(), FCalcSlotCount);
     TRestore<TRecord*> record(FCalcRecord, &Record);
     TRestore<TDataSetState> state(FState, dsCalcFields);
-    for (TField* field : std::as_const(*FFields)) {
-        TDataSet* lookup = field->LookupDataSet();
-        if (field->FieldKind() != fkLookup || !lookup)
+    for (const auto& [field, keyFields] : LookupKeys()) {
+        TDataSet* lookup = field->LookupDataSet(); // gone when destroyed since
+        if (!lookup)
             continue;
-        const Variant keys = FieldValues(field->KeyFields());
+        const Variant keys = ValuesOf(keyFields);
         if (VarIsNull(keys))
             continue;
         if (field->LookupCache()) {
@@ -1323,6 +1332,17 @@ void TDataSet::CalculateFields(TRecord& Record) {
         }
     }
     DoOnCalcFields();
+}
+
+const QList<TDataSet::TLookupKeys>& TDataSet::LookupKeys() {
+    if (FLookupKeysOf != FFields->Generation()) {
+        FLookupKeys.clear();
+        for (TField* field : std::as_const(*FFields))
+            if (field->FieldKind() == fkLookup && field->LookupDataSet())
+                FLookupKeys.append({field, FFields->GetFieldList(field->KeyFields())});
+        FLookupKeysOf = FFields->Generation();
+    }
+    return FLookupKeys;
 }
 
 void TDataSet::GetChildren(const TGetChildProc& Proc, TComponent* Root) {

@@ -376,6 +376,16 @@ private:
     TFieldDefs* FFieldDefs;
     QList<TDataSource*> FDataSources;
     int FCalcSlotCount = 0;
+    // The lookup fields with a lookup dataset and their key fields, resolved on the first
+    // calculation after the fields last changed (FLookupKeysOf: the fields' generation then;
+    // 0 after an open), so that records are calculated without parsing the key names again.
+    struct TLookupKeys {
+        TField* Field;
+        QList<TField*> Keys;
+    };
+    QList<TLookupKeys> FLookupKeys;
+    quint64 FLookupKeysOf = 0;
+    const QList<TLookupKeys>& LookupKeys();
     // Records read beyond those asked for, following the record with bookmark After: the
     // next moves forward take them instead of asking the engine row by row.
     struct TReadAhead {

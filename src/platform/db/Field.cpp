@@ -445,6 +445,7 @@ void TFields::Add(TField* Field) {
     if (!name.isEmpty() && !FByName.isEmpty())
         FByName.insert(name.toLower(), Field);
     FLists.clear();
+    ++FGeneration;
 }
 
 void TFields::Remove(TField* Field) {

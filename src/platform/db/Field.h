@@ -232,6 +232,8 @@ public:
     // Fields named in a ";"-separated list, in its order; raises for an unknown name.
     QList<TField*> GetFieldList(const QString& Names) const;
     int IndexOf(const TField* Field) const { return int(FList.indexOf(Field)); }
+    // Changes whenever a field joins or leaves the list or a name changes.
+    quint64 Generation() const { return FGeneration; }
     void Add(TField* Field);
     void Remove(TField* Field);
     void Move(int CurIndex, int NewIndex);
@@ -243,6 +245,7 @@ private:
     void NamesChanged() {
         FByName.clear();
         FLists.clear();
+        ++FGeneration;
     }
 
     TDataSet* FDataSet;
@@ -250,6 +253,7 @@ private:
     mutable QHash<QString, TField*> FByName; // lower-case name; built on first search
     // GetFieldList's answers by the text asked: lookups ask for the same keys every record.
     mutable QHash<QString, QList<TField*>> FLists;
+    quint64 FGeneration = 1;
 };
 
 // The next name of a ";"-separated field list, from Pos on; Pos moves past it.

@@ -416,6 +416,59 @@ TEST_P(TableFields, LookupOverAClosedDataSetLeavesTheValueEmpty) {
     EXPECT_EQ(countryName->AsString(), QStringLiteral("Spain"));
 }
 
+TEST_P(TableFields, LookupsFollowKeysChangedBetweenOpensAndForgetADestroyedDataSet) {
+    TPeopleDatabase db(4, Engine());
+    TComponent form;
+    TTable* country = db.NewTable(QStringLiteral("Country.db"), &form);
+    TTable* people = db.NewTable(QStringLiteral("People.db"), &form);
+    for (const char* name : {"Id", "Country"}) {
+        auto* key = new TIntegerField(&form);
+        key->SetFieldName(QString::fromLatin1(name));
+        key->SetDataSet(people);
+    }
+    const auto addLookup = [&](const char* Name, const char* Key) {
+        auto* field = new TStringField(&form);
+        field->SetFieldName(QString::fromLatin1(Name));
+        field->SetFieldKind(fkLookup);
+        field->SetLookupDataSet(country);
+        field->SetKeyFields(QString::fromLatin1(Key));
+        field->SetLookupKeyFields(QStringLiteral("Id"));
+        field->SetLookupResultField(QStringLiteral("Name"));
+        field->SetDataSet(people);
+        return field;
+    };
+    TField* byCountry = addLookup("ByCountry", "Country");
+    country->Open();
+    people->Open();
+    people->Last(); // Person 0004 of country 1
+    EXPECT_EQ(byCountry->AsString(), QStringLiteral("Spain"));
+
+    // Keyed by the person's id now: there is no country 4.
+    people->Close();
+    byCountry->SetKeyFields(QStringLiteral("Id"));
+    people->Open();
+    people->Last();
+    EXPECT_TRUE(byCountry->IsNull());
+    people->First();
+    EXPECT_EQ(byCountry->AsString(), QStringLiteral("Spain"));
+
+    // A lookup field added while closed is calculated beside the first.
+    people->Close();
+    TField* second = addLookup("Second", "Country");
+    people->Open();
+    people->Next();
+    EXPECT_EQ(byCountry->AsString(), QStringLiteral("France"));
+    EXPECT_EQ(second->AsString(), QStringLiteral("France"));
+
+    // The lookup dataset destroyed while the people are open leaves the values empty.
+    delete country;
+    people->Refresh();
+    for (people->First(); !people->Eof(); people->Next()) {
+        EXPECT_TRUE(byCountry->IsNull());
+        EXPECT_TRUE(second->IsNull());
+    }
+}
+
 TEST_P(TableFields, DefaultFieldsComeFromTheColumns) {
     TPeopleDatabase db(1, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
