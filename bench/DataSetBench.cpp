@@ -218,13 +218,7 @@ int Bench(const QString& Dir, int Repeat, bool OnServer) {
     const std::int64_t people = Scalar(fileRaw, "SELECT COUNT(*) FROM People");
     const TDirectKeys keys = FindKeys(fileRaw, people);
 
-    QString alias = fileAlias;
-    if (OnServer) {
-        alias = QStringLiteral("BenchPeopleServer");
-        Session()->AddAlias(alias, QStringLiteral("POSTGRESQL"),
-                            ServerParams(ServerSchema(people)));
-        CopyToServer(fileAlias, alias, people);
-    }
+    const QString alias = OnServer ? ServerCopy(fileAlias, people) : fileAlias;
     // A database kept connected, as an application keeps it, so that opening a table does
     // not connect again.
     TDatabase database;

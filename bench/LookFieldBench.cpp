@@ -151,13 +151,7 @@ int Bench(const QString& Dir, int Runs, bool OnServer) {
         count.Step();
         people = count.Integer(0);
     }
-    QString alias = fileAlias;
-    if (OnServer) {
-        alias = QStringLiteral("LookFieldBenchServer");
-        Session()->AddAlias(alias, QStringLiteral("POSTGRESQL"),
-                            ServerParams(ServerSchema(people)));
-        CopyToServer(fileAlias, alias, people);
-    }
+    const QString alias = OnServer ? ServerCopy(fileAlias, people) : fileAlias;
     TDatabase database;
     database.SetDatabaseName(alias);
     database.Open();

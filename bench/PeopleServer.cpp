@@ -12,6 +12,9 @@ QString ServerSchema(std::int64_t People) {
     return QStringLiteral("bench_demo1_%1").arg(People);
 }
 
+namespace {
+
+// The server's connection parameters, in schema Schema; throws without KRO_PG_HOST.
 QMap<QString, QString> ServerParams(const QString& Schema) {
     QMap<QString, QString> params;
     for (const char* name : {"HOST", "PORT", "USER", "DATABASE"})
@@ -24,24 +27,30 @@ QMap<QString, QString> ServerParams(const QString& Schema) {
     return params;
 }
 
-void CopyToServer(const QString& Source, const QString& Target, std::int64_t People) {
-    QMap<QString, QString> params = Session()->GetAliasParams(Target);
-    const QString schema = params.take(QStringLiteral("SCHEMA"));
+} // namespace
+
+QString ServerCopy(const QString& Source, std::int64_t People) {
+    const QString target = Source + QStringLiteral("Server");
+    const QString schema = ServerSchema(People);
+    QMap<QString, QString> params = ServerParams(schema);
+    Session()->AddAlias(target, QStringLiteral("POSTGRESQL"), params);
+    params.remove(QStringLiteral("SCHEMA"));
     TPostgresConnection(params).Execute(
         QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
     TDatabase database;
-    database.SetDatabaseName(Target);
+    database.SetDatabaseName(target);
     database.Open();
     if (database.Connection()->TableExists(QStringLiteral("People")) &&
         database.Connection()
                 ->Scalar(QStringLiteral("SELECT COUNT(*) FROM \"People\""))
                 .toLongLong() == People)
-        return;
+        return target;
     database.Close();
     std::printf("copying %lld people to the server...\n", static_cast<long long>(People));
     std::fflush(stdout);
     TCopyOptions options;
     options.Replace = true;
     options.BatchRows = 500;
-    CopyDatabase(Source, Target, options);
+    CopyDatabase(Source, target, options);
+    return target;
 }
