@@ -6,6 +6,7 @@
 #include "FieldDefs.h"
 
 #include <algorithm>
+#include <iterator>
 #include <rtl/Exceptions.h>
 
 namespace {
@@ -20,6 +21,13 @@ private:
     T& FTarget;
     T FSaved;
 };
+
+// Moves the first Count records of From to the end of To.
+void TakeFront(QList<TRecord>& From, qsizetype Count, QList<TRecord>& To) {
+    To.reserve(To.size() + Count);
+    std::move(From.begin(), From.begin() + Count, std::back_inserter(To));
+    From.remove(0, Count);
+}
 
 } // namespace
 
@@ -373,7 +381,7 @@ int TDataSet::MoveBy(int Distance) {
         for (TRecord& r : more)
             CalculateFields(r);
         if (step > 0) {
-            FBuffers.append(more);
+            FBuffers.append(std::move(more));
             const int excess = int(FBuffers.size()) - FBufferCount;
             if (excess > 0) {
                 FBuffers.remove(0, excess);
@@ -750,7 +758,7 @@ QList<TRecord> TDataSet::FetchUnfiltered(TFetchDirection Direction, const TRecor
                                          int Count) {
     if (Direction == fdFirst || (Direction == fdAfter && From))
         return FetchForward(Direction == fdFirst ? nullptr : From, Count);
-    FAhead = TReadAhead();
+    DropReadAhead();
     if (!FUpdates)
         return InternalFetch(Direction, From, Count);
     const TUpdateCache::TSource source = CacheSource();
@@ -767,6 +775,12 @@ QList<TRecord> TDataSet::FetchUnfiltered(TFetchDirection Direction, const TRecor
     return {};
 }
 
+void TDataSet::DropReadAhead() {
+    if (FAhead.FirstRead && !FAhead.Records.isEmpty())
+        FFirstReadAhead = false;
+    FAhead = TReadAhead();
+}
+
 QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     QList<TRecord> result;
     if (Count <= 0)
@@ -774,9 +788,10 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     const bool continuing = From && FAhead.After.metaType() == From->Bookmark.metaType() &&
                             VarSameValue(FAhead.After, From->Bookmark);
     if (continuing) {
+        FFirstReadAhead = true;
+        FAhead.FirstRead = false;
         const int taken = qMin(Count, int(FAhead.Records.size()));
-        result = FAhead.Records.mid(0, taken);
-        FAhead.Records.remove(0, taken);
+        TakeFront(FAhead.Records, taken, result);
         if (result.size() == Count || FAhead.AtEnd) {
             if (!result.isEmpty())
                 FAhead.After = result.last().Bookmark;
@@ -784,11 +799,14 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
         }
     }
     // A first read takes a few more than asked (all the rows of a typical detail, in the
-    // one statement a master move runs); moving on from where it ended reads ahead twice
-    // what the run has read, up to ReadAheadCount, so that a short run reads little beyond
-    // its end and a long one few statements.
+    // one statement a master move runs) unless such records went unused before; moving on
+    // from where it ended reads ahead twice what the run has read, up to ReadAheadCount,
+    // so that a short run reads little beyond its end and a long one few statements.
+    if (!continuing)
+        DropReadAhead();
     const int ahead = continuing ? qBound(FirstReadAheadCount, 2 * FAhead.RunLength, ReadAheadCount)
-                                 : FirstReadAheadCount;
+                      : FFirstReadAhead ? FirstReadAheadCount
+                                        : 0;
     const TRecord* after = result.isEmpty() ? From : &result.last();
     const int wanted = Count - int(result.size());
     const int reading = wanted + ahead;
@@ -799,10 +817,13 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     } else {
         read = InternalFetch(after ? fdAfter : fdFirst, after, reading);
     }
-    result += read.mid(0, wanted);
-    FAhead.Records = read.mid(wanted);
-    FAhead.AtEnd = read.size() < reading; // the engine has no more after these
-    FAhead.RunLength = (continuing ? FAhead.RunLength : 0) + int(read.size());
+    const int readCount = int(read.size());
+    const int kept = qMin(wanted, readCount);
+    TakeFront(read, kept, result);
+    FAhead.Records = std::move(read);
+    FAhead.AtEnd = readCount < reading; // the engine has no more after these
+    FAhead.RunLength = (continuing ? FAhead.RunLength : 0) + readCount;
+    FAhead.FirstRead = !continuing;
     FAhead.After = !result.isEmpty() ? result.last().Bookmark : (after ? after->Bookmark : Null());
     return result;
 }

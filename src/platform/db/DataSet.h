@@ -391,12 +391,20 @@ private:
     struct TReadAhead {
         TBookmark After;
         QList<TRecord> Records;
-        bool AtEnd = false; // nothing follows the records
-        int RunLength = 0;  // records read since the reads last jumped
+        bool AtEnd = false;     // nothing follows the records
+        int RunLength = 0;      // records read since the reads last jumped
+        bool FirstRead = false; // read by a first read, and no forward move took any yet
     };
     static constexpr int ReadAheadCount = 64;
     static constexpr int FirstReadAheadCount = 16;
     TReadAhead FAhead;
+    // Whether a first read takes FirstReadAheadCount records more than asked: not once the
+    // records a first read took ahead were dropped untouched (the dataset jumps, by
+    // searches or to its end, rather than moving on), again once a forward move follows a
+    // first read.
+    bool FFirstReadAhead = true;
+    // Drops the records read ahead on a jump, learning whether first reads should read ahead.
+    void DropReadAhead();
     QList<TRecord> FetchForward(const TRecord* From, int Count);
     // Reading with the records the process filters out left out.
     bool FiltersInProcess() const;

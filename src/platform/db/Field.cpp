@@ -406,11 +406,31 @@ TField* TFields::Fields(int Index) const {
     return FList[Index];
 }
 
+namespace {
+
+// Looks Name up in a map by lower-case names; a short name is folded on the stack, so
+// that a lookup by a literal name allocates nothing.
+TField* ByLowerCaseName(const QHash<QString, TField*>& Map, const QString& Name) {
+    constexpr qsizetype Short = 64;
+    if (Name.size() > Short)
+        return Map.value(Name.toLower());
+    char16_t folded[Short];
+    for (qsizetype i = 0; i < Name.size(); ++i) {
+        const char16_t c = Name[i].unicode();
+        if (c >= 0x80)
+            return Map.value(Name.toLower());
+        folded[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+    }
+    return Map.value(QString::fromRawData(reinterpret_cast<const QChar*>(folded), Name.size()));
+}
+
+} // namespace
+
 TField* TFields::FindField(const QString& Name) const {
     if (FByName.isEmpty() && !FList.isEmpty())
         for (qsizetype i = FList.size() - 1; i >= 0; --i) // the first of a name wins
             FByName.insert(FList[i]->FieldName().toLower(), FList[i]);
-    return FByName.value(Name.toLower());
+    return ByLowerCaseName(FByName, Name);
 }
 
 TField* TFields::FieldByName(const QString& Name) const {

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <libpq-fe.h>
 #include <poll.h>
@@ -100,11 +101,29 @@ qsizetype SkippedLength(const QString& Sql, qsizetype Start) {
     return 0;
 }
 
+// A statement with its parameters numbered.
+struct TNumberedSql {
+    QByteArray Text;
+    int Count = 0;
+    // Where the last parameter's "$n" starts when the statement ends in "LIMIT $n"; else -1.
+    qsizetype LimitAt = -1;
+};
+
+// Whether Text before At ends in the word LIMIT and a space.
+bool LimitBefore(const QString& Text, qsizetype At) {
+    const QStringView head = QStringView(Text).left(At);
+    const QStringView word = head.trimmed();
+    if (word.size() == head.size() || !word.endsWith(u"limit", Qt::CaseInsensitive))
+        return false;
+    return word.size() == 5 || !IsIdentifierChar(word[word.size() - 6]);
+}
+
 // Sql with each "?" outside strings, quoted identifiers and comments numbered $1, $2...
-QByteArray NumberedParameters(const QString& Sql, int& Count) {
+TNumberedSql NumberedParameters(const QString& Sql) {
     QString text;
     text.reserve(Sql.size() + 16);
-    Count = 0;
+    TNumberedSql numbered;
+    qsizetype lastMark = -1, lastMarkEnd = -1; // in text
     qsizetype i = 0;
     while (i < Sql.size()) {
         const QChar c = Sql[i];
@@ -116,12 +135,21 @@ QByteArray NumberedParameters(const QString& Sql, int& Count) {
         if (length > 0) {
             text += QStringView(Sql).mid(i, length);
             i += length;
+        } else if (c == QLatin1Char('?')) {
+            lastMark = text.size();
+            text += QStringLiteral("$%1").arg(++numbered.Count);
+            lastMarkEnd = text.size();
+            ++i;
         } else {
-            text += c == QLatin1Char('?') ? QStringLiteral("$%1").arg(++Count) : QString(c);
+            text += c;
             ++i;
         }
     }
-    return text.toUtf8();
+    const bool trailing = lastMark >= 0 && QStringView(text).mid(lastMarkEnd).trimmed().isEmpty();
+    numbered.Text = text.toUtf8();
+    if (trailing && LimitBefore(text, lastMark))
+        numbered.LimitAt = QStringView(text).left(lastMark).toUtf8().size();
+    return numbered;
 }
 
 // ---- LIKE as local SQL has it ----------------------------------------------------------------
@@ -419,7 +447,7 @@ QByteArray FloatText(double Value) {
     return QByteArray::number(Value, 'g', 17);
 }
 
-double FloatOf(const QByteArray& Text) {
+double FloatOf(QByteArrayView Text) {
     if (Text == "NaN")
         return std::nan("");
     if (Text == "Infinity")
@@ -427,6 +455,13 @@ double FloatOf(const QByteArray& Text) {
     if (Text == "-Infinity")
         return -INFINITY;
     return Text.toDouble();
+}
+
+// An integer as the server writes it; false for any other text (a fraction, a number
+// beyond 64 bits).
+bool IntegerOf(QByteArrayView Text, qint64& Value) {
+    const auto [end, error] = std::from_chars(Text.begin(), Text.end(), Value);
+    return error == std::errc() && end == Text.end();
 }
 
 TParameter Typed(Oid Type, QByteArray Value) {
@@ -530,18 +565,20 @@ Variant ValueAt(const PGresult* Result, int Row, int Column) {
     case Int2Oid:
     case Int4Oid:
     case Int8Oid:
-    case OidOid:
-        return QByteArray(value, length).toLongLong();
+    case OidOid: {
+        qint64 integer = 0;
+        IntegerOf(QByteArrayView(value, length), integer);
+        return integer;
+    }
     case BoolOid:
         return qint64(value[0] == 't' ? 1 : 0);
     case Float4Oid:
     case Float8Oid:
-        return FloatOf(QByteArray(value, length));
+        return FloatOf(QByteArrayView(value, length));
     case NumericOid: {
-        const QByteArray text(value, length);
-        bool integral = false;
-        const qint64 integer = text.toLongLong(&integral);
-        return integral ? Variant(integer) : Variant(FloatOf(text));
+        const QByteArrayView text(value, length);
+        qint64 integer = 0;
+        return IntegerOf(text, integer) ? Variant(integer) : Variant(FloatOf(text));
     }
     case ByteaOid: {
         size_t size = 0;
@@ -938,9 +975,10 @@ class TPostgresStatement : public TDbStatement {
 public:
     TPostgresStatement(std::shared_ptr<TPostgresSession> Session, const QString& Sql)
         : FSession(std::move(Session)), FSql(Sql) {
-        int count = 0;
-        FText = NumberedParameters(Sql, count);
-        FParams.resize(count);
+        const TNumberedSql numbered = NumberedParameters(Sql);
+        FText = numbered.Text;
+        FLimitAt = numbered.LimitAt;
+        FParams.resize(numbered.Count);
     }
 
     void Bind(int Index, const Variant& Value) override;
@@ -959,9 +997,17 @@ private:
     // The result being read, or else the description of the columns of a run.
     const PGresult* Shape() const;
 
+    // Runs the statement; a bound integer limit at its end is written into the text.
+    TResult Run();
+
     std::shared_ptr<TPostgresSession> FSession;
     QString FSql;
     QByteArray FText;
+    // A trailing "LIMIT $n" starts here (or -1). The value bound is written there: the
+    // server keeps a plan for a statement with its limit written out, where it plans a
+    // range or an order with a limit left a parameter anew at every run (a kept plan
+    // cannot be sized to an unknown number of rows).
+    qsizetype FLimitAt = -1;
     QList<TParameter> FParams;
     TResult FResult;
     int FRow = -1;
@@ -970,18 +1016,18 @@ private:
 };
 
 void TPostgresStatement::Bind(int Index, const Variant& Value) {
-    const QString what =
-        QStringLiteral("Cannot bind parameter %1 of \"%2\"").arg(QString::number(Index), FSql);
+    const auto fail = [&](const QString& Reason) {
+        throw EDatabaseError(QStringLiteral("Cannot bind parameter %1 of \"%2\": %3")
+                                 .arg(QString::number(Index), FSql, Reason));
+    };
     if (Index < 0 || Index >= FParams.size())
-        throw EDatabaseError(
-            QStringLiteral("%1: it has %2 parameters").arg(what, QString::number(FParams.size())));
+        fail(QStringLiteral("it has %1 parameters").arg(FParams.size()));
     TParameter parameter;
     if (!ParameterOf(Value, parameter))
-        throw EDatabaseError(QStringLiteral("%1: values of type %2 cannot be bound")
-                                 .arg(what, QString::fromLatin1(Value.metaType().name())));
+        fail(QStringLiteral("values of type %1 cannot be bound")
+                 .arg(QString::fromLatin1(Value.metaType().name())));
     if (parameter.Type == UnknownOid && parameter.Value.contains('\0'))
-        throw EDatabaseError(
-            QStringLiteral("%1: PostgreSQL text cannot hold the character U+0000").arg(what));
+        fail(QStringLiteral("PostgreSQL text cannot hold the character U+0000"));
     if (parameter.Type != FParams[Index].Type)
         FDescription.reset();
     FParams[Index] = std::move(parameter);
@@ -993,11 +1039,18 @@ void TPostgresStatement::ClearBindings() {
     FDescription.reset();
 }
 
+TResult TPostgresStatement::Run() {
+    if (FLimitAt < 0 || FParams.last().Type != Int8Oid || FParams.last().IsNull)
+        return FSession->Run(FSql, FText, FParams);
+    return FSession->Run(FSql, FText.left(FLimitAt) + FParams.last().Value,
+                         FParams.first(FParams.size() - 1));
+}
+
 bool TPostgresStatement::Step() {
     if (FResult) {
         ++FRow;
     } else {
-        FResult = FSession->Run(FSql, FText, FParams);
+        FResult = Run();
         FRow = 0;
         FRowsAffected = RowsAffectedOf(FResult.get());
     }

@@ -323,6 +323,7 @@ void TTable::InternalOpen() {
         if (!FIndexDefs->Updated())
             FIndexDefs->Update();
         TSqlDataSet::InternalOpen();
+        FSourceNames.reset();
         FMasterValues = MasterValues();
         Reposition();
     } catch (...) {
@@ -381,10 +382,15 @@ QStringList TTable::OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase
 }
 
 void TTable::DefineSource(TKeysetSource& source) {
-    source.From = QuotedTable();
-    for (int i = 0; i < FieldDefs()->Count(); ++i)
-        source.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
-    source.RowKey = Connection()->RowIdColumn(BaseTableName());
+    if (!FSourceNames) {
+        TSourceNames names{QuotedTable(), {}, Connection()->RowIdColumn(BaseTableName())};
+        for (int i = 0; i < FieldDefs()->Count(); ++i)
+            names.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
+        FSourceNames = std::move(names);
+    }
+    source.From = FSourceNames->From;
+    source.Columns = FSourceNames->Columns;
+    source.RowKey = FSourceNames->RowKey;
     const QStringList order = OrderFields(source.Descending, &source.IgnoreCase);
     for (const QString& name : order) {
         const int column = FieldDefs()->IndexOf(name);

@@ -5,6 +5,7 @@
 #include "SqlDataSet.h"
 
 #include <QPointer>
+#include <optional>
 
 class TTable;
 
@@ -103,6 +104,14 @@ private:
     TIndexDefs* FIndexDefs;
     TMasterDataLink FMasterLink;
     QVariantList FMasterValues;
+    // The quoted table, columns and row key, read once per open for every source defined
+    // while the table stays open (an order switched, a master moved).
+    struct TSourceNames {
+        QString From;
+        QStringList Columns;
+        QString RowKey;
+    };
+    std::optional<TSourceNames> FSourceNames;
     // The master's fields named by MasterFields, found once while the master stays open.
     mutable QList<QPointer<TField>> FMasterFieldList;
 };

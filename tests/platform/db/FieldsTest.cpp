@@ -82,6 +82,14 @@ TEST_F(Fields, FieldsAddedAfterASearchAreFoundAndNamesStayUnique) {
     // A name given after the field joined is found too.
     unnamed->SetFieldName(QStringLiteral("Level"));
     EXPECT_EQ(Data.FindField(QStringLiteral("level")), unnamed);
+    // Names beyond ASCII and long names are found in any case too; a part of a name is not.
+    auto* umlaut = AddField<TIntegerField>(QStringLiteral("Ärger"), ftInteger);
+    EXPECT_EQ(Data.FindField(QStringLiteral("äRGER")), umlaut);
+    const QString longName = QString(70, QLatin1Char('x')) + QStringLiteral("End");
+    auto* longField = AddField<TIntegerField>(longName, ftInteger);
+    EXPECT_EQ(Data.FindField(longName.toUpper()), longField);
+    EXPECT_EQ(Data.FindField(QStringLiteral("Nam")), nullptr);
+    EXPECT_EQ(Data.FindField(QStringLiteral("Names")), nullptr);
 }
 
 TEST_F(Fields, StringFieldKeepsTextUpToItsSize) {

@@ -291,6 +291,47 @@ TEST_F(PostgresConnectionTest, LikeNullsFirstAndABoundLimit) {
         QStringList{"50% off"});
 }
 
+TEST_F(PostgresConnectionTest, EachRunTakesTheLimitBoundForIt) {
+    const auto db = Open();
+    db->Execute(QStringLiteral("CREATE TABLE t (v integer); "
+                               "INSERT INTO t VALUES (1), (2), (3), (4), (5)"));
+    const auto values = [](TDbStatement& Statement) {
+        QList<qint64> result;
+        while (Statement.Step())
+            result << Statement.Column(0).toLongLong();
+        return result;
+    };
+    const auto limited = db->Prepare(QStringLiteral("SELECT v FROM t WHERE v > ? ORDER BY v "
+                                                    "LIMIT ? "));
+    const QList<std::pair<int, QList<qint64>>> runs = {
+        {3, {2, 3, 4}}, {1, {2}}, {10, {2, 3, 4, 5}}, {0, {}}, {3, {2, 3, 4}}};
+    for (const auto& [limit, expected] : runs) {
+        limited->Reset();
+        limited->Bind(0, 1);
+        limited->Bind(1, limit);
+        EXPECT_EQ(values(*limited), expected) << "LIMIT " << limit;
+    }
+    // A null limit is none; a limit in a text is typed by the server.
+    limited->Reset();
+    limited->Bind(1, Null());
+    EXPECT_EQ(values(*limited), (QList<qint64>{2, 3, 4, 5}));
+    limited->Reset();
+    limited->Bind(1, QStringLiteral("2"));
+    EXPECT_EQ(values(*limited), (QList<qint64>{2, 3}));
+    limited->Reset();
+    limited->Bind(1, -1);
+    EXPECT_FALSE(DatabaseErrorOf([&] { values(*limited); }).isEmpty());
+
+    // A limit followed by a comment, and a last parameter that is not a limit.
+    const auto commented =
+        db->Prepare(QStringLiteral("SELECT v FROM t ORDER BY v DESC LIMIT ? -- a page"));
+    commented->Bind(0, 2);
+    EXPECT_EQ(values(*commented), (QList<qint64>{5, 4}));
+    const auto bounded = db->Prepare(QStringLiteral("SELECT v FROM t WHERE v < ? ORDER BY v"));
+    bounded->Bind(0, 3);
+    EXPECT_EQ(values(*bounded), (QList<qint64>{1, 2}));
+}
+
 // --- Errors -------------------------------------------------------------------------------
 
 TEST_F(PostgresConnectionTest, BadSqlNamesTheStatement) {

@@ -1,0 +1,75 @@
+#include "MemoryDataSet.h"
+
+#include <db/Field.h>
+#include <db/FieldDefs.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A memory dataset that notes how many records each read asks its descendant for.
+class TCountingMemoryDataSet : public TMemoryDataSet {
+public:
+    QList<int> Asked;
+
+protected:
+    QList<TRecord> InternalFetch(TFetchDirection Direction, const TRecord* From,
+                                 int Count) override {
+        Asked << Count;
+        return TMemoryDataSet::InternalFetch(Direction, From, Count);
+    }
+};
+
+class ReadAhead : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Data.FieldDefs()->Add(QStringLiteral("N"), ftInteger);
+        for (int n = 1; n <= 100; ++n)
+            Data.AppendRecord({n});
+        Data.Open();
+    }
+
+    // Moves Count records forward and gives the values passed.
+    QList<int> Forward(int Count) {
+        QList<int> values;
+        for (int i = 0; i < Count && !Data.Eof(); ++i) {
+            Data.Next();
+            if (!Data.Eof())
+                values << int(Data.FieldByName(QStringLiteral("N"))->AsInteger());
+        }
+        return values;
+    }
+
+    int Current() const { return int(Data.FieldByName(QStringLiteral("N"))->AsInteger()); }
+
+    TCountingMemoryDataSet Data;
+};
+
+TEST_F(ReadAhead, FirstReadsReadAheadOnlyWhileForwardMovesUseIt) {
+    // A first read takes records ahead, which the moves forward use without reading.
+    EXPECT_EQ(Data.Asked, QList<int>{17});
+    EXPECT_EQ(Forward(16), (QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}));
+    EXPECT_EQ(Data.Asked, QList<int>{17});
+
+    // Records taken ahead and dropped untouched by a jump: the next first read takes none.
+    Data.First();
+    Data.Last();
+    EXPECT_EQ(Current(), 100);
+    Data.Asked.clear();
+    Data.First();
+    EXPECT_EQ(Current(), 1);
+    EXPECT_EQ(Data.Asked, QList<int>{1});
+    Data.Last();
+
+    // Moving on after such a first read reads ahead, and first reads do so again.
+    Data.First();
+    Data.Asked.clear();
+    EXPECT_EQ(Forward(3), (QList<int>{2, 3, 4}));
+    EXPECT_EQ(Data.Asked, QList<int>{17});
+    Data.Asked.clear();
+    Data.First();
+    EXPECT_EQ(Data.Asked, QList<int>{17});
+    EXPECT_EQ(Forward(100).size(), 99);
+    EXPECT_TRUE(Data.Eof());
+}
+
+} // namespace
