@@ -142,10 +142,14 @@ void TKroRecordCloner::CloneWithDetails(TDataSet* Master, const QList<TDataSet*>
     QList<QList<TRecordCopy>> copies;
     for (TDataSet* detail : Details)
         copies.append(CopyAllRecords(detail));
-    CloneCurrentRecord(Master);
-    FOnCloneDataSet(Master);
-    if (Master->IsEditing())
-        Master->Post();
+    {
+        // The master's controls and details follow the copy once, when it is posted.
+        const TControlsDisabled master({Master});
+        CloneCurrentRecord(Master);
+        FOnCloneDataSet(Master);
+        if (Master->IsEditing())
+            Master->Post();
+    }
     for (qsizetype i = 0; i < Details.size(); ++i) {
         if (copies[i].isEmpty())
             continue;

@@ -152,6 +152,13 @@ TEST_P(RecordCloner, CancellingTheQuestionLeavesTheDataUntouched) {
 
 TEST_P(RecordCloner, CopiesTheDetailsUnderTheNewMasterInOneTransaction) {
     People->First();
+    const TDataSetNotifyEvent rename = Cloner->OnCloneDataSet();
+    Cloner->SetOnCloneDataSet(TDataSetNotifyEvent([&](TDataSet* Master) {
+        EXPECT_TRUE(Master->ControlsDisabled()) << "the controls follow the posted copy";
+        rename(Master);
+    }));
+    int masterChanges = 0;
+    PeopleSource->SetOnDataChange([&](TObject*, TField*) { ++masterChanges; });
     bool inTransaction = false;
     const TDataSetNotifyEvent pointAtMaster = Cloner->OnCloneSubDataSet();
     Cloner->SetOnCloneSubDataSet(TDataSetNotifyEvent([&](TDataSet* Job) {
@@ -167,6 +174,8 @@ TEST_P(RecordCloner, CopiesTheDetailsUnderTheNewMasterInOneTransaction) {
     EXPECT_FALSE(People->Database()->InTransaction()) << "committed";
     EXPECT_EQ(PeopleOfCopiedJobs, QList<int>({1, 1})) << "key fields are copied";
     EXPECT_FALSE(Jobs->ControlsDisabled());
+    EXPECT_FALSE(People->ControlsDisabled());
+    EXPECT_EQ(masterChanges, 1) << "told once of the posted copy";
     EXPECT_EQ(People->State(), dsBrowse);
     EXPECT_EQ(NameOfPerson(), QStringLiteral("Copy"));
     EXPECT_EQ(PersonId(), 3);

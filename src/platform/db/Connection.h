@@ -121,6 +121,10 @@ public:
     // engine has none of its own: the hidden column HiddenRowKey, numbered in the order
     // the rows have now.
     virtual void EnsureRowKey(const QString& /*Table*/) {}
+    // The snapshot of the data the next query reads, when the engine keeps one: two queries
+    // under the same non-zero number read the same data (no commit seen and no write made
+    // between them). Zero when the next query may see data changed since the last one.
+    virtual quint64 ReadSnapshot() { return 0; }
 
 protected:
     // A prepared statement with Params bound in order.

@@ -84,10 +84,11 @@ int SerialOfResults = 0;
 struct TQuery::TPlan {
     bool Direct = false;
     QString Table; // the one table of a direct plan
-    QString From;  // the FROM text: table (and alias), or the result table
+    QString From;  // the FROM text: table (and alias), the result table or the held row
+    QString RowKey;
     QList<TColumnInfo> Columns;
     QString Where;
-    QVariantList WhereValues;
+    QVariantList WhereValues; // the condition's values, or the held row's
     QList<int> OrderColumns;
     QList<bool> Descending;
     QString ResultTable; // the temporary table of a written result
@@ -304,7 +305,9 @@ void TQuery::DropResultTable() {
 // the table's rows, in keyset windows, editable with RequestLive. Any other statement (joins,
 // grouping, DISTINCT, LIMIT, set operations, expressions or sub-queries in the list or the
 // order) is run once into a temporary table, in its own order with nulls placed as the
-// datasets place them (first ascending, last descending), and read from there read-only.
+// datasets place them (first ascending, last descending), and read from there read-only;
+// unless it gives one row whatever the data: that row is held in the statements that read
+// it (as parameters of a one-row sub-select), and the schema stays as it was.
 
 namespace {
 
@@ -453,55 +456,146 @@ QString WithNullsPlaced(const QString& Sql, const QList<TToken>& Tokens, const T
     return sql;
 }
 
-// The field types of a written result's columns: a column named as one of the source
-// table's takes that column's type; the others the kinds of the values they hold.
-QList<std::pair<TFieldType, int>> ResultTypes(TDbConnection* Connection, const QString& Result,
-                                              const QList<TColumnInfo>& Columns,
-                                              const QList<TColumnInfo>& SourceColumns) {
-    QStringList quoted;
-    for (const TColumnInfo& column : Columns)
-        quoted << QuoteSqlName(column.Name);
-    QList<std::pair<TFieldType, int>> types(Columns.size(), {ftUnknown, 1});
-    QList<bool> known(Columns.size(), false);
-    for (qsizetype c = 0; c < Columns.size(); ++c) {
-        const int source = IndexOfColumn(SourceColumns, Columns[c].Name);
-        if (source < 0)
-            continue;
-        int size = 0;
-        const TFieldType type = Connection->FieldTypeOf(SourceColumns[source], size);
-        types[c] = {type == ftAutoInc ? ftInteger : type, size};
-        known[c] = true;
+// The field types of a result's columns: a column named as one of the source table's
+// takes that column's type; the others the kinds of the values they hold, every value
+// deciding (a later one may need a wider type than the first ones).
+class TResultTypes {
+public:
+    TResultTypes(TDbConnection* Connection, const QList<TColumnInfo>& Columns,
+                 const QList<TColumnInfo>& SourceColumns)
+        : FTypes(Columns.size(), {ftUnknown, 1}), FKnown(Columns.size(), false) {
+        for (qsizetype c = 0; c < Columns.size(); ++c) {
+            const int source = IndexOfColumn(SourceColumns, Columns[c].Name);
+            if (source < 0)
+                continue;
+            int size = 0;
+            const TFieldType type = Connection->FieldTypeOf(SourceColumns[source], size);
+            FTypes[c] = {type == ftAutoInc ? ftInteger : type, size};
+            FKnown[c] = true;
+        }
     }
-    if (known.contains(false)) {
-        // Every value decides: a later one may need a wider type than the first ones.
+    // Whether some column takes its type from its values.
+    bool NeedsValues() const { return FKnown.contains(false); }
+    // Widens the type of column C, when its values type it, to hold Value.
+    void Take(qsizetype C, const Variant& Value) {
+        if (FKnown[C] || VarIsNull(Value))
+            return;
+        const int id = Value.metaType().id();
+        const TFieldType type =
+            id == QMetaType::Double       ? ftFloat
+            : id == QMetaType::QByteArray ? ftBlob
+            : id == QMetaType::QString
+                ? ftString
+                : (Value.toLongLong() == qint64(int(Value.toLongLong())) ? ftInteger : ftLargeint);
+        auto& [was, size] = FTypes[C];
+        if (was == ftUnknown || (was == ftInteger && type != ftInteger) ||
+            (was == ftLargeint && type != ftInteger && type != ftLargeint))
+            was = type;
+        if (type == ftString)
+            size = qMax(size, int(Value.toString().size()));
+    }
+    QList<std::pair<TFieldType, int>> Types() const {
+        QList<std::pair<TFieldType, int>> types = FTypes;
+        for (qsizetype c = 0; c < types.size(); ++c)
+            if (!FKnown[c] && (types[c].first == ftUnknown || types[c].first == ftString))
+                types[c] = {ftString, qMax(types[c].second, 20)};
+            else if (!FKnown[c])
+                types[c].second = 0;
+        return types;
+    }
+
+private:
+    QList<std::pair<TFieldType, int>> FTypes;
+    QList<bool> FKnown;
+};
+
+// The types of the columns of the written result Result.
+QList<std::pair<TFieldType, int>> WrittenResultTypes(TDbConnection* Connection,
+                                                     const QString& Result,
+                                                     const QList<TColumnInfo>& Columns,
+                                                     const QList<TColumnInfo>& SourceColumns) {
+    TResultTypes types(Connection, Columns, SourceColumns);
+    if (types.NeedsValues()) {
+        QStringList quoted;
+        for (const TColumnInfo& column : Columns)
+            quoted << QuoteSqlName(column.Name);
         auto values = Connection->Prepare(
             QStringLiteral("SELECT %1 FROM %2").arg(quoted.join(QStringLiteral(", ")), Result));
         while (values->Step())
-            for (int c = 0; c < Columns.size(); ++c) {
-                const Variant v = values->Column(c);
-                if (known[c] || VarIsNull(v))
-                    continue;
-                const int id = v.metaType().id();
-                const TFieldType type =
-                    id == QMetaType::Double       ? ftFloat
-                    : id == QMetaType::QByteArray ? ftBlob
-                    : id == QMetaType::QString
-                        ? ftString
-                        : (v.toLongLong() == qint64(int(v.toLongLong())) ? ftInteger : ftLargeint);
-                auto& [was, size] = types[c];
-                if (was == ftUnknown || (was == ftInteger && type != ftInteger) ||
-                    (was == ftLargeint && type != ftInteger && type != ftLargeint))
-                    was = type;
-                if (type == ftString)
-                    size = qMax(size, int(v.toString().size()));
-            }
+            for (int c = 0; c < Columns.size(); ++c)
+                types.Take(c, values->Column(c));
     }
-    for (qsizetype c = 0; c < Columns.size(); ++c)
-        if (!known[c] && (types[c].first == ftUnknown || types[c].first == ftString))
-            types[c] = {ftString, qMax(types[c].second, 20)};
-        else if (!known[c])
-            types[c].second = 0;
-    return types;
+    return types.Types();
+}
+
+// Whether a statement gives one row whatever the data: its select list calls an aggregate
+// at the top level, and it has no grouping, condition on groups, window, set operation or
+// limit. A scalar function of an aggregate's name (SQLite's two-argument max) still gives
+// a row per source row: the rows read tell.
+bool GivesOneRow(const QList<TToken>& Tokens, const TClauses& C) {
+    static const char* const other[] = {"group", "having", "union", "intersect", "except",
+                                        "limit", "offset", "fetch", "over",      "window"};
+    static const char* const aggregates[] = {"count", "sum", "total",        "avg",
+                                             "min",   "max", "group_concat", "string_agg"};
+    const auto isOneOf = [](const TToken& t, const auto& Words) {
+        return std::any_of(std::begin(Words), std::end(Words),
+                           [&t](const char* w) { return IsWord(t, w); });
+    };
+    const qsizetype listEnd = C.From > 0 ? C.From : Tokens.size();
+    bool aggregate = false;
+    for (qsizetype i = 1; i < Tokens.size(); ++i) {
+        const TToken& t = Tokens[i];
+        if (t.Depth != 0)
+            continue;
+        if (isOneOf(t, other))
+            return false;
+        aggregate =
+            aggregate || (i + 1 < listEnd && Tokens[i + 1].Kind == TToken::tkSymbol &&
+                          Tokens[i + 1].Text == QLatin1String("(") && isOneOf(t, aggregates));
+    }
+    return aggregate;
+}
+
+// The parameter that holds Value in the select list of a held row. A server types a
+// parameter by its value, but texts and nulls not: they are texts, and a date or time named
+// as a column Source of the source table is of that column's type, compared as it is.
+QString HeldValueSql(TDbConnection* Connection, const TColumnInfo* Source, const Variant& Value) {
+    if (!VarIsNull(Value) && !VarIsStr(Value))
+        return QStringLiteral("?");
+    int size = 0;
+    const TFieldType type = Source ? Connection->FieldTypeOf(*Source, size) : ftUnknown;
+    if (Connection->IsSQLBased() && (type == ftDate || type == ftTime || type == ftDateTime))
+        return QStringLiteral("CAST(? AS %1)").arg(Source->DeclaredType);
+    return QStringLiteral("CAST(? AS TEXT)");
+}
+
+// The one row of a statement, as the engine gives it, and its columns' names.
+struct TOneRow {
+    QList<TColumnInfo> Columns;
+    QVariantList Values;
+};
+
+// Runs Sql and gives its row when it gives exactly one, whose columns have distinct names
+// other than the hidden row key's.
+std::optional<TOneRow> ReadOneRow(TDbConnection* Connection, const QString& Sql,
+                                  const QVariantList& Params) {
+    const std::unique_ptr<TDbStatement> statement = Connection->Prepare(Sql);
+    for (qsizetype i = 0; i < Params.size(); ++i)
+        statement->Bind(int(i), Params[i]);
+    if (!statement->Step())
+        return std::nullopt;
+    TOneRow row;
+    for (int c = 0; c < statement->ColumnCount(); ++c) {
+        const QString name = statement->ColumnName(c);
+        if (name.compare(QLatin1String(HiddenRowKey), Qt::CaseInsensitive) == 0 ||
+            IndexOfColumn(row.Columns, name) >= 0)
+            return std::nullopt;
+        row.Columns << TColumnInfo{name, {}, false, false, false, {}};
+        row.Values << statement->Column(c);
+    }
+    if (statement->Step())
+        return std::nullopt;
+    return row;
 }
 
 // The last token of a statement that cannot end there (a clause or an operator waiting for
@@ -585,18 +679,43 @@ void TQuery::InternalInitFieldDefs() {
             const TFieldType type = connection->FieldTypeOf(column, size);
             types << std::pair{type, size};
         }
+        FPlan->RowKey = connection->RowIdColumn(FPlan->Table);
     } else {
         FPlan->OrderColumns.clear();
         FPlan->Descending.clear();
-        FPlan->ResultTable = QStringLiteral("kro_result_%1").arg(++SerialOfResults);
-        FPlan->From = QuoteSqlName(FPlan->ResultTable);
-        // The statement's own order numbers the row keys, which order the result.
-        connection->Execute(QStringLiteral("CREATE TEMP TABLE %1 AS %2")
-                                .arg(FPlan->From, WithNullsPlaced(sql, tokens, clauses)),
-                            values);
-        connection->EnsureRowKey(FPlan->ResultTable);
-        FPlan->Columns = connection->TableColumns(FPlan->ResultTable);
-        types = ResultTypes(connection, FPlan->From, FPlan->Columns, tableColumns);
+        std::optional<TOneRow> row;
+        if (GivesOneRow(tokens, clauses))
+            row = ReadOneRow(connection, sql, values);
+        if (row) {
+            // The row is held by the statements that read it, as their first parameters.
+            QStringList held;
+            for (qsizetype c = 0; c < row->Columns.size(); ++c) {
+                const int source = IndexOfColumn(tableColumns, row->Columns[c].Name);
+                held << HeldValueSql(connection, source < 0 ? nullptr : &tableColumns[source],
+                                     row->Values[c]) +
+                            QStringLiteral(" AS ") + QuoteSqlName(row->Columns[c].Name);
+            }
+            FPlan->From = QStringLiteral("(SELECT %1, 1 AS %2) AS kro_held")
+                              .arg(held.join(QStringLiteral(", ")), QLatin1String(HiddenRowKey));
+            FPlan->RowKey = QLatin1String(HiddenRowKey);
+            FPlan->WhereValues = row->Values;
+            FPlan->Columns = row->Columns;
+            TResultTypes typing(connection, FPlan->Columns, tableColumns);
+            for (qsizetype c = 0; c < row->Values.size(); ++c)
+                typing.Take(c, row->Values[c]);
+            types = typing.Types();
+        } else {
+            FPlan->ResultTable = QStringLiteral("kro_result_%1").arg(++SerialOfResults);
+            FPlan->From = QuoteSqlName(FPlan->ResultTable);
+            // The statement's own order numbers the row keys, which order the result.
+            connection->Execute(QStringLiteral("CREATE TEMP TABLE %1 AS %2")
+                                    .arg(FPlan->From, WithNullsPlaced(sql, tokens, clauses)),
+                                values);
+            connection->EnsureRowKey(FPlan->ResultTable);
+            FPlan->RowKey = connection->RowIdColumn(FPlan->ResultTable);
+            FPlan->Columns = connection->TableColumns(FPlan->ResultTable);
+            types = WrittenResultTypes(connection, FPlan->From, FPlan->Columns, tableColumns);
+        }
     }
     FieldDefs()->BeginUpdate();
     FieldDefs()->Clear();
@@ -610,7 +729,7 @@ void TQuery::DefineSource(TKeysetSource& Source) {
     Source.From = FPlan->From;
     for (int i = 0; i < FieldDefs()->Count(); ++i)
         Source.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
-    Source.RowKey = Connection()->RowIdColumn(FPlan->Direct ? FPlan->Table : FPlan->ResultTable);
+    Source.RowKey = FPlan->RowKey;
     Source.Where = FPlan->Where;
     Source.WhereParams = FPlan->WhereValues;
     Source.OrderColumns = FPlan->OrderColumns;

@@ -27,8 +27,11 @@ private:
 // desktop engine (table names with extensions); ":Name" marks a parameter. A query that
 // selects columns of one table, with a condition and an order on selected columns, is
 // read a window at a time straight from that table, and can be edited when RequestLive
-// is set. Any other result is first written to a temporary table of the engine (on disk
-// for large results, never whole in the process) and read from there, read-only.
+// is set. A statement that gives one row whatever the data (aggregates without grouping,
+// "select Max(id)+1 from People.db") is run once and its row held, read-only, without
+// changing the schema. Any other result is first written to a temporary table of the
+// engine (on disk for large results, never whole in the process) and read from there,
+// read-only.
 class TQuery : public TSqlDataSet {
     Q_OBJECT
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)

@@ -3,6 +3,7 @@
 #include "Field.h"
 #include "FieldDefs.h"
 
+#include <algorithm>
 #include <rtl/Exceptions.h>
 
 QString QuoteSqlName(const QString& Name) {
@@ -57,6 +58,7 @@ void TSqlDataSet::Reposition() {
     }
     InvalidateReadAhead();
     FCount.reset();
+    FLookups.Clear();
     // A reader per order is kept while the condition's text stays, so that switching the
     // order back prepares nothing again; the condition's values are set anew.
     if (source.Where != FReadersWhere) {
@@ -80,6 +82,7 @@ void TSqlDataSet::Reposition() {
 void TSqlDataSet::SetSourceParams(const QVariantList& Params) {
     InvalidateReadAhead();
     FCount.reset();
+    FLookups.Clear();
     FOrder->Reader.SetWhereParams(Params + FFilterSql.Params);
 }
 
@@ -121,11 +124,30 @@ void TSqlDataSet::InternalClose() {
     FReaders.clear();
     FReadersWhere.clear();
     FCount.reset();
+    FLookups.Clear();
     CloseDatabase();
 }
 
 void TSqlDataSet::InternalRefresh() {
     FCount.reset();
+    FLookups.Clear();
+}
+
+Variant TSqlDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
+                            const QString& ResultFields) {
+    // A found record's calculated fields (and OnCalcFields) are calculated anew each time.
+    const bool calculated = std::any_of(Fields()->begin(), Fields()->end(),
+                                        [](const TField* f) { return f->FieldKind() != fkData; });
+    TDbConnection* connection =
+        Active() && !calculated && !SearchesInProcess() ? Connection() : nullptr;
+    if (!connection)
+        return TDataSet::Lookup(KeyFields, KeyValues, ResultFields);
+    if (const Variant* kept =
+            FLookups.Find(connection->ReadSnapshot(), KeyFields, KeyValues, ResultFields))
+        return *kept;
+    const Variant result = TDataSet::Lookup(KeyFields, KeyValues, ResultFields);
+    FLookups.Keep(connection->ReadSnapshot(), KeyFields, KeyValues, ResultFields, result);
+    return result;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "DBDataSet.h"
 #include "KeysetReader.h"
+#include "LookupMemo.h"
 
 #include <memory>
 
@@ -14,6 +15,12 @@ class TSqlDataSet : public TDBDataSet {
     Q_OBJECT
 public:
     explicit TSqlDataSet(TComponent* AOwner = nullptr);
+
+    // A lookup asked again under the engine's same snapshot gives the result it gave,
+    // without a query, while the dataset has no calculated fields and searches in the
+    // engine (no filter in the process, no cached changes).
+    Variant Lookup(const QString& KeyFields, const Variant& KeyValues,
+                   const QString& ResultFields) override;
 
 protected:
     // The descendant's source: table, selected columns (one per field definition, in
@@ -82,6 +89,7 @@ private:
     TOrderReader* FOrder = nullptr;                         // the current order's
     std::optional<qint64> FCount; // cached, kept across this dataset's own changes
     TFilterSql FFilterSql;        // the filter's condition, added to the source's
+    TLookupMemo FLookups;         // emptied whenever the source changes
     int FSourceParamCount = 0;
 };
 

@@ -511,6 +511,10 @@ int TSqliteConnection::ReadBurstAge() const {
     return FWriteAhead ? FReadBurstAge : 0;
 }
 
+quint64 TSqliteConnection::ReadSnapshot() {
+    return FDatabase->Burst().Snapshot();
+}
+
 void TSqliteConnection::SetBusyTimeout(int Milliseconds) {
     sqlite3_busy_timeout(FDatabase->Handle(), Milliseconds);
     FBusyTimeout = Milliseconds;

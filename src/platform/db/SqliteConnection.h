@@ -63,6 +63,8 @@ public:
     // WAL mode: every query reads in a transaction of its own.
     int ReadBurstAge() const;
     void SetReadBurstAge(int Milliseconds);
+    // The read burst the next query joins (see TSqliteReadBurst::Snapshot).
+    quint64 ReadSnapshot() override;
 
     std::unique_ptr<TDbStatement> Prepare(const QString& Sql) override;
     qint64 Execute(const QString& Sql, const QVariantList& Params = {}) override;

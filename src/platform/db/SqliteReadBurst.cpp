@@ -48,6 +48,7 @@ void TSqliteReadBurst::Start() {
         return;
     }
     FHeld = true;
+    ++FSerial;
     FStarted = std::chrono::steady_clock::now();
     // Only the thread the burst belongs to may end it from its event loop; a connection
     // used from another thread ends its bursts by age.
@@ -59,6 +60,14 @@ void TSqliteReadBurst::Start() {
             End();
         });
     }
+}
+
+quint64 TSqliteReadBurst::Snapshot() const {
+    // The conditions of BeforeStatement under which a query joins the burst held.
+    if (!FHeld || !sqlite3_get_autocommit(FDb) ||
+        std::chrono::steady_clock::now() - FStarted >= FMaxAge)
+        return 0;
+    return FSerial;
 }
 
 void TSqliteReadBurst::End() {

@@ -27,6 +27,9 @@ public:
     // one when it is too old), any other statement ends it.
     void BeforeStatement(sqlite3_stmt* Statement);
     void End();
+    // The number of the burst a query starting now joins, counted from 1: the queries of
+    // one number read one snapshot. Zero when it would read on its own or start a burst.
+    quint64 Snapshot() const;
 
 private:
     void Start();
@@ -34,6 +37,7 @@ private:
     sqlite3* FDb;
     sqlite3_stmt* FHold = nullptr;
     bool FHeld = false;
+    quint64 FSerial = 0; // of the burst held
     std::chrono::milliseconds FMaxAge{0};
     std::chrono::steady_clock::time_point FStarted;
     // Receives the call that ends the burst when the event loop runs; dropped with it.

@@ -1,9 +1,11 @@
 #include "EngineTest.h"
 
 #include <db/DataSource.h>
+#include <db/Database.h>
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
 #include <db/Query.h>
+#include <db/Session.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <rtl/Exceptions.h>
@@ -255,6 +257,102 @@ TEST_P(QueryResult, AWrittenResultTakesItsTypesFromTheSourceAndPlacesNullsFirst)
     EXPECT_EQ(down->FieldByName(QStringLiteral("Grp"))->AsInteger(), 2);
     down->Last();
     EXPECT_TRUE(down->FieldByName(QStringLiteral("Grp"))->IsNull());
+}
+
+// The temporary tables of the connection the datasets of the database share.
+qint64 TemporaryTables(const TPeopleDatabase& Db, const QString& Engine) {
+    return Session()
+        ->FindDatabase(Db.Alias())
+        ->Connection()
+        ->Scalar(
+            Engine == QLatin1String(SqliteEngine)
+                ? QStringLiteral("SELECT count(*) FROM sqlite_temp_master WHERE type = 'table'")
+                : QStringLiteral("SELECT count(*) FROM pg_class WHERE relkind = 'r' AND "
+                                 "relnamespace = pg_my_temp_schema()"))
+        .toLongLong();
+}
+
+TEST_P(QueryResult, AOneRowResultIsHeldAsItsWrittenFormWouldGiveIt) {
+    TPeopleDatabase db(20, Engine());
+    const QString list = QStringLiteral(
+        "select max(Birth) as Birth, count(*) as N, avg(Salary) as Mean, max(Name) as Last, "
+        "min(Notes) as NoNote, sum(Id) + 0.5 from People.db where Country = :C");
+    auto held = NewQuery(db, list);
+    auto written = NewQuery(db, list + QStringLiteral(" limit 1")); // LIMIT writes it
+    held->ParamByName(QStringLiteral("C"))->SetAsInteger(2);
+    written->ParamByName(QStringLiteral("C"))->SetAsInteger(2);
+    held->Open();
+    EXPECT_EQ(TemporaryTables(db, Engine()), 0);
+    written->Open();
+    EXPECT_EQ(TemporaryTables(db, Engine()), 1);
+    ASSERT_EQ(held->FieldCount(), 6);
+    ASSERT_EQ(written->FieldCount(), 6);
+    for (int i = 0; i < 6; ++i) {
+        const TField* one = held->Fields()->Fields(i);
+        const TField* other = written->Fields()->Fields(i);
+        EXPECT_EQ(one->FieldName(), other->FieldName());
+        EXPECT_EQ(one->DataType(), other->DataType()) << qPrintable(one->FieldName());
+        EXPECT_EQ(one->Size(), other->Size()) << qPrintable(one->FieldName());
+        EXPECT_EQ(one->Value(), other->Value()) << qPrintable(one->FieldName());
+    }
+    // People 2, 5, ... 20 of France.
+    EXPECT_EQ(held->FieldByName(QStringLiteral("Birth"))->DataType(), ftDate);
+    EXPECT_EQ(held->FieldByName(QStringLiteral("Birth"))->AsDateTime().date(), QDate(1970, 1, 21));
+    EXPECT_EQ(held->FieldByName(QStringLiteral("N"))->AsInteger(), 7);
+    EXPECT_EQ(held->FieldByName(QStringLiteral("Last"))->AsString(), QStringLiteral("Person 0020"));
+    EXPECT_TRUE(held->FieldByName(QStringLiteral("NoNote"))->IsNull());
+    EXPECT_EQ(held->Fields()->Fields(5)->AsFloat(), 77.5);
+    EXPECT_EQ(held->RecordCount(), 1);
+    EXPECT_FALSE(held->CanModify());
+    // The held row is searched and filtered as any other.
+    EXPECT_TRUE(held->Locate(QStringLiteral("N"), 7, {}));
+    EXPECT_FALSE(held->Locate(QStringLiteral("N"), 8, {}));
+    held->SetFilter(QStringLiteral("N = 8"));
+    held->SetFiltered(true);
+    EXPECT_TRUE(held->IsEmpty());
+    held->SetFilter(QStringLiteral("Last = 'Person 0020'"));
+    EXPECT_EQ(held->RecordCount(), 1);
+    held->SetFiltered(false);
+    // A new value of the parameter runs the statement again.
+    held->Close();
+    held->ParamByName(QStringLiteral("C"))->SetAsInteger(1);
+    held->Open();
+    EXPECT_EQ(held->FieldByName(QStringLiteral("N"))->AsInteger(), 7);
+    EXPECT_EQ(held->FieldByName(QStringLiteral("Last"))->AsString(), QStringLiteral("Person 0019"));
+    written->Close();
+    EXPECT_EQ(TemporaryTables(db, Engine()), 0);
+}
+
+TEST_P(QueryResult, AnAggregateOverTheMastersRecordFollowsIt) {
+    TPeopleDatabase db(9, Engine());
+    std::unique_ptr<TTable> country(db.NewTable(QStringLiteral("Country.db")));
+    TDataSource source;
+    source.SetDataSet(country.get());
+    auto counting = NewQuery(db, QStringLiteral("select count(*) as N, max(Name) as Last from "
+                                                "People.db where Country = :Id and Id > 1"));
+    counting->SetDataSource(&source);
+    country->Open();
+    counting->Open();
+    EXPECT_EQ(counting->FieldByName(QStringLiteral("N"))->AsInteger(), 2); // 4, 7
+    country->Next();
+    EXPECT_EQ(counting->FieldByName(QStringLiteral("N"))->AsInteger(), 3); // 2, 5, 8
+    EXPECT_EQ(counting->FieldByName(QStringLiteral("Last"))->AsString(),
+              QStringLiteral("Person 0008"));
+    EXPECT_EQ(TemporaryTables(db, Engine()), 0);
+}
+
+TEST_P(QueryResult, AScalarFunctionOfAnAggregatesNameGivesEveryRow) {
+    if (Engine() != QLatin1String(SqliteEngine))
+        GTEST_SKIP() << "max of two values is SQLite's";
+    TPeopleDatabase db(20, Engine());
+    auto query = NewQuery(db, QStringLiteral("select max(Id, 15) as M from People.db order by Id"));
+    query->Open();
+    EXPECT_EQ(query->RecordCount(), 20);
+    query->Last();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("M"))->AsInteger(), 20);
+    auto none = NewQuery(db, QStringLiteral("select max(Id, 15) as M from People.db where Id < 0"));
+    none->Open();
+    EXPECT_TRUE(none->IsEmpty());
 }
 
 } // namespace

@@ -456,6 +456,34 @@ TEST_F(SqliteReadBurstTest, TheReadersOwnWritesAndTransactionsEndTheBurst) {
     EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c,d,e,g"));
 }
 
+TEST_F(SqliteReadBurstTest, TheSnapshotNumberNamesTheBurstAQueryWouldJoin) {
+    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "no burst yet";
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+    const quint64 first = Reader->ReadSnapshot();
+    EXPECT_NE(first, 0u);
+    Write(*Writer, "a"); // not seen by the burst
+    EXPECT_EQ(Reader->ReadSnapshot(), first);
+    Write(*Reader, "b");
+    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "a write ends the burst";
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
+    const quint64 second = Reader->ReadSnapshot();
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Reader->ReadSnapshot(), 0u);
+
+    Reader->StartTransaction();
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
+    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "a transaction reads and writes in its own";
+    Reader->Commit();
+
+    Reader->SetReadBurstAge(30);
+    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
+    EXPECT_NE(Reader->ReadSnapshot(), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "too old to join";
+}
+
 TEST_F(SqliteReadBurstTest, AHeldBurstBlocksNoOtherWriter) {
     Writer->SetBusyTimeout(0);
     EXPECT_EQ(ReadValues(), QStringLiteral("old"));
