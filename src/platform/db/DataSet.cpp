@@ -249,7 +249,8 @@ void TDataSet::ResyncCentered(std::optional<TRecord> Current) {
     CalculateFields(*Current);
     const int before = (FBufferCount - 1) / 2;
     QList<TRecord> prior = Fetch(fdBefore, &*Current, before);
-    QList<TRecord> after = Fetch(fdAfter, &*Current, FBufferCount - 1 - int(prior.size()));
+    // The window alone: where the user goes from a record found is not known yet.
+    QList<TRecord> after = Fetch(fdAfter, &*Current, FBufferCount - 1 - int(prior.size()), false);
     if (prior.size() + after.size() + 1 < FBufferCount && prior.size() == before) {
         // Near the end: fill the window with records before the current one.
         const int more = FBufferCount - 1 - int(after.size());
@@ -749,15 +750,16 @@ bool TDataSet::SearchesInProcess() const {
     return FiltersInProcess() || UpdatesPending();
 }
 
-QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, int Count) {
+QList<TRecord> TDataSet::Fetch(TFetchDirection Direction, const TRecord* From, int Count,
+                               bool ReadAhead) {
     return FiltersInProcess() ? FetchAccepted(Direction, From, Count)
-                              : FetchUnfiltered(Direction, From, Count);
+                              : FetchUnfiltered(Direction, From, Count, ReadAhead);
 }
 
-QList<TRecord> TDataSet::FetchUnfiltered(TFetchDirection Direction, const TRecord* From,
-                                         int Count) {
+QList<TRecord> TDataSet::FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count,
+                                         bool ReadAhead) {
     if (Direction == fdFirst || (Direction == fdAfter && From))
-        return FetchForward(Direction == fdFirst ? nullptr : From, Count);
+        return FetchForward(Direction == fdFirst ? nullptr : From, Count, ReadAhead);
     DropReadAhead();
     if (!FUpdates)
         return InternalFetch(Direction, From, Count);
@@ -781,7 +783,7 @@ void TDataSet::DropReadAhead() {
     FAhead = TReadAhead();
 }
 
-QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
+QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count, bool ReadAhead) {
     QList<TRecord> result;
     if (Count <= 0)
         return result;
@@ -801,12 +803,18 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     // A first read takes a few more than asked (all the rows of a typical detail, in the
     // one statement a master move runs) unless such records went unused before; moving on
     // from where it ended reads ahead twice what the run has read, up to ReadAheadCount,
-    // so that a short run reads little beyond its end and a long one few statements.
+    // so that a short run reads little beyond its end and a long one few statements. A run
+    // that began without reading ahead (a window centred on a record) counts from nothing:
+    // a page beyond it reads the page.
     if (!continuing)
         DropReadAhead();
-    const int ahead = continuing ? qBound(FirstReadAheadCount, 2 * FAhead.RunLength, ReadAheadCount)
-                      : FFirstReadAhead ? FirstReadAheadCount
-                                        : 0;
+    const int ahead =
+        !ReadAhead        ? 0
+        : continuing      ? (FAhead.RunLength == 0
+                                 ? 0
+                                 : qBound(FirstReadAheadCount, 2 * FAhead.RunLength, ReadAheadCount))
+        : FFirstReadAhead ? FirstReadAheadCount
+                          : 0;
     const TRecord* after = result.isEmpty() ? From : &result.last();
     const int wanted = Count - int(result.size());
     const int reading = wanted + ahead;
@@ -822,7 +830,7 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count) {
     TakeFront(read, kept, result);
     FAhead.Records = std::move(read);
     FAhead.AtEnd = readCount < reading; // the engine has no more after these
-    FAhead.RunLength = (continuing ? FAhead.RunLength : 0) + readCount;
+    FAhead.RunLength = !ReadAhead ? 0 : (continuing ? FAhead.RunLength : 0) + readCount;
     FAhead.FirstRead = !continuing;
     FAhead.After = !result.isEmpty() ? result.last().Bookmark : (after ? after->Bookmark : Null());
     return result;

@@ -317,7 +317,10 @@ private:
     friend class TFields;
 
     // Reading and writing through the cache of updates when there is one.
-    QList<TRecord> Fetch(TFetchDirection Direction, const TRecord* From, int Count);
+    // Without ReadAhead a forward read takes only the records asked for, and the reads that
+    // go on from them start reading ahead afresh.
+    QList<TRecord> Fetch(TFetchDirection Direction, const TRecord* From, int Count,
+                         bool ReadAhead = true);
     std::optional<TRecord> FetchBookmark(const TBookmark& Bookmark);
     qint64 CountRecords();
     qint64 PositionOf(const TRecord& Record);
@@ -405,12 +408,13 @@ private:
     bool FFirstReadAhead = true;
     // Drops the records read ahead on a jump, learning whether first reads should read ahead.
     void DropReadAhead();
-    QList<TRecord> FetchForward(const TRecord* From, int Count);
+    QList<TRecord> FetchForward(const TRecord* From, int Count, bool ReadAhead);
     // Reading with the records the process filters out left out.
     bool FiltersInProcess() const;
     bool Accepts(TRecord& Record);
     QList<TRecord> FetchAccepted(TFetchDirection Direction, const TRecord* From, int Count);
-    QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count);
+    QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count,
+                                   bool ReadAhead = true);
     void ApplyFilter();
     // Makes Change to the filter settings and applies them; a refused filter raises and
     // leaves the settings as they were.

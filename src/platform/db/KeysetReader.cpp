@@ -102,11 +102,14 @@ qint64 TKeysetReader::CountQuery(const QString& Sql, const QVariantList& Params)
 // descending one), where nulls, which sort lowest, are never beyond a value.
 QList<TKeysetReader::TRange> TKeysetReader::Ranges(const TRow& Row, bool After) const {
     const int n = int(FSource.OrderColumns.size());
-    bool plain = After;
+    // Over ascending columns a row of non-null values is passed in one row-value
+    // comparison. Backward that holds for one column, the nulls (first) read after it:
+    // over more, it would skip the rows with a null in a later column and equal before it.
+    bool plain = n > 0 && (After || n == 1);
     for (int i = 0; i < n && plain; ++i)
         plain = !FSource.Descending.value(i) && !VarIsNull(Row[FSource.OrderColumns[i]]);
-    if (plain && n > 0)
-        return {{n, rkRowValue}};
+    if (plain)
+        return After ? QList<TRange>{{n, rkRowValue}} : QList<TRange>{{n, rkRowValue}, {0, rkNull}};
     QList<TRange> ranges{{n, rkBeyond}};
     for (int j = n - 1; j >= 0; --j) {
         const bool greater = After != FSource.Descending.value(j);
@@ -131,8 +134,9 @@ QString TKeysetReader::RangeSql(const TRow& Row, const TRange& Range, bool After
             names << column(i);
             marks << QStringLiteral("?");
         }
-        conditions << QStringLiteral("(%1, %2) > (%3, ?)")
+        conditions << QStringLiteral("(%1, %2) %3 (%4, ?)")
                           .arg(names.join(QStringLiteral(", ")), FSource.RowKey,
+                               After ? QStringLiteral(">") : QStringLiteral("<"),
                                marks.join(QStringLiteral(", ")));
     } else {
         for (int i = 0; i < Range.Prefix; ++i)

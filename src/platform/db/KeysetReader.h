@@ -25,8 +25,9 @@ struct TKeysetSource {
 //
 // The rows beyond a row are read as a sequence of index ranges (rows equal in the first
 // order columns and beyond in the next one), each a query the engine answers by seeking
-// in an index, until enough rows are read; a row of non-null values is passed forward in
-// one row-value comparison. The SQL of each range is built and prepared once.
+// in an index, until enough rows are read; a row of non-null values over ascending columns
+// is passed forward in one row-value comparison, and backward too over one column. The SQL
+// of each range is built and prepared once.
 class TKeysetReader {
 public:
     using TRow = QVariantList;

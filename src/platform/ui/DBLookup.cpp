@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <db/DataSource.h>
 #include <db/Field.h>
+#include <utility>
 
 namespace {
 
@@ -586,12 +587,13 @@ void TPopupDataList::Paint() {
     FCellTexts->BeginPaint();
     TListSourceLink* link = ListLink();
     const int active = link->ActiveRecord();
+    const int selected = SelectedRow();
     const int height = RowHeight();
     for (int row = 0; row < link->RecordCount(); ++row) {
         link->SetActiveRecord(row);
         const QRect rect(inside.left(), inside.top() + header + row * height, inside.width(),
                          height);
-        PaintRow(painter, rect, VarSameValue(ListKeyValue(), KeyValue()));
+        PaintRow(painter, rect, row == selected);
     }
     link->SetActiveRecord(active);
 }
@@ -839,6 +841,8 @@ void TDBLookupComboBox::CloseUp(bool Accept) {
     ClearSearch();
     if (Accept && !VarIsNull(chosen) && !VarSameValue(chosen, KeyValue()))
         SelectKeyValue(chosen);
+    if (std::exchange(FTextStale, false))
+        TDBLookupControl::ListLinkDataChanged();
     FOnCloseUp(this);
 }
 
@@ -941,6 +945,13 @@ void TDBLookupComboBox::ListLinkActiveChanged() {
     TDBLookupControl::ListLinkActiveChanged();
     if (!ListActive())
         CloseUp(false);
+}
+
+void TDBLookupComboBox::ListLinkDataChanged() {
+    if (FDroppedDown)
+        FTextStale = true;
+    else
+        TDBLookupControl::ListLinkDataChanged();
 }
 
 void TDBLookupComboBox::Paint() {

@@ -322,6 +322,9 @@ protected:
     void DoExit() override;
     Qt::FocusPolicy FocusPolicy() const override { return Qt::StrongFocus; }
     void ListLinkActiveChanged() override;
+    // While the list is down the list dataset moves under it, not the combo's key: the
+    // text is read again as the list closes.
+    void ListLinkDataChanged() override;
     // The list's place on the screen for a list ListHeight pixels high.
     virtual QRect DropDownRect(int ListHeight);
 
@@ -337,6 +340,7 @@ private:
     int FDropDownWidth = 0;
     TDropDownAlign FDropDownAlign = daLeft;
     bool FDroppedDown = false;
+    bool FTextStale = false; // the list's data changed while it was down
     TNotifyEvent FOnDropDown;
     TNotifyEvent FOnCloseUp;
     TNotifyEvent FOnChange;

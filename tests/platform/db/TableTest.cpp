@@ -1,6 +1,7 @@
 #include "EngineTest.h"
 #include "ReadOnlyFolder.h"
 
+#include <algorithm>
 #include <db/DataSource.h>
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
@@ -602,6 +603,49 @@ TEST_P(TableLinks, TwoLinksShareADatasetAndAGridReadsItsRows) {
     people->Close();
     EXPECT_FALSE(grid.Active());
     EXPECT_TRUE(edit.Log.contains(QStringLiteral("active=0")));
+}
+
+TEST_P(TableLinks, AWindowCentredOnAFoundRecordWalksOnAndBackInOrder) {
+    TPeopleDatabase db(60, Engine());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    people->SetIndexFieldNames(QStringLiteral("Name"));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    TRecordingLink list;
+    list.SetBufferCount(7);
+    list.SetDataSource(&source);
+    people->Open();
+    ASSERT_TRUE(people->Locate(QStringLiteral("Name"), QStringLiteral("Person 0030"), {}));
+    const auto shown = [&] {
+        QStringList rows;
+        const int active = list.ActiveRecord();
+        for (int i = 0; i < list.RecordCount(); ++i) {
+            list.SetActiveRecord(i);
+            rows << NameOf(people.get()).right(2);
+        }
+        list.SetActiveRecord(active);
+        return rows.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(shown(), QStringLiteral("27 28 29 30 31 32 33"));
+    // The reads going on from the window start small and grow; back from it, one
+    // comparison passes the found name. Neither skips nor repeats a record.
+    people->MoveBy(6);
+    EXPECT_EQ(shown(), QStringLiteral("30 31 32 33 34 35 36"));
+    QStringList on;
+    for (; !people->Eof(); people->Next())
+        on << NameOf(people.get()).right(2);
+    EXPECT_EQ(on.size(), 25);
+    EXPECT_EQ(on.first(), QStringLiteral("36"));
+    EXPECT_EQ(on.last(), QStringLiteral("60"));
+    EXPECT_TRUE(std::is_sorted(on.begin(), on.end()));
+    ASSERT_TRUE(people->Locate(QStringLiteral("Name"), QStringLiteral("Person 0030"), {}));
+    QStringList back;
+    for (; !people->Bof(); people->Prior())
+        back.prepend(NameOf(people.get()).right(2));
+    EXPECT_EQ(back.size(), 30);
+    EXPECT_EQ(back.first(), QStringLiteral("01"));
+    EXPECT_TRUE(std::is_sorted(back.begin(), back.end()));
+    EXPECT_EQ(shown(), QStringLiteral("01 02 03 04 05 06 07"));
 }
 
 TEST_P(TableControls, DisabledControlsHearOneChangeAtTheEnd) {

@@ -306,6 +306,27 @@ TEST_F(DBLookup, DroppingDownMovesTheListDataSetOnlyWhenItStandsOffTheKey) {
     People->Cancel();
 }
 
+TEST_F(DBLookup, TheOpenListMovesUnderTheComboAndItsTextIsReadAgainAsItCloses) {
+    BindToCode();
+    ShowFocused();
+    Key(Qt::Key_F4);
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Up);
+    QTest::keyClicks(Combo->Widget(), QStringLiteral("f"));
+    EXPECT_EQ(Combo->DataList()->KeyValue(), QVariant(QStringLiteral("FR")));
+    EXPECT_EQ(Combo->Text(), QStringLiteral("Spain")) << "the list moved, not the key";
+    // The key's row renamed while the list is down.
+    ASSERT_TRUE(Country->Locate(QStringLiteral("Code"), QStringLiteral("ES"), {}));
+    Country->Edit();
+    Country->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Espana"));
+    Country->Post();
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(Combo->DroppedDown());
+    EXPECT_EQ(Combo->Text(), QStringLiteral("Espana"));
+    EXPECT_EQ(Code(), QStringLiteral("ES"));
+    EXPECT_EQ(People->State(), dsBrowse);
+}
+
 TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
     BindToCode();
     Form.SetBounds(300, 100, 400, 200); // room on the left for a list wider than the combo
