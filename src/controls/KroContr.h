@@ -1,8 +1,8 @@
 #pragma once
 
 // Control generation for the one-record page and the value editors of dialogs. The
-// factories below are filled by the units of the special fields and their controls (and
-// may be set by an application); each makes the control for a field it knows, owned by
+// factories below are filled by the units of the lookup and list fields and their controls
+// (and may be set by an application); each makes the control for a field it knows, owned by
 // Owner, or gives nullptr so that the page's default control is used.
 
 #include <ui/DBCtrls.h>

@@ -1,10 +1,10 @@
 #pragma once
 
-// The library's data grid: the platform's data grid with the library's special fields in
-// it (a lookup field as sub-cells, one per result column; a list field typed as a digit),
-// colour, font and layout hooks per cell, titles on several lines, a total row under the
-// data, ordering by a click on a column title, and the table and record printing, the
-// field choice and the lookup edit form of the grid's menu.
+// The library's data grid: the platform's data grid with the library's lookup and list
+// fields in it (a lookup field as sub-cells, one per result column; a list field typed as a
+// digit), colour, font and layout hooks per cell, titles on several lines, a total row
+// under the data, ordering by a click on a column title, and the table and record printing,
+// the field choice and the lookup edit form of the grid's menu.
 
 #include <QPointer>
 #include <dataset/KroDB.h>

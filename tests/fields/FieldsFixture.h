@@ -1,6 +1,7 @@
 #pragma once
 
-// A database of languages, continents and persons for the special fields, on each engine:
+// A database of languages, continents and persons for the lookup and list fields, on
+// each engine:
 //   Lang:   1 German, 2 French, 3 English (Font, the date Added, a long Descr)
 //   Cont:   1 Europe, 2 Asia
 //   Person: Ann (Lang 3, Sex 2), Bob (Lang 7, which Lang lacks, Sex 1),
