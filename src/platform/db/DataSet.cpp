@@ -783,6 +783,22 @@ void TDataSet::DropReadAhead() {
     FAhead = TReadAhead();
 }
 
+int TDataSet::AheadCount(bool Continuing, bool ReadAhead) const {
+    if (!ReadAhead)
+        return 0;
+    // A first read takes a few more than asked (all the rows of a typical detail, in the
+    // one statement a master move runs) unless such records went unused before.
+    if (!Continuing)
+        return FFirstReadAhead ? FirstReadAheadCount : 0;
+    // Moving on reads ahead twice what the run has read, up to ReadAheadCount, so that a
+    // short run reads little beyond its end and a long one few statements. A run that began
+    // without reading ahead (a window centred on a record) counts from nothing: a page
+    // beyond it reads the page.
+    if (FAhead.RunLength == 0)
+        return 0;
+    return qBound(FirstReadAheadCount, 2 * FAhead.RunLength, ReadAheadCount);
+}
+
 QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count, bool ReadAhead) {
     QList<TRecord> result;
     if (Count <= 0)
@@ -800,21 +816,9 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count, bool ReadA
             return result; // served without asking the engine
         }
     }
-    // A first read takes a few more than asked (all the rows of a typical detail, in the
-    // one statement a master move runs) unless such records went unused before; moving on
-    // from where it ended reads ahead twice what the run has read, up to ReadAheadCount,
-    // so that a short run reads little beyond its end and a long one few statements. A run
-    // that began without reading ahead (a window centred on a record) counts from nothing:
-    // a page beyond it reads the page.
     if (!continuing)
         DropReadAhead();
-    const int ahead =
-        !ReadAhead        ? 0
-        : continuing      ? (FAhead.RunLength == 0
-                                 ? 0
-                                 : qBound(FirstReadAheadCount, 2 * FAhead.RunLength, ReadAheadCount))
-        : FFirstReadAhead ? FirstReadAheadCount
-                          : 0;
+    const int ahead = AheadCount(continuing, ReadAhead);
     const TRecord* after = result.isEmpty() ? From : &result.last();
     const int wanted = Count - int(result.size());
     const int reading = wanted + ahead;
@@ -1266,20 +1270,6 @@ TField* TDataSet::FindField(const QString& FieldName) const {
 TField* TDataSet::FieldByName(const QString& FieldName) const {
     return FFields->FieldByName(FieldName);
 }
-
-namespace {
-
-// The value of one field, or the list of the values of several.
-Variant ValuesOf(const QList<TField*>& Fields) {
-    if (Fields.size() == 1)
-        return Fields.first()->Value();
-    QVariantList values;
-    for (TField* field : Fields)
-        values << field->Value();
-    return values;
-}
-
-} // namespace
 
 Variant TDataSet::FieldValues(const QString& FieldNames) const {
     return ValuesOf(FFields->GetFieldList(FieldNames));

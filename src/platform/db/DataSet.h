@@ -408,6 +408,8 @@ private:
     bool FFirstReadAhead = true;
     // Drops the records read ahead on a jump, learning whether first reads should read ahead.
     void DropReadAhead();
+    // The records a forward read takes beyond those asked for.
+    int AheadCount(bool Continuing, bool ReadAhead) const;
     QList<TRecord> FetchForward(const TRecord* From, int Count, bool ReadAhead);
     // Reading with the records the process filters out left out.
     bool FiltersInProcess() const;

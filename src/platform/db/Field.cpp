@@ -454,6 +454,15 @@ QList<TField*> TFields::GetFieldList(const QString& Names) const {
     return result;
 }
 
+Variant ValuesOf(const QList<TField*>& Fields) {
+    if (Fields.size() == 1)
+        return Fields.first()->Value();
+    QVariantList values;
+    for (const TField* field : Fields)
+        values << field->Value();
+    return values;
+}
+
 void TFields::Add(TField* Field) {
     const QString name = Field->FieldName();
     if (!name.isEmpty() && FindField(name))

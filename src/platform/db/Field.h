@@ -256,6 +256,10 @@ private:
     quint64 FGeneration = 1;
 };
 
+// The values of Fields in the current record: one value, or the list of the values of
+// several (as TDataSet::FieldValues gives them).
+Variant ValuesOf(const QList<TField*>& Fields);
+
 // The next name of a ";"-separated field list, from Pos on; Pos moves past it.
 QString ExtractFieldName(const QString& Fields, int& Pos);
 QStringList SplitFieldNames(const QString& Fields);

@@ -42,16 +42,6 @@ bool IsNumberSearch(const TField* Field) {
     }
 }
 
-// The values of Fields in the current record: one value, or an array of several.
-Variant ValuesOf(const QList<TField*>& Fields) {
-    if (Fields.size() == 1)
-        return Fields.first()->Value();
-    QVariantList values;
-    for (const TField* field : Fields)
-        values << field->Value();
-    return values;
-}
-
 QVariantList ValuesFor(const Variant& Value, qsizetype Count) {
     if (Count == 1)
         return {Value};
