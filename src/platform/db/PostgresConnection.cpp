@@ -1238,6 +1238,15 @@ TFieldType FieldTypeByKind(const QString& Declared, int& Size) {
     return ftMemo;
 }
 
+// The field type of a declared type in the catalog's spelling: the driver's own column
+// type it matches, else the nearest one.
+TFieldType MappedFieldType(const QString& Declared, int& Size) {
+    for (const TColumnType& columnType : ColumnTypes)
+        if (Matches(columnType, Declared, Size))
+            return columnType.Type;
+    return FieldTypeByKind(Declared, Size);
+}
+
 // Index keys that compare a column ignoring case: lower("Name"::text) and the like.
 const QRegularExpression& LowerColumn() {
     static const QRegularExpression pattern(
@@ -1571,11 +1580,20 @@ TFieldType TPostgresConnection::FieldTypeOf(const TColumnInfo& Column, int& Size
     Size = 0;
     if (Column.AutoIncrement)
         return ftAutoInc;
-    const QString declared = Normalized(Column.DeclaredType);
-    for (const TColumnType& columnType : ColumnTypes)
-        if (Matches(columnType, declared, Size))
-            return columnType.Type;
-    return FieldTypeByKind(declared, Size);
+    // Every open of a table asks for its columns' types: each text is mapped once.
+    struct TMapped {
+        TFieldType Type;
+        int Size;
+    };
+    thread_local QHash<QString, TMapped> mapped;
+    const auto known = mapped.constFind(Column.DeclaredType);
+    if (known != mapped.cend()) {
+        Size = known->Size;
+        return known->Type;
+    }
+    const TFieldType type = MappedFieldType(Normalized(Column.DeclaredType), Size);
+    mapped.insert(Column.DeclaredType, {type, Size});
+    return type;
 }
 
 Variant TPostgresConnection::Insert(const QString& Sql, const QVariantList& Params,
