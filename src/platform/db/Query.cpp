@@ -255,13 +255,21 @@ void TQuery::InternalOpen() {
         ParamsFromMaster();
         TSqlDataSet::InternalOpen(); // the plan is made with the field definitions
         Reposition();
-        // A condition the engine refuses shows here, where its error can quote the user.
-        Reader()->First(1);
         FPrepared = true;
     } catch (...) {
         DropResultTable();
         FPlan.reset();
         CloseDatabase();
+        RaiseForTheUsersStatement();
+    }
+}
+
+QList<TRecord> TQuery::InternalFetch(TFetchDirection Direction, const TRecord* From, int Count) {
+    // An engine error while reading (a condition it refuses shows at the first read) quotes
+    // the statement the user wrote.
+    try {
+        return TSqlDataSet::InternalFetch(Direction, From, Count);
+    } catch (...) {
         RaiseForTheUsersStatement();
     }
 }

@@ -65,6 +65,8 @@ protected:
     void InternalOpen() override;
     void InternalClose() override;
     void InternalInitFieldDefs() override;
+    QList<TRecord> InternalFetch(TFetchDirection Direction, const TRecord* From,
+                                 int Count) override;
     void DefineSource(TKeysetSource& Source) override;
     QString UpdateTableName() const override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
