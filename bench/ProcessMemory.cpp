@@ -1,6 +1,8 @@
 #include "ProcessMemory.h"
 
 #include <cstdio>
+#include <malloc.h>
+#include <sqlite3.h>
 #include <sys/resource.h>
 
 double PeakResidentMiB() {
@@ -24,4 +26,10 @@ TResidentMemory CurrentResidentMiB() {
     }
     std::fclose(status);
     return memory;
+}
+
+THeapInUse HeapInUseMiB() {
+    constexpr double MiB = 1024.0 * 1024.0;
+    const struct mallinfo2 info = mallinfo2();
+    return {double(info.uordblks + info.hblkhd) / MiB, double(sqlite3_memory_used()) / MiB};
 }

@@ -12,3 +12,12 @@ struct TResidentMemory {
     double File = 0;      // libraries and memory-mapped files
 };
 TResidentMemory CurrentResidentMiB();
+
+// The heap in use now (allocated and not given back), in MiB, and the part of it that SQLite
+// holds for every connection of the process (page caches, schemas, statements). The rest is
+// the libraries' and their clients' own.
+struct THeapInUse {
+    double Total = 0;
+    double Sqlite = 0;
+};
+THeapInUse HeapInUseMiB();
