@@ -306,6 +306,14 @@ void TKroCustomDBLookupCombo::DropDown() {
     onDropDown(this);
     SetOnDropDown({});
     const auto restore = qScopeGuard([this, onDropDown] { SetOnDropDown(onDropDown); });
+    // The list dataset's controls hear of the filters laid and the key's row found once,
+    // with the list down: the combo does not look its key up in the first filtered row.
+    const QPointer<TDataSet> held = ListDataSet();
+    held->DisableControls();
+    const auto release = qScopeGuard([held] {
+        if (held)
+            held->EnableControls();
+    });
     auto* list = static_cast<TKroPopupDataList*>(DataList());
     list->SetHeadLine(EffectiveHeadLine());
     list->SetHeadLineCount(FHeadLineCount);

@@ -29,6 +29,13 @@ protected:
         Combo->SetDataField(QString::fromLatin1(DataField));
     }
 
+    // Binds the combo to the countries, listed for the record's continent.
+    void BindCountriesOfContinent() {
+        CountryLook->SetLookupFilterField(QStringLiteral("Continent"));
+        CountryLook->SetLookupFilterKey(QStringLiteral("Continent"));
+        Bind("CountryLook");
+    }
+
     // The texts of the list's search column as the drop-down shows them.
     QStringList Rows() { return ListRows(Combo); }
 
@@ -49,9 +56,7 @@ protected:
 ON_EVERY_ENGINE_WITH(KroLookCombo, KroLookComboFixture);
 
 TEST_P(KroLookCombo, TheFilterKeyShowsTheCountriesOfTheRecordsContinentOverTheListsOwnFilter) {
-    CountryLook->SetLookupFilterField(QStringLiteral("Continent"));
-    CountryLook->SetLookupFilterKey(QStringLiteral("Continent"));
-    Bind("CountryLook");
+    BindCountriesOfContinent();
     OpenAll();
     Land->SetFilter(QStringLiteral("Name<>'France'"));
     Land->SetFiltered(true);
@@ -96,6 +101,46 @@ TEST_P(KroLookCombo, TheFilterKeyShowsTheCountriesOfTheRecordsContinentOverTheLi
     Key(Combo, Qt::Key_Escape);
     EXPECT_FALSE(Land->Filtered());
     EXPECT_EQ(Land->Filter(), QStringLiteral("Name<>'Spain'"));
+}
+
+TEST_P(KroLookCombo, EachDropDownFiltersByTheContinentAndTheListAsTheyAreThen) {
+    BindCountriesOfContinent();
+    OpenAll();
+    GoTo("Ann");
+    ShowFocused(Combo);
+    Key(Combo, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(Rows(), (QStringList{QStringLiteral("Spain"), QStringLiteral("France")}));
+    Key(Combo, Qt::Key_Escape);
+
+    // The continent changed: the same filter text with another value.
+    Pers->Edit();
+    Pers->FieldByName(QStringLiteral("Continent"))->SetAsInteger(2);
+    Key(Combo, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(Rows(), QStringList{QStringLiteral("Japan")});
+    Key(Combo, Qt::Key_Escape);
+    EXPECT_EQ(Combo->Text(), QStringLiteral("Spain")) << "the key the list lacked";
+    EXPECT_FALSE(Land->Filtered());
+    Pers->Cancel();
+
+    // The list edited between two drop-downs: a country moved to Europe, one added.
+    ASSERT_TRUE(Land->Locate(QStringLiteral("Name"), QStringLiteral("Japan"), {}));
+    Land->Edit();
+    Land->FieldByName(QStringLiteral("Continent"))->SetAsInteger(1);
+    Land->Post();
+    Land->Append();
+    Land->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Portugal"));
+    Land->FieldByName(QStringLiteral("Continent"))->SetAsInteger(1);
+    Land->Post();
+    Combo->SetFocus();
+    Key(Combo, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(Rows(), (QStringList{QStringLiteral("Spain"), QStringLiteral("France"),
+                                   QStringLiteral("Japan"), QStringLiteral("Portugal")}));
+    EXPECT_EQ(Combo->DataList()->SearchField()->AsString(), QStringLiteral("Spain"))
+        << "the list stands on the record's key";
+    Key(Combo, Qt::Key_Down);
+    Key(Combo, Qt::Key_Return);
+    EXPECT_EQ(Value("Country").toInt(), 2);
+    EXPECT_EQ(Combo->Text(), QStringLiteral("France"));
 }
 
 TEST_P(KroLookCombo, TheProfessionTreeDescendsToAChildlessRow) {

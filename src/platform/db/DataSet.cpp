@@ -293,13 +293,26 @@ void TDataSet::SetBufferCount(int Value) {
     if (Value == FBufferCount)
         return;
     FBufferCount = Value;
-    if (FState == dsBrowse && !FBuffers.isEmpty()) {
-        std::optional<TRecord> current = FBuffers[FActiveRecord];
-        const bool bof = FBOF, eof = FEOF;
-        ResyncCentered(current);
-        FBOF = bof;
-        FEOF = eof;
+    if (FState != dsBrowse || FBuffers.isEmpty())
+        return;
+    const bool bof = FBOF, eof = FEOF;
+    if (bof && FActiveRecord == 0) {
+        // On the first record the window is it and those after it, as centred: only the
+        // records missing are read.
+        const int missing = Value - int(FBuffers.size());
+        if (missing < 0) {
+            FBuffers.remove(Value, -missing);
+        } else {
+            QList<TRecord> more = Fetch(fdAfter, &FBuffers.last(), missing, false);
+            for (TRecord& record : more)
+                CalculateFields(record);
+            FBuffers.append(std::move(more));
+        }
+    } else {
+        ResyncCentered(FBuffers[FActiveRecord]);
     }
+    FBOF = bof;
+    FEOF = eof;
 }
 
 void TDataSet::UpdateBufferCount() {

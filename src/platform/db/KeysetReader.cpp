@@ -60,40 +60,38 @@ TDbStatement* TKeysetReader::Statement(const QString& Sql) {
     return it.value().get();
 }
 
-QList<TKeysetReader::TRow> TKeysetReader::Query(const QString& Sql, const QVariantList& Params,
+QList<TKeysetReader::TRow> TKeysetReader::Query(TDbStatement* Prepared, const QVariantList& Params,
                                                 int Count) {
-    TDbStatement* statement = Statement(Sql);
-    statement->Reset();
+    Prepared->Reset();
     int index = 0;
     for (const QVariant& p : std::as_const(FSource.WhereParams))
-        statement->Bind(index++, p);
+        Prepared->Bind(index++, p);
     for (const QVariant& p : Params)
-        statement->Bind(index++, p);
-    statement->Bind(index, Count);
+        Prepared->Bind(index++, p);
+    Prepared->Bind(index, Count);
     QList<TRow> rows;
-    const int columns = statement->ColumnCount();
-    while (statement->Step()) {
+    const int columns = Prepared->ColumnCount();
+    while (Prepared->Step()) {
         TRow row;
         row.reserve(columns);
         for (int c = 0; c < columns; ++c)
-            row << statement->Column(c);
+            row << Prepared->Column(c);
         rows << row;
     }
-    statement->Reset();
+    Prepared->Reset();
     return rows;
 }
 
-qint64 TKeysetReader::CountQuery(const QString& Sql, const QVariantList& Params) {
-    TDbStatement* statement = Statement(Sql);
-    statement->Reset();
+qint64 TKeysetReader::CountQuery(TDbStatement* Prepared, const QVariantList& Params) {
+    Prepared->Reset();
     int index = 0;
     for (const QVariant& p : std::as_const(FSource.WhereParams))
-        statement->Bind(index++, p);
+        Prepared->Bind(index++, p);
     for (const QVariant& p : Params)
-        statement->Bind(index++, p);
-    statement->Step();
-    const qint64 count = VarToInt(statement->Column(0));
-    statement->Reset();
+        Prepared->Bind(index++, p);
+    Prepared->Step();
+    const qint64 count = VarToInt(Prepared->Column(0));
+    Prepared->Reset();
     return count;
 }
 
@@ -178,25 +176,25 @@ QVariantList TKeysetReader::RangeParams(const TRow& Row, const TRange& Range, bo
     return params;
 }
 
-const QString& TKeysetReader::CachedRangeSql(const TRow& Row, const TRange& Range, bool After,
-                                             bool Counting) {
+TDbStatement* TKeysetReader::RangeStatement(const TRow& Row, const TRange& Range, bool After,
+                                            bool Counting) {
     quint64 key = quint64(After) | quint64(Counting) << 1 | quint64(Range.Kind) << 2 |
                   quint64(Range.Prefix) << 4;
     for (int i = 0; i < Range.Prefix && i < 48; ++i)
         if (VarIsNull(Row[FSource.OrderColumns[i]]))
             key |= quint64(1) << (16 + i);
-    auto it = FRangeSql.find(key);
-    if (it == FRangeSql.end())
-        it = FRangeSql.insert(key, RangeSql(Row, Range, After, Counting));
+    auto it = FRangeStatements.find(key);
+    if (it == FRangeStatements.end())
+        it = FRangeStatements.insert(key, Statement(RangeSql(Row, Range, After, Counting)));
     return it.value();
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::First(int Count) {
-    return Query(FFirstSql[0], {}, Count);
+    return Query(Statement(FFirstSql[0]), {}, Count);
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::Last(int Count) {
-    QList<TRow> rows = Query(FFirstSql[1], {}, Count);
+    QList<TRow> rows = Query(Statement(FFirstSql[1]), {}, Count);
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -206,7 +204,7 @@ QList<TKeysetReader::TRow> TKeysetReader::Beyond(const TRow& From, bool After, i
     for (const TRange& range : Ranges(From, After)) {
         if (rows.size() >= Count)
             break;
-        rows += Query(CachedRangeSql(From, range, After, false), RangeParams(From, range, After),
+        rows += Query(RangeStatement(From, range, After, false), RangeParams(From, range, After),
                       Count - int(rows.size()));
     }
     return rows;
@@ -225,7 +223,7 @@ QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
 std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     if (VarIsNull(Key))
         return std::nullopt;
-    const QList<TRow> rows = Query(FByKeySql, {Key}, 1);
+    const QList<TRow> rows = Query(Statement(FByKeySql), {Key}, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
@@ -233,27 +231,30 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
 
 std::optional<TKeysetReader::TRow>
 TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Params, bool Fenced) {
-    const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
-    const QString sql =
-        Fenced
-            ? QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM (SELECT * FROM ") +
-                  FSource.From + WhereWith(condition) + QStringLiteral(" OFFSET 0) AS kro_fenced") +
-                  FOrderBy[0] + QStringLiteral(" LIMIT ?")
-            : SelectSql(condition, false);
-    const QList<TRow> rows = Query(sql, Params, 1);
+    TDbStatement*& statement = FMatching[Fenced][Condition];
+    if (!statement) {
+        const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
+        statement = Statement(Fenced ? QStringLiteral("SELECT ") + FSelectList +
+                                           QStringLiteral(" FROM (SELECT * FROM ") + FSource.From +
+                                           WhereWith(condition) +
+                                           QStringLiteral(" OFFSET 0) AS kro_fenced") +
+                                           FOrderBy[0] + QStringLiteral(" LIMIT ?")
+                                     : SelectSql(condition, false));
+    }
+    const QList<TRow> rows = Query(statement, Params, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
 }
 
 qint64 TKeysetReader::Count() {
-    return CountQuery(FCountSql, {});
+    return CountQuery(Statement(FCountSql), {});
 }
 
 qint64 TKeysetReader::CountBefore(const TRow& Row) {
     qint64 count = 0;
     for (const TRange& range : Ranges(Row, false))
         count +=
-            CountQuery(CachedRangeSql(Row, range, false, true), RangeParams(Row, range, false));
+            CountQuery(RangeStatement(Row, range, false, true), RangeParams(Row, range, false));
     return count;
 }

@@ -73,11 +73,12 @@ private:
     QVariantList RangeParams(const TRow& Row, const TRange& Range, bool After) const;
     QString SelectSql(const QString& Condition, bool Reverse) const;
     QString WhereWith(const QString& Condition) const;
-    QList<TRow> Query(const QString& Sql, const QVariantList& Params, int Count);
-    qint64 CountQuery(const QString& Sql, const QVariantList& Params);
+    QList<TRow> Query(TDbStatement* Prepared, const QVariantList& Params, int Count);
+    qint64 CountQuery(TDbStatement* Prepared, const QVariantList& Params);
     TDbStatement* Statement(const QString& Sql);
-    // The SQL of a range, built once per row shape (which values are null).
-    const QString& CachedRangeSql(const TRow& Row, const TRange& Range, bool After, bool Counting);
+    // The statement of a range, built and prepared once per row shape (which values are
+    // null).
+    TDbStatement* RangeStatement(const TRow& Row, const TRange& Range, bool After, bool Counting);
 
     TDbConnection* FConnection;
     TKeysetSource FSource;
@@ -87,5 +88,6 @@ private:
     QString FByKeySql;
     QString FCountSql;
     QHash<QString, std::shared_ptr<TDbStatement>> FStatements;
-    QHash<quint64, QString> FRangeSql;
+    QHash<quint64, TDbStatement*> FRangeStatements;
+    QHash<QString, TDbStatement*> FMatching[2]; // by condition, plain and fenced
 };

@@ -60,10 +60,13 @@ void TSqlDataSet::Reposition() {
     FCount.reset();
     FLookups.Clear();
     // A reader per order is kept while the condition's text stays, so that switching the
-    // order back prepares nothing again; the condition's values are set anew.
-    if (source.Where != FReadersWhere) {
-        FReaders.clear();
-        FReadersWhere = source.Where;
+    // order back prepares nothing again; the condition's values are set anew. Those of the
+    // condition before are kept too: a filter laid and removed again reads with its
+    // readers.
+    if (source.Where != FReaders.Where) {
+        std::swap(FReaders, FFormerReaders);
+        if (source.Where != FReaders.Where)
+            FReaders = {source.Where, {}};
     }
     QString order = source.From + QLatin1Char(' ') + source.RowKey;
     for (qsizetype i = 0; i < source.OrderColumns.size(); ++i)
@@ -71,7 +74,7 @@ void TSqlDataSet::Reposition() {
                      .arg(source.OrderColumns[i])
                      .arg(source.Descending.value(i) ? 'D' : 'A')
                      .arg(source.IgnoreCase.value(i) ? 'I' : 'C');
-    std::shared_ptr<TOrderReader>& kept = FReaders[order];
+    std::shared_ptr<TOrderReader>& kept = FReaders.ByOrder[order];
     if (kept)
         kept->Reader.SetWhereParams(source.WhereParams);
     else
@@ -121,8 +124,8 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
 
 void TSqlDataSet::InternalClose() {
     FOrder = nullptr;
-    FReaders.clear();
-    FReadersWhere.clear();
+    FReaders = {};
+    FFormerReaders = {};
     FCount.reset();
     FLookups.Clear();
     CloseDatabase();

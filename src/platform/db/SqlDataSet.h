@@ -84,12 +84,18 @@ private:
         QHash<quint64, TSearchSql> NearestSql;
     };
 
-    QHash<QString, std::shared_ptr<TOrderReader>> FReaders; // by order
-    QString FReadersWhere;                                  // the condition every kept reader has
-    TOrderReader* FOrder = nullptr;                         // the current order's
-    std::optional<qint64> FCount; // cached, kept across this dataset's own changes
-    TFilterSql FFilterSql;        // the filter's condition, added to the source's
-    TLookupMemo FLookups;         // emptied whenever the source changes
+    // The readers kept for one condition, by order.
+    struct TConditionReaders {
+        QString Where;
+        QHash<QString, std::shared_ptr<TOrderReader>> ByOrder;
+    };
+
+    TConditionReaders FReaders;       // of the current condition
+    TConditionReaders FFormerReaders; // of the one before, which a filter often comes back to
+    TOrderReader* FOrder = nullptr;   // the current order's
+    std::optional<qint64> FCount;     // cached, kept across this dataset's own changes
+    TFilterSql FFilterSql;            // the filter's condition, added to the source's
+    TLookupMemo FLookups;             // emptied whenever the source changes
     int FSourceParamCount = 0;
 };
 

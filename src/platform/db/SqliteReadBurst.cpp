@@ -1,8 +1,8 @@
 #include "SqliteReadBurst.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QThread>
-#include <QTimer>
 #include <sqlite3.h>
 
 namespace {
@@ -50,16 +50,23 @@ void TSqliteReadBurst::Start() {
     FHeld = true;
     ++FSerial;
     FStarted = std::chrono::steady_clock::now();
+    HookEventLoop();
+}
+
+void TSqliteReadBurst::HookEventLoop() {
     // Only the thread the burst belongs to may end it from its event loop; a connection
-    // used from another thread ends its bursts by age.
-    if (!FEndPosted && QCoreApplication::instance() &&
-        QThread::currentThread() == FEndContext.thread()) {
-        FEndPosted = true;
-        QTimer::singleShot(0, &FEndContext, [this] {
-            FEndPosted = false;
-            End();
-        });
-    }
+    // used from another thread ends its bursts by age. The loop's dispatcher tells when it
+    // runs without an event posted per burst (a posted event wakes the loop: a system call).
+    if (FEndHooked || !QCoreApplication::instance() ||
+        QThread::currentThread() != FEndContext.thread())
+        return;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return;
+    FEndHooked = true;
+    const auto end = [this] { End(); };
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &FEndContext, end);
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &FEndContext, end);
 }
 
 quint64 TSqliteReadBurst::Snapshot() const {

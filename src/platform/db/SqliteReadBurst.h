@@ -33,6 +33,8 @@ public:
 
 private:
     void Start();
+    // Ends the bursts whenever the thread's event loop runs, from the first burst on.
+    void HookEventLoop();
 
     sqlite3* FDb;
     sqlite3_stmt* FHold = nullptr;
@@ -40,7 +42,7 @@ private:
     quint64 FSerial = 0; // of the burst held
     std::chrono::milliseconds FMaxAge{0};
     std::chrono::steady_clock::time_point FStarted;
-    // Receives the call that ends the burst when the event loop runs; dropped with it.
+    // Receives the event loop's signals that end the burst; disconnected with it.
     QObject FEndContext;
-    bool FEndPosted = false;
+    bool FEndHooked = false;
 };

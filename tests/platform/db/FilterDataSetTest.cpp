@@ -55,6 +55,44 @@ TEST_P(TableFilters, TheEngineAppliesTheExpression) {
     EXPECT_EQ(FPeople->RecordCount(), 30);
 }
 
+TEST_P(TableFilters, AFilterLaidAgainReadsItsOwnValuesAndTheDataAsTheyAreThen) {
+    // Person i is of Country (i - 1) % 3 + 1.
+    const auto ofCountry = [](int Country) {
+        QStringList names;
+        for (int i = Country; i <= 30; i += 3)
+            names << QStringLiteral("Person %1").arg(i, 4, 10, QLatin1Char('0'));
+        return names;
+    };
+    FPeople->SetFilter(QStringLiteral("Country = 2"));
+    FPeople->SetFiltered(true);
+    EXPECT_EQ(Names(FPeople.get()), ofCountry(2));
+    FPeople->SetFiltered(false);
+    EXPECT_EQ(FPeople->RecordCount(), 30);
+    // The same condition with another value, another condition, then the first again.
+    FPeople->SetFilter(QStringLiteral("Country = 3"));
+    FPeople->SetFiltered(true);
+    EXPECT_EQ(Names(FPeople.get()), ofCountry(3));
+    EXPECT_EQ(FPeople->RecordCount(), 10);
+    FPeople->SetFilter(QStringLiteral("Name < 'Person 0003'"));
+    EXPECT_EQ(Names(FPeople.get()),
+              (QStringList{QStringLiteral("Person 0001"), QStringLiteral("Person 0002")}));
+    FPeople->SetFilter(QStringLiteral("Country = 1"));
+    EXPECT_EQ(Names(FPeople.get()), ofCountry(1));
+    EXPECT_EQ(FPeople->RecordCount(), 10);
+
+    // A record changed while the filter was off is read as it is now.
+    FPeople->SetFiltered(false);
+    ASSERT_TRUE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Person 0002"), {}));
+    FPeople->Edit();
+    FPeople->FieldByName(QStringLiteral("Country"))->SetAsInteger(1);
+    FPeople->Post();
+    FPeople->SetFiltered(true);
+    QStringList country1 = ofCountry(1);
+    country1.insert(1, QStringLiteral("Person 0002"));
+    EXPECT_EQ(Names(FPeople.get()), country1);
+    EXPECT_EQ(FPeople->RecordCount(), 11);
+}
+
 TEST_P(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
     FPeople->SetFilter(QStringLiteral("Country = 1"));
     FPeople->SetOnFilterRecord([](TDataSet* d, bool& accept) {

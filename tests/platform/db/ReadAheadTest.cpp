@@ -1,5 +1,7 @@
 #include "MemoryDataSet.h"
 
+#include <db/DataLink.h>
+#include <db/DataSource.h>
 #include <db/Field.h>
 #include <db/FieldDefs.h>
 #include <gtest/gtest.h>
@@ -70,6 +72,46 @@ TEST_F(ReadAhead, FirstReadsReadAheadOnlyWhileForwardMovesUseIt) {
     EXPECT_EQ(Data.Asked, QList<int>{17});
     EXPECT_EQ(Forward(100).size(), 99);
     EXPECT_TRUE(Data.Eof());
+}
+
+TEST_F(ReadAhead, ALinkJoiningOnTheFirstRecordReadsOnlyTheRecordsMissing) {
+    TDataSource source;
+    source.SetDataSet(&Data);
+    TDataLink link;
+    // The values of the records the link's window holds, top down.
+    const auto window = [&] {
+        QList<int> values;
+        const int active = link.ActiveRecord();
+        for (int row = 0; row < link.RecordCount(); ++row) {
+            link.SetActiveRecord(row);
+            values << Current();
+        }
+        link.SetActiveRecord(active);
+        return values;
+    };
+    link.SetBufferCount(7);
+    link.SetDataSource(&source);
+    EXPECT_EQ(window(), (QList<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(link.ActiveRecord(), 0);
+    EXPECT_EQ(Data.Asked, QList<int>{17}) << "taken from the records read ahead";
+
+    link.SetBufferCount(30);
+    EXPECT_EQ(window().size(), 30);
+    EXPECT_EQ(window().last(), 30);
+    EXPECT_EQ(Data.Asked, (QList<int>{17, 13})) << "the records beyond those read ahead";
+    link.SetBufferCount(5);
+    EXPECT_EQ(window(), (QList<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Data.Asked, (QList<int>{17, 13}));
+    EXPECT_TRUE(Data.Bof());
+    EXPECT_EQ(Current(), 1);
+
+    // Elsewhere the window is centred on the current record.
+    Data.MoveBy(50);
+    Data.Asked.clear();
+    link.SetBufferCount(9);
+    EXPECT_EQ(Current(), 51);
+    EXPECT_EQ(window(), (QList<int>{47, 48, 49, 50, 51, 52, 53, 54, 55}));
+    link.SetDataSource(nullptr);
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <db/SqliteConnection.h>
@@ -412,6 +414,34 @@ TEST_F(SqliteReadBurstTest, QueriesOfABurstReadOneSnapshotUntilTheEventLoopRuns)
     rows->Reset();
     ASSERT_TRUE(rows->Step());
     EXPECT_TRUE(rows->Step());
+}
+
+TEST_F(SqliteReadBurstTest, ARunningLoopEndsTheBurstWithoutAnEventPostedForIt) {
+    // Counts the queued calls and timer events the application's objects receive.
+    class TQueuedCalls : public QObject {
+    public:
+        int Count = 0;
+
+    protected:
+        bool eventFilter(QObject*, QEvent* Event) override {
+            Count += Event->type() == QEvent::MetaCall || Event->type() == QEvent::Timer;
+            return false;
+        }
+    } queued;
+    QCoreApplication::instance()->installEventFilter(&queued);
+    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
+    Write(*Writer, "new");
+    QString seen;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+        seen = ReadValues();
+        loop.quit();
+    });
+    queued.Count = 0;
+    loop.exec();
+    QCoreApplication::instance()->removeEventFilter(&queued);
+    EXPECT_EQ(seen, QStringLiteral("old,new"));
+    EXPECT_LE(queued.Count, 1) << "the timer's call alone";
 }
 
 TEST_F(SqliteReadBurstTest, ABurstEndsAtItsAgeOrIsNotKeptAtAll) {
