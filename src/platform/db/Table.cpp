@@ -304,14 +304,36 @@ void CheckTableExists(TDbConnection* Connection, const QString& Table, const QSt
 void TTable::InternalInitFieldDefs() {
     TDbConnection* connection = Connection();
     CheckTableExists(connection, BaseTableName(), FTableName, DatabaseName());
-    FieldDefs()->BeginUpdate();
-    FieldDefs()->Clear();
-    for (const TColumnInfo& column : connection->TableColumns(BaseTableName())) {
-        int size = 0;
-        const TFieldType type = connection->FieldTypeOf(column, size);
-        FieldDefs()->Add(column.Name, type, size, column.NotNull && type != ftAutoInc);
+    const QList<TColumnInfo> columns = connection->TableColumns(BaseTableName());
+    struct TDefinition {
+        TFieldType Type = ftUnknown;
+        int Size = 0;
+        bool Required = false;
+    };
+    const auto definitionOf = [connection](const TColumnInfo& Column) {
+        TDefinition definition;
+        definition.Type = connection->FieldTypeOf(Column, definition.Size);
+        definition.Required = Column.NotNull && definition.Type != ftAutoInc;
+        return definition;
+    };
+    TFieldDefs* defs = FieldDefs();
+    // The definitions of the last open stay while they describe the same columns.
+    bool same = defs->Count() == columns.size();
+    for (int i = 0; i < columns.size() && same; ++i) {
+        const TDefinition definition = definitionOf(columns[i]);
+        const TFieldDef* def = defs->Items(i);
+        same = def->Name() == columns[i].Name && def->DataType() == definition.Type &&
+               def->Size() == definition.Size && def->Required() == definition.Required;
     }
-    FieldDefs()->EndUpdate();
+    if (same)
+        return;
+    defs->BeginUpdate();
+    defs->Clear();
+    for (const TColumnInfo& column : columns) {
+        const TDefinition definition = definitionOf(column);
+        defs->Add(column.Name, definition.Type, definition.Size, definition.Required);
+    }
+    defs->EndUpdate();
 }
 
 void TTable::InternalOpen() {
