@@ -3,6 +3,7 @@
 #include "DataSource.h"
 #include "Database.h"
 #include "Field.h"
+#include "FieldDefinition.h"
 #include "FieldDefs.h"
 #include "KeysetReader.h"
 
@@ -304,36 +305,14 @@ void CheckTableExists(TDbConnection* Connection, const QString& Table, const QSt
 void TTable::InternalInitFieldDefs() {
     TDbConnection* connection = Connection();
     CheckTableExists(connection, BaseTableName(), FTableName, DatabaseName());
-    const QList<TColumnInfo> columns = connection->TableColumns(BaseTableName());
-    struct TDefinition {
-        TFieldType Type = ftUnknown;
-        int Size = 0;
-        bool Required = false;
-    };
-    const auto definitionOf = [connection](const TColumnInfo& Column) {
-        TDefinition definition;
-        definition.Type = connection->FieldTypeOf(Column, definition.Size);
-        definition.Required = Column.NotNull && definition.Type != ftAutoInc;
-        return definition;
-    };
-    TFieldDefs* defs = FieldDefs();
-    // The definitions of the last open stay while they describe the same columns.
-    bool same = defs->Count() == columns.size();
-    for (int i = 0; i < columns.size() && same; ++i) {
-        const TDefinition definition = definitionOf(columns[i]);
-        const TFieldDef* def = defs->Items(i);
-        same = def->Name() == columns[i].Name && def->DataType() == definition.Type &&
-               def->Size() == definition.Size && def->Required() == definition.Required;
+    QList<TFieldDefinition> definitions;
+    for (const TColumnInfo& column : connection->TableColumns(BaseTableName())) {
+        TFieldDefinition definition{column.Name};
+        definition.Type = connection->FieldTypeOf(column, definition.Size);
+        definition.Required = column.NotNull && definition.Type != ftAutoInc;
+        definitions << definition;
     }
-    if (same)
-        return;
-    defs->BeginUpdate();
-    defs->Clear();
-    for (const TColumnInfo& column : columns) {
-        const TDefinition definition = definitionOf(column);
-        defs->Add(column.Name, definition.Type, definition.Size, definition.Required);
-    }
-    defs->EndUpdate();
+    AssignFieldDefs(*FieldDefs(), definitions);
 }
 
 void TTable::InternalOpen() {
