@@ -174,9 +174,13 @@ void TDataSet::CreateFields() {
     }
     FCalcSlotCount = 0;
     FLookupKeysOf = 0;
-    for (TField* field : std::as_const(*FFields)) {
+    for (int i = 0; i < FFields->Count(); ++i) {
+        TField* field = FFields->Fields(i);
         if (field->FieldKind() == fkData) {
-            const int def = FFieldDefs->IndexOf(field->FieldName());
+            // A default field stands at its definition's place (names are unique).
+            const bool inPlace = field->FDefaultField && i < FFieldDefs->Count() &&
+                                 FFieldDefs->Items(i)->Name() == field->FieldName();
+            const int def = inPlace ? i : FFieldDefs->IndexOf(field->FieldName());
             if (def < 0)
                 Fail(this, QStringLiteral("Field '%1' not found").arg(field->FieldName()));
             field->FFieldNo = def + 1;
