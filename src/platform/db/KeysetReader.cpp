@@ -245,13 +245,17 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
 
 std::optional<TKeysetReader::TRow>
 TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Params, bool Fenced) {
-    const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
-    const QString sql =
-        Fenced
-            ? QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM (SELECT * FROM ") +
-                  FSource.From + WhereWith(condition) + QStringLiteral(" OFFSET 0) AS kro_fenced") +
-                  FOrderBy[0] + QStringLiteral(" LIMIT ?")
-            : SelectSql(condition, false);
+    // A search of the same shape (a key search, a Locate) gives the same condition: its
+    // statement's text is kept by it.
+    QString& sql = FMatchingSql[Fenced][Condition];
+    if (sql.isEmpty()) {
+        const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
+        sql = Fenced ? QStringLiteral("SELECT ") + FSelectList +
+                           QStringLiteral(" FROM (SELECT * FROM ") + FSource.From +
+                           WhereWith(condition) + QStringLiteral(" OFFSET 0) AS kro_fenced") +
+                           FOrderBy[0] + QStringLiteral(" LIMIT ?")
+                     : SelectSql(condition, false);
+    }
     const QList<TRow> rows = Query(sql, Params, 1);
     if (rows.isEmpty())
         return std::nullopt;

@@ -88,4 +88,5 @@ private:
     QString FCountSql;
     QHash<QString, std::shared_ptr<TDbStatement>> FStatements;
     QHash<quint64, QString> FRangeSql;
+    QHash<QString, QString> FMatchingSql[2]; // by condition: plain and fenced
 };
