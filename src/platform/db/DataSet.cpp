@@ -11,6 +11,17 @@
 
 namespace {
 
+// Whether two bookmarks of the same type name the same record; row keys compare as
+// integers, without the general comparison.
+bool SameBookmark(const TBookmark& A, const TBookmark& B) {
+    if (A.metaType() != B.metaType())
+        return false;
+    if (A.metaType().id() == QMetaType::LongLong)
+        return *static_cast<const qint64*>(A.constData()) ==
+               *static_cast<const qint64*>(B.constData());
+    return VarSameValue(A, B);
+}
+
 // Restores a value when the scope ends, whatever happens.
 template <class T> class TRestore {
 public:
@@ -163,9 +174,13 @@ void TDataSet::CreateFields() {
     }
     FCalcSlotCount = 0;
     FLookupKeysOf = 0;
-    for (TField* field : std::as_const(*FFields)) {
+    for (int i = 0; i < FFields->Count(); ++i) {
+        TField* field = FFields->Fields(i);
         if (field->FieldKind() == fkData) {
-            const int def = FFieldDefs->IndexOf(field->FieldName());
+            // A default field stands at its definition's place (names are unique).
+            const bool inPlace = field->FDefaultField && i < FFieldDefs->Count() &&
+                                 FFieldDefs->Items(i)->Name() == field->FieldName();
+            const int def = inPlace ? i : FFieldDefs->IndexOf(field->FieldName());
             if (def < 0)
                 Fail(this, QStringLiteral("Field '%1' not found").arg(field->FieldName()));
             field->FFieldNo = def + 1;
@@ -816,8 +831,7 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count, bool ReadA
     QList<TRecord> result;
     if (Count <= 0)
         return result;
-    const bool continuing = From && FAhead.After.metaType() == From->Bookmark.metaType() &&
-                            VarSameValue(FAhead.After, From->Bookmark);
+    const bool continuing = From && SameBookmark(FAhead.After, From->Bookmark);
     if (continuing) {
         FFirstReadAhead = true;
         FAhead.FirstRead = false;
@@ -879,8 +893,7 @@ qint64 TDataSet::PositionOf(const TRecord& Record) {
              window = Fetch(fdAfter, &window.last(), 256))
             for (const TRecord& r : window) {
                 ++position;
-                if (r.Bookmark.metaType() == Record.Bookmark.metaType() &&
-                    VarSameValue(r.Bookmark, Record.Bookmark))
+                if (SameBookmark(r.Bookmark, Record.Bookmark))
                     return position;
             }
         return -1;

@@ -1,25 +1,25 @@
 #include "DateTimeText.h"
 
 #include <QDateTime>
+#include <iterator>
 #include <rtl/FormatSettings.h>
 
 namespace {
 
+// Value in decimal, its digits padded with zeroes to Width, appended at once.
 void AppendNumber(QString& Text, int Value, int Width) {
-    if (Value < 0) {
-        Text += QLatin1Char('-');
-        Value = -Value;
-    }
-    char digits[12];
-    int count = 0;
+    char16_t text[24];
+    qsizetype at = std::size(text);
+    unsigned magnitude = Value < 0 ? 0u - unsigned(Value) : unsigned(Value);
     do {
-        digits[count++] = char('0' + Value % 10);
-        Value /= 10;
-    } while (Value > 0);
-    for (int i = count; i < Width; ++i)
-        Text += QLatin1Char('0');
-    while (count > 0)
-        Text += QLatin1Char(digits[--count]);
+        text[--at] = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    while (qsizetype(std::size(text)) - at < Width && at > 1)
+        text[--at] = u'0';
+    if (Value < 0)
+        text[--at] = u'-';
+    Text.append(QStringView(text + at, qsizetype(std::size(text)) - at));
 }
 
 // The milliseconds of "z": without trailing zeroes.
@@ -34,6 +34,8 @@ void AppendShortMilliseconds(QString& Text, int Milliseconds) {
 } // namespace
 
 std::optional<QString> NumericDateTimeText(QStringView Format, QDate Date, QTime Time) {
+    int year = 0, month = 0, day = 0;
+    Date.getDate(&year, &month, &day); // one conversion from the day number for all three
     QString text;
     text.reserve(Format.size() + 4);
     qsizetype i = 0;
@@ -66,20 +68,20 @@ std::optional<QString> NumericDateTimeText(QStringView Format, QDate Date, QTime
         case 'd':
             if (run > 2)
                 return std::nullopt;
-            AppendNumber(text, Date.day(), int(run));
+            AppendNumber(text, day, int(run));
             break;
         case 'M':
             if (run > 2)
                 return std::nullopt;
-            AppendNumber(text, Date.month(), int(run));
+            AppendNumber(text, month, int(run));
             break;
         case 'y':
-            if (Date.year() < 0 || Date.year() > 9999)
+            if (year < 0 || year > 9999)
                 return std::nullopt;
             if (run == 2)
-                AppendNumber(text, Date.year() % 100, 2);
+                AppendNumber(text, year % 100, 2);
             else if (run == 4)
-                AppendNumber(text, Date.year(), 4);
+                AppendNumber(text, year, 4);
             else
                 return std::nullopt;
             break;

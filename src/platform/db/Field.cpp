@@ -6,6 +6,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <cstring>
+#include <iterator>
 #include <rtl/Exceptions.h>
 
 TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
@@ -198,6 +199,24 @@ Variant TField::ConvertValue(const Variant& Value) const {
     return Value;
 }
 
+namespace {
+
+// The decimal text of an integer, without the general number formatting.
+QString IntegerText(qint64 Value) {
+    char16_t digits[20]; // a sign and 19 digits
+    qsizetype at = std::size(digits);
+    quint64 magnitude = Value < 0 ? 0 - quint64(Value) : quint64(Value);
+    do {
+        digits[--at] = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (Value < 0)
+        digits[--at] = u'-';
+    return QString(reinterpret_cast<const QChar*>(digits + at), qsizetype(std::size(digits)) - at);
+}
+
+} // namespace
+
 QString TField::GetAsString() const {
     const Variant v = GetAsVariant();
     if (VarIsNull(v))
@@ -206,9 +225,9 @@ QString TField::GetAsString() const {
     case QMetaType::QString:
         return *static_cast<const QString*>(v.constData());
     case QMetaType::Int:
-        return QString::number(*static_cast<const int*>(v.constData()));
+        return IntegerText(*static_cast<const int*>(v.constData()));
     case QMetaType::LongLong:
-        return QString::number(*static_cast<const qint64*>(v.constData()));
+        return IntegerText(*static_cast<const qint64*>(v.constData()));
     case QMetaType::QByteArray:
         return QString::fromUtf8(v.toByteArray());
     default:

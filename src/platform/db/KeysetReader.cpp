@@ -20,12 +20,19 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
         terms << FSource.RowKey + (reverse ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
         FOrderBy[reverse] = QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     }
-    FFirstSql[0] = SelectSql(QString(), false);
-    FFirstSql[1] = SelectSql(QString(), true);
-    FByKeySql = QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
-                WhereWith(FSource.RowKey + QStringLiteral(" = ?")) + QStringLiteral(" LIMIT ?");
-    FCountSql = QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString());
 }
+
+namespace {
+
+// Text, made by Make when first asked for: a reader reopened for a few rows builds only
+// the statements it runs.
+template <class TMake> const QString& Built(QString& Text, TMake Make) {
+    if (Text.isEmpty())
+        Text = Make();
+    return Text;
+}
+
+} // namespace
 
 QString TKeysetReader::OrderTerm(int I) const {
     const QString& column = FSource.Columns[FSource.OrderColumns[I]];
@@ -190,11 +197,13 @@ TDbStatement* TKeysetReader::RangeStatement(const TRow& Row, const TRange& Range
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::First(int Count) {
-    return Query(Statement(FFirstSql[0]), {}, Count);
+    return Query(Statement(Built(FFirstSql[0], [this] { return SelectSql(QString(), false); })), {},
+                 Count);
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::Last(int Count) {
-    QList<TRow> rows = Query(Statement(FFirstSql[1]), {}, Count);
+    QList<TRow> rows = Query(
+        Statement(Built(FFirstSql[1], [this] { return SelectSql(QString(), true); })), {}, Count);
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -223,7 +232,11 @@ QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
 std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     if (VarIsNull(Key))
         return std::nullopt;
-    const QList<TRow> rows = Query(Statement(FByKeySql), {Key}, 1);
+    const QString& sql = Built(FByKeySql, [this] {
+        return QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
+               WhereWith(FSource.RowKey + QStringLiteral(" = ?")) + QStringLiteral(" LIMIT ?");
+    });
+    const QList<TRow> rows = Query(Statement(sql), {Key}, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
@@ -248,7 +261,10 @@ TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Param
 }
 
 qint64 TKeysetReader::Count() {
-    return CountQuery(Statement(FCountSql), {});
+    const QString& sql = Built(FCountSql, [this] {
+        return QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString());
+    });
+    return CountQuery(Statement(sql), {});
 }
 
 qint64 TKeysetReader::CountBefore(const TRow& Row) {

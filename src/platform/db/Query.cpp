@@ -3,6 +3,7 @@
 #include "DataSource.h"
 #include "Database.h"
 #include "Field.h"
+#include "FieldDefinition.h"
 #include "FieldDefs.h"
 #include "LocalSql.h"
 
@@ -725,12 +726,17 @@ void TQuery::InternalInitFieldDefs() {
             types = WrittenResultTypes(connection, FPlan->From, FPlan->Columns, tableColumns);
         }
     }
-    FieldDefs()->BeginUpdate();
-    FieldDefs()->Clear();
-    for (qsizetype c = 0; c < FPlan->Columns.size(); ++c)
-        if (FieldDefs()->IndexOf(FPlan->Columns[c].Name) < 0)
-            FieldDefs()->Add(FPlan->Columns[c].Name, types[c].first, types[c].second);
-    FieldDefs()->EndUpdate();
+    // A name given twice defines its first column.
+    QList<TFieldDefinition> definitions;
+    for (qsizetype c = 0; c < FPlan->Columns.size(); ++c) {
+        const QString& name = FPlan->Columns[c].Name;
+        if (std::none_of(definitions.cbegin(), definitions.cend(),
+                         [&name](const TFieldDefinition& Known) {
+                             return Known.Name.compare(name, Qt::CaseInsensitive) == 0;
+                         }))
+            definitions << TFieldDefinition{name, types[c].first, types[c].second};
+    }
+    AssignFieldDefs(*FieldDefs(), definitions);
 }
 
 void TQuery::DefineSource(TKeysetSource& Source) {

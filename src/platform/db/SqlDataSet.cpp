@@ -7,8 +7,16 @@
 #include <rtl/Exceptions.h>
 
 QString QuoteSqlName(const QString& Name) {
-    return QLatin1Char('"') + QString(Name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+    if (Name.contains(QLatin1Char('"')))
+        return QLatin1Char('"') + QString(Name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+               QLatin1Char('"');
+    // The common case in one allocation.
+    QString quoted(Name.size() + 2, Qt::Uninitialized);
+    QChar* out = quoted.data();
+    out[0] = QLatin1Char('"');
+    std::copy(Name.cbegin(), Name.cend(), out + 1);
+    out[Name.size() + 1] = QLatin1Char('"');
+    return quoted;
 }
 
 namespace {
@@ -183,21 +191,19 @@ QDate IsoDate(const QString& Text) {
                  digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
-// A value of the field's type; an invalid one when Value does not convert to it.
-Variant Converted(const TFieldDef* Def, const Variant& Value) {
-    // The types the engine gives a column of the field's type pass without a conversion.
+// The value the engine gives a column of the field's type, as the field holds it: no
+// conversion; none for another type (a null among them).
+std::optional<Variant> Passed(const TFieldDef* Def, const Variant& Value) {
     const int given = Value.metaType().id();
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
     case ftWord:
     case ftAutoInc:
-        if (given == QMetaType::LongLong) {
-            const std::optional<int> value =
-                NarrowInteger(Def, *static_cast<const qint64*>(Value.constData()));
-            if (value)
-                return *value;
-        }
+        if (given == QMetaType::LongLong)
+            if (const std::optional<int> value =
+                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData())))
+                return Variant(*value);
         break;
     case ftLargeint:
         if (given == QMetaType::LongLong)
@@ -205,7 +211,7 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
         break;
     case ftBoolean:
         if (given == QMetaType::LongLong)
-            return *static_cast<const qint64*>(Value.constData()) != 0;
+            return Variant(*static_cast<const qint64*>(Value.constData()) != 0);
         break;
     case ftFloat:
     case ftCurrency:
@@ -225,11 +231,16 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
         if (given == QMetaType::QString)
             if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
                 date.isValid())
-                return date;
+                return Variant(date);
         break;
     default:
         break;
     }
+    return std::nullopt;
+}
+
+// A value of the field's type; an invalid one when Value does not convert to it.
+Variant Converted(const TFieldDef* Def, const Variant& Value) {
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
@@ -270,6 +281,8 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
 // A value another program wrote that the field's type cannot hold (SQLite keeps any value
 // in any column) is shown as the engine's text: nothing cut, and the rows after it read.
 Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
+    if (std::optional<Variant> passed = Passed(Def, Value))
+        return std::move(*passed);
     if (!Value.isValid() || VarIsNull(Value))
         return Value;
     Variant converted;
@@ -286,10 +299,11 @@ Variant TSqlDataSet::ToEngine(TFieldType, const Variant& Value) const {
 
 TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
     TRecord record;
-    const int columns = FieldDefs()->Count();
+    const TFieldDefs* defs = FieldDefs();
+    const int columns = defs->Count();
     record.Values.reserve(columns);
     for (int i = 0; i < columns; ++i)
-        record.Values << FromEngine(FieldDefs()->Items(i), Row[i]);
+        record.Values << FromEngine(defs->Items(i), Row[i]);
     record.Bookmark = Row.last();
     record.EngineRow = Row;
     return record;

@@ -427,18 +427,21 @@ Variant TSqliteStatement::Column(int Index) const {
     if (Index < 0 || Index >= sqlite3_data_count(FStatement))
         throw EDatabaseError(
             QStringLiteral("No column %1 in the current row of \"%2\"").arg(Index).arg(Text()));
-    switch (sqlite3_column_type(FStatement, Index)) {
+    // Read through the column's value: one call that takes the connection's lock, where
+    // each sqlite3_column_* call takes it again.
+    sqlite3_value* value = sqlite3_column_value(FStatement, Index);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-        return qint64(sqlite3_column_int64(FStatement, Index));
+        return qint64(sqlite3_value_int64(value));
     case SQLITE_FLOAT:
-        return sqlite3_column_double(FStatement, Index);
+        return sqlite3_value_double(value);
     case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(FStatement, Index));
-        return QString::fromUtf8(text, sqlite3_column_bytes(FStatement, Index));
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return QString::fromUtf8(text, sqlite3_value_bytes(value));
     }
     case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(FStatement, Index));
-        return QByteArray(bytes, sqlite3_column_bytes(FStatement, Index));
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+        return QByteArray(bytes, sqlite3_value_bytes(value));
     }
     default:
         return Null();

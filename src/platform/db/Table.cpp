@@ -3,6 +3,7 @@
 #include "DataSource.h"
 #include "Database.h"
 #include "Field.h"
+#include "FieldDefinition.h"
 #include "FieldDefs.h"
 #include "KeysetReader.h"
 
@@ -304,14 +305,14 @@ void CheckTableExists(TDbConnection* Connection, const QString& Table, const QSt
 void TTable::InternalInitFieldDefs() {
     TDbConnection* connection = Connection();
     CheckTableExists(connection, BaseTableName(), FTableName, DatabaseName());
-    FieldDefs()->BeginUpdate();
-    FieldDefs()->Clear();
+    QList<TFieldDefinition> definitions;
     for (const TColumnInfo& column : connection->TableColumns(BaseTableName())) {
-        int size = 0;
-        const TFieldType type = connection->FieldTypeOf(column, size);
-        FieldDefs()->Add(column.Name, type, size, column.NotNull && type != ftAutoInc);
+        TFieldDefinition definition{column.Name};
+        definition.Type = connection->FieldTypeOf(column, definition.Size);
+        definition.Required = column.NotNull && definition.Type != ftAutoInc;
+        definitions << definition;
     }
-    FieldDefs()->EndUpdate();
+    AssignFieldDefs(*FieldDefs(), definitions);
 }
 
 void TTable::InternalOpen() {

@@ -9,6 +9,7 @@
 #include <db/FieldDefs.h>
 #include <db/Fields.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <rtl/ClassRegistry.h>
 #include <rtl/Exceptions.h>
@@ -141,6 +142,22 @@ TEST_F(Fields, IntegerFieldsConvertNumbersAndNumericText) {
 
     qty->SetText(QStringLiteral("  "));
     EXPECT_TRUE(qty->IsNull());
+}
+
+TEST_F(Fields, IntegersReadAsTextInEveryDigitAndSign) {
+    auto* qty = AddField<TIntegerField>(QStringLiteral("Qty"), ftInteger);
+    auto* big = AddField<TLargeintField>(QStringLiteral("Big"), ftLargeint);
+    StartRecord();
+    for (const int value :
+         {0, 7, -5, 1000, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()}) {
+        qty->SetAsVariant(value);
+        EXPECT_EQ(qty->AsString(), QString::number(value));
+    }
+    for (const qint64 value : {qint64(-1), qint64(10000000000), std::numeric_limits<qint64>::min(),
+                               std::numeric_limits<qint64>::max()}) {
+        big->SetAsVariant(value);
+        EXPECT_EQ(big->AsString(), QString::number(value));
+    }
 }
 
 TEST_F(Fields, IntegerRangesFollowTheTypeAndMinMaxValue) {

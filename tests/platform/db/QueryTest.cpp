@@ -66,6 +66,31 @@ TEST_P(QueryLocalSql, StatementsOfTheDesktopDialectRun) {
                                   QStringLiteral("Person 0019")}));
 }
 
+// A query reopened on the same statement keeps its definitions; another statement's
+// columns, in another order or others, replace them.
+TEST_P(QueryLocalSql, DefinitionsFollowTheStatementAcrossOpens) {
+    TPeopleDatabase db(3, Engine());
+    auto query = NewQuery(db, QStringLiteral("select Id, Name from People.db order by Name"));
+    query->Open();
+    const TFieldDef* id = query->FieldDefs()->Items(0);
+    query->Close();
+    query->Open();
+    EXPECT_EQ(query->FieldDefs()->Items(0), id);
+
+    query->SQL()->SetText(QStringLiteral("select Name, Id from People.db order by Name"));
+    query->Open();
+    EXPECT_EQ(query->FieldDefs()->Items(0)->Name(), QStringLiteral("Name"));
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0001"));
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Id"))->AsInteger(), 1);
+
+    query->SQL()->SetText(QStringLiteral("select Id, Salary * 2 as Pay from People.db"));
+    query->Open();
+    ASSERT_EQ(query->FieldDefs()->Count(), 2);
+    EXPECT_NE(query->FindField(QStringLiteral("Pay")), nullptr); // in the engine's case
+    EXPECT_EQ(query->FindField(QStringLiteral("Name")), nullptr);
+}
+
 TEST_P(QueryParams, ParametersAreTypedAndBoundByName) {
     TPeopleDatabase db(20, Engine());
     auto query = NewQuery(db, QStringLiteral("select * from People.db where Country = :Country and "

@@ -141,6 +141,33 @@ TEST_P(TableSearch, KeySearchOnTheIndexOrder) {
     FPeople->CheckBrowseMode();
 }
 
+// A search repeated after the filter or the order changed finds what they give now.
+TEST_P(TableSearch, RepeatedKeySearchesFollowTheFilterAndTheOrder) {
+    const auto country = [this] {
+        return FPeople->FieldByName(QStringLiteral("Country"))->AsInteger();
+    };
+    FPeople->FindNearest({QStringLiteral("Person 0030x")});
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0031"));
+    const qint64 countryOf31 = country();
+    const qint64 other = countryOf31 % 3 + 1; // the countries cycle through 1, 2 and 3
+    FPeople->SetFilter(QStringLiteral("Country = %1").arg(other));
+    FPeople->SetFiltered(true);
+    FPeople->FindNearest({QStringLiteral("Person 0030x")});
+    EXPECT_EQ(country(), other);
+    EXPECT_GT(NameOf(FPeople.get()), QStringLiteral("Person 0031"));
+    EXPECT_LE(NameOf(FPeople.get()), QStringLiteral("Person 0033"));
+    FPeople->SetFiltered(false);
+
+    FPeople->SetIndexFieldNames(QStringLiteral("Country;Name"));
+    FPeople->FindNearest({2});
+    EXPECT_EQ(country(), 2);
+    EXPECT_TRUE(FPeople->FieldByName(QStringLiteral("Name"))->IsNull()); // nulls first
+    FPeople->SetIndexFieldNames(QStringLiteral("Name"));
+    FPeople->FindNearest({QStringLiteral("Person 0030x")});
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0031"));
+    EXPECT_EQ(country(), countryOf31);
+}
+
 TEST_P(TableSearch, CompoundKeysAndKeyFieldCount) {
     FPeople->SetIndexFieldNames(QStringLiteral("Country;Name"));
     EXPECT_EQ(FPeople->KeyFieldCount(), 2);

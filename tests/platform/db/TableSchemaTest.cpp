@@ -50,6 +50,65 @@ TEST_P(TableSchema, CreateEmptyAndDeleteTables) {
     EXPECT_FALSE(items->Exists());
 }
 
+// A reopened table keeps its definitions while the columns stay and takes the new ones
+// after another dataset made the table again with one thing of a column changed (its
+// type, size, requirement, name), or when it names another table.
+TEST_P(TableSchema, DefinitionsFollowTheColumnsAcrossOpens) {
+    TPeopleDatabase db(2, Engine());
+    struct TShape {
+        int CodeSize;
+        bool CodeRequired;
+        const char* Second;
+        TFieldType SecondType;
+    };
+    const auto makeItems = [&db](const TShape& Shape) {
+        std::unique_ptr<TTable> maker(db.NewTable(QStringLiteral("Items.DB")));
+        if (maker->Exists())
+            maker->DeleteTable();
+        maker->FieldDefs()->Add(QStringLiteral("Code"), ftString, Shape.CodeSize,
+                                Shape.CodeRequired);
+        maker->FieldDefs()->Add(QLatin1String(Shape.Second), Shape.SecondType);
+        maker->CreateTable();
+    };
+    std::unique_ptr<TTable> items(db.NewTable(QStringLiteral("Items.DB")));
+    const auto reopened = [&items] {
+        items->Close();
+        items->Open();
+        return items->FieldDefs();
+    };
+    makeItems({8, true, "Amount", ftSmallint});
+    items->Open();
+    const TFieldDef* code = items->FieldDefs()->Items(0);
+    EXPECT_EQ(reopened()->Items(0), code); // the same columns: kept
+    EXPECT_EQ(items->FieldByName(QStringLiteral("Amount"))->DataType(), ftSmallint);
+    items->Close();
+
+    makeItems({8, true, "Amount", ftFloat});
+    EXPECT_EQ(reopened()->Items(1)->DataType(), ftFloat);
+    EXPECT_EQ(items->FieldByName(QStringLiteral("Amount"))->DataType(), ftFloat);
+    items->Close();
+    makeItems({12, true, "Amount", ftFloat});
+    EXPECT_EQ(reopened()->Items(0)->Size(), 12);
+    EXPECT_EQ(items->FieldByName(QStringLiteral("Code"))->Size(), 12);
+    items->Close();
+    makeItems({12, false, "Amount", ftFloat});
+    EXPECT_FALSE(reopened()->Items(0)->Required());
+    EXPECT_FALSE(items->FieldByName(QStringLiteral("Code"))->Required());
+    items->Close();
+    makeItems({12, false, "Price", ftFloat});
+    EXPECT_EQ(reopened()->Items(1)->Name(), QStringLiteral("Price"));
+    EXPECT_EQ(items->FindField(QStringLiteral("Amount")), nullptr);
+    EXPECT_NE(items->FindField(QStringLiteral("Price")), nullptr);
+    items->Close();
+
+    items->SetTableName(QStringLiteral("People.db"));
+    items->Open();
+    EXPECT_EQ(items->FindField(QStringLiteral("Code")), nullptr);
+    EXPECT_EQ(items->FieldByName(QStringLiteral("Name"))->AsString(),
+              QStringLiteral("Person 0001"));
+    EXPECT_EQ(items->FieldDefs()->Count(), items->FieldCount());
+}
+
 TEST_P(TableBlobs, StreamsReadAndWriteBlobAndMemoFields) {
     TPeopleDatabase db(1, Engine());
     std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
