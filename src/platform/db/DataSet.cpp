@@ -805,9 +805,16 @@ QList<TRecord> TDataSet::FetchUnfiltered(TFetchDirection Direction, const TRecor
     return {};
 }
 
+void TDataSet::LearnFirstReadAhead() {
+    if (FAhead.FirstAsked > 0 && !FAhead.FirstRead)
+        FFirstAhead =
+            qBound(FirstReadAheadCount, FAhead.Served - FAhead.FirstAsked, ReadAheadCount);
+}
+
 void TDataSet::DropReadAhead() {
     if (FAhead.FirstRead && !FAhead.Records.isEmpty())
         FFirstReadAhead = false;
+    LearnFirstReadAhead();
     FAhead = TReadAhead();
 }
 
@@ -817,7 +824,7 @@ int TDataSet::AheadCount(bool Continuing, bool ReadAhead) const {
     // A first read takes a few more than asked (all the rows of a typical detail, in the
     // one statement a master move runs) unless such records went unused before.
     if (!Continuing)
-        return FFirstReadAhead ? FirstReadAheadCount : 0;
+        return FFirstReadAhead ? FFirstAhead : 0;
     // Moving on reads ahead twice what the run has read, up to ReadAheadCount, so that a
     // short run reads little beyond its end and a long one few statements. A run that began
     // without reading ahead (a window centred on a record) counts from nothing: a page
@@ -840,6 +847,7 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count, bool ReadA
         if (result.size() == Count || FAhead.AtEnd) {
             if (!result.isEmpty())
                 FAhead.After = result.last().Bookmark;
+            FAhead.Served += int(result.size());
             return result; // served without asking the engine
         }
     }
@@ -863,6 +871,9 @@ QList<TRecord> TDataSet::FetchForward(const TRecord* From, int Count, bool ReadA
     FAhead.AtEnd = readCount < reading; // the engine has no more after these
     FAhead.RunLength = !ReadAhead ? 0 : (continuing ? FAhead.RunLength : 0) + readCount;
     FAhead.FirstRead = !continuing;
+    if (!continuing)
+        FAhead.FirstAsked = Count;
+    FAhead.Served = (continuing ? FAhead.Served : 0) + int(result.size());
     FAhead.After = !result.isEmpty() ? result.last().Bookmark : (after ? after->Bookmark : Null());
     return result;
 }

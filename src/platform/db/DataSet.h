@@ -305,6 +305,7 @@ protected:
     void SetBufferCount(int Value);
     // Forgets the records read ahead: the descendant's order, range or data changed.
     void InvalidateReadAhead() {
+        LearnFirstReadAhead();
         FAhead = TReadAhead();
     }
     // For the destructor of a concrete dataset: releases the cursor without events.
@@ -397,6 +398,8 @@ private:
         bool AtEnd = false;     // nothing follows the records
         int RunLength = 0;      // records read since the reads last jumped
         bool FirstRead = false; // read by a first read, and no forward move took any yet
+        int FirstAsked = 0;     // records the read that began the run asked for
+        int Served = 0;         // records the run gave, that read's included
     };
     static constexpr int ReadAheadCount = 64;
     static constexpr int FirstReadAheadCount = 16;
@@ -406,6 +409,11 @@ private:
     // searches or to its end, rather than moving on), again once a forward move follows a
     // first read.
     bool FFirstReadAhead = true;
+    // The records a first read takes ahead: as many as the moves forward after the last one
+    // took, between FirstReadAheadCount and ReadAheadCount. A dataset opened again and read
+    // on (a report, a detail of many rows per master) then reads them in one statement.
+    int FFirstAhead = FirstReadAheadCount;
+    void LearnFirstReadAhead();
     // Drops the records read ahead on a jump, learning whether first reads should read ahead.
     void DropReadAhead();
     // The records a forward read takes beyond those asked for.

@@ -74,6 +74,38 @@ TEST_F(ReadAhead, FirstReadsReadAheadOnlyWhileForwardMovesUseIt) {
     EXPECT_TRUE(Data.Eof());
 }
 
+TEST_F(ReadAhead, AFirstReadTakesAheadWhatTheMovesAfterTheLastOneTook) {
+    const auto reopen = [&] {
+        Data.Close();
+        Data.Asked.clear();
+        Data.Open();
+    };
+    // Moving on from a first read reads twice the run each time it runs out.
+    EXPECT_EQ(Forward(49).size(), 49);
+    EXPECT_EQ(Data.Asked, (QList<int>{17, 35}));
+    // Opened again, the first read takes ahead the 49 records the moves took: one read.
+    reopen();
+    EXPECT_EQ(Data.Asked, QList<int>{50});
+    EXPECT_EQ(Forward(49).size(), 49);
+    EXPECT_EQ(Current(), 50);
+    EXPECT_EQ(Data.Asked, QList<int>{50});
+    // A short run brings it back to the least, a long one is held to the most.
+    reopen();
+    Forward(2);
+    reopen();
+    EXPECT_EQ(Data.Asked, QList<int>{17});
+    EXPECT_EQ(Forward(100).size(), 99);
+    EXPECT_TRUE(Data.Eof());
+    reopen();
+    EXPECT_EQ(Data.Asked, QList<int>{65});
+    EXPECT_EQ(Current(), 1);
+    // A first read never followed by a forward move teaches nothing.
+    Data.Last();
+    Data.Asked.clear();
+    Data.First();
+    EXPECT_EQ(Data.Asked, QList<int>{1}) << "records taken ahead went unused";
+}
+
 TEST_F(ReadAhead, ALinkJoiningOnTheFirstRecordReadsOnlyTheRecordsMissing) {
     TDataSource source;
     source.SetDataSet(&Data);
