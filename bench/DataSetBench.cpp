@@ -103,13 +103,16 @@ public:
             return;
         TVisited dataSet, raw, peer;
         const auto none = [] {};
-        const double dataSetTime = MedianMicroseconds(FRepeat, Operation.DataSetPrepare,
-                                                      [&] { Operation.DataSetMeasured(dataSet); });
-        const double rawTime =
-            MedianMicroseconds(FRepeat, none, [&] { (FRaw.*Operation.Direct)(raw); });
-        const double peerTime =
-            FPeer ? MedianMicroseconds(FRepeat, none, [&] { (FPeer->*Operation.Direct)(peer); })
-                  : 0;
+        // The sides take turns, so that a drift of the machine's speed reaches each alike.
+        std::vector<TTimedStep> steps = {
+            {Operation.DataSetPrepare, [&] { Operation.DataSetMeasured(dataSet); }},
+            {none, [&] { (FRaw.*Operation.Direct)(raw); }}};
+        if (FPeer)
+            steps.push_back({none, [&] { (FPeer->*Operation.Direct)(peer); }});
+        const std::vector<double> times = AlternatedMedianMicroseconds(FRepeat, steps);
+        const double dataSetTime = times[0];
+        const double rawTime = times[1];
+        const double peerTime = FPeer ? times[2] : 0;
         const bool same = dataSet.Ids == raw.Ids && (!FPeer || peer.Ids == raw.Ids);
         FAllSame = FAllSame && same;
         FLargestAnonymous = std::max(FLargestAnonymous, CurrentResidentMiB().Anonymous);
