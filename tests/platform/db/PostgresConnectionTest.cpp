@@ -1,3 +1,4 @@
+#include "DeclaredTypes.h"
 #include "PostgresTestServer.h"
 
 #include <QDateTime>
@@ -824,11 +825,7 @@ TEST_F(PostgresConnectionTest, EveryFieldTypeSurvivesTheSchema) {
 
 TEST_F(PostgresConnectionTest, OtherDeclaredTypesMapByKind) {
     const auto db = Open();
-    const struct {
-        const char* Declared;
-        TFieldType Type;
-        int Size;
-    } cases[] = {
+    const QList<TDeclaredTypeCase> cases = {
         {"text", ftMemo, 0},
         {"character(10)", ftString, 10},
         {"VARCHAR ( 12 )", ftString, 12},
@@ -844,15 +841,7 @@ TEST_F(PostgresConnectionTest, OtherDeclaredTypesMapByKind) {
         {"public.kro_word", ftWord, 0},
         {"Numeric(19, 4)", ftCurrency, 0},
     };
-    // The second pass takes the types the first one mapped.
-    for (int pass = 0; pass < 2; ++pass)
-        for (const auto& c : cases) {
-            TColumnInfo column;
-            column.DeclaredType = QString::fromLatin1(c.Declared);
-            int size = -1;
-            EXPECT_EQ(EnumName(db->FieldTypeOf(column, size)), EnumName(c.Type)) << c.Declared;
-            EXPECT_EQ(size, c.Size) << c.Declared;
-        }
+    ExpectDeclaredTypes(*db, cases);
     EXPECT_THROW(db->ColumnTypeSql(ftCursor, 0), EDatabaseError);
 }
 

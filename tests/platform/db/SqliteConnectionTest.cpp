@@ -1,3 +1,4 @@
+#include "DeclaredTypes.h"
 #include "ReadOnlyFolder.h"
 
 #include <QCoreApplication>
@@ -743,11 +744,7 @@ TEST_F(SqliteConnectionTest, EveryFieldTypeSurvivesTheSchemaWithItsAffinity) {
 
 TEST_F(SqliteConnectionTest, OtherDeclaredTypesMapByAffinity) {
     const auto db = Open();
-    const struct {
-        const char* Declared;
-        TFieldType Type;
-        int Size;
-    } cases[] = {
+    const QList<TDeclaredTypeCase> cases = {
         {"TEXT", ftMemo, 0},
         {"char( 10 )", ftString, 10},
         {"nvarchar(8)", ftString, 8},
@@ -763,13 +760,7 @@ TEST_F(SqliteConnectionTest, OtherDeclaredTypesMapByAffinity) {
         {"varchar ( 12 )", ftString, 12},
         {"Money  Real", ftCurrency, 0},
     };
-    for (const auto& c : cases) {
-        TColumnInfo column;
-        column.DeclaredType = QString::fromLatin1(c.Declared);
-        int size = -1;
-        EXPECT_EQ(EnumName(db->FieldTypeOf(column, size)), EnumName(c.Type)) << c.Declared;
-        EXPECT_EQ(size, c.Size) << c.Declared;
-    }
+    ExpectDeclaredTypes(*db, cases);
 
     TColumnInfo autoIncrement;
     autoIncrement.DeclaredType = QStringLiteral("INTEGER");
