@@ -22,18 +22,6 @@ TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
     }
 }
 
-namespace {
-
-// Text, made by Make when first asked for: a reader reopened for a few rows builds only
-// the statements it runs.
-template <class TMake> const QString& Built(QString& Text, TMake Make) {
-    if (Text.isEmpty())
-        Text = Make();
-    return Text;
-}
-
-} // namespace
-
 QString TKeysetReader::OrderTerm(int I) const {
     const QString& column = FSource.Columns[FSource.OrderColumns[I]];
     return FSource.IgnoreCase.value(I) ? FConnection->CaseInsensitiveIndexColumn(column) : column;
@@ -67,15 +55,19 @@ TDbStatement* TKeysetReader::Statement(const QString& Sql) {
     return it.value().get();
 }
 
-QList<TKeysetReader::TRow> TKeysetReader::Query(TDbStatement* Prepared, const QVariantList& Params,
-                                                int Count) {
+int TKeysetReader::BindFromStart(TDbStatement* Prepared, const QVariantList& Params) {
     Prepared->Reset();
     int index = 0;
     for (const QVariant& p : std::as_const(FSource.WhereParams))
         Prepared->Bind(index++, p);
     for (const QVariant& p : Params)
         Prepared->Bind(index++, p);
-    Prepared->Bind(index, Count);
+    return index;
+}
+
+QList<TKeysetReader::TRow> TKeysetReader::Query(TDbStatement* Prepared, const QVariantList& Params,
+                                                int Count) {
+    Prepared->Bind(BindFromStart(Prepared, Params), Count);
     QList<TRow> rows;
     const int columns = Prepared->ColumnCount();
     while (Prepared->Step()) {
@@ -90,12 +82,7 @@ QList<TKeysetReader::TRow> TKeysetReader::Query(TDbStatement* Prepared, const QV
 }
 
 qint64 TKeysetReader::CountQuery(TDbStatement* Prepared, const QVariantList& Params) {
-    Prepared->Reset();
-    int index = 0;
-    for (const QVariant& p : std::as_const(FSource.WhereParams))
-        Prepared->Bind(index++, p);
-    for (const QVariant& p : Params)
-        Prepared->Bind(index++, p);
+    BindFromStart(Prepared, Params);
     Prepared->Step();
     const qint64 count = VarToInt(Prepared->Column(0));
     Prepared->Reset();
@@ -190,20 +177,16 @@ TDbStatement* TKeysetReader::RangeStatement(const TRow& Row, const TRange& Range
     for (int i = 0; i < Range.Prefix && i < 48; ++i)
         if (VarIsNull(Row[FSource.OrderColumns[i]]))
             key |= quint64(1) << (16 + i);
-    auto it = FRangeStatements.find(key);
-    if (it == FRangeStatements.end())
-        it = FRangeStatements.insert(key, Statement(RangeSql(Row, Range, After, Counting)));
-    return it.value();
+    return Kept(FRangeStatements[key], [&] { return RangeSql(Row, Range, After, Counting); });
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::First(int Count) {
-    return Query(Statement(Built(FFirstSql[0], [this] { return SelectSql(QString(), false); })), {},
-                 Count);
+    return Query(Kept(FFirst[0], [this] { return SelectSql(QString(), false); }), {}, Count);
 }
 
 QList<TKeysetReader::TRow> TKeysetReader::Last(int Count) {
-    QList<TRow> rows = Query(
-        Statement(Built(FFirstSql[1], [this] { return SelectSql(QString(), true); })), {}, Count);
+    QList<TRow> rows =
+        Query(Kept(FFirst[1], [this] { return SelectSql(QString(), true); }), {}, Count);
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -232,11 +215,11 @@ QList<TKeysetReader::TRow> TKeysetReader::Before(const TRow& From, int Count) {
 std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
     if (VarIsNull(Key))
         return std::nullopt;
-    const QString& sql = Built(FByKeySql, [this] {
+    TDbStatement* byKey = Kept(FByKey, [this] {
         return QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
                WhereWith(FSource.RowKey + QStringLiteral(" = ?")) + QStringLiteral(" LIMIT ?");
     });
-    const QList<TRow> rows = Query(Statement(sql), {Key}, 1);
+    const QList<TRow> rows = Query(byKey, {Key}, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
@@ -244,27 +227,27 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
 
 std::optional<TKeysetReader::TRow>
 TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Params, bool Fenced) {
-    TDbStatement*& statement = FMatching[Fenced][Condition];
-    if (!statement) {
+    TDbStatement* matching = Kept(FMatching[Fenced][Condition], [&] {
         const QString condition = QLatin1Char('(') + Condition + QLatin1Char(')');
-        statement = Statement(Fenced ? QStringLiteral("SELECT ") + FSelectList +
-                                           QStringLiteral(" FROM (SELECT * FROM ") + FSource.From +
-                                           WhereWith(condition) +
-                                           QStringLiteral(" OFFSET 0) AS kro_fenced") +
-                                           FOrderBy[0] + QStringLiteral(" LIMIT ?")
-                                     : SelectSql(condition, false));
-    }
-    const QList<TRow> rows = Query(statement, Params, 1);
+        return Fenced ? QStringLiteral("SELECT ") + FSelectList +
+                            QStringLiteral(" FROM (SELECT * FROM ") + FSource.From +
+                            WhereWith(condition) + QStringLiteral(" OFFSET 0) AS kro_fenced") +
+                            FOrderBy[0] + QStringLiteral(" LIMIT ?")
+                      : SelectSql(condition, false);
+    });
+    const QList<TRow> rows = Query(matching, Params, 1);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
 }
 
 qint64 TKeysetReader::Count() {
-    const QString& sql = Built(FCountSql, [this] {
-        return QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString());
-    });
-    return CountQuery(Statement(sql), {});
+    return CountQuery(Kept(FCount,
+                           [this] {
+                               return QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From +
+                                      WhereWith(QString());
+                           }),
+                      {});
 }
 
 qint64 TKeysetReader::CountBefore(const TRow& Row) {

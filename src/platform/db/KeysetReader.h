@@ -73,9 +73,19 @@ private:
     QVariantList RangeParams(const TRow& Row, const TRange& Range, bool After) const;
     QString SelectSql(const QString& Condition, bool Reverse) const;
     QString WhereWith(const QString& Condition) const;
+    // Resets Prepared and binds the source's values and Params from its first parameter;
+    // gives the index of the parameter after them.
+    int BindFromStart(TDbStatement* Prepared, const QVariantList& Params);
     QList<TRow> Query(TDbStatement* Prepared, const QVariantList& Params, int Count);
     qint64 CountQuery(TDbStatement* Prepared, const QVariantList& Params);
     TDbStatement* Statement(const QString& Sql);
+    // The statement kept in Slot, prepared from the SQL MakeSql gives when first needed: a
+    // reader reopened for a few rows builds only the statements it runs.
+    template <class TMakeSql> TDbStatement* Kept(TDbStatement*& Slot, TMakeSql MakeSql) {
+        if (!Slot)
+            Slot = Statement(MakeSql());
+        return Slot;
+    }
     // The statement of a range, built and prepared once per row shape (which values are
     // null).
     TDbStatement* RangeStatement(const TRow& Row, const TRange& Range, bool After, bool Counting);
@@ -83,11 +93,11 @@ private:
     TDbConnection* FConnection;
     TKeysetSource FSource;
     QString FSelectList;
-    QString FOrderBy[2];  // forward, reverse
-    QString FFirstSql[2]; // the first rows, forward and reverse
-    QString FByKeySql;
-    QString FCountSql;
-    QHash<QString, std::shared_ptr<TDbStatement>> FStatements;
+    QString FOrderBy[2];                                       // forward, reverse
+    QHash<QString, std::shared_ptr<TDbStatement>> FStatements; // own the statements below
+    TDbStatement* FFirst[2] = {}; // the first rows, forward and reverse
+    TDbStatement* FByKey = nullptr;
+    TDbStatement* FCount = nullptr;
     QHash<quint64, TDbStatement*> FRangeStatements;
     QHash<QString, TDbStatement*> FMatching[2]; // by condition, plain and fenced
 };
