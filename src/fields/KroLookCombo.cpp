@@ -377,10 +377,11 @@ void TKroCustomDBLookupCombo::LayFilter(TLaidFilter& Laid, const QString& Filter
         Laid.Filtered = list->Filtered();
         Laid.Active = true;
     }
-    // The dataset's own filter counts only while it is in force.
+    // The dataset's own filter counts only while it is in force. The list goes straight to
+    // the key's row, where the drop-down would look for it.
     try {
-        list->SetFilter(AndConditions(Laid.Filtered ? Laid.Filter : QString(), Filter));
-        list->SetFiltered(true);
+        list->SetFilterLocating(AndConditions(Laid.Filtered ? Laid.Filter : QString(), Filter),
+                                ListActive() ? KeyFieldInUse() : QString(), KeyValue());
     } catch (...) {
         RemoveFilter(Laid);
         throw;

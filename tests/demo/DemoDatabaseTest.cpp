@@ -138,6 +138,27 @@ TEST_P(DemoDatabase, AnExistingDatabaseIsLeftAsItIsAndMorePeopleComeWithoutPictu
               0);
 }
 
+TEST_P(DemoDatabase, TheEnginesPlannerHasItsStatistics) {
+    if (Engine() == QLatin1String(PostgresEngine)) {
+        EXPECT_GT(Db->Count(QStringLiteral("SELECT count(*) FROM pg_stats WHERE tablename = "
+                                           "'Country' AND attname = 'Continent'")),
+                  0);
+        return;
+    }
+    EXPECT_EQ(Db->Column(QStringLiteral("SELECT stat FROM sqlite_stat1 WHERE idx = "
+                                        "'Country_ByContinent'"))
+                  .value(0)
+                  .section(QLatin1Char(' '), 0, 0),
+              QString::number(Db->Count(QStringLiteral("SELECT count(*) FROM \"Country\""))));
+    // With them, the countries of a continent after one in key order are read in that
+    // order, not gathered through the continent's index and sorted.
+    const QString plan = Db->Column(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM \"Country\" "
+                                                   "WHERE \"Continent\" = 3 AND rowid > 104 "
+                                                   "ORDER BY rowid LIMIT 4"))
+                             .join(QLatin1Char('|'));
+    EXPECT_FALSE(plan.contains(QStringLiteral("TEMP B-TREE"))) << qPrintable(plan);
+}
+
 TEST(DemoDatabaseContents, TheSameCountMakesTheSameDatabase) {
     TEmptyDatabase first(QString::fromLatin1(SqliteEngine));
     TEmptyDatabase second(QString::fromLatin1(SqliteEngine));
@@ -159,6 +180,13 @@ TEST(DemoDatabaseContents, GeneratedDatabasesBeginAsTheProgramsOwnAndRefuseAnExi
     const QString count = QStringLiteral("SELECT count(*) FROM \"People\"");
     EXPECT_EQ(small.Count(count), 7);
     EXPECT_EQ(large.Count(count), DemoPeopleCount + 50);
+    // The statistics count the people added.
+    EXPECT_EQ(large
+                  .Column(QStringLiteral("SELECT stat FROM sqlite_stat1 WHERE idx = "
+                                         "'People_ByName'"))
+                  .value(0)
+                  .section(QLatin1Char(' '), 0, 0),
+              QString::number(DemoPeopleCount + 50));
     // The first people are the program's, pictures and all; the rest have none.
     const QString people = QStringLiteral(
         "SELECT \"Name\" || '/' || (\"Image\" IS NULL) FROM \"People\" ORDER BY \"id\"");

@@ -980,7 +980,8 @@ void TDataSet::ApplyFilter() {
     }
 }
 
-void TDataSet::ChangeFilter(const std::function<void()>& Change) {
+void TDataSet::ChangeFilter(const std::function<void()>& Change,
+                            const std::function<void()>& Position) {
     if (Active())
         CheckBrowseMode();
     const QString filter = FFilter;
@@ -999,7 +1000,17 @@ void TDataSet::ChangeFilter(const std::function<void()>& Change) {
         ApplyFilter();
         throw;
     }
-    First();
+    if (!Position) {
+        First();
+        return;
+    }
+    try {
+        Position();
+    } catch (...) {
+        // The window must not keep records of the previous filter.
+        First();
+        throw;
+    }
 }
 
 void TDataSet::SetFilter(const QString& Value) {
@@ -1015,6 +1026,21 @@ void TDataSet::SetFilter(const QString& Value) {
 void TDataSet::SetFiltered(bool Value) {
     if (FFiltered != Value)
         ChangeFilter([this, Value] { FFiltered = Value; });
+}
+
+void TDataSet::SetFilterLocating(const QString& Value, const QString& KeyFields,
+                                 const Variant& KeyValues) {
+    if (FFiltered && FFilter == Value)
+        return;
+    ChangeFilter(
+        [this, &Value] {
+            FFilter = Value;
+            FFiltered = true;
+        },
+        [&] {
+            if (KeyFields.isEmpty() || VarIsNull(KeyValues) || !Locate(KeyFields, KeyValues, {}))
+                First();
+        });
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions Value) {

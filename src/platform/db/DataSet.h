@@ -126,6 +126,12 @@ public:
     void SetFilter(const QString& Value);
     bool Filtered() const { return FFiltered; }
     void SetFiltered(bool Value);
+    // Puts Value in force as the filter (Filtered on). When that changes the filter, the
+    // dataset goes to the first record whose KeyFields hold KeyValues (as Locate finds it),
+    // or to the first record when none does or no KeyFields are given: one search instead
+    // of reading the first records and then searching.
+    void SetFilterLocating(const QString& Value, const QString& KeyFields,
+                           const Variant& KeyValues);
     TFilterOptions FilterOptions() const { return FFilterOptions; }
     void SetFilterOptions(TFilterOptions Value);
     TFilterRecordEvent OnFilterRecord() const { return FOnFilterRecord; }
@@ -426,9 +432,10 @@ private:
     QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count,
                                    bool ReadAhead = true);
     void ApplyFilter();
-    // Makes Change to the filter settings and applies them; a refused filter raises and
-    // leaves the settings as they were.
-    void ChangeFilter(const std::function<void()>& Change);
+    // Makes Change to the filter settings and applies them, then goes to the first record
+    // (or where Position goes); a refused filter raises and leaves the settings as they were.
+    void ChangeFilter(const std::function<void()>& Change,
+                      const std::function<void()>& Position = {});
     QString FFilter;
     bool FFiltered = false;
     TFilterOptions FFilterOptions;

@@ -93,6 +93,53 @@ TEST_P(TableFilters, AFilterLaidAgainReadsItsOwnValuesAndTheDataAsTheyAreThen) {
     EXPECT_EQ(FPeople->RecordCount(), 11);
 }
 
+TEST_P(TableFilters, AFilterLaidWithAKeyGoesToTheKeysRecordWithinIt) {
+    const auto current = [&] { return FPeople->FieldByName(QStringLiteral("Name"))->AsString(); };
+    const QString name = QStringLiteral("Name");
+    // Country 2 holds persons 2, 5, 8, ... 29.
+    FPeople->SetFilterLocating(QStringLiteral("Country = 2"), name, QStringLiteral("Person 0020"));
+    EXPECT_TRUE(FPeople->Filtered());
+    EXPECT_EQ(current(), QStringLiteral("Person 0020"));
+    EXPECT_EQ(FPeople->RecNo(), 7);
+    FPeople->Prior();
+    EXPECT_EQ(current(), QStringLiteral("Person 0017"));
+    FPeople->MoveBy(3);
+    EXPECT_EQ(current(), QStringLiteral("Person 0026"));
+    // The same filter again leaves the record where it is.
+    FPeople->SetFilterLocating(QStringLiteral("Country = 2"), name, QStringLiteral("Person 0005"));
+    EXPECT_EQ(current(), QStringLiteral("Person 0026"));
+    // A key the filter leaves out, a null key and no key fields go to the first record.
+    FPeople->SetFilterLocating(QStringLiteral("Country = 3"), name, QStringLiteral("Person 0020"));
+    EXPECT_EQ(current(), QStringLiteral("Person 0003"));
+    EXPECT_TRUE(FPeople->Bof());
+    FPeople->SetFilterLocating(QStringLiteral("Country = 1"), name, Null());
+    EXPECT_EQ(current(), QStringLiteral("Person 0001"));
+    FPeople->SetFilterLocating(QStringLiteral("Country = 2"), QString(), QStringLiteral("x"));
+    EXPECT_EQ(current(), QStringLiteral("Person 0002"));
+    EXPECT_EQ(Names(FPeople.get()).size(), 10);
+
+    // A key that does not fit its field raises, and the records shown are the new filter's.
+    EXPECT_ANY_THROW(FPeople->SetFilterLocating(QStringLiteral("Country = 3"),
+                                                QStringLiteral("Country"), QStringLiteral("x")));
+    EXPECT_EQ(FPeople->Filter(), QStringLiteral("Country = 3"));
+    EXPECT_EQ(current(), QStringLiteral("Person 0003"));
+    FPeople->Next();
+    EXPECT_EQ(current(), QStringLiteral("Person 0006"));
+    // A refused filter leaves the one in force and its record.
+    EXPECT_THROW(
+        FPeople->SetFilterLocating(QStringLiteral("Nmae = 1"), name, QStringLiteral("Person 0009")),
+        EDatabaseError);
+    EXPECT_EQ(FPeople->Filter(), QStringLiteral("Country = 3"));
+    EXPECT_EQ(FPeople->RecordCount(), 10);
+
+    // Closed, the filter is only kept; it is in force when the table opens.
+    FPeople->Close();
+    FPeople->SetFilterLocating(QStringLiteral("Country = 1"), name, QStringLiteral("Person 0004"));
+    FPeople->Open();
+    EXPECT_EQ(current(), QStringLiteral("Person 0001"));
+    EXPECT_EQ(FPeople->RecordCount(), 10);
+}
+
 TEST_P(TableFilters, OnFilterRecordRunsInTheProcessBesideTheExpression) {
     FPeople->SetFilter(QStringLiteral("Country = 1"));
     FPeople->SetOnFilterRecord([](TDataSet* d, bool& accept) {
