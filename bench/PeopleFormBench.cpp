@@ -211,6 +211,19 @@ int Bench(const QString& Dir, int Repeat) {
                            "INSERT INTO Job (People, DateBe, DateEn, Company, JobPosition) "
                            "SELECT ?, DateBe, DateEn, Company, JobPosition FROM Job WHERE People "
                            "= ?");
+    // What the form shows of the copy: the grid's rows around it and its jobs.
+    const int before = (peer.Rows() - 1) / 2;
+    TRawStatement rowsBefore(raw.Handle(), Row +
+                                               "WHERE (p.Name, p.rowid) < (?, ?) ORDER BY p.Name "
+                                               "DESC, p.rowid DESC LIMIT " +
+                                               std::to_string(before));
+    TRawStatement rowsFrom(raw.Handle(), Row +
+                                             "WHERE (p.Name, p.rowid) >= (?, ?) ORDER BY p.Name, "
+                                             "p.rowid LIMIT " +
+                                             std::to_string(peer.Rows() - before));
+    TRawStatement jobs(raw.Handle(), "SELECT Id, People, DateBe, DateEn, Company, JobPosition "
+                                     "FROM Job WHERE People = ? ORDER BY DateBe");
+    const std::string name = people->FieldByName(QStringLiteral("Name"))->AsString().toStdString();
     const double cloneDirect = Measure(
         "clone: statements", Repeat, [] {},
         [&] {
@@ -225,6 +238,15 @@ int Bench(const QString& Dir, int Repeat) {
             copyJobs.Bind(1, id);
             copyJobs.Bind(2, std::int64_t(person.toLongLong()));
             copyJobs.Step();
+            for (TRawStatement* shown : {&rowsBefore, &rowsFrom}) {
+                shown->Reset();
+                shown->Bind(1, name);
+                shown->Bind(2, id);
+                ReadRows(*shown);
+            }
+            jobs.Reset();
+            jobs.Bind(1, id);
+            ReadRows(jobs);
         });
     line("clone a person with jobs", cloneOurs, cloneDirect);
     return 0;

@@ -75,6 +75,8 @@ TRawDatabase::TRawDatabase(const std::string& FileName) {
         sqlite3_close(FDb);
         throw std::runtime_error(FileName + ": " + message);
     }
+    // Commits as the library's connections make them: written ahead, not waited for on disk.
+    Execute("PRAGMA synchronous=NORMAL");
 }
 
 TRawDatabase::~TRawDatabase() {
