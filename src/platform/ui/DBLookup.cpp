@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStaticText>
 #include <QStyleOptionComboBox>
@@ -48,6 +49,22 @@ QVariantList ValuesFor(const Variant& Value, qsizetype Count) {
     if (VarIsNull(Value))
         return QVariantList(Count);
     return Value.toList();
+}
+
+// Shows a drop-down window, a tooltip window that Qt raises as it shows it. A platform
+// without a window system (offscreen, minimal) stacks no windows and answers that raise
+// with a warning; there the widget takes a plain window's type while it is shown, and its
+// native window keeps the tooltip's, so that the platform neither activates nor frames it.
+void ShowDropDownWindow(QWidget* Window) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        Window->show();
+        return;
+    }
+    const Qt::WindowFlags flags = Window->windowFlags();
+    const auto restore = qScopeGuard([Window, flags] { Window->overrideWindowFlags(flags); });
+    Window->overrideWindowFlags((flags & ~Qt::WindowType_Mask) | Qt::Window);
+    Window->show();
 }
 
 } // namespace
@@ -510,7 +527,7 @@ void TPopupDataList::ApplyVisible() {
         widget->winId();
         if (QWindow* owner = FCombo ? FCombo->Widget()->window()->windowHandle() : nullptr)
             widget->windowHandle()->setTransientParent(owner);
-        widget->show();
+        ShowDropDownWindow(widget);
     } else if (QWidget* widget = AllocatedWidget()) {
         widget->hide();
         FCellTexts->Clear();
