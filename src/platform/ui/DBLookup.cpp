@@ -250,13 +250,17 @@ void TDBLookupControl::UpdateDataFields() {
 void TDBLookupControl::UpdateListSource() {
     if (IsLoading())
         return;
+    const quint64 updates = FListFieldsUpdates;
     ListLink()->SetDataSource(ListDataSource());
-    UpdateListFields();
+    // The link's activation may have resolved them already.
+    if (FListFieldsUpdates == updates)
+        UpdateListFields();
 }
 
 void TDBLookupControl::UpdateListFields() {
     if (IsLoading())
         return;
+    ++FListFieldsUpdates;
     FListActive = false;
     FListFields.clear();
     FKeyFields.clear();
@@ -540,7 +544,14 @@ void TPopupDataList::SetRowCount(int Value) {
 }
 
 int TPopupDataList::RowHeight() const {
-    return QFontMetrics(Font()->ToQFont()).height() + 2 * CellMargin;
+    if (FRowHeight == 0)
+        FRowHeight = QFontMetrics(Font()->ToQFont()).height() + 2 * CellMargin;
+    return FRowHeight;
+}
+
+void TPopupDataList::FontChanged() {
+    FRowHeight = 0;
+    TDBLookupControl::FontChanged();
 }
 
 int TPopupDataList::ListHeight() const {

@@ -187,6 +187,7 @@ private:
     bool FListActive = false;
     QList<TField*> FListFields;
     QList<TField*> FKeyFields;
+    quint64 FListFieldsUpdates = 0; // counts UpdateListFields
     Variant FKeyValue;
     QString FSearchText;
 };
@@ -245,6 +246,7 @@ protected:
     void SearchCleared() override;
     // The list shows rows, not a text.
     void UpdateText() override {}
+    void FontChanged() override;
 
     // Moves the list dataset Distance rows (or onto the row of KeyValue's absence) and
     // selects the row reached.
@@ -256,7 +258,8 @@ private:
 
     TDBLookupComboBox* FCombo;
     int FRowCount = 7;
-    int FWheelDelta = 0; // the part of a notch turned so far
+    int FWheelDelta = 0;        // the part of a notch turned so far
+    mutable int FRowHeight = 0; // of the font, measured when first asked; 0 until then
     std::unique_ptr<TCellTexts> FCellTexts;
 };
 

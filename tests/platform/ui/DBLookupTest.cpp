@@ -416,6 +416,15 @@ TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
     EXPECT_EQ(ShownWindow(list)->geometry().left(), combo.left());
     EXPECT_EQ(ShownWindow(list)->width(), combo.width());
     EXPECT_FALSE(Combo->Widget()->grab().isNull());
+    Key(Qt::Key_Escape);
+
+    // The list takes the combo's font: a larger one makes taller rows and a taller list.
+    const int rowHeight = list->RowHeight();
+    Combo->Font()->SetSize(2 * Combo->Font()->Size());
+    Key(Qt::Key_F4);
+    EXPECT_GT(list->RowHeight(), rowHeight);
+    ASSERT_NE(ShownWindow(list), nullptr);
+    EXPECT_EQ(ShownWindow(list)->height(), 3 * list->RowHeight() + 2);
 }
 
 TEST_F(DBLookup, EscapeAndLeavingCloseWithoutAChange) {
