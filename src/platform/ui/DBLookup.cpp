@@ -266,10 +266,19 @@ void TDBLookupControl::UpdateListFields() {
     FKeyFields.clear();
     const QString keyFields = KeyFieldInUse();
     if (FListLink && FListLink->Active() && !keyFields.isEmpty()) {
-        const TFields* fields = FListLink->DataSet()->Fields();
-        FKeyFields = fields->GetFieldList(keyFields); // raises for an unknown name
+        TDataSet* list = FListLink->DataSet();
+        const TFields* fields = list->Fields();
         const QString listFields = ListFieldInUse();
-        FListFields = fields->GetFieldList(listFields.isEmpty() ? keyFields : listFields);
+        if (FFound.DataSet != list || FFound.Generation != fields->Generation() ||
+            FFound.KeyNames != keyFields || FFound.ListNames != listFields)
+            FFound = {list,
+                      fields->Generation(),
+                      keyFields,
+                      listFields,
+                      fields->GetFieldList(keyFields), // raises for an unknown name
+                      fields->GetFieldList(listFields.isEmpty() ? keyFields : listFields)};
+        FKeyFields = FFound.Keys;
+        FListFields = FFound.List;
         FListActive = true;
     }
     UpdateText();

@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 
+#include <QPointer>
 #include <db/DataLink.h>
 #include <memory>
 #include <rtl/Variant.h>
@@ -187,6 +188,16 @@ private:
     bool FListActive = false;
     QList<TField*> FListFields;
     QList<TField*> FKeyFields;
+    // The fields found last and what for: a list joining again with the same fields (each
+    // drop-down) is not searched again.
+    struct TFoundFields {
+        QPointer<TDataSet> DataSet;
+        quint64 Generation = 0; // of its fields
+        QString KeyNames;
+        QString ListNames;
+        QList<TField*> Keys;
+        QList<TField*> List;
+    } FFound;
     quint64 FListFieldsUpdates = 0; // counts UpdateListFields
     Variant FKeyValue;
     QString FSearchText;

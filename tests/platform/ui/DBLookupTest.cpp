@@ -677,6 +677,34 @@ TEST_F(DBLookup, RemovedSourcesAndDatasetsAreForgotten) {
     EXPECT_EQ(Combo->ListDataSet(), nullptr);
 }
 
+TEST_F(DBLookup, TheListFindsItsFieldsAgainWhenTheyOrTheirNamesChange) {
+    BindToCode();
+    ShowFocused();
+    Key(Qt::Key_F4);
+    TPopupDataList* list = Combo->DataList();
+    ASSERT_EQ(list->SearchField(), Country->FieldByName(QStringLiteral("Name")));
+    Key(Qt::Key_Escape);
+
+    // Closed and opened again, the list dataset has new fields.
+    Country->Close();
+    Country->Open();
+    Key(Qt::Key_F4);
+    ASSERT_TRUE(Combo->DroppedDown());
+    EXPECT_EQ(list->SearchField(), Country->FieldByName(QStringLiteral("Name")));
+    EXPECT_EQ(list->ListKeyValue(), QVariant(QStringLiteral("ES")));
+    Key(Qt::Key_Escape);
+
+    // Another list field, and the same dataset shown through another source.
+    Combo->SetListField(QStringLiteral("Continent"));
+    auto* other = new TDataSource(&Form);
+    other->SetDataSet(Country);
+    Combo->SetListSource(other);
+    Key(Qt::Key_F4);
+    EXPECT_EQ(list->SearchField(), Country->FieldByName(QStringLiteral("Continent")));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Combo->Text(), QStringLiteral("Europe"));
+}
+
 TEST_F(DBLookup, ReadFromAFormFile) {
     RegisterTestClasses();
     RegisterDbClasses();
