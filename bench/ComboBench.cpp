@@ -4,7 +4,7 @@
 // a three-letter prefix, each beside the raw SQLite statements that give the same rows (a
 // seek and a window of the rows shown), and beside a plain window painting the rows those
 // statements read. KRO_BENCH_ONLY runs only the operations whose name starts with it; the
-// timed steps run inside TimedStep, for a callgrind count (--toggle-collect=*TimedStep*).
+// timed steps run inside TimedStep, for a callgrind count (--toggle-collect='*::TimedStep*').
 
 #include "BenchMain.h"
 #include "MedianTimer.h"

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <rtl/ClassRegistry.h>
 #include <rtl/Exceptions.h>
 #include <rtl/FormatSettings.h>
@@ -22,6 +24,28 @@ void Redisplay(const TField* Field) {
 // Text with nothing but blanks: a Null value for the fields that are not text.
 bool IsBlankText(const Variant& Value) {
     return VarIsStr(Value) && Value.toString().trimmed().isEmpty();
+}
+
+// The value of an integer of a signed type, or of an unsigned one within qint64; none for
+// other values, which are read through their text.
+std::optional<qint64> WholeValue(const Variant& Value) {
+    switch (Value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+        return Value.toLongLong();
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        if (const quint64 value = Value.toULongLong();
+            value <= quint64(std::numeric_limits<qint64>::max()))
+            return qint64(value);
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
 }
 
 QString FloatText(double Value) {
@@ -263,17 +287,22 @@ QString TNumericField::UnformattedText(const Variant& Value, bool) const {
 }
 
 qint64 TNumericField::ConvertInteger(const Variant& Value, qint64 Min, qint64 Max) const {
-    const QString text = VarToStr(Value).trimmed();
-    bool ok = false;
-    qint64 result = text.toLongLong(&ok);
-    if (!ok) {
-        // A whole number written otherwise ("2.0", "1e3"), or one beyond 64 bits.
-        const double number = text.toDouble(&ok);
-        if (!ok || !std::isfinite(number) || number != std::trunc(number))
-            ConvertError(VarToStr(Value), "integer");
-        if (number < -0x1p63 || number >= 0x1p63)
-            RangeError(text, QString::number(Min), QString::number(Max));
-        result = qint64(number);
+    qint64 result = 0;
+    if (const std::optional<qint64> whole = WholeValue(Value)) {
+        result = *whole;
+    } else {
+        const QString text = VarToStr(Value).trimmed();
+        bool ok = false;
+        result = text.toLongLong(&ok);
+        if (!ok) {
+            // A whole number written otherwise ("2.0", "1e3"), or one beyond 64 bits.
+            const double number = text.toDouble(&ok);
+            if (!ok || !std::isfinite(number) || number != std::trunc(number))
+                ConvertError(VarToStr(Value), "integer");
+            if (number < -0x1p63 || number >= 0x1p63)
+                RangeError(text, QString::number(Min), QString::number(Max));
+            result = qint64(number);
+        }
     }
     if (result < Min || result > Max)
         RangeError(QString::number(result), QString::number(Min), QString::number(Max));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStaticText>
 #include <QStyleOptionComboBox>
@@ -48,6 +49,22 @@ QVariantList ValuesFor(const Variant& Value, qsizetype Count) {
     if (VarIsNull(Value))
         return QVariantList(Count);
     return Value.toList();
+}
+
+// Shows a drop-down window, a tooltip window that Qt raises as it shows it. A platform
+// without a window system (offscreen, minimal) stacks no windows and answers that raise
+// with a warning; there the widget takes a plain window's type while it is shown, and its
+// native window keeps the tooltip's, so that the platform neither activates nor frames it.
+void ShowDropDownWindow(QWidget* Window) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        Window->show();
+        return;
+    }
+    const Qt::WindowFlags flags = Window->windowFlags();
+    const auto restore = qScopeGuard([Window, flags] { Window->overrideWindowFlags(flags); });
+    Window->overrideWindowFlags((flags & ~Qt::WindowType_Mask) | Qt::Window);
+    Window->show();
 }
 
 } // namespace
@@ -233,22 +250,35 @@ void TDBLookupControl::UpdateDataFields() {
 void TDBLookupControl::UpdateListSource() {
     if (IsLoading())
         return;
+    const quint64 updates = FListFieldsUpdates;
     ListLink()->SetDataSource(ListDataSource());
-    UpdateListFields();
+    // The link's activation may have resolved them already.
+    if (FListFieldsUpdates == updates)
+        UpdateListFields();
 }
 
 void TDBLookupControl::UpdateListFields() {
     if (IsLoading())
         return;
+    ++FListFieldsUpdates;
     FListActive = false;
     FListFields.clear();
     FKeyFields.clear();
     const QString keyFields = KeyFieldInUse();
     if (FListLink && FListLink->Active() && !keyFields.isEmpty()) {
-        const TFields* fields = FListLink->DataSet()->Fields();
-        FKeyFields = fields->GetFieldList(keyFields); // raises for an unknown name
+        TDataSet* list = FListLink->DataSet();
+        const TFields* fields = list->Fields();
         const QString listFields = ListFieldInUse();
-        FListFields = fields->GetFieldList(listFields.isEmpty() ? keyFields : listFields);
+        if (FFound.DataSet != list || FFound.Generation != fields->Generation() ||
+            FFound.KeyNames != keyFields || FFound.ListNames != listFields)
+            FFound = {list,
+                      fields->Generation(),
+                      keyFields,
+                      listFields,
+                      fields->GetFieldList(keyFields), // raises for an unknown name
+                      fields->GetFieldList(listFields.isEmpty() ? keyFields : listFields)};
+        FKeyFields = FFound.Keys;
+        FListFields = FFound.List;
         FListActive = true;
     }
     UpdateText();
@@ -510,7 +540,7 @@ void TPopupDataList::ApplyVisible() {
         widget->winId();
         if (QWindow* owner = FCombo ? FCombo->Widget()->window()->windowHandle() : nullptr)
             widget->windowHandle()->setTransientParent(owner);
-        widget->show();
+        ShowDropDownWindow(widget);
     } else if (QWidget* widget = AllocatedWidget()) {
         widget->hide();
         FCellTexts->Clear();
@@ -523,7 +553,14 @@ void TPopupDataList::SetRowCount(int Value) {
 }
 
 int TPopupDataList::RowHeight() const {
-    return QFontMetrics(Font()->ToQFont()).height() + 2 * CellMargin;
+    if (FRowHeight == 0)
+        FRowHeight = QFontMetrics(Font()->ToQFont()).height() + 2 * CellMargin;
+    return FRowHeight;
+}
+
+void TPopupDataList::FontChanged() {
+    FRowHeight = 0;
+    TDBLookupControl::FontChanged();
 }
 
 int TPopupDataList::ListHeight() const {

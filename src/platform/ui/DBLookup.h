@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 
+#include <QPointer>
 #include <db/DataLink.h>
 #include <memory>
 #include <rtl/Variant.h>
@@ -187,6 +188,17 @@ private:
     bool FListActive = false;
     QList<TField*> FListFields;
     QList<TField*> FKeyFields;
+    // The fields found last and what for: a list joining again with the same fields (each
+    // drop-down) is not searched again.
+    struct TFoundFields {
+        QPointer<TDataSet> DataSet;
+        quint64 Generation = 0; // of its fields
+        QString KeyNames;
+        QString ListNames;
+        QList<TField*> Keys;
+        QList<TField*> List;
+    } FFound;
+    quint64 FListFieldsUpdates = 0; // counts UpdateListFields
     Variant FKeyValue;
     QString FSearchText;
 };
@@ -245,6 +257,7 @@ protected:
     void SearchCleared() override;
     // The list shows rows, not a text.
     void UpdateText() override {}
+    void FontChanged() override;
 
     // Moves the list dataset Distance rows (or onto the row of KeyValue's absence) and
     // selects the row reached.
@@ -256,7 +269,8 @@ private:
 
     TDBLookupComboBox* FCombo;
     int FRowCount = 7;
-    int FWheelDelta = 0; // the part of a notch turned so far
+    int FWheelDelta = 0;        // the part of a notch turned so far
+    mutable int FRowHeight = 0; // of the font, measured when first asked; 0 until then
     std::unique_ptr<TCellTexts> FCellTexts;
 };
 

@@ -202,6 +202,23 @@ TEST_F(Fields, IntegerRangesFollowTheTypeAndMinMaxValue) {
         MessageOf<EDatabaseError>([&] { big->SetText(QStringLiteral("9223372036854775808")); }),
         QStringLiteral("9223372036854775808 is not a valid value for field 'Big'. The "
                        "allowed range is -9223372036854775808 to 9223372036854775807"));
+    // Integers of every width and signedness keep their value or are refused whole.
+    big->SetAsVariant(QVariant::fromValue<quint64>(9223372036854775807ULL));
+    EXPECT_EQ(big->AsInteger(), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(MessageOf<EDatabaseError>(
+                  [&] { big->SetAsVariant(QVariant::fromValue<quint64>(9223372036854775808ULL)); }),
+              QStringLiteral("9223372036854775808 is not a valid value for field 'Big'. The "
+                             "allowed range is -9223372036854775808 to 9223372036854775807"));
+    small->SetAsVariant(QVariant::fromValue<qint16>(-7));
+    EXPECT_EQ(small->Value(), Variant(-7));
+    code->SetAsVariant(QVariant::fromValue<quint16>(65535));
+    EXPECT_EQ(code->Value(), Variant(65535));
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { qty->SetAsVariant(4294967295U); }),
+              QStringLiteral("4294967295 is not a valid value for field 'Qty'. The allowed range "
+                             "is 1 to 10"));
+    EXPECT_EQ(MessageOf<EConvertError>([&] { qty->SetAsVariant(true); }),
+              QStringLiteral("'True' is not a valid integer value"));
+
     // With one of them set, the other 0 is a bound too.
     big->SetMinValue(-100);
     EXPECT_EQ(MessageOf<EDatabaseError>([&] { big->SetAsInteger(1); }),

@@ -1,8 +1,10 @@
 #include "TestForms.h"
 
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
+#include <algorithm>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/DbClasses.h>
@@ -138,6 +140,62 @@ protected:
     TDataSource* CountrySource = new TDataSource(&Form);
     TDataSource* PeopleSource = new TDataSource(&Form);
     TDBLookupComboBox* Combo = new TDBLookupComboBox(&Form);
+};
+
+std::string Joined(const QStringList& Texts) {
+    return Texts.join(QStringLiteral("; ")).toStdString();
+}
+
+// Records, while it lives, the events of the kinds a program posts rather than sends (queued
+// calls, timers, layout, polish and update requests) as the application delivers them, and
+// the messages Qt writes.
+class TPostedEvents : public QObject {
+public:
+    TPostedEvents() {
+        QCoreApplication::instance()->installEventFilter(this);
+        Current = this;
+        FFormerHandler =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& Text) {
+                Current->Messages << Text;
+            });
+    }
+    ~TPostedEvents() override {
+        qInstallMessageHandler(FFormerHandler);
+        Current = nullptr;
+    }
+
+    // The events delivered so far, as "kind to receiver", and forgets them and the messages.
+    QStringList Take() {
+        Messages.clear();
+        return std::exchange(FEvents, {});
+    }
+
+    QStringList Messages;
+
+protected:
+    bool eventFilter(QObject* Receiver, QEvent* Event) override {
+        static const QMap<QEvent::Type, QString> kinds{
+            {QEvent::MetaCall, QStringLiteral("queued call")},
+            {QEvent::Timer, QStringLiteral("timer")},
+            {QEvent::LayoutRequest, QStringLiteral("layout request")},
+            {QEvent::PolishRequest, QStringLiteral("polish request")},
+            {QEvent::UpdateRequest, QStringLiteral("update request")},
+            {QEvent::UpdateLater, QStringLiteral("update later")}};
+        if (const auto kind = kinds.find(Event->type()); kind != kinds.end()) {
+            const QWidget* widget = qobject_cast<const QWidget*>(Receiver);
+            const TControl* control = widget ? TWidgetLink::ControlOf(widget) : nullptr;
+            FEvents << QStringLiteral("%1 to %2")
+                           .arg(*kind,
+                                control ? QString::fromLatin1(control->metaObject()->className())
+                                        : QString::fromLatin1(Receiver->metaObject()->className()));
+        }
+        return false;
+    }
+
+private:
+    static inline TPostedEvents* Current = nullptr;
+    QtMessageHandler FFormerHandler;
+    QStringList FEvents;
 };
 
 TEST_F(DBLookup, ShowsTheListTextOfTheRecordsKeyAndFollowsTheRecord) {
@@ -358,6 +416,15 @@ TEST_F(DBLookup, TheListIsPlacedAndSizedByTheDropDownProperties) {
     EXPECT_EQ(ShownWindow(list)->geometry().left(), combo.left());
     EXPECT_EQ(ShownWindow(list)->width(), combo.width());
     EXPECT_FALSE(Combo->Widget()->grab().isNull());
+    Key(Qt::Key_Escape);
+
+    // The list takes the combo's font: a larger one makes taller rows and a taller list.
+    const int rowHeight = list->RowHeight();
+    Combo->Font()->SetSize(2 * Combo->Font()->Size());
+    Key(Qt::Key_F4);
+    EXPECT_GT(list->RowHeight(), rowHeight);
+    ASSERT_NE(ShownWindow(list), nullptr);
+    EXPECT_EQ(ShownWindow(list)->height(), 3 * list->RowHeight() + 2);
 }
 
 TEST_F(DBLookup, EscapeAndLeavingCloseWithoutAChange) {
@@ -610,6 +677,34 @@ TEST_F(DBLookup, RemovedSourcesAndDatasetsAreForgotten) {
     EXPECT_EQ(Combo->ListDataSet(), nullptr);
 }
 
+TEST_F(DBLookup, TheListFindsItsFieldsAgainWhenTheyOrTheirNamesChange) {
+    BindToCode();
+    ShowFocused();
+    Key(Qt::Key_F4);
+    TPopupDataList* list = Combo->DataList();
+    ASSERT_EQ(list->SearchField(), Country->FieldByName(QStringLiteral("Name")));
+    Key(Qt::Key_Escape);
+
+    // Closed and opened again, the list dataset has new fields.
+    Country->Close();
+    Country->Open();
+    Key(Qt::Key_F4);
+    ASSERT_TRUE(Combo->DroppedDown());
+    EXPECT_EQ(list->SearchField(), Country->FieldByName(QStringLiteral("Name")));
+    EXPECT_EQ(list->ListKeyValue(), QVariant(QStringLiteral("ES")));
+    Key(Qt::Key_Escape);
+
+    // Another list field, and the same dataset shown through another source.
+    Combo->SetListField(QStringLiteral("Continent"));
+    auto* other = new TDataSource(&Form);
+    other->SetDataSet(Country);
+    Combo->SetListSource(other);
+    Key(Qt::Key_F4);
+    EXPECT_EQ(list->SearchField(), Country->FieldByName(QStringLiteral("Continent")));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Combo->Text(), QStringLiteral("Europe"));
+}
+
 TEST_F(DBLookup, ReadFromAFormFile) {
     RegisterTestClasses();
     RegisterDbClasses();
@@ -683,4 +778,43 @@ TEST_F(DBLookup, OnChangeFiresForTheUsersChoicesOnly) {
     People->Next(); // the record's key is shown, nothing picked
     Combo->SetListFieldIndex(0);
     EXPECT_EQ(changes.size(), 3) << "closing without accepting or moving the record";
+}
+
+TEST_F(DBLookup, DroppingDownAndPagingPostOnlyTheRepaintsAndWarnNothing) {
+    BindToCode();
+    ShowFocused();
+    Key(Qt::Key_F4); // the list's window is made once and kept
+    Key(Qt::Key_Escape);
+    ProcessEvents();
+    const auto isQueued = [](const QString& Event) {
+        return Event.startsWith(QStringLiteral("queued call")) ||
+               Event.startsWith(QStringLiteral("timer")) ||
+               Event.startsWith(QStringLiteral("layout request"));
+    };
+    TPostedEvents posted;
+    for (int round = 0; round < 2; ++round) {
+        Key(Qt::Key_F4);
+        ASSERT_TRUE(Combo->DroppedDown());
+        EXPECT_EQ(Joined(posted.Messages), "") << "the window is shown without a warning";
+        QWidget* window = ShownWindow(Combo->DataList());
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->windowType(), Qt::ToolTip);
+        EXPECT_TRUE(Combo->Focused());
+        EXPECT_EQ(QApplication::activeWindow(), Form.Widget())
+            << "the list's window is not activated";
+        ProcessEvents();
+        // Showing the window repaints it (Qt posts two requests for that) and the combo's face.
+        const QStringList dropped = posted.Take();
+        EXPECT_LE(dropped.size(), 3) << Joined(dropped);
+        EXPECT_TRUE(std::none_of(dropped.begin(), dropped.end(), isQueued)) << Joined(dropped);
+
+        Key(Qt::Key_PageUp);
+        EXPECT_EQ(Joined(posted.Messages), "");
+        ProcessEvents();
+        EXPECT_EQ(Joined(posted.Take()), "update request to TPopupDataList")
+            << "a page repaints the list alone";
+        Key(Qt::Key_Escape);
+        ProcessEvents();
+        posted.Take();
+    }
 }
