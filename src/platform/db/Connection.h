@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 #include <rtl/Variant.h>
 
@@ -38,6 +39,8 @@ struct TColumnInfo {
     bool PrimaryKey = false;
     bool AutoIncrement = false;
     Variant Default;
+
+    bool operator==(const TColumnInfo&) const = default;
 };
 
 struct TIndexInfo {
@@ -56,6 +59,10 @@ inline constexpr const char* HiddenRowKey = "kro_row";
 class TDbConnection {
 public:
     virtual ~TDbConnection() = default;
+
+    // A number no other connection of the process had: what is derived from a connection
+    // is kept under it.
+    quint64 Serial() const { return FSerial; }
 
     virtual std::unique_ptr<TDbStatement> Prepare(const QString& Sql) = 0;
     // Runs a statement (or several separated by ";" when Params is empty).
@@ -129,4 +136,8 @@ public:
 protected:
     // A prepared statement with Params bound in order.
     std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);
+
+private:
+    static inline std::atomic<quint64> FSerials = 0;
+    const quint64 FSerial = ++FSerials;
 };

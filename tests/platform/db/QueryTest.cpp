@@ -1,5 +1,6 @@
 #include "EngineTest.h"
 
+#include <QCoreApplication>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/FieldDefs.h>
@@ -17,6 +18,7 @@ ON_EVERY_ENGINE(QueryParams);
 ON_EVERY_ENGINE(QueryLive);
 ON_EVERY_ENGINE(QueryExec);
 ON_EVERY_ENGINE(QueryLarge);
+ON_EVERY_ENGINE(QueryReopen);
 
 std::unique_ptr<TQuery> NewQuery(const TPeopleDatabase& db, const QString& sql) {
     auto query = std::make_unique<TQuery>();
@@ -89,6 +91,111 @@ TEST_P(QueryLocalSql, DefinitionsFollowTheStatementAcrossOpens) {
     ASSERT_EQ(query->FieldDefs()->Count(), 2);
     EXPECT_NE(query->FindField(QStringLiteral("Pay")), nullptr); // in the engine's case
     EXPECT_EQ(query->FindField(QStringLiteral("Name")), nullptr);
+}
+
+// A database component that stays connected while the test runs, under Name, as an
+// application keeps one: the queries on it share one connection across their opens.
+std::unique_ptr<TDatabase> ConnectedDatabase(const TPeopleDatabase& db, const QString& Name) {
+    auto database = std::make_unique<TDatabase>();
+    database->SetDatabaseName(Name);
+    database->SetAliasName(db.Alias());
+    database->Open();
+    return database;
+}
+
+void Exec(const QString& DatabaseName, const QString& Sql) {
+    TQuery statement;
+    statement.SetDatabaseName(DatabaseName);
+    statement.SQL()->SetText(Sql);
+    statement.ExecSQL();
+}
+
+// A query opened again on the same text reads what the statement gives at that open: the
+// table's columns as they are then, the parameters' values of that open.
+TEST_P(QueryReopen, TheSameTextFollowsTheTableAndTheParameters) {
+    TPeopleDatabase db(9, Engine());
+    const auto database = ConnectedDatabase(db, QStringLiteral("Reopened"));
+    TQuery query;
+    query.SetDatabaseName(QStringLiteral("Reopened"));
+    query.SQL()->SetText(
+        QStringLiteral("select * from People.db where Country = :C order by Name desc"));
+    query.ParamByName(QStringLiteral("C"))->SetAsInteger(2);
+    query.Open();
+    const int columns = query.FieldCount();
+    EXPECT_EQ(query.RecordCount(), 3); // 2, 5, 8
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Id"))->AsInteger(), 8);
+    query.Close();
+
+    query.ParamByName(QStringLiteral("C"))->SetAsInteger(1);
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Id"))->AsInteger(), 7); // 1, 4, 7
+    query.Close();
+
+    Exec(QStringLiteral("Reopened"),
+         QStringLiteral("alter table People.db add column Extra integer"));
+    Exec(QStringLiteral("Reopened"), QStringLiteral("update People.db set Extra = Id * 10"));
+    query.Open();
+    ASSERT_EQ(query.FieldCount(), columns + 1);
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Extra"))->AsInteger(), 70);
+    query.Close();
+
+    // The order's column is gone: the statement no longer runs.
+    Exec(QStringLiteral("Reopened"),
+         QStringLiteral("alter table People.db rename column Name to FullName"));
+    EXPECT_THROW(query.Open(), EDatabaseError);
+    EXPECT_FALSE(query.Active());
+}
+
+// Another program's change of the table between two opens is seen too.
+TEST_P(QueryReopen, AChangeThroughAnotherConnectionIsSeen) {
+    if (Engine() != QLatin1String(SqliteEngine))
+        GTEST_SKIP() << "a server connection learns only its own schema changes";
+    TPeopleDatabase db(3, Engine());
+    const auto database = ConnectedDatabase(db, QStringLiteral("Mine"));
+    TQuery query;
+    query.SetDatabaseName(QStringLiteral("Mine"));
+    query.SQL()->SetText(QStringLiteral("select * from People.db order by Name"));
+    query.Open();
+    const int columns = query.FieldCount();
+    query.Close();
+    const auto other = ConnectedDatabase(db, QStringLiteral("Other"));
+    Exec(QStringLiteral("Other"), QStringLiteral("alter table People.db add column Extra integer"));
+    QCoreApplication::processEvents(); // the read burst that saw the table before ends
+    query.Open();
+    EXPECT_EQ(query.FieldCount(), columns + 1);
+    EXPECT_NE(query.FindField(QStringLiteral("Extra")), nullptr);
+}
+
+// Another text, or the same text on another database, is planned for what it names.
+TEST_P(QueryReopen, AnotherTextOrDatabaseIsPlannedAnew) {
+    TPeopleDatabase db(9, Engine());
+    const auto database = ConnectedDatabase(db, QStringLiteral("First"));
+    TQuery query;
+    query.SetDatabaseName(QStringLiteral("First"));
+    query.SQL()->SetText(QStringLiteral("select Id, Name from People.db order by Name"));
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Person 0001"));
+    query.Close();
+    query.SQL()->SetText(QStringLiteral("select Id, Name from Country.db order by Name"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 3);
+    EXPECT_FALSE(
+        query.FieldByName(QStringLiteral("Name"))->AsString().startsWith(QStringLiteral("Person")));
+    query.Close();
+    query.SQL()->SetText(QStringLiteral("select Id, Name from People.db order by Name"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 9);
+    query.Close();
+
+    if (Engine() != QLatin1String(SqliteEngine))
+        return; // the server's test database is one schema
+    TPeopleDatabase small(4, Engine());
+    const auto second = ConnectedDatabase(small, QStringLiteral("Second"));
+    query.SetDatabaseName(QStringLiteral("Second"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 4);
+    query.Last();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Person 0004"));
 }
 
 TEST_P(QueryParams, ParametersAreTypedAndBoundByName) {
