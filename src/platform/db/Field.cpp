@@ -219,11 +219,13 @@ QString IntegerText(qint64 Value) {
 
 QString TField::GetAsString() const {
     const Variant v = GetAsVariant();
+    const int type = v.metaType().id();
+    // A text needs no null test: a null one holds the empty text.
+    if (type == QMetaType::QString)
+        return *static_cast<const QString*>(v.constData());
     if (VarIsNull(v))
         return {};
-    switch (v.metaType().id()) {
-    case QMetaType::QString:
-        return *static_cast<const QString*>(v.constData());
+    switch (type) {
     case QMetaType::Int:
         return IntegerText(*static_cast<const int*>(v.constData()));
     case QMetaType::LongLong:

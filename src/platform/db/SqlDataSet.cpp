@@ -191,10 +191,11 @@ QDate IsoDate(const QString& Text) {
                  digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
-// The value the engine gives a column of the field's type, as the field holds it: no
-// conversion; none for another type (a null among them).
-std::optional<Variant> Passed(const TFieldDef* Def, const Variant& Value) {
+// Sets Out to the value the engine gives a column of the field's type, as the field holds
+// it, when that needs no conversion; false for another type (a null among them).
+bool Passed(const TFieldDef* Def, const Variant& Value, Variant& Out) {
     const int given = Value.metaType().id();
+    int same = QMetaType::UnknownType; // the engine's type of the field's values, taken as given
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
@@ -202,41 +203,46 @@ std::optional<Variant> Passed(const TFieldDef* Def, const Variant& Value) {
     case ftAutoInc:
         if (given == QMetaType::LongLong)
             if (const std::optional<int> value =
-                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData())))
-                return Variant(*value);
-        break;
-    case ftLargeint:
-        if (given == QMetaType::LongLong)
-            return Value;
-        break;
+                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData()))) {
+                Out = Variant(*value);
+                return true;
+            }
+        return false;
     case ftBoolean:
-        if (given == QMetaType::LongLong)
-            return Variant(*static_cast<const qint64*>(Value.constData()) != 0);
+        if (given != QMetaType::LongLong)
+            return false;
+        Out = Variant(*static_cast<const qint64*>(Value.constData()) != 0);
+        return true;
+    case ftDate:
+        if (given == QMetaType::QString)
+            if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
+                date.isValid()) {
+                Out = Variant(date);
+                return true;
+            }
+        return false;
+    case ftLargeint:
+        same = QMetaType::LongLong;
         break;
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-        if (given == QMetaType::Double)
-            return Value;
+        same = QMetaType::Double;
         break;
     case ftString:
     case ftFixedChar:
     case ftWideString:
     case ftMemo:
     case ftFmtMemo:
-        if (given == QMetaType::QString)
-            return Value;
-        break;
-    case ftDate:
-        if (given == QMetaType::QString)
-            if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
-                date.isValid())
-                return Variant(date);
+        same = QMetaType::QString;
         break;
     default:
         break;
     }
-    return std::nullopt;
+    if (same == QMetaType::UnknownType || given != same)
+        return false;
+    Out = Value;
+    return true;
 }
 
 // A value of the field's type; an invalid one when Value does not convert to it.
@@ -281,8 +287,8 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
 // A value another program wrote that the field's type cannot hold (SQLite keeps any value
 // in any column) is shown as the engine's text: nothing cut, and the rows after it read.
 Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
-    if (std::optional<Variant> passed = Passed(Def, Value))
-        return std::move(*passed);
+    if (Variant passed; Passed(Def, Value, passed))
+        return passed;
     if (!Value.isValid() || VarIsNull(Value))
         return Value;
     Variant converted;
@@ -301,9 +307,14 @@ TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
     TRecord record;
     const TFieldDefs* defs = FieldDefs();
     const int columns = defs->Count();
-    record.Values.reserve(columns);
-    for (int i = 0; i < columns; ++i)
-        record.Values << FromEngine(defs->Items(i), Row[i]);
+    // Made in place: most values pass as the engine gives them.
+    record.Values.resize(columns);
+    Variant* values = record.Values.data();
+    for (int i = 0; i < columns; ++i) {
+        const TFieldDef* def = defs->Items(i);
+        if (!Passed(def, Row[i], values[i]))
+            values[i] = FromEngine(def, Row[i]);
+    }
     record.Bookmark = Row.last();
     record.EngineRow = Row;
     return record;
