@@ -132,6 +132,11 @@ public:
     // under the same non-zero number read the same data (no commit seen and no write made
     // between them). Zero when the next query may see data changed since the last one.
     virtual quint64 ReadSnapshot() { return 0; }
+    // Keeps what a closed dataset leaves for its next open (its reader and prepared
+    // statements) under Key, a few of them, while the schema stays; Take gives it back
+    // once. A connection that keeps nothing gives nothing back.
+    virtual void Keep(const QString& /*Key*/, std::shared_ptr<void> /*Object*/) {}
+    virtual std::shared_ptr<void> Take(const QString& /*Key*/) { return nullptr; }
 
 protected:
     // A prepared statement with Params bound in order.

@@ -92,7 +92,8 @@ struct TQuery::TPlan {
     QVariantList WhereValues; // the condition's values, or the held row's
     QList<int> OrderColumns;
     QList<bool> Descending;
-    QString ResultTable; // the temporary table of a written result
+    QString ResultTable;  // the temporary table of a written result
+    QStringList Selected; // the quoted names of the fields' columns
 };
 
 // A straight plan as an open made it, and what it depends on: the statement as written,
@@ -795,13 +796,14 @@ void TQuery::InternalInitFieldDefs() {
             definitions << TFieldDefinition{name, types[c].first, types[c].second};
     }
     AssignFieldDefs(*FieldDefs(), definitions);
+    for (const TFieldDefinition& definition : std::as_const(definitions))
+        FPlan->Selected << QuoteSqlName(definition.Name);
     KeepPlan(parsed.Names, tableColumns, definitions);
 }
 
 void TQuery::DefineSource(TKeysetSource& Source) {
     Source.From = FPlan->From;
-    for (int i = 0; i < FieldDefs()->Count(); ++i)
-        Source.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
+    Source.Columns = FPlan->Selected;
     Source.RowKey = FPlan->RowKey;
     Source.Where = FPlan->Where;
     Source.WhereParams = FPlan->WhereValues;

@@ -1,5 +1,6 @@
 #include "SqlDataSet.h"
 
+#include "Database.h"
 #include "Field.h"
 #include "FieldDefs.h"
 
@@ -54,6 +55,27 @@ QString TSqlDataSet::QuotedUpdateTable() const {
     return QuoteSqlName(table);
 }
 
+namespace {
+
+// What tells the readers of one condition apart: the source, its row key and its order.
+QString OrderKey(const TKeysetSource& Source) {
+    QString order = Source.From + QLatin1Char(' ') + Source.RowKey;
+    for (qsizetype i = 0; i < Source.OrderColumns.size(); ++i) {
+        order += QLatin1Char(' ') + QString::number(Source.OrderColumns[i]);
+        order += QLatin1Char(Source.Descending.value(i) ? 'D' : 'A');
+        order += QLatin1Char(Source.IgnoreCase.value(i) ? 'I' : 'C');
+    }
+    return order;
+}
+
+// What a reader kept by the connection is taken back for: everything its statements
+// depend on but the condition's values.
+QString KeptKey(const TKeysetSource& Source, const QString& Order) {
+    return Source.Where + QChar(0) + Order + QChar(0) + Source.Columns.join(QLatin1Char(','));
+}
+
+} // namespace
+
 void TSqlDataSet::Reposition() {
     TKeysetSource source;
     DefineSource(source);
@@ -76,17 +98,15 @@ void TSqlDataSet::Reposition() {
         if (source.Where != FReaders.Where)
             FReaders = {source.Where, {}};
     }
-    QString order = source.From + QLatin1Char(' ') + source.RowKey;
-    for (qsizetype i = 0; i < source.OrderColumns.size(); ++i)
-        order += QStringLiteral(" %1%2%3")
-                     .arg(source.OrderColumns[i])
-                     .arg(source.Descending.value(i) ? 'D' : 'A')
-                     .arg(source.IgnoreCase.value(i) ? 'I' : 'C');
+    const QString order = OrderKey(source);
     std::shared_ptr<TOrderReader>& kept = FReaders.ByOrder[order];
-    if (kept)
-        kept->Reader.SetWhereParams(source.WhereParams);
-    else
-        kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}});
+    if (!kept) {
+        const QString key = KeptKey(source, order);
+        kept = std::static_pointer_cast<TOrderReader>(Connection()->Take(key));
+        if (!kept)
+            kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}, key});
+    }
+    kept->Reader.SetWhereParams(source.WhereParams);
     FOrder = kept.get();
 }
 
@@ -131,6 +151,12 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
 }
 
 void TSqlDataSet::InternalClose() {
+    // The readers wait in the connection for the next open of the same source, with their
+    // prepared statements.
+    if (Database() && Database()->Connected())
+        for (const TConditionReaders* readers : {&FReaders, &FFormerReaders})
+            for (const std::shared_ptr<TOrderReader>& reader : readers->ByOrder)
+                Connection()->Keep(reader->KeptKey, reader);
     FOrder = nullptr;
     FReaders = {};
     FFormerReaders = {};
