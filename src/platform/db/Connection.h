@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 #include <rtl/Variant.h>
 
@@ -38,6 +39,8 @@ struct TColumnInfo {
     bool PrimaryKey = false;
     bool AutoIncrement = false;
     Variant Default;
+
+    bool operator==(const TColumnInfo&) const = default;
 };
 
 struct TIndexInfo {
@@ -56,6 +59,10 @@ inline constexpr const char* HiddenRowKey = "kro_row";
 class TDbConnection {
 public:
     virtual ~TDbConnection() = default;
+
+    // A number no other connection of the process had: what is derived from a connection
+    // is kept under it.
+    quint64 Serial() const { return FSerial; }
 
     virtual std::unique_ptr<TDbStatement> Prepare(const QString& Sql) = 0;
     // Runs a statement (or several separated by ";" when Params is empty).
@@ -125,8 +132,17 @@ public:
     // under the same non-zero number read the same data (no commit seen and no write made
     // between them). Zero when the next query may see data changed since the last one.
     virtual quint64 ReadSnapshot() { return 0; }
+    // Keeps what a closed dataset leaves for its next open (its reader and prepared
+    // statements) under Key, a few of them, while the schema stays; Take gives it back
+    // once. A connection that keeps nothing gives nothing back.
+    virtual void Keep(const QString& /*Key*/, std::shared_ptr<void> /*Object*/) {}
+    virtual std::shared_ptr<void> Take(const QString& /*Key*/) { return nullptr; }
 
 protected:
     // A prepared statement with Params bound in order.
     std::unique_ptr<TDbStatement> PrepareWith(const QString& Sql, const QVariantList& Params);
+
+private:
+    static inline std::atomic<quint64> FSerials = 0;
+    const quint64 FSerial = ++FSerials;
 };

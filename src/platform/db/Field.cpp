@@ -219,11 +219,13 @@ QString IntegerText(qint64 Value) {
 
 QString TField::GetAsString() const {
     const Variant v = GetAsVariant();
+    const int type = v.metaType().id();
+    // A text needs no null test: a null one holds the empty text.
+    if (type == QMetaType::QString)
+        return *static_cast<const QString*>(v.constData());
     if (VarIsNull(v))
         return {};
-    switch (v.metaType().id()) {
-    case QMetaType::QString:
-        return *static_cast<const QString*>(v.constData());
+    switch (type) {
     case QMetaType::Int:
         return IntegerText(*static_cast<const int*>(v.constData()));
     case QMetaType::LongLong:
@@ -443,12 +445,25 @@ TField* ByLowerCaseName(const QHash<QString, TField*>& Map, const QString& Name)
     return Map.value(QString::fromRawData(reinterpret_cast<const QChar*>(folded), Name.size()));
 }
 
+// The key of Name in such a map: ASCII letters folded without the general case mapping.
+QString LowerCaseName(const QString& Name) {
+    QString lower(Name.size(), Qt::Uninitialized);
+    QChar* out = lower.data();
+    for (qsizetype i = 0; i < Name.size(); ++i) {
+        const char16_t c = Name[i].unicode();
+        if (c >= 0x80)
+            return Name.toLower();
+        out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+    }
+    return lower;
+}
+
 } // namespace
 
 TField* TFields::FindField(const QString& Name) const {
     if (FByName.isEmpty() && !FList.isEmpty())
         for (qsizetype i = FList.size() - 1; i >= 0; --i) // the first of a name wins
-            FByName.insert(FList[i]->FieldName().toLower(), FList[i]);
+            FByName.insert(LowerCaseName(FList[i]->FieldName()), FList[i]);
     return ByLowerCaseName(FByName, Name);
 }
 
@@ -491,7 +506,7 @@ void TFields::Add(TField* Field) {
     // The search above built the name map: it takes the new name rather than being built
     // again for every field a dataset adds while it opens.
     if (!name.isEmpty() && !FByName.isEmpty())
-        FByName.insert(name.toLower(), Field);
+        FByName.insert(LowerCaseName(name), Field);
     FLists.clear();
     ++FGeneration;
 }

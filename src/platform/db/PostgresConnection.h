@@ -108,6 +108,10 @@ public:
 
     QStringList TableNames() override; // sorted ignoring case
     bool TableExists(const QString& Table) override;
+    void Keep(const QString& Key, std::shared_ptr<void> Object) override {
+        FSchema.Keep(Key, std::move(Object));
+    }
+    std::shared_ptr<void> Take(const QString& Key) override { return FSchema.Take(Key); }
     // Raises EDatabaseError for a table that does not exist. A default that is a literal
     // string, number or NULL reads as its value, any other as its expression text; an
     // autoincrement column has none.

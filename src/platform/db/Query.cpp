@@ -92,7 +92,21 @@ struct TQuery::TPlan {
     QVariantList WhereValues; // the condition's values, or the held row's
     QList<int> OrderColumns;
     QList<bool> Descending;
-    QString ResultTable; // the temporary table of a written result
+    QString ResultTable;  // the temporary table of a written result
+    QStringList Selected; // the quoted names of the fields' columns
+};
+
+// A straight plan as an open made it, and what it depends on: the statement as written,
+// the names the connection stores (which translate it), the connection and the columns
+// of the table. The analysis of the text is not made again while they stay.
+struct TQuery::TKeptPlan {
+    QString Text;
+    QHash<QString, QString> StoredNames;
+    quint64 Connection = 0;
+    QList<TColumnInfo> TableColumns;
+    QStringList ParamNames; // one per "?" of the engine's text
+    TPlan Plan;             // without the condition's values
+    QList<TFieldDefinition> Definitions;
 };
 
 // ---- Data link ----------------------------------------------------------------------
@@ -176,12 +190,22 @@ void TQuery::ParamsFromMaster() {
             FParams->Items(i)->SetValue(field->Value());
 }
 
+TParsedSql TQuery::ParsedSql() const {
+    return ParseSqlParams(TranslateLocalSql(FSQL->Text(), Connection()->StoredNames()));
+}
+
 QString TQuery::EngineSql(QVariantList& Values) const {
-    const TParsedSql parsed =
-        ParseSqlParams(TranslateLocalSql(FSQL->Text(), Connection()->StoredNames()));
-    for (const QString& name : parsed.Names)
-        Values << FParams->ParamByName(name)->EngineValue();
+    const TParsedSql parsed = ParsedSql();
+    Values << ParamValues(parsed.Names);
     return parsed.Sql;
+}
+
+QVariantList TQuery::ParamValues(const QStringList& Names) const {
+    QVariantList values;
+    values.reserve(Names.size());
+    for (const QString& name : Names)
+        values << FParams->ParamByName(name)->EngineValue();
+    return values;
 }
 
 void TQuery::ExecSQL() {
@@ -653,9 +677,44 @@ QString StraightWhere(const QString& Sql, const QList<TToken>& Tokens, const TCl
 
 } // namespace
 
+bool TQuery::ReuseKeptPlan() {
+    if (!FKeptPlan)
+        return false;
+    TDbConnection* connection = Connection();
+    const TKeptPlan& kept = *FKeptPlan;
+    if (kept.Connection != connection->Serial() || kept.Text != FSQL->Text() ||
+        kept.StoredNames != connection->StoredNames() ||
+        !connection->TableExists(kept.Plan.Table) ||
+        connection->TableColumns(kept.Plan.Table) != kept.TableColumns) {
+        FKeptPlan.reset();
+        return false;
+    }
+    FPlan = std::make_unique<TPlan>(kept.Plan);
+    FPlan->WhereValues = ParamValues(kept.ParamNames);
+    FPlan->RowKey = connection->RowIdColumn(FPlan->Table);
+    AssignFieldDefs(*FieldDefs(), kept.Definitions);
+    return true;
+}
+
+void TQuery::KeepPlan(const QStringList& ParamNames, const QList<TColumnInfo>& TableColumns,
+                      const QList<TFieldDefinition>& Definitions) {
+    if (!FPlan->Direct) {
+        FKeptPlan.reset();
+        return;
+    }
+    TDbConnection* connection = Connection();
+    FKeptPlan = std::make_unique<TKeptPlan>(TKeptPlan{FSQL->Text(), connection->StoredNames(),
+                                                      connection->Serial(), TableColumns,
+                                                      ParamNames, *FPlan, Definitions});
+    FKeptPlan->Plan.WhereValues.clear();
+}
+
 void TQuery::InternalInitFieldDefs() {
-    QVariantList values;
-    const QString sql = EngineSql(values);
+    if (ReuseKeptPlan())
+        return;
+    const TParsedSql parsed = ParsedSql();
+    const QString& sql = parsed.Sql;
+    const QVariantList values = ParamValues(parsed.Names);
     const QList<TToken> tokens = Tokenize(sql);
     if (tokens.isEmpty() || !IsWord(tokens.first(), "select"))
         throw EDatabaseError(QStringLiteral("%1: The statement gives no records: %2")
@@ -737,12 +796,14 @@ void TQuery::InternalInitFieldDefs() {
             definitions << TFieldDefinition{name, types[c].first, types[c].second};
     }
     AssignFieldDefs(*FieldDefs(), definitions);
+    for (const TFieldDefinition& definition : std::as_const(definitions))
+        FPlan->Selected << QuoteSqlName(definition.Name);
+    KeepPlan(parsed.Names, tableColumns, definitions);
 }
 
 void TQuery::DefineSource(TKeysetSource& Source) {
     Source.From = FPlan->From;
-    for (int i = 0; i < FieldDefs()->Count(); ++i)
-        Source.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
+    Source.Columns = FPlan->Selected;
     Source.RowKey = FPlan->RowKey;
     Source.Where = FPlan->Where;
     Source.WhereParams = FPlan->WhereValues;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataLink.h"
+#include "FieldDefinition.h"
 #include "Params.h"
 #include "SqlDataSet.h"
 
@@ -74,9 +75,21 @@ protected:
 private:
     friend class TQueryDataLink;
     struct TPlan;
+    struct TKeptPlan;
     void SqlChanged();
+    // The engine's text of the SQL and the names of its parameters, in order.
+    TParsedSql ParsedSql() const;
     // The engine's text of the SQL and the values of its parameters, in order.
     QString EngineSql(QVariantList& Values) const;
+    // The engine values of the parameters named, in order.
+    QVariantList ParamValues(const QStringList& Names) const;
+    // Takes the plan and field definitions kept from an earlier open when they still hold
+    // (same text, connection and columns of the table); false when they must be made.
+    bool ReuseKeptPlan();
+    // Keeps the plan just made, when it reads straight from a table, with what it was
+    // made from and the definitions it gave.
+    void KeepPlan(const QStringList& ParamNames, const QList<TColumnInfo>& TableColumns,
+                  const QList<TFieldDefinition>& Definitions);
     void ParamsFromMaster();
     void MasterChanged();
     void DropResultTable();
@@ -91,4 +104,5 @@ private:
     bool FPrepared = false;
     qint64 FRowsAffected = -1;
     std::unique_ptr<TPlan> FPlan; // how the open query reads its result
+    std::unique_ptr<TKeptPlan> FKeptPlan;
 };

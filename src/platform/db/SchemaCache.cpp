@@ -11,14 +11,30 @@ T TSchemaCache::Kept(const QString& Key, std::optional<T> TTableSchema::*Slot,
 }
 
 void TSchemaCache::Check(qint64 Version) {
-    if (FVersion != Version)
+    if (FVersion != Version) {
         FTables.clear();
+        FKept.clear();
+    }
     FVersion = Version;
 }
 
 void TSchemaCache::Clear() {
     FTables.clear();
+    FKept.clear();
     FVersion.reset();
+}
+
+void TSchemaCache::Keep(const QString& Key, std::shared_ptr<void> Object) {
+    if (FKept.size() >= KeptObjects)
+        FKept.removeFirst();
+    FKept.append({Key, std::move(Object)});
+}
+
+std::shared_ptr<void> TSchemaCache::Take(const QString& Key) {
+    for (qsizetype i = FKept.size() - 1; i >= 0; --i)
+        if (FKept[i].first == Key)
+            return FKept.takeAt(i).second;
+    return nullptr;
 }
 
 bool TSchemaCache::Exists(const QString& Key, const std::function<bool()>& Read) {

@@ -3,11 +3,13 @@
 #include "Connection.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // What a connection's schema calls read about each table, kept until the schema changes:
 // the connection forgets it when it changes the schema itself, or when the engine's
-// schema version (another connection's change) differs from the one it was read at.
+// schema version (another connection's change) differs from the one it was read at. What
+// closed datasets leave for their next open is kept with it.
 class TSchemaCache {
 public:
     // Forgets everything unless Version is the one the kept entries were read at.
@@ -19,6 +21,10 @@ public:
     QList<TColumnInfo> Columns(const QString& Key, const std::function<QList<TColumnInfo>()>& Read);
     QList<TIndexInfo> Indexes(const QString& Key, const std::function<QList<TIndexInfo>()>& Read);
     QString RowId(const QString& Key, const std::function<QString()>& Read);
+
+    // Keeps Object under Key among the latest few; Take gives it back once.
+    void Keep(const QString& Key, std::shared_ptr<void> Object);
+    std::shared_ptr<void> Take(const QString& Key);
 
 private:
     struct TTableSchema {
@@ -33,6 +39,9 @@ private:
     T Kept(const QString& Key, std::optional<T> TTableSchema::*Slot,
            const std::function<T()>& Read);
 
+    static constexpr qsizetype KeptObjects = 16;
+
     QHash<QString, TTableSchema> FTables;
     std::optional<qint64> FVersion;
+    QList<std::pair<QString, std::shared_ptr<void>>> FKept; // the oldest first
 };

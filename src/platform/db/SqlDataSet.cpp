@@ -1,5 +1,6 @@
 #include "SqlDataSet.h"
 
+#include "Database.h"
 #include "Field.h"
 #include "FieldDefs.h"
 
@@ -54,6 +55,27 @@ QString TSqlDataSet::QuotedUpdateTable() const {
     return QuoteSqlName(table);
 }
 
+namespace {
+
+// What tells the readers of one condition apart: the source, its row key and its order.
+QString OrderKey(const TKeysetSource& Source) {
+    QString order = Source.From + QLatin1Char(' ') + Source.RowKey;
+    for (qsizetype i = 0; i < Source.OrderColumns.size(); ++i) {
+        order += QLatin1Char(' ') + QString::number(Source.OrderColumns[i]);
+        order += QLatin1Char(Source.Descending.value(i) ? 'D' : 'A');
+        order += QLatin1Char(Source.IgnoreCase.value(i) ? 'I' : 'C');
+    }
+    return order;
+}
+
+// What a reader kept by the connection is taken back for: everything its statements
+// depend on but the condition's values.
+QString KeptKey(const TKeysetSource& Source, const QString& Order) {
+    return Source.Where + QChar(0) + Order + QChar(0) + Source.Columns.join(QLatin1Char(','));
+}
+
+} // namespace
+
 void TSqlDataSet::Reposition() {
     TKeysetSource source;
     DefineSource(source);
@@ -76,17 +98,15 @@ void TSqlDataSet::Reposition() {
         if (source.Where != FReaders.Where)
             FReaders = {source.Where, {}};
     }
-    QString order = source.From + QLatin1Char(' ') + source.RowKey;
-    for (qsizetype i = 0; i < source.OrderColumns.size(); ++i)
-        order += QStringLiteral(" %1%2%3")
-                     .arg(source.OrderColumns[i])
-                     .arg(source.Descending.value(i) ? 'D' : 'A')
-                     .arg(source.IgnoreCase.value(i) ? 'I' : 'C');
+    const QString order = OrderKey(source);
     std::shared_ptr<TOrderReader>& kept = FReaders.ByOrder[order];
-    if (kept)
-        kept->Reader.SetWhereParams(source.WhereParams);
-    else
-        kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}});
+    if (!kept) {
+        const QString key = KeptKey(source, order);
+        kept = std::static_pointer_cast<TOrderReader>(Connection()->Take(key));
+        if (!kept)
+            kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}, key});
+    }
+    kept->Reader.SetWhereParams(source.WhereParams);
     FOrder = kept.get();
 }
 
@@ -131,6 +151,12 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
 }
 
 void TSqlDataSet::InternalClose() {
+    // The readers wait in the connection for the next open of the same source, with their
+    // prepared statements.
+    if (Database() && Database()->Connected())
+        for (const TConditionReaders* readers : {&FReaders, &FFormerReaders})
+            for (const std::shared_ptr<TOrderReader>& reader : readers->ByOrder)
+                Connection()->Keep(reader->KeptKey, reader);
     FOrder = nullptr;
     FReaders = {};
     FFormerReaders = {};
@@ -191,10 +217,11 @@ QDate IsoDate(const QString& Text) {
                  digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
-// The value the engine gives a column of the field's type, as the field holds it: no
-// conversion; none for another type (a null among them).
-std::optional<Variant> Passed(const TFieldDef* Def, const Variant& Value) {
+// Sets Out to the value the engine gives a column of the field's type, as the field holds
+// it, when that needs no conversion; false for another type (a null among them).
+bool Passed(const TFieldDef* Def, const Variant& Value, Variant& Out) {
     const int given = Value.metaType().id();
+    int same = QMetaType::UnknownType; // the engine's type of the field's values, taken as given
     switch (Def->DataType()) {
     case ftSmallint:
     case ftInteger:
@@ -202,41 +229,46 @@ std::optional<Variant> Passed(const TFieldDef* Def, const Variant& Value) {
     case ftAutoInc:
         if (given == QMetaType::LongLong)
             if (const std::optional<int> value =
-                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData())))
-                return Variant(*value);
-        break;
-    case ftLargeint:
-        if (given == QMetaType::LongLong)
-            return Value;
-        break;
+                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData()))) {
+                Out = Variant(*value);
+                return true;
+            }
+        return false;
     case ftBoolean:
-        if (given == QMetaType::LongLong)
-            return Variant(*static_cast<const qint64*>(Value.constData()) != 0);
+        if (given != QMetaType::LongLong)
+            return false;
+        Out = Variant(*static_cast<const qint64*>(Value.constData()) != 0);
+        return true;
+    case ftDate:
+        if (given == QMetaType::QString)
+            if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
+                date.isValid()) {
+                Out = Variant(date);
+                return true;
+            }
+        return false;
+    case ftLargeint:
+        same = QMetaType::LongLong;
         break;
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-        if (given == QMetaType::Double)
-            return Value;
+        same = QMetaType::Double;
         break;
     case ftString:
     case ftFixedChar:
     case ftWideString:
     case ftMemo:
     case ftFmtMemo:
-        if (given == QMetaType::QString)
-            return Value;
-        break;
-    case ftDate:
-        if (given == QMetaType::QString)
-            if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
-                date.isValid())
-                return Variant(date);
+        same = QMetaType::QString;
         break;
     default:
         break;
     }
-    return std::nullopt;
+    if (same == QMetaType::UnknownType || given != same)
+        return false;
+    Out = Value;
+    return true;
 }
 
 // A value of the field's type; an invalid one when Value does not convert to it.
@@ -281,8 +313,8 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
 // A value another program wrote that the field's type cannot hold (SQLite keeps any value
 // in any column) is shown as the engine's text: nothing cut, and the rows after it read.
 Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
-    if (std::optional<Variant> passed = Passed(Def, Value))
-        return std::move(*passed);
+    if (Variant passed; Passed(Def, Value, passed))
+        return passed;
     if (!Value.isValid() || VarIsNull(Value))
         return Value;
     Variant converted;
@@ -301,9 +333,14 @@ TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
     TRecord record;
     const TFieldDefs* defs = FieldDefs();
     const int columns = defs->Count();
-    record.Values.reserve(columns);
-    for (int i = 0; i < columns; ++i)
-        record.Values << FromEngine(defs->Items(i), Row[i]);
+    // Made in place: most values pass as the engine gives them.
+    record.Values.resize(columns);
+    Variant* values = record.Values.data();
+    for (int i = 0; i < columns; ++i) {
+        const TFieldDef* def = defs->Items(i);
+        if (!Passed(def, Row[i], values[i]))
+            values[i] = FromEngine(def, Row[i]);
+    }
     record.Bookmark = Row.last();
     record.EngineRow = Row;
     return record;

@@ -78,10 +78,12 @@ private:
     // The condition of the key search for Count values, those in the bit set Nulls null.
     TSearchSql NearestSql(int Count, quint64 Nulls) const;
 
-    // The reader of an order and the key search conditions built for it, by shape.
+    // The reader of an order and the key search conditions built for it, by shape; the
+    // connection keeps it under KeptKey while the dataset is closed.
     struct TOrderReader {
         TKeysetReader Reader;
         QHash<quint64, TSearchSql> NearestSql;
+        QString KeptKey;
     };
 
     // The readers kept for one condition, by order.

@@ -598,6 +598,16 @@ TSchemaCache& TSqliteConnection::Schema() {
     return FSchema;
 }
 
+void TSqliteConnection::Keep(const QString& Key, std::shared_ptr<void> Object) {
+    FSchema.Keep(Key, std::move(Object));
+}
+
+// Without a look at the schema version: a statement kept prepares itself again after a
+// change of the schema, as the same text prepared anew would read.
+std::shared_ptr<void> TSqliteConnection::Take(const QString& Key) {
+    return FSchema.Take(Key);
+}
+
 bool TSqliteConnection::TableExists(const QString& Table) {
     return Schema().Exists(FoldCase(Table), [&] {
         return Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "

@@ -65,6 +65,8 @@ public:
     void SetReadBurstAge(int Milliseconds);
     // The read burst the next query joins (see TSqliteReadBurst::Snapshot).
     quint64 ReadSnapshot() override;
+    void Keep(const QString& Key, std::shared_ptr<void> Object) override;
+    std::shared_ptr<void> Take(const QString& Key) override;
 
     std::unique_ptr<TDbStatement> Prepare(const QString& Sql) override;
     qint64 Execute(const QString& Sql, const QVariantList& Params = {}) override;

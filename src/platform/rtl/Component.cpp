@@ -120,7 +120,9 @@ void TComponent::FreeNotification(TComponent* AComponent) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
-    if (!AComponent)
+    // Each of two linked components lists the other: unlisted here, unlisted there (the
+    // common case of a sibling's removal passed on by the owner).
+    if (!AComponent || !FFreeNotifies.contains(AComponent))
         return;
     FFreeNotifies.removeAll(AComponent);
     AComponent->FFreeNotifies.removeAll(this);

@@ -1,5 +1,6 @@
 #include "EngineTest.h"
 
+#include <QCoreApplication>
 #include <db/DataSource.h>
 #include <db/Database.h>
 #include <db/FieldDefs.h>
@@ -17,6 +18,7 @@ ON_EVERY_ENGINE(QueryParams);
 ON_EVERY_ENGINE(QueryLive);
 ON_EVERY_ENGINE(QueryExec);
 ON_EVERY_ENGINE(QueryLarge);
+ON_EVERY_ENGINE(QueryReopen);
 
 std::unique_ptr<TQuery> NewQuery(const TPeopleDatabase& db, const QString& sql) {
     auto query = std::make_unique<TQuery>();
@@ -89,6 +91,163 @@ TEST_P(QueryLocalSql, DefinitionsFollowTheStatementAcrossOpens) {
     ASSERT_EQ(query->FieldDefs()->Count(), 2);
     EXPECT_NE(query->FindField(QStringLiteral("Pay")), nullptr); // in the engine's case
     EXPECT_EQ(query->FindField(QStringLiteral("Name")), nullptr);
+}
+
+// A database component that stays connected while the test runs, under Name, as an
+// application keeps one: the queries on it share one connection across their opens.
+std::unique_ptr<TDatabase> ConnectedDatabase(const TPeopleDatabase& db, const QString& Name) {
+    auto database = std::make_unique<TDatabase>();
+    database->SetDatabaseName(Name);
+    database->SetAliasName(db.Alias());
+    database->Open();
+    return database;
+}
+
+void Exec(const QString& DatabaseName, const QString& Sql) {
+    TQuery statement;
+    statement.SetDatabaseName(DatabaseName);
+    statement.SQL()->SetText(Sql);
+    statement.ExecSQL();
+}
+
+void SetStatement(TQuery& Query, const QString& DatabaseName, const QString& Sql) {
+    Query.SetDatabaseName(DatabaseName);
+    Query.SQL()->SetText(Sql);
+}
+
+// A query opened again on the same text reads what the statement gives at that open: the
+// table's columns as they are then, the parameters' values of that open.
+TEST_P(QueryReopen, TheSameTextFollowsTheTableAndTheParameters) {
+    TPeopleDatabase db(9, Engine());
+    const auto database = ConnectedDatabase(db, QStringLiteral("Reopened"));
+    TQuery query;
+    SetStatement(query, QStringLiteral("Reopened"),
+                 QStringLiteral("select * from People.db where Country = :C order by Name desc"));
+    query.ParamByName(QStringLiteral("C"))->SetAsInteger(2);
+    query.Open();
+    const int columns = query.FieldCount();
+    EXPECT_EQ(query.RecordCount(), 3); // 2, 5, 8
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Id"))->AsInteger(), 8);
+    query.Close();
+
+    query.ParamByName(QStringLiteral("C"))->SetAsInteger(1);
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Id"))->AsInteger(), 7); // 1, 4, 7
+    query.Close();
+
+    Exec(QStringLiteral("Reopened"),
+         QStringLiteral("alter table People.db add column Extra integer"));
+    Exec(QStringLiteral("Reopened"), QStringLiteral("update People.db set Extra = Id * 10"));
+    query.Open();
+    ASSERT_EQ(query.FieldCount(), columns + 1);
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Extra"))->AsInteger(), 70);
+    query.Close();
+
+    // The order's column is gone: the statement no longer runs.
+    Exec(QStringLiteral("Reopened"),
+         QStringLiteral("alter table People.db rename column Name to FullName"));
+    EXPECT_THROW(query.Open(), EDatabaseError);
+    EXPECT_FALSE(query.Active());
+}
+
+// Another program's changes of the tables between two opens are seen: a column added, a
+// table made again with the same columns and other rows.
+TEST_P(QueryReopen, ChangesThroughAnotherConnectionAreSeen) {
+    if (Engine() != QLatin1String(SqliteEngine))
+        GTEST_SKIP() << "a server connection learns only its own schema changes";
+    TPeopleDatabase db(3, Engine());
+    const auto database = ConnectedDatabase(db, QStringLiteral("Mine"));
+    TQuery people, countries;
+    SetStatement(people, QStringLiteral("Mine"),
+                 QStringLiteral("select * from People.db order by Name"));
+    SetStatement(countries, QStringLiteral("Mine"),
+                 QStringLiteral("select Id, Name from Country.db order by Name"));
+    people.Open();
+    const int columns = people.FieldCount();
+    people.Close();
+    countries.Open();
+    const QString before = countries.FieldByName(QStringLiteral("Name"))->AsString();
+    countries.Close();
+
+    const auto other = ConnectedDatabase(db, QStringLiteral("Other"));
+    Exec(QStringLiteral("Other"), QStringLiteral("alter table People.db add column Extra integer"));
+    Exec(QStringLiteral("Other"), QStringLiteral("drop table Country.db"));
+    Exec(QStringLiteral("Other"),
+         QStringLiteral("create table Country.db (\"Id\" INTEGER PRIMARY "
+                        "KEY AUTOINCREMENT, \"Name\" VARCHAR(30) NOT NULL)"));
+    Exec(QStringLiteral("Other"), QStringLiteral("insert into Country.db values (1, 'Aaland')"));
+    QCoreApplication::processEvents(); // the read burst that saw the tables before ends
+    people.Open();
+    EXPECT_EQ(people.FieldCount(), columns + 1);
+    EXPECT_NE(people.FindField(QStringLiteral("Extra")), nullptr);
+    countries.Open();
+    EXPECT_EQ(countries.RecordCount(), 1);
+    EXPECT_EQ(countries.FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Aaland"));
+    EXPECT_NE(before, QStringLiteral("Aaland"));
+}
+
+// Queries of one text open at the same time read each with its own values, also after
+// one of them was closed and opened again.
+TEST_P(QueryReopen, QueriesOfOneTextOpenTogetherKeepTheirOwnValues) {
+    TPeopleDatabase db(150, Engine()); // more records per country than a read takes ahead
+    const auto database = ConnectedDatabase(db, QStringLiteral("Shared"));
+    const QString text = QStringLiteral("select Id from People.db where Country = :C order by Id");
+    const auto newQuery = [&text](int Country) {
+        auto query = std::make_unique<TQuery>();
+        SetStatement(*query, QStringLiteral("Shared"), text);
+        query->ParamByName(QStringLiteral("C"))->SetAsInteger(Country);
+        return query;
+    };
+    std::unique_ptr<TQuery> queries[3] = {newQuery(1), newQuery(2), newQuery(3)};
+    queries[0]->Open();
+    queries[0]->Close();
+    queries[1]->Open();
+    queries[2]->Open();
+    queries[0]->Open();
+    QList<qint64> ids[3];
+    for (int step = 0; step < 50; ++step)
+        for (int q = 0; q < 3; ++q) {
+            ids[q] << queries[q]->FieldByName(QStringLiteral("Id"))->AsInteger();
+            queries[q]->Next();
+        }
+    for (int q = 0; q < 3; ++q) {
+        QList<qint64> expected;
+        for (int id = q + 1; expected.size() < 50; id += 3)
+            expected << id;
+        EXPECT_EQ(ids[q], expected) << "country " << q + 1;
+    }
+}
+
+// Another text, or the same text on another database, is planned for what it names.
+TEST_P(QueryReopen, AnotherTextOrDatabaseIsPlannedAnew) {
+    TPeopleDatabase db(9, Engine());
+    const auto database = ConnectedDatabase(db, QStringLiteral("First"));
+    TQuery query;
+    SetStatement(query, QStringLiteral("First"),
+                 QStringLiteral("select Id, Name from People.db order by Name"));
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Person 0001"));
+    query.Close();
+    query.SQL()->SetText(QStringLiteral("select Id, Name from Country.db order by Name"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 3);
+    EXPECT_FALSE(
+        query.FieldByName(QStringLiteral("Name"))->AsString().startsWith(QStringLiteral("Person")));
+    query.Close();
+    query.SQL()->SetText(QStringLiteral("select Id, Name from People.db order by Name"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 9);
+    query.Close();
+
+    if (Engine() != QLatin1String(SqliteEngine))
+        return; // the server's test database is one schema
+    TPeopleDatabase small(4, Engine());
+    const auto second = ConnectedDatabase(small, QStringLiteral("Second"));
+    query.SetDatabaseName(QStringLiteral("Second"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 4);
+    query.Last();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Person 0004"));
 }
 
 TEST_P(QueryParams, ParametersAreTypedAndBoundByName) {
