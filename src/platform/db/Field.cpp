@@ -429,33 +429,32 @@ TField* TFields::Fields(int Index) const {
 
 namespace {
 
+// Writes Name with its ASCII letters in lower case to Out (Name.size() units); false when
+// Name holds a character beyond ASCII, which takes the general case mapping.
+bool FoldAscii(const QString& Name, char16_t* Out) {
+    for (qsizetype i = 0; i < Name.size(); ++i) {
+        const char16_t c = Name[i].unicode();
+        if (c >= 0x80)
+            return false;
+        Out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+    }
+    return true;
+}
+
 // Looks Name up in a map by lower-case names; a short name is folded on the stack, so
 // that a lookup by a literal name allocates nothing.
 TField* ByLowerCaseName(const QHash<QString, TField*>& Map, const QString& Name) {
     constexpr qsizetype Short = 64;
-    if (Name.size() > Short)
-        return Map.value(Name.toLower());
     char16_t folded[Short];
-    for (qsizetype i = 0; i < Name.size(); ++i) {
-        const char16_t c = Name[i].unicode();
-        if (c >= 0x80)
-            return Map.value(Name.toLower());
-        folded[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
-    }
+    if (Name.size() > Short || !FoldAscii(Name, folded))
+        return Map.value(Name.toLower());
     return Map.value(QString::fromRawData(reinterpret_cast<const QChar*>(folded), Name.size()));
 }
 
-// The key of Name in such a map: ASCII letters folded without the general case mapping.
+// The key of Name in such a map.
 QString LowerCaseName(const QString& Name) {
     QString lower(Name.size(), Qt::Uninitialized);
-    QChar* out = lower.data();
-    for (qsizetype i = 0; i < Name.size(); ++i) {
-        const char16_t c = Name[i].unicode();
-        if (c >= 0x80)
-            return Name.toLower();
-        out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
-    }
-    return lower;
+    return FoldAscii(Name, reinterpret_cast<char16_t*>(lower.data())) ? lower : Name.toLower();
 }
 
 } // namespace

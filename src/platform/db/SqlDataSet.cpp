@@ -333,14 +333,10 @@ TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
     TRecord record;
     const TFieldDefs* defs = FieldDefs();
     const int columns = defs->Count();
-    // Made in place: most values pass as the engine gives them.
     record.Values.resize(columns);
     Variant* values = record.Values.data();
-    for (int i = 0; i < columns; ++i) {
-        const TFieldDef* def = defs->Items(i);
-        if (!Passed(def, Row[i], values[i]))
-            values[i] = FromEngine(def, Row[i]);
-    }
+    for (int i = 0; i < columns; ++i)
+        values[i] = FromEngine(defs->Items(i), Row[i]);
     record.Bookmark = Row.last();
     record.EngineRow = Row;
     return record;

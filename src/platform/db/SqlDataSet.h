@@ -51,7 +51,7 @@ protected:
     std::optional<TRecord> InternalNearest(const QList<TField*>& Fields,
                                            const QVariantList& Values) override;
 
-    // A value of the engine in the field's type; raises for one the type cannot hold.
+    // A value of the engine in the field's type; one the type cannot hold as its text.
     Variant FromEngine(const TFieldDef* Def, const Variant& Value) const;
     Variant ToEngine(TFieldType Type, const Variant& Value) const;
     TRecord RecordOf(const QVariantList& Row) const;
