@@ -40,15 +40,6 @@ std::size_t ReadRecords(TDataSet* DataSet, int Count) {
     return length;
 }
 
-std::size_t ReadRows(TRawStatement& Statement) {
-    std::size_t length = 0;
-    Statement.Reset();
-    while (Statement.Step())
-        for (int c = 0; c < Statement.ColumnCount(); ++c)
-            length += Statement.TextLength(c);
-    return length;
-}
-
 int Bench(const QString& Dir, int Repeat) {
     const QString file = QDir(Dir).filePath(QLatin1String(StandardDatabaseFile));
     if (!QFile::exists(file))
@@ -121,7 +112,11 @@ int Bench(const QString& Dir, int Repeat) {
             ReadRecords(source->DataSet(), 50);
         });
     const double openDirect = MedianMicroseconds(
-        Repeat, [] {}, [&] { ReadRows(firstRows); });
+        Repeat, [] {},
+        [&] {
+            firstRows.Reset();
+            firstRows.ReadRows();
+        });
     line("open + first 50", open, openDirect);
     const double countOurs = MedianMicroseconds(
         Repeat, [&] { filter->SetFilter(1); }, [&] { counted = source->DataSet()->RecordCount(); });

@@ -68,6 +68,14 @@ std::string_view TRawStatement::Text(int Column) const {
                 : std::string_view();
 }
 
+std::size_t TRawStatement::ReadRows() {
+    std::size_t length = 0;
+    while (Step())
+        for (int c = 0; c < ColumnCount(); ++c)
+            length += TextLength(c);
+    return length;
+}
+
 TRawDatabase::TRawDatabase(const std::string& FileName) {
     const int result = sqlite3_open_v2(FileName.c_str(), &FDb, SQLITE_OPEN_READWRITE, nullptr);
     if (result != SQLITE_OK) {

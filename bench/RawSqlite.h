@@ -33,6 +33,9 @@ public:
     // The column as text (empty for Null), valid until the next step.
     std::string_view Text(int Column) const;
     std::size_t TextLength(int Column) const override { return Text(Column).size(); }
+    // Steps through the rows left (the statement reset and bound by the caller), reading
+    // every column's text; gives their total length.
+    std::size_t ReadRows();
 
 private:
     sqlite3* FDb;
