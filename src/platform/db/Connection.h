@@ -128,10 +128,11 @@ public:
     // engine has none of its own: the hidden column HiddenRowKey, numbered in the order
     // the rows have now.
     virtual void EnsureRowKey(const QString& /*Table*/) {}
-    // The snapshot of the data the next query reads, when the engine keeps one: two queries
-    // under the same non-zero number read the same data (no commit seen and no write made
-    // between them). Zero when the next query may see data changed since the last one.
-    virtual quint64 ReadSnapshot() { return 0; }
+    // The version of Table's rows the next query reads, when the engine follows them: two
+    // reads of Table under the same non-zero version read the same rows (nothing written
+    // to it by this connection, nothing committed by another, between them). An empty
+    // Table: any table. Zero when the next query may see rows changed since the last one.
+    virtual quint64 ReadVersion(const QString& /*Table*/) { return 0; }
     // Keeps what a closed dataset leaves for its next open (its reader and prepared
     // statements) under Key, a few of them, while the schema stays; Take gives it back
     // once. A connection that keeps nothing gives nothing back.

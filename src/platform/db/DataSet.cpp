@@ -491,7 +491,7 @@ void TDataSet::BeginInsert(bool AtEnd) {
     DoBeforeInsert();
     TRecord record;
     record.Values.resize(FFieldDefs->Count());
-    record.Calculated.resize(FCalcSlotCount);
+    // Its calculated values are made whole at the first change of a field.
     InternalInitRecord(record);
     if (AtEnd) {
         // The new record follows the last one: the window shows the end of the data.
@@ -687,7 +687,11 @@ void TDataSet::DisableControls() {
 void TDataSet::EnableControls() {
     if (FDisableCount == 0)
         return;
-    if (--FDisableCount == 0 && FEventWhileDisabled) {
+    if (--FDisableCount > 0)
+        return;
+    if (std::exchange(FStateWhileDisabled, false))
+        DataEvent(deUpdateState);
+    if (FEventWhileDisabled) {
         FEventWhileDisabled = false;
         // A layout changed meanwhile (fields shown, hidden or moved) is told as such.
         const bool layout = std::exchange(FLayoutWhileDisabled, false);
@@ -1381,24 +1385,45 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
         return;
     if (Field->FFieldNo > 0)
         record->Values[Field->FFieldNo - 1] = Value;
-    else if (Field->FCalcSlot >= 0)
+    else if (Field->FCalcSlot >= 0 && Field->FCalcSlot < record->Calculated.size())
         record->Calculated[Field->FCalcSlot] = Value;
     if (calculating)
         return;
     FModified = true;
     // Lookup and calculated values of the edited record follow its data.
     if (FAutoCalcFields)
-        CalculateFields(*record);
+        CalculateFields(*record, Field);
     DataEvent(deFieldChange, reinterpret_cast<qintptr>(Field));
 }
 
-void TDataSet::CalculateFields(TRecord& Record) {
+void TDataSet::CalculateFields(TRecord& Record, const TField* Changed) {
     if (FCalcSlotCount == 0)
         return;
-    Record.Calculated.fill(Null(), FCalcSlotCount);
+    const bool partial = Changed && Record.Calculated.size() == FCalcSlotCount;
+    // A lookup is kept when its keys are data fields other than the one changed.
+    const auto kept = [partial, Changed](const TLookupKeys& Lookup) {
+        return partial &&
+               std::none_of(Lookup.Keys.cbegin(), Lookup.Keys.cend(), [Changed](const TField* Key) {
+                   return Key == Changed || Key->FieldKind() != fkData;
+               });
+    };
+    if (partial) {
+        QList<bool> keep(FCalcSlotCount, false);
+        for (const TLookupKeys& lookup : LookupKeys())
+            if (lookup.Field->FCalcSlot >= 0 && kept(lookup))
+                keep[lookup.Field->FCalcSlot] = true;
+        for (int slot = 0; slot < FCalcSlotCount; ++slot)
+            if (!keep[slot])
+                Record.Calculated[slot] = Null();
+    } else {
+        Record.Calculated.fill(Null(), FCalcSlotCount);
+    }
     TRestore<TRecord*> record(FCalcRecord, &Record);
     TRestore<TDataSetState> state(FState, dsCalcFields);
-    for (const auto& [field, keyFields] : LookupKeys()) {
+    for (const TLookupKeys& lookupKeys : LookupKeys()) {
+        if (kept(lookupKeys))
+            continue;
+        const auto& [field, keyFields] = lookupKeys;
         TDataSet* lookup = field->LookupDataSet(); // gone when destroyed since
         if (!lookup)
             continue;
@@ -1441,11 +1466,24 @@ void TDataSet::DataEvent(TDataEvent Event, qintptr Info) {
         if (field)
             field->Changed();
     }
-    if (FDisableCount > 0 && Event != deUpdateState && Event != deCheckBrowseMode &&
-        Event != deUpdateRecord && Event != deFocusControl) {
-        FEventWhileDisabled = true;
-        FLayoutWhileDisabled = FLayoutWhileDisabled || Event == deLayoutChange;
-        return;
+    if (FDisableCount > 0 && Event != deCheckBrowseMode && Event != deUpdateRecord &&
+        Event != deFocusControl) {
+        // A move between active states (browse, edit, insert) reaches the controls when
+        // they are enabled again; an open or a close reaches them at once, so that they
+        // let go of the fields.
+        const bool opensOrCloses =
+            FState == dsInactive ||
+            std::any_of(FDataSources.cbegin(), FDataSources.cend(),
+                        [](const TDataSource* Source) { return Source->State() == dsInactive; });
+        if (Event == deUpdateState && !opensOrCloses) {
+            FStateWhileDisabled = true;
+            return;
+        }
+        if (Event != deUpdateState) {
+            FEventWhileDisabled = true;
+            FLayoutWhileDisabled = FLayoutWhileDisabled || Event == deLayoutChange;
+            return;
+        }
     }
     const QList<TDataSource*> sources = FDataSources;
     for (TDataSource* source : sources)

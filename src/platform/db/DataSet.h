@@ -303,7 +303,9 @@ protected:
     void CreateFields();
     void DestroyFields();
     // Calculates the calculated and lookup fields of Record.
-    void CalculateFields(TRecord& Record);
+    // The lookup and calculated values of Record; after a change of the field Changed,
+    // the lookups by other fields keep their values.
+    void CalculateFields(TRecord& Record, const TField* Changed = nullptr);
     // Re-reads the held records around the current one (or its neighbours when gone).
     void ResyncCentered(std::optional<TRecord> Current);
     void Loaded() override;
@@ -375,6 +377,7 @@ private:
     int FDisableCount = 0;
     bool FEventWhileDisabled = false;
     bool FLayoutWhileDisabled = false;
+    bool FStateWhileDisabled = false;
     int FBufferCount = 1;
     QList<TRecord> FBuffers;
     int FActiveRecord = -1;

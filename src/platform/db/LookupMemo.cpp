@@ -42,24 +42,24 @@ size_t qHash(const TLookupMemo::TKey& Key, size_t Seed) {
     return HashOfValue(Key.KeyValues, qHashMulti(Seed, Key.KeyFields, Key.ResultFields));
 }
 
-const Variant* TLookupMemo::Find(quint64 Snapshot, const QString& KeyFields,
+const Variant* TLookupMemo::Find(quint64 Version, const QString& KeyFields,
                                  const Variant& KeyValues, const QString& ResultFields) const {
-    if (Snapshot == 0 || Snapshot != FSnapshot)
+    if (Version == 0 || Version != FVersion)
         return nullptr;
     const auto found = FResults.constFind(TKey{KeyFields, ResultFields, KeyValues});
     return found == FResults.cend() ? nullptr : &found.value();
 }
 
-void TLookupMemo::Keep(quint64 Snapshot, const QString& KeyFields, const Variant& KeyValues,
+void TLookupMemo::Keep(quint64 Version, const QString& KeyFields, const Variant& KeyValues,
                        const QString& ResultFields, const Variant& Result) {
-    if (Snapshot != FSnapshot || FResults.size() >= MaxKept)
+    if (Version != FVersion || FResults.size() >= MaxKept)
         Clear();
-    FSnapshot = Snapshot;
-    if (Snapshot != 0)
+    FVersion = Version;
+    if (Version != 0)
         FResults.insert(TKey{KeyFields, ResultFields, KeyValues}, Result);
 }
 
 void TLookupMemo::Clear() {
     FResults.clear();
-    FSnapshot = 0;
+    FVersion = 0;
 }

@@ -4,17 +4,17 @@
 #include <QString>
 #include <rtl/Variant.h>
 
-// The results of a dataset's lookups read under one snapshot of its engine's data (see
-// TDbConnection::ReadSnapshot): the same lookup under the same snapshot gives the same
+// The results of a dataset's lookups read under one version of its engine's rows (see
+// TDbConnection::ReadVersion): the same lookup under the same version gives the same
 // result, so it is not asked of the engine again. Values compare by type and value.
 class TLookupMemo {
 public:
-    // The kept result of the lookup under Snapshot (non-zero), or null.
-    const Variant* Find(quint64 Snapshot, const QString& KeyFields, const Variant& KeyValues,
+    // The kept result of the lookup under Version (non-zero), or null.
+    const Variant* Find(quint64 Version, const QString& KeyFields, const Variant& KeyValues,
                         const QString& ResultFields) const;
-    // Keeps Result of a lookup read under Snapshot; the results of other snapshots go.
+    // Keeps Result of a lookup read under Version; the results of other versions go.
     // Zero keeps nothing.
-    void Keep(quint64 Snapshot, const QString& KeyFields, const Variant& KeyValues,
+    void Keep(quint64 Version, const QString& KeyFields, const Variant& KeyValues,
               const QString& ResultFields, const Variant& Result);
     void Clear();
 
@@ -27,7 +27,7 @@ public:
 
 private:
     static constexpr qsizetype MaxKept = 4096;
-    quint64 FSnapshot = 0;
+    quint64 FVersion = 0;
     QHash<TKey, Variant> FResults;
 };
 

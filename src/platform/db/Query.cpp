@@ -84,8 +84,9 @@ int SerialOfResults = 0;
 // How an open query reads its result.
 struct TQuery::TPlan {
     bool Direct = false;
-    QString Table; // the one table of a direct plan
-    QString From;  // the FROM text: table (and alias), the result table or the held row
+    QString Table;         // the one table of a direct plan
+    bool OneTable = false; // a direct plan without a subquery: it reads no other table
+    QString From;          // the FROM text: table (and alias), the result table or the held row
     QString RowKey;
     QList<TColumnInfo> Columns;
     QString Where;
@@ -172,6 +173,10 @@ bool TQuery::CanModify() const {
 
 QString TQuery::UpdateTableName() const {
     return CanModify() ? FPlan->Table : QString();
+}
+
+QString TQuery::ReadTable() const {
+    return FPlan && FPlan->OneTable ? FPlan->Table : QString();
 }
 
 void TQuery::Prepare() {
@@ -748,6 +753,8 @@ void TQuery::InternalInitFieldDefs() {
             types << std::pair{type, size};
         }
         FPlan->RowKey = connection->RowIdColumn(FPlan->Table);
+        FPlan->OneTable = std::count_if(tokens.begin(), tokens.end(),
+                                        [](const TToken& t) { return IsWord(t, "select"); }) == 1;
     } else {
         FPlan->OrderColumns.clear();
         FPlan->Descending.clear();

@@ -70,6 +70,7 @@ protected:
                                  int Count) override;
     void DefineSource(TKeysetSource& Source) override;
     QString UpdateTableName() const override;
+    QString ReadTable() const override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:

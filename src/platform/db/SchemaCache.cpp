@@ -59,3 +59,7 @@ QList<TIndexInfo> TSchemaCache::Indexes(const QString& Key,
 QString TSchemaCache::RowId(const QString& Key, const std::function<QString()>& Read) {
     return Kept(Key, &TTableSchema::RowId, Read);
 }
+
+bool TSchemaCache::RowIdTable(const QString& Key, const std::function<bool()>& Read) {
+    return Kept(Key, &TTableSchema::RowIdTable, Read);
+}

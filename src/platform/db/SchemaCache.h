@@ -21,6 +21,7 @@ public:
     QList<TColumnInfo> Columns(const QString& Key, const std::function<QList<TColumnInfo>()>& Read);
     QList<TIndexInfo> Indexes(const QString& Key, const std::function<QList<TIndexInfo>()>& Read);
     QString RowId(const QString& Key, const std::function<QString()>& Read);
+    bool RowIdTable(const QString& Key, const std::function<bool()>& Read);
 
     // Keeps Object under Key among the latest few; Take gives it back once.
     void Keep(const QString& Key, std::shared_ptr<void> Object);
@@ -32,6 +33,7 @@ private:
         std::optional<QList<TColumnInfo>> Columns;
         std::optional<QList<TIndexInfo>> Indexes;
         std::optional<QString> RowId;
+        std::optional<bool> RowIdTable;
     };
 
     // Read may itself ask the cache (for another entry), so what it gives is stored after.

@@ -179,11 +179,11 @@ Variant TSqlDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues,
         Active() && !calculated && !SearchesInProcess() ? Connection() : nullptr;
     if (!connection)
         return TDataSet::Lookup(KeyFields, KeyValues, ResultFields);
-    if (const Variant* kept =
-            FLookups.Find(connection->ReadSnapshot(), KeyFields, KeyValues, ResultFields))
+    const quint64 version = connection->ReadVersion(ReadTable());
+    if (const Variant* kept = FLookups.Find(version, KeyFields, KeyValues, ResultFields))
         return *kept;
     const Variant result = TDataSet::Lookup(KeyFields, KeyValues, ResultFields);
-    FLookups.Keep(connection->ReadSnapshot(), KeyFields, KeyValues, ResultFields, result);
+    FLookups.Keep(version, KeyFields, KeyValues, ResultFields, result);
     return result;
 }
 

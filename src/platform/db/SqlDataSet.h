@@ -16,9 +16,10 @@ class TSqlDataSet : public TDBDataSet {
 public:
     explicit TSqlDataSet(TComponent* AOwner = nullptr);
 
-    // A lookup asked again under the engine's same snapshot gives the result it gave,
-    // without a query, while the dataset has no calculated fields and searches in the
-    // engine (no filter in the process, no cached changes).
+    // A lookup asked again while the engine's version of the rows read stays the same
+    // (TDbConnection::ReadVersion of ReadTable) gives the result it gave, without a query,
+    // while the dataset has no calculated fields and searches in the engine (no filter in
+    // the process, no cached changes).
     Variant Lookup(const QString& KeyFields, const Variant& KeyValues,
                    const QString& ResultFields) override;
 
@@ -29,6 +30,9 @@ protected:
     // The table posted records are written to, as the engine names it; empty when the
     // records cannot be written.
     virtual QString UpdateTableName() const = 0;
+    // The one table the source reads rows of, as the engine names it; empty when it may
+    // read others.
+    virtual QString ReadTable() const { return QString(); }
     // Builds the reader for the current source.
     void Reposition();
     // New values for the parameters of the descendant's own condition: same queries.

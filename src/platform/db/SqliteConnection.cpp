@@ -1,6 +1,7 @@
 #include "SqliteConnection.h"
 
 #include "LikePattern.h"
+#include "SqliteDataVersions.h"
 #include "SqliteReadBurst.h"
 
 #include <QFile>
@@ -230,6 +231,7 @@ public:
     // empty (the statement is not to be cached).
     void Release(const QString& Sql, sqlite3_stmt* Statement);
     TSqliteReadBurst& Burst() { return *FBurst; }
+    TSqliteDataVersions& Versions() { return *FVersions; }
 
 private:
     void ClearCache();
@@ -241,6 +243,7 @@ private:
     QHash<QString, QList<sqlite3_stmt*>> FIdle;
     int FIdleCount = 0;
     std::unique_ptr<TSqliteReadBurst> FBurst;
+    std::unique_ptr<TSqliteDataVersions> FVersions;
 };
 
 TSqliteDatabase::TSqliteDatabase(const QString& FileName, int Flags, const QString& Uri)
@@ -259,9 +262,11 @@ TSqliteDatabase::TSqliteDatabase(const QString& FileName, int Flags, const QStri
         throw EDatabaseError(message);
     }
     FBurst = std::make_unique<TSqliteReadBurst>(FDb);
+    FVersions = std::make_unique<TSqliteDataVersions>(FDb);
 }
 
 TSqliteDatabase::~TSqliteDatabase() {
+    FVersions.reset();
     FBurst.reset();
     ClearCache();
     // A file this connection made and left without a table was only looked into.
@@ -401,6 +406,8 @@ bool TSqliteStatement::Step() {
         FChangesBefore = sqlite3_total_changes64(Db());
         FRowsAffected = 0;
         FRunning = true;
+        if (!sqlite3_stmt_readonly(FStatement))
+            FDatabase->Versions().BeforeWrite();
     }
     const int result = sqlite3_step(FStatement);
     if (result == SQLITE_ROW)
@@ -409,8 +416,11 @@ bool TSqliteStatement::Step() {
     if (result == SQLITE_DONE) {
         // sqlite3_changes64 keeps the count of an earlier statement when this one changed
         // nothing (a query, a definition).
-        if (sqlite3_total_changes64(Db()) != FChangesBefore)
+        const sqlite3_int64 changed = sqlite3_total_changes64(Db()) - FChangesBefore;
+        if (changed != 0)
             FRowsAffected = sqlite3_changes64(Db());
+        if (!sqlite3_stmt_readonly(FStatement))
+            FDatabase->Versions().AfterWrite(changed);
         return false;
     }
     const QString message = ErrorText(Db(), QStringLiteral("Cannot run \"%1\"").arg(Text()));
@@ -514,8 +524,22 @@ int TSqliteConnection::ReadBurstAge() const {
     return FWriteAhead ? FReadBurstAge : 0;
 }
 
-quint64 TSqliteConnection::ReadSnapshot() {
-    return FDatabase->Burst().Snapshot();
+quint64 TSqliteConnection::ReadVersion(const QString& Table) {
+    TSqliteReadBurst& burst = FDatabase->Burst();
+    if (!burst.Join())
+        return 0;
+    TSqliteDataVersions& versions = FDatabase->Versions();
+    versions.Seen(burst.DataVersion());
+    return versions.Of(Table, [&] { return IsRowIdTable(Table); });
+}
+
+bool TSqliteConnection::IsRowIdTable(const QString& Table) {
+    return Schema().RowIdTable(FoldCase(Table), [&] {
+        return Scalar(QStringLiteral("SELECT min(type = 'table' AND wr = 0) FROM "
+                                     "pragma_table_list WHERE name = ? COLLATE NOCASE"),
+                      {Table})
+                   .toLongLong() == 1;
+    });
 }
 
 void TSqliteConnection::SetBusyTimeout(int Milliseconds) {
@@ -594,7 +618,13 @@ QStringList TSqliteConnection::TableNames() {
 }
 
 TSchemaCache& TSqliteConnection::Schema() {
-    FSchema.Check(Scalar(QStringLiteral("PRAGMA schema_version")).toLongLong());
+    // The queries of a burst read one snapshot: its schema is checked once.
+    TSqliteReadBurst& burst = FDatabase->Burst();
+    const bool held = burst.Join();
+    if (!held || burst.Serial() != FSchemaBurst) {
+        FSchema.Check(Scalar(QStringLiteral("PRAGMA schema_version")).toLongLong());
+        FSchemaBurst = held ? burst.Serial() : 0;
+    }
     return FSchema;
 }
 
@@ -753,9 +783,5 @@ QString TSqliteConnection::ReadRowIdColumn(const QString& Table) {
 }
 
 QString TSqliteConnection::FoldCase(const QString& Value) const {
-    QString folded = Value;
-    for (QChar& c : folded)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(char16_t(c.unicode() + ('a' - 'A')));
-    return folded;
+    return TSqliteDataVersions::Folded(Value);
 }

@@ -63,8 +63,8 @@ public:
     // WAL mode: every query reads in a transaction of its own.
     int ReadBurstAge() const;
     void SetReadBurstAge(int Milliseconds);
-    // The read burst the next query joins (see TSqliteReadBurst::Snapshot).
-    quint64 ReadSnapshot() override;
+    // Joins or starts the read burst the next query reads in (see TSqliteDataVersions).
+    quint64 ReadVersion(const QString& Table) override;
     void Keep(const QString& Key, std::shared_ptr<void> Object) override;
     std::shared_ptr<void> Take(const QString& Key) override;
 
@@ -122,6 +122,8 @@ private:
     QList<TColumnInfo> ReadTableColumns(const QString& Table);
     QList<TIndexInfo> ReadTableIndexes(const QString& Table);
     QString ReadRowIdColumn(const QString& Table);
+    // An ordinary table with a rowid (not a view, a virtual table or one without rowid).
+    bool IsRowIdTable(const QString& Table);
     void OpenReadOnly();
     // The connection's functions and settings.
     void Configure();
@@ -132,4 +134,5 @@ private:
     bool FWriteAhead = false;
     std::shared_ptr<TSqliteDatabase> FDatabase;
     TSchemaCache FSchema;
+    quint64 FSchemaBurst = 0; // the read burst whose schema FSchema was checked against
 };

@@ -25,19 +25,25 @@ void TSqliteReadBurst::SetMaxAge(std::chrono::milliseconds Age) {
 }
 
 void TSqliteReadBurst::BeforeStatement(sqlite3_stmt* Statement) {
-    if (!IsQuery(Statement))
-        return End();
+    if (IsQuery(Statement))
+        Join();
+    else
+        End();
+}
+
+bool TSqliteReadBurst::Join() {
     // An explicit transaction holds its own snapshot.
     if (FMaxAge.count() <= 0 || !sqlite3_get_autocommit(FDb))
-        return;
+        return false;
     if (FHeld && std::chrono::steady_clock::now() - FStarted < FMaxAge)
-        return;
+        return true;
     End();
     Start();
+    return FHeld;
 }
 
 void TSqliteReadBurst::Start() {
-    if (!FHold && sqlite3_prepare_v3(FDb, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT,
+    if (!FHold && sqlite3_prepare_v3(FDb, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
                                      &FHold, nullptr) != SQLITE_OK) {
         FHold = nullptr;
         return;
@@ -49,6 +55,7 @@ void TSqliteReadBurst::Start() {
     }
     FHeld = true;
     ++FSerial;
+    FDataVersion = sqlite3_column_int64(FHold, 0);
     FStarted = std::chrono::steady_clock::now();
     HookEventLoop();
 }
@@ -67,14 +74,6 @@ void TSqliteReadBurst::HookEventLoop() {
     const auto end = [this] { End(); };
     QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &FEndContext, end);
     QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &FEndContext, end);
-}
-
-quint64 TSqliteReadBurst::Snapshot() const {
-    // The conditions of BeforeStatement under which a query joins the burst held.
-    if (!FHeld || !sqlite3_get_autocommit(FDb) ||
-        std::chrono::steady_clock::now() - FStarted >= FMaxAge)
-        return 0;
-    return FSerial;
 }
 
 void TSqliteReadBurst::End() {

@@ -26,10 +26,14 @@ public:
     // To be called before Statement starts: a query joins the burst (starting it, or a new
     // one when it is too old), any other statement ends it.
     void BeforeStatement(sqlite3_stmt* Statement);
+    // Holds a burst for a query starting now, as BeforeStatement does; false when the
+    // query would read on its own (no bursts, an explicit transaction, the file busy).
+    bool Join();
     void End();
-    // The number of the burst a query starting now joins, counted from 1: the queries of
-    // one number read one snapshot. Zero when it would read on its own or start a burst.
-    quint64 Snapshot() const;
+    // The file's data version (PRAGMA data_version) the burst held reads.
+    qint64 DataVersion() const { return FDataVersion; }
+    // The number of the burst held, counted from 1.
+    quint64 Serial() const { return FSerial; }
 
 private:
     void Start();
@@ -39,7 +43,8 @@ private:
     sqlite3* FDb;
     sqlite3_stmt* FHold = nullptr;
     bool FHeld = false;
-    quint64 FSerial = 0; // of the burst held
+    qint64 FDataVersion = 0; // of the burst held
+    quint64 FSerial = 0;
     std::chrono::milliseconds FMaxAge{0};
     std::chrono::steady_clock::time_point FStarted;
     // Receives the event loop's signals that end the burst; disconnected with it.

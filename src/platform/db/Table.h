@@ -82,6 +82,7 @@ protected:
     void DefineSource(TKeysetSource& Source) override;
     bool InternalAdmits(const TRecord& Record) override;
     QString UpdateTableName() const override { return BaseTableName(); }
+    QString ReadTable() const override { return BaseTableName(); }
 
 private:
     friend class TMasterDataLink;

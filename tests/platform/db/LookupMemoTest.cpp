@@ -6,6 +6,7 @@
 #include <db/Database.h>
 #include <db/Fields.h>
 #include <db/LookupMemo.h>
+#include <db/Query.h>
 #include <db/Session.h>
 #include <db/SqliteConnection.h>
 #include <db/Table.h>
@@ -90,6 +91,53 @@ TEST_F(LookupSnapshot, ALookupSeesTheWritesOfItsConnectionAndOthersCommitsAfterT
     EXPECT_EQ(NameOf(1), QStringLiteral("España"));
     database->Rollback();
     EXPECT_EQ(NameOf(1), QStringLiteral("Spain"));
+}
+
+TEST_F(LookupSnapshot, ALookupSeesWhatAWriteToAnotherTableChangesInItsTable) {
+    Countries->Open();
+    EXPECT_EQ(NameOf(2), QStringLiteral("France"));
+    std::unique_ptr<TTable> people(Db.NewTable(QStringLiteral("People.db")));
+    people->Open();
+    people->Edit();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Renamed"));
+    people->Post();
+    EXPECT_EQ(NameOf(2), QStringLiteral("France"));
+
+    Session()
+        ->FindDatabase(Db.Alias())
+        ->Connection()
+        ->Execute(QStringLiteral("CREATE TRIGGER rename AFTER UPDATE ON \"People\" BEGIN UPDATE "
+                                 "\"Country\" SET \"Name\" = new.\"Name\" WHERE \"Id\" = 2; END"));
+    EXPECT_EQ(NameOf(2), QStringLiteral("France"));
+    people->Edit();
+    people->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Gallia"));
+    people->Post();
+    EXPECT_EQ(NameOf(2), QStringLiteral("Gallia")) << "the trigger's write";
+}
+
+TEST_F(LookupSnapshot, AQueryReadingAnotherTableSeesItsWrites) {
+    // Countries that have people: the rows depend on People as well.
+    TQuery countries;
+    countries.SetDatabaseName(Db.Alias());
+    countries.SQL()->SetText(QStringLiteral("select * from Country where Id in (select "
+                                            "Country from People) order by Id"));
+    countries.Open();
+    TQuery plain;
+    plain.SetDatabaseName(Db.Alias());
+    plain.SQL()->SetText(QStringLiteral("select * from Country order by Id"));
+    plain.Open();
+    const auto nameOf = [](TQuery& Query, int Id) {
+        return Query.Lookup(QStringLiteral("Id"), Id, QStringLiteral("Name")).toString();
+    };
+    EXPECT_EQ(nameOf(countries, 3), QStringLiteral("Italy"));
+    EXPECT_EQ(nameOf(plain, 3), QStringLiteral("Italy"));
+
+    Session()
+        ->FindDatabase(Db.Alias())
+        ->Connection()
+        ->Execute(QStringLiteral("DELETE FROM \"People\" WHERE \"Country\" = ?"), {3});
+    EXPECT_TRUE(nameOf(countries, 3).isEmpty()) << "its subquery's table was written";
+    EXPECT_EQ(nameOf(plain, 3), QStringLiteral("Italy"));
 }
 
 TEST_F(LookupSnapshot, ALookupFollowsTheDatasetsFilterAndMaster) {

@@ -487,32 +487,74 @@ TEST_F(SqliteReadBurstTest, TheReadersOwnWritesAndTransactionsEndTheBurst) {
     EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b,c,d,e,g"));
 }
 
-TEST_F(SqliteReadBurstTest, TheSnapshotNumberNamesTheBurstAQueryWouldJoin) {
-    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "no burst yet";
-    EXPECT_EQ(ReadValues(), QStringLiteral("old"));
-    const quint64 first = Reader->ReadSnapshot();
+TEST_F(SqliteReadBurstTest, ATablesVersionChangesWhenItsRowsMayHaveChanged) {
+    const QString t = QStringLiteral("t");
+    const QString u = QStringLiteral("u");
+    Reader->Execute(QStringLiteral("CREATE TABLE u (w)"));
+    const quint64 first = Reader->ReadVersion(t);
     EXPECT_NE(first, 0u);
-    Write(*Writer, "a"); // not seen by the burst
-    EXPECT_EQ(Reader->ReadSnapshot(), first);
-    Write(*Reader, "b");
-    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "a write ends the burst";
-    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
-    const quint64 second = Reader->ReadSnapshot();
-    EXPECT_NE(second, 0u);
-    EXPECT_NE(second, first);
+    EXPECT_EQ(Reader->ReadVersion(QStringLiteral("T")), first) << "names compare as SQLite's";
+    QCoreApplication::processEvents(); // a new burst, nothing changed
+    EXPECT_EQ(Reader->ReadVersion(t), first);
+
+    Write(*Writer, "a");
+    EXPECT_EQ(Reader->ReadVersion(t), first) << "the burst held does not see the commit";
     QCoreApplication::processEvents();
-    EXPECT_EQ(Reader->ReadSnapshot(), 0u);
+    const quint64 committed = Reader->ReadVersion(t);
+    EXPECT_NE(committed, first) << "another connection's commit";
+
+    const quint64 ofU = Reader->ReadVersion(u);
+    const quint64 ofAny = Reader->ReadVersion(QString());
+    Reader->Execute(QStringLiteral("INSERT INTO u VALUES (1), (2)"));
+    EXPECT_EQ(Reader->ReadVersion(t), committed) << "a write to another table";
+    EXPECT_NE(Reader->ReadVersion(u), ofU);
+    EXPECT_NE(Reader->ReadVersion(QString()), ofAny) << "any table";
+    const quint64 beforeOwn = Reader->ReadVersion(t);
+    Write(*Reader, "b");
+    const quint64 own = Reader->ReadVersion(t);
+    EXPECT_NE(own, beforeOwn) << "a write of the connection";
+    Write(*Reader, "c");
+    EXPECT_NE(Reader->ReadVersion(t), own) << "a second write after the version was read";
 
     Reader->StartTransaction();
-    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
-    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "a transaction reads and writes in its own";
-    Reader->Commit();
+    EXPECT_EQ(Reader->ReadVersion(t), 0u) << "a transaction reads and writes in its own";
+    Reader->Rollback();
+}
 
-    Reader->SetReadBurstAge(30);
-    EXPECT_EQ(ReadValues(), QStringLiteral("old,a,b"));
-    EXPECT_NE(Reader->ReadSnapshot(), 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    EXPECT_EQ(Reader->ReadSnapshot(), 0u) << "too old to join";
+TEST_F(SqliteReadBurstTest, WritesTheUpdateHookDoesNotReportChangeEveryVersion) {
+    const QString t = QStringLiteral("t");
+    Reader->Execute(QStringLiteral("CREATE TABLE u (w); CREATE TABLE k (id PRIMARY KEY, w) "
+                                   "WITHOUT ROWID; CREATE VIEW tv AS SELECT v FROM t; "
+                                   "CREATE TRIGGER copy AFTER INSERT ON u BEGIN "
+                                   "INSERT INTO t VALUES (new.w); END"));
+    quint64 version = Reader->ReadVersion(t);
+    const auto changed = [&] {
+        const quint64 now = Reader->ReadVersion(t);
+        const bool differs = now != version;
+        version = now;
+        return differs;
+    };
+    Reader->Execute(QStringLiteral("INSERT INTO u VALUES ('by trigger')"));
+    EXPECT_TRUE(changed()) << "a trigger's write";
+    Reader->Execute(QStringLiteral("INSERT INTO k VALUES (1, 'x')"));
+    EXPECT_TRUE(changed()) << "a table without rowid";
+    Reader->Execute(QStringLiteral("UPDATE k SET w = 'y'"));
+    EXPECT_TRUE(changed());
+    const quint64 ofU = Reader->ReadVersion(QStringLiteral("u"));
+    Reader->Execute(QStringLiteral("DELETE FROM u"));
+    EXPECT_NE(Reader->ReadVersion(QStringLiteral("u")), ofU) << "a table emptied at once";
+    changed();
+
+    // A view is versioned as the whole database: its rows come from other tables.
+    const quint64 view = Reader->ReadVersion(QStringLiteral("tv"));
+    Write(*Reader, "d");
+    EXPECT_NE(Reader->ReadVersion(QStringLiteral("tv")), view);
+    EXPECT_EQ(Reader->ReadVersion(QStringLiteral("k")), Reader->ReadVersion(QString()));
+
+    changed();
+    Reader->Execute(QStringLiteral("ALTER TABLE t ADD COLUMN extra DEFAULT 5"));
+    EXPECT_TRUE(changed()) << "a schema change";
+    EXPECT_FALSE(changed());
 }
 
 TEST_F(SqliteReadBurstTest, AHeldBurstBlocksNoOtherWriter) {

@@ -666,6 +666,47 @@ TEST_P(TableControls, DisabledControlsHearOneChangeAtTheEnd) {
     EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")});
 }
 
+TEST_P(TableControls, StateChangesWhileDisabledAreToldWhenEnabledAndAnOpenOrCloseAtOnce) {
+    TPeopleDatabase db(10, Engine());
+    std::unique_ptr<TTable> people(db.NewTable(QStringLiteral("People.db")));
+    TDataSource source;
+    source.SetDataSet(people.get());
+    TRecordingLink link;
+    link.SetDataSource(&source);
+    people->Open();
+    TField* name = people->FieldByName(QStringLiteral("Name"));
+    link.Log.clear();
+    people->DisableControls();
+    people->Edit();
+    name->SetAsString(QStringLiteral("Edited"));
+    people->Post();
+    people->Insert();
+    name->SetAsString(QStringLiteral("Inserted"));
+    people->Post();
+    EXPECT_TRUE(link.Log.isEmpty());
+    EXPECT_EQ(source.State(), dsBrowse);
+    people->EnableControls();
+    EXPECT_EQ(link.Log, QStringList{QStringLiteral("changed")}) << "back in the same state";
+
+    link.Log.clear();
+    people->DisableControls();
+    people->Edit();
+    EXPECT_TRUE(link.Log.isEmpty());
+    people->EnableControls();
+    EXPECT_EQ(source.State(), dsEdit);
+    ASSERT_FALSE(link.Log.isEmpty());
+    EXPECT_EQ(link.Log.first(), QStringLiteral("editing=1")) << "the state before the change";
+    people->Cancel();
+
+    link.Log.clear();
+    people->DisableControls();
+    people->Close();
+    EXPECT_EQ(link.Log, QStringList{QStringLiteral("active=0")}) << "the fields go at once";
+    people->Open();
+    EXPECT_EQ(link.Log, QStringList({"active=0", "active=1"}));
+    people->EnableControls();
+}
+
 TEST_P(TableControls, AFieldShownOrHiddenWhileDisabledIsToldAsALayoutChange) {
     class TLayoutLink : public TRecordingLink {
     protected:
