@@ -54,7 +54,8 @@ protected:
     // A value of the engine in the field's type; one the type cannot hold as its text.
     Variant FromEngine(const TFieldDef* Def, const Variant& Value) const;
     Variant ToEngine(TFieldType Type, const Variant& Value) const;
-    TRecord RecordOf(const QVariantList& Row) const;
+    // The record of an engine's row, which it keeps.
+    TRecord RecordOf(QVariantList Row) const;
     QVariantList RowOf(const TRecord& Record) const;
     QString QuotedUpdateTable() const;
 
