@@ -104,7 +104,8 @@ void TSqlDataSet::Reposition() {
         const QString key = KeptKey(source, order);
         kept = std::static_pointer_cast<TOrderReader>(Connection()->Take(key));
         if (!kept)
-            kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}, key});
+            kept =
+                std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}, key, {}});
     }
     kept->Reader.SetWhereParams(source.WhereParams);
     FOrder = kept.get();
@@ -509,9 +510,46 @@ void TSqlDataSet::AddTextRange(const QString& Column, const QString& Prefix,
     }
 }
 
+namespace {
+
+// The shape of a search for exact values, on which alone its condition depends: the
+// fields' numbers and which values are null, 16 bits a field. None for a search of text
+// ignoring case or by its start, whose condition depends on the text, or beyond the bits.
+std::optional<quint64> ExactSearchShape(const QList<TField*>& Fields, const QVariantList& Values,
+                                        TLocateOptions Options) {
+    if (Fields.isEmpty() || Fields.size() > 4)
+        return std::nullopt;
+    const bool textMatch = Options.Contains(loCaseInsensitive) || Options.Contains(loPartialKey);
+    quint64 shape = 0;
+    for (qsizetype i = 0; i < Fields.size(); ++i) {
+        const int number = Fields[i]->FieldNo();
+        const bool null = VarIsNull(Values[i]);
+        if (number <= 0 || number >= 0x8000 ||
+            (!null && textMatch && IsTextType(Fields[i]->DataType())))
+            return std::nullopt;
+        shape |= quint64(number << 1 | int(null)) << (16 * i);
+    }
+    return shape;
+}
+
+} // namespace
+
 std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
                                                    const QVariantList& Values,
                                                    TLocateOptions Options) {
+    const std::optional<quint64> exact = ExactSearchShape(Fields, Values, Options);
+    if (exact)
+        if (const auto known = FOrder->ExactSearchSql.constFind(*exact);
+            known != FOrder->ExactSearchSql.constEnd()) {
+            QVariantList params;
+            for (qsizetype i = 0; i < Fields.size(); ++i)
+                if (!VarIsNull(Values[i]))
+                    params << ToEngine(Fields[i]->DataType(), Values[i]);
+            auto row = FOrder->Reader.FirstMatching(*known, params);
+            if (!row)
+                return std::nullopt;
+            return RecordOf(std::move(*row));
+        }
     TDbConnection* connection = Connection();
     const std::function<QString(const QString&)> indexFold = [connection](const QString& value) {
         return connection->FoldCase(value);
@@ -579,8 +617,10 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
     }
     if (conditions.isEmpty())
         conditions << QStringLiteral("1 = 1");
-    auto row =
-        FOrder->Reader.FirstMatching(conditions.join(QStringLiteral(" AND ")), params, fenced);
+    const QString condition = conditions.join(QStringLiteral(" AND "));
+    if (exact)
+        FOrder->ExactSearchSql.insert(*exact, condition);
+    auto row = FOrder->Reader.FirstMatching(condition, params, fenced);
     if (!row)
         return std::nullopt;
     return RecordOf(std::move(*row));

@@ -79,12 +79,13 @@ private:
     // The condition of the key search for Count values, those in the bit set Nulls null.
     TSearchSql NearestSql(int Count, quint64 Nulls) const;
 
-    // The reader of an order and the key search conditions built for it, by shape; the
+    // The reader of an order and the search conditions built for it, by shape; the
     // connection keeps it under KeptKey while the dataset is closed.
     struct TOrderReader {
         TKeysetReader Reader;
         QHash<quint64, TSearchSql> NearestSql;
         QString KeptKey;
+        QHash<quint64, QString> ExactSearchSql; // the conditions of Locate by shape
     };
 
     // The readers kept for one condition, by order.
