@@ -1,5 +1,12 @@
 #include "Connection.h"
 
+void TDbStatement::AppendRow(QList<Variant>& Row) const {
+    const int count = ColumnCount();
+    Row.reserve(Row.size() + count);
+    for (int i = 0; i < count; ++i)
+        Row.append(Column(i));
+}
+
 QString TDbConnection::QuoteName(const QString& Name) const {
     QString quoted = Name;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));

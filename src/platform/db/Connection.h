@@ -28,6 +28,8 @@ public:
     virtual int ColumnCount() const = 0;
     virtual QString ColumnName(int Index) const = 0;
     virtual Variant Column(int Index) const = 0;
+    // Appends the current row's columns to Row, in order.
+    virtual void AppendRow(QList<Variant>& Row) const;
     virtual qint64 RowsAffected() const = 0;
 };
 

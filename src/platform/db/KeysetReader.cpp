@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+namespace {
+// The rows a statement is made room for at once: those read are usually few, and a larger
+// count is only an upper bound.
+constexpr int MaxReservedRows = 64;
+} // namespace
+
 TKeysetReader::TKeysetReader(TDbConnection* Connection, TKeysetSource Source)
     : FConnection(Connection), FSource(std::move(Source)) {
     FSelectList = (FSource.Columns + QStringList{FSource.RowKey}).join(QStringLiteral(", "));
@@ -55,34 +61,33 @@ TDbStatement* TKeysetReader::Statement(const QString& Sql) {
     return it.value().get();
 }
 
-int TKeysetReader::BindFromStart(TDbStatement* Prepared, const QVariantList& Params) {
+int TKeysetReader::BindSource(TDbStatement* Prepared) const {
     Prepared->Reset();
-    int index = 0;
-    for (const QVariant& p : std::as_const(FSource.WhereParams))
-        Prepared->Bind(index++, p);
-    for (const QVariant& p : Params)
-        Prepared->Bind(index++, p);
-    return index;
+    return BindList(Prepared, 0, FSource.WhereParams);
 }
 
-QList<TKeysetReader::TRow> TKeysetReader::Query(TDbStatement* Prepared, const QVariantList& Params,
-                                                int Count) {
-    Prepared->Bind(BindFromStart(Prepared, Params), Count);
+int TKeysetReader::BindList(TDbStatement* Prepared, int Index, const QVariantList& Params) {
+    for (const QVariant& p : Params)
+        Prepared->Bind(Index++, p);
+    return Index;
+}
+
+QList<TKeysetReader::TRow> TKeysetReader::Rows(TDbStatement* Prepared, int Index, int Count) {
+    Prepared->Bind(Index, Count);
     QList<TRow> rows;
-    const int columns = Prepared->ColumnCount();
-    while (Prepared->Step()) {
-        TRow row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c)
-            row << Prepared->Column(c);
-        rows << row;
-    }
+    rows.reserve(std::min(Count, MaxReservedRows));
+    while (Prepared->Step())
+        Prepared->AppendRow(rows.emplace_back());
     Prepared->Reset();
     return rows;
 }
 
-qint64 TKeysetReader::CountQuery(TDbStatement* Prepared, const QVariantList& Params) {
-    BindFromStart(Prepared, Params);
+QList<TKeysetReader::TRow> TKeysetReader::Query(TDbStatement* Prepared, const QVariantList& Params,
+                                                int Count) {
+    return Rows(Prepared, BindList(Prepared, BindSource(Prepared), Params), Count);
+}
+
+qint64 TKeysetReader::CountRows(TDbStatement* Prepared) {
     Prepared->Step();
     const qint64 count = VarToInt(Prepared->Column(0));
     Prepared->Reset();
@@ -154,20 +159,28 @@ QString TKeysetReader::RangeSql(const TRow& Row, const TRange& Range, bool After
     return SelectSql(condition, !After);
 }
 
-QVariantList TKeysetReader::RangeParams(const TRow& Row, const TRange& Range, bool) const {
-    QVariantList params;
+void TKeysetReader::BindOrderParam(TDbStatement* Prepared, int Index, int I,
+                                   const Variant& Value) const {
+    if (FSource.IgnoreCase.value(I) && !VarIsNull(Value))
+        Prepared->Bind(Index, OrderParam(I, Value));
+    else
+        Prepared->Bind(Index, Value);
+}
+
+int TKeysetReader::BindRange(TDbStatement* Prepared, int Index, const TRow& Row,
+                             const TRange& Range) const {
     const int n = int(FSource.OrderColumns.size());
     const int equal = Range.Kind == rkRowValue ? n : Range.Prefix;
     for (int i = 0; i < equal; ++i) {
         const Variant& v = Row[FSource.OrderColumns[i]];
         if (!VarIsNull(v) || Range.Kind == rkRowValue)
-            params << OrderParam(i, v);
+            BindOrderParam(Prepared, Index++, i, v);
     }
     if (Range.Kind == rkRowValue || Range.Prefix == n)
-        params << Row.last();
+        Prepared->Bind(Index++, Row.last());
     else if (Range.Kind == rkBeyond)
-        params << OrderParam(Range.Prefix, Row[FSource.OrderColumns[Range.Prefix]]);
-    return params;
+        BindOrderParam(Prepared, Index++, Range.Prefix, Row[FSource.OrderColumns[Range.Prefix]]);
+    return Index;
 }
 
 TDbStatement* TKeysetReader::RangeStatement(const TRow& Row, const TRange& Range, bool After,
@@ -196,8 +209,13 @@ QList<TKeysetReader::TRow> TKeysetReader::Beyond(const TRow& From, bool After, i
     for (const TRange& range : Ranges(From, After)) {
         if (rows.size() >= Count)
             break;
-        rows += Query(RangeStatement(From, range, After, false), RangeParams(From, range, After),
-                      Count - int(rows.size()));
+        TDbStatement* prepared = RangeStatement(From, range, After, false);
+        QList<TRow> read = Rows(prepared, BindRange(prepared, BindSource(prepared), From, range),
+                                Count - int(rows.size()));
+        if (rows.isEmpty())
+            rows = std::move(read);
+        else
+            rows.append(std::move(read));
     }
     return rows;
 }
@@ -219,10 +237,10 @@ std::optional<TKeysetReader::TRow> TKeysetReader::ByKey(const Variant& Key) {
         return QStringLiteral("SELECT ") + FSelectList + QStringLiteral(" FROM ") + FSource.From +
                WhereWith(FSource.RowKey + QStringLiteral(" = ?")) + QStringLiteral(" LIMIT ?");
     });
-    const QList<TRow> rows = Query(byKey, {Key}, 1);
+    QList<TRow> rows = Query(byKey, {Key}, 1);
     if (rows.isEmpty())
         return std::nullopt;
-    return rows.first();
+    return std::move(rows.first());
 }
 
 std::optional<TKeysetReader::TRow>
@@ -235,25 +253,26 @@ TKeysetReader::FirstMatching(const QString& Condition, const QVariantList& Param
                             FOrderBy[0] + QStringLiteral(" LIMIT ?")
                       : SelectSql(condition, false);
     });
-    const QList<TRow> rows = Query(matching, Params, 1);
+    QList<TRow> rows = Query(matching, Params, 1);
     if (rows.isEmpty())
         return std::nullopt;
-    return rows.first();
+    return std::move(rows.first());
 }
 
 qint64 TKeysetReader::Count() {
-    return CountQuery(Kept(FCount,
-                           [this] {
-                               return QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From +
-                                      WhereWith(QString());
-                           }),
-                      {});
+    TDbStatement* prepared = Kept(FCount, [this] {
+        return QStringLiteral("SELECT COUNT(*) FROM ") + FSource.From + WhereWith(QString());
+    });
+    BindSource(prepared);
+    return CountRows(prepared);
 }
 
 qint64 TKeysetReader::CountBefore(const TRow& Row) {
     qint64 count = 0;
-    for (const TRange& range : Ranges(Row, false))
-        count +=
-            CountQuery(RangeStatement(Row, range, false, true), RangeParams(Row, range, false));
+    for (const TRange& range : Ranges(Row, false)) {
+        TDbStatement* prepared = RangeStatement(Row, range, false, true);
+        BindRange(prepared, BindSource(prepared), Row, range);
+        count += CountRows(prepared);
+    }
     return count;
 }

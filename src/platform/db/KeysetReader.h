@@ -70,14 +70,22 @@ private:
     // The rows beyond From, nearest first, range after range until Count are read.
     QList<TRow> Beyond(const TRow& From, bool After, int Count);
     QString RangeSql(const TRow& Row, const TRange& Range, bool After, bool Counting) const;
-    QVariantList RangeParams(const TRow& Row, const TRange& Range, bool After) const;
     QString SelectSql(const QString& Condition, bool Reverse) const;
     QString WhereWith(const QString& Condition) const;
-    // Resets Prepared and binds the source's values and Params from its first parameter;
-    // gives the index of the parameter after them.
-    int BindFromStart(TDbStatement* Prepared, const QVariantList& Params);
+    // The binders give the index of the parameter after the values they bound. BindSource
+    // resets Prepared and binds the source's condition values from its first parameter;
+    // BindRange binds, from Index on, the values of Row a range compares with, straight
+    // from the row (folded where the order column ignores case).
+    int BindSource(TDbStatement* Prepared) const;
+    static int BindList(TDbStatement* Prepared, int Index, const QVariantList& Params);
+    int BindRange(TDbStatement* Prepared, int Index, const TRow& Row, const TRange& Range) const;
+    void BindOrderParam(TDbStatement* Prepared, int Index, int I, const Variant& Value) const;
+    // Binds Count as the limit at Index, runs Prepared and reads its rows.
+    static QList<TRow> Rows(TDbStatement* Prepared, int Index, int Count);
+    // Runs Prepared with the source's values and Params.
     QList<TRow> Query(TDbStatement* Prepared, const QVariantList& Params, int Count);
-    qint64 CountQuery(TDbStatement* Prepared, const QVariantList& Params);
+    // Runs a counting statement, bound up to its last parameter.
+    static qint64 CountRows(TDbStatement* Prepared);
     TDbStatement* Statement(const QString& Sql);
     // The statement kept in Slot, prepared from the SQL MakeSql gives when first needed: a
     // reader reopened for a few rows builds only the statements it runs.

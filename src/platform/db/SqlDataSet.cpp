@@ -104,7 +104,8 @@ void TSqlDataSet::Reposition() {
         const QString key = KeptKey(source, order);
         kept = std::static_pointer_cast<TOrderReader>(Connection()->Take(key));
         if (!kept)
-            kept = std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}, key});
+            kept =
+                std::make_shared<TOrderReader>(TOrderReader{{Connection(), source}, {}, key, {}});
     }
     kept->Reader.SetWhereParams(source.WhereParams);
     FOrder = kept.get();
@@ -217,9 +218,9 @@ QDate IsoDate(const QString& Text) {
                  digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
-// Sets Out to the value the engine gives a column of the field's type, as the field holds
-// it, when that needs no conversion; false for another type (a null among them).
-bool Passed(const TFieldDef* Def, const Variant& Value, Variant& Out) {
+// The value the engine gives a column of the field's type, as the field holds it, when
+// that needs no conversion; an invalid value for another type (a null among them).
+Variant Passed(const TFieldDef* Def, const Variant& Value) {
     const int given = Value.metaType().id();
     int same = QMetaType::UnknownType; // the engine's type of the field's values, taken as given
     switch (Def->DataType()) {
@@ -229,24 +230,19 @@ bool Passed(const TFieldDef* Def, const Variant& Value, Variant& Out) {
     case ftAutoInc:
         if (given == QMetaType::LongLong)
             if (const std::optional<int> value =
-                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData()))) {
-                Out = Variant(*value);
-                return true;
-            }
-        return false;
+                    NarrowInteger(Def, *static_cast<const qint64*>(Value.constData())))
+                return Variant(*value);
+        return {};
     case ftBoolean:
         if (given != QMetaType::LongLong)
-            return false;
-        Out = Variant(*static_cast<const qint64*>(Value.constData()) != 0);
-        return true;
+            return {};
+        return Variant(*static_cast<const qint64*>(Value.constData()) != 0);
     case ftDate:
         if (given == QMetaType::QString)
             if (const QDate date = IsoDate(*static_cast<const QString*>(Value.constData()));
-                date.isValid()) {
-                Out = Variant(date);
-                return true;
-            }
-        return false;
+                date.isValid())
+                return Variant(date);
+        return {};
     case ftLargeint:
         same = QMetaType::LongLong;
         break;
@@ -266,9 +262,8 @@ bool Passed(const TFieldDef* Def, const Variant& Value, Variant& Out) {
         break;
     }
     if (same == QMetaType::UnknownType || given != same)
-        return false;
-    Out = Value;
-    return true;
+        return {};
+    return Value;
 }
 
 // A value of the field's type; an invalid one when Value does not convert to it.
@@ -313,7 +308,7 @@ Variant Converted(const TFieldDef* Def, const Variant& Value) {
 // A value another program wrote that the field's type cannot hold (SQLite keeps any value
 // in any column) is shown as the engine's text: nothing cut, and the rows after it read.
 Variant TSqlDataSet::FromEngine(const TFieldDef* Def, const Variant& Value) const {
-    if (Variant passed; Passed(Def, Value, passed))
+    if (Variant passed = Passed(Def, Value); passed.isValid())
         return passed;
     if (!Value.isValid() || VarIsNull(Value))
         return Value;
@@ -329,16 +324,15 @@ Variant TSqlDataSet::ToEngine(TFieldType, const Variant& Value) const {
     return Value;
 }
 
-TRecord TSqlDataSet::RecordOf(const QVariantList& Row) const {
+TRecord TSqlDataSet::RecordOf(QVariantList Row) const {
     TRecord record;
     const TFieldDefs* defs = FieldDefs();
     const int columns = defs->Count();
-    record.Values.resize(columns);
-    Variant* values = record.Values.data();
+    record.Values.reserve(columns);
     for (int i = 0; i < columns; ++i)
-        values[i] = FromEngine(defs->Items(i), Row[i]);
-    record.Bookmark = Row.last();
-    record.EngineRow = Row;
+        record.Values.append(FromEngine(defs->Items(i), std::as_const(Row)[i]));
+    record.Bookmark = std::as_const(Row).last();
+    record.EngineRow = std::move(Row);
     return record;
 }
 
@@ -392,18 +386,18 @@ QList<TRecord> TSqlDataSet::InternalFetch(TFetchDirection Direction, const TReco
     }
     QList<TRecord> records;
     records.reserve(rows.size());
-    for (const auto& row : rows)
-        records << RecordOf(row);
+    for (TKeysetReader::TRow& row : rows)
+        records.append(RecordOf(std::move(row)));
     return records;
 }
 
 std::optional<TRecord> TSqlDataSet::InternalFetchBookmark(const TBookmark& Bookmark) {
     if (!IsRowKey(Bookmark))
         return std::nullopt;
-    const auto row = FOrder->Reader.ByKey(Bookmark);
+    auto row = FOrder->Reader.ByKey(Bookmark);
     if (!row)
         return std::nullopt;
-    return RecordOf(*row);
+    return RecordOf(std::move(*row));
 }
 
 qint64 TSqlDataSet::InternalRecordCount() {
@@ -516,9 +510,46 @@ void TSqlDataSet::AddTextRange(const QString& Column, const QString& Prefix,
     }
 }
 
+namespace {
+
+// The shape of a search for exact values, on which alone its condition depends: the
+// fields' numbers and which values are null, 16 bits a field. None for a search of text
+// ignoring case or by its start, whose condition depends on the text, or beyond the bits.
+std::optional<quint64> ExactSearchShape(const QList<TField*>& Fields, const QVariantList& Values,
+                                        TLocateOptions Options) {
+    if (Fields.isEmpty() || Fields.size() > 4)
+        return std::nullopt;
+    const bool textMatch = Options.Contains(loCaseInsensitive) || Options.Contains(loPartialKey);
+    quint64 shape = 0;
+    for (qsizetype i = 0; i < Fields.size(); ++i) {
+        const int number = Fields[i]->FieldNo();
+        const bool null = VarIsNull(Values[i]);
+        if (number <= 0 || number >= 0x8000 ||
+            (!null && textMatch && IsTextType(Fields[i]->DataType())))
+            return std::nullopt;
+        shape |= quint64(number << 1 | int(null)) << (16 * i);
+    }
+    return shape;
+}
+
+} // namespace
+
 std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
                                                    const QVariantList& Values,
                                                    TLocateOptions Options) {
+    const std::optional<quint64> exact = ExactSearchShape(Fields, Values, Options);
+    if (exact)
+        if (const auto known = FOrder->ExactSearchSql.constFind(*exact);
+            known != FOrder->ExactSearchSql.constEnd()) {
+            QVariantList params;
+            for (qsizetype i = 0; i < Fields.size(); ++i)
+                if (!VarIsNull(Values[i]))
+                    params << ToEngine(Fields[i]->DataType(), Values[i]);
+            auto row = FOrder->Reader.FirstMatching(*known, params);
+            if (!row)
+                return std::nullopt;
+            return RecordOf(std::move(*row));
+        }
     TDbConnection* connection = Connection();
     const std::function<QString(const QString&)> indexFold = [connection](const QString& value) {
         return connection->FoldCase(value);
@@ -586,11 +617,13 @@ std::optional<TRecord> TSqlDataSet::InternalLocate(const QList<TField*>& Fields,
     }
     if (conditions.isEmpty())
         conditions << QStringLiteral("1 = 1");
-    const auto row =
-        FOrder->Reader.FirstMatching(conditions.join(QStringLiteral(" AND ")), params, fenced);
+    const QString condition = conditions.join(QStringLiteral(" AND "));
+    if (exact)
+        FOrder->ExactSearchSql.insert(*exact, condition);
+    auto row = FOrder->Reader.FirstMatching(condition, params, fenced);
     if (!row)
         return std::nullopt;
-    return RecordOf(*row);
+    return RecordOf(std::move(*row));
 }
 
 // At or after (v1..vk) in the order. Over ascending columns and values without nulls that
@@ -666,8 +699,8 @@ std::optional<TRecord> TSqlDataSet::InternalNearest(const QList<TField*>& Fields
     params.reserve(it->Values.size());
     for (const int i : it->Values)
         params << values[i];
-    const auto row = FOrder->Reader.FirstMatching(it->Condition, params);
+    auto row = FOrder->Reader.FirstMatching(it->Condition, params);
     if (!row)
         return std::nullopt;
-    return RecordOf(*row);
+    return RecordOf(std::move(*row));
 }

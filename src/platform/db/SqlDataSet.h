@@ -58,7 +58,8 @@ protected:
     // A value of the engine in the field's type; one the type cannot hold as its text.
     Variant FromEngine(const TFieldDef* Def, const Variant& Value) const;
     Variant ToEngine(TFieldType Type, const Variant& Value) const;
-    TRecord RecordOf(const QVariantList& Row) const;
+    // The record of an engine's row, which it keeps.
+    TRecord RecordOf(QVariantList Row) const;
     QVariantList RowOf(const TRecord& Record) const;
     QString QuotedUpdateTable() const;
 
@@ -82,12 +83,13 @@ private:
     // The condition of the key search for Count values, those in the bit set Nulls null.
     TSearchSql NearestSql(int Count, quint64 Nulls) const;
 
-    // The reader of an order and the key search conditions built for it, by shape; the
+    // The reader of an order and the search conditions built for it, by shape; the
     // connection keeps it under KeptKey while the dataset is closed.
     struct TOrderReader {
         TKeysetReader Reader;
         QHash<quint64, TSearchSql> NearestSql;
         QString KeptKey;
+        QHash<quint64, QString> ExactSearchSql; // the conditions of Locate by shape
     };
 
     // The readers kept for one condition, by order.

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QUrl>
 #include <algorithm>
 #include <rtl/Exceptions.h>
@@ -321,6 +322,28 @@ void TSqliteDatabase::ClearCache() {
 
 namespace {
 
+// Gives Make a column's value as its storage class holds it (nothing for Null). Read
+// through the value: one call that takes the connection's lock, where each
+// sqlite3_column_* call takes it again.
+template <class TMake> decltype(auto) WithValue(sqlite3_value* Value, TMake&& Make) {
+    switch (sqlite3_value_type(Value)) {
+    case SQLITE_INTEGER:
+        return Make(qint64(sqlite3_value_int64(Value)));
+    case SQLITE_FLOAT:
+        return Make(sqlite3_value_double(Value));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(Value));
+        return Make(QString::fromUtf8(text, sqlite3_value_bytes(Value)));
+    }
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(Value));
+        return Make(QByteArray(bytes, sqlite3_value_bytes(Value)));
+    }
+    default:
+        return Make();
+    }
+}
+
 class TSqliteStatement : public TDbStatement {
 public:
     // CacheKey is the SQL text the statement returns to the cache under, or empty.
@@ -340,34 +363,44 @@ public:
         return QString::fromUtf8(sqlite3_column_name(FStatement, Index));
     }
     Variant Column(int Index) const override;
+    void AppendRow(QList<Variant>& Row) const override;
     qint64 RowsAffected() const override { return FRowsAffected; }
 
 private:
     sqlite3* Db() const { return FDatabase->Handle(); }
     QString Text() const { return QString::fromUtf8(sqlite3_sql(FStatement)); }
     int BindStored(int Position, const Variant& Value);
+    int BindText(int Position, QStringView Text);
 
     std::shared_ptr<TSqliteDatabase> FDatabase;
     QString FCacheKey;
     sqlite3_stmt* FStatement;
+    // The UTF-8 of the texts bound, by parameter, and a buffer for the next one; the
+    // statement's bindings are cleared before they go (the destructor releases it first).
+    QList<QByteArray> FText;
+    QByteArray FSpareText;
     bool FRunning = false;
     sqlite3_int64 FChangesBefore = 0;
     qint64 FRowsAffected = 0;
 };
 
 void TSqliteStatement::Bind(int Index, const Variant& Value) {
-    if (BindStored(Index + 1, Stored(Value)) != SQLITE_OK)
+    if (BindStored(Index + 1, Value) != SQLITE_OK)
         RaiseError(Db(),
                    QStringLiteral("Cannot bind parameter %1 of \"%2\"").arg(Index).arg(Text()));
 }
 
+// The common types straight from the variant's data; the others as SQLite stores them.
 int TSqliteStatement::BindStored(int Position, const Variant& Value) {
+    const void* data = Value.constData();
     switch (Value.metaType().id()) {
     case QMetaType::UnknownType:
         return sqlite3_bind_null(FStatement, Position);
-    case QMetaType::Int:
-    case QMetaType::UInt:
     case QMetaType::LongLong:
+        return sqlite3_bind_int64(FStatement, Position, *static_cast<const qint64*>(data));
+    case QMetaType::Int:
+        return sqlite3_bind_int64(FStatement, Position, *static_cast<const int*>(data));
+    case QMetaType::UInt:
     case QMetaType::ULongLong:
     case QMetaType::Long:
     case QMetaType::ULong:
@@ -378,19 +411,22 @@ int TSqliteStatement::BindStored(int Position, const Variant& Value) {
     case QMetaType::UChar:
         return sqlite3_bind_int64(FStatement, Position, Value.toLongLong());
     case QMetaType::Double:
+        return sqlite3_bind_double(FStatement, Position, *static_cast<const double*>(data));
     case QMetaType::Float:
         return sqlite3_bind_double(FStatement, Position, Value.toDouble());
-    case QMetaType::QString: {
-        const QByteArray text = Value.toString().toUtf8();
-        return sqlite3_bind_text64(FStatement, Position, text.constData(), text.size(),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
-    }
+    case QMetaType::QString:
+        return BindText(Position, *static_cast<const QString*>(data));
     case QMetaType::QByteArray: {
         // constData is never null, so an empty array binds an empty blob, not Null.
-        const QByteArray bytes = Value.toByteArray();
-        return sqlite3_bind_blob64(FStatement, Position, bytes.constData(), bytes.size(),
+        const auto* bytes = static_cast<const QByteArray*>(data);
+        return sqlite3_bind_blob64(FStatement, Position, bytes->constData(), bytes->size(),
                                    SQLITE_TRANSIENT);
     }
+    case QMetaType::Bool:
+    case QMetaType::QDate:
+    case QMetaType::QTime:
+    case QMetaType::QDateTime:
+        return BindStored(Position, Stored(Value));
     default:
         throw EDatabaseError(
             QStringLiteral("Cannot bind a value of type %1 to parameter %2 of \"%3\"")
@@ -398,6 +434,25 @@ int TSqliteStatement::BindStored(int Position, const Variant& Value) {
                 .arg(Position - 1)
                 .arg(Text()));
     }
+}
+
+// Encoded into a buffer of the statement, which SQLite reads without a copy. The text is
+// encoded into the spare buffer and takes the parameter's place once bound, so that a
+// binding that failed leaves the one before intact.
+int TSqliteStatement::BindText(int Position, QStringView Text) {
+    if (FText.isEmpty())
+        FText.resize(sqlite3_bind_parameter_count(FStatement));
+    if (Position < 1 || Position > FText.size())
+        return sqlite3_bind_null(FStatement, Position); // the engine's error
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    FSpareText.resize(utf8.requiredSpace(Text.size()));
+    const char* end = utf8.appendToBuffer(FSpareText.data(), Text);
+    const int result = sqlite3_bind_text64(FStatement, Position, FSpareText.constData(),
+                                           sqlite3_uint64(end - FSpareText.constData()),
+                                           SQLITE_STATIC, SQLITE_UTF8);
+    if (result == SQLITE_OK)
+        FText[Position - 1].swap(FSpareText);
+    return result;
 }
 
 bool TSqliteStatement::Step() {
@@ -437,25 +492,18 @@ Variant TSqliteStatement::Column(int Index) const {
     if (Index < 0 || Index >= sqlite3_data_count(FStatement))
         throw EDatabaseError(
             QStringLiteral("No column %1 in the current row of \"%2\"").arg(Index).arg(Text()));
-    // Read through the column's value: one call that takes the connection's lock, where
-    // each sqlite3_column_* call takes it again.
-    sqlite3_value* value = sqlite3_column_value(FStatement, Index);
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        return qint64(sqlite3_value_int64(value));
-    case SQLITE_FLOAT:
-        return sqlite3_value_double(value);
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        return QString::fromUtf8(text, sqlite3_value_bytes(value));
-    }
-    case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
-        return QByteArray(bytes, sqlite3_value_bytes(value));
-    }
-    default:
-        return Null();
-    }
+    return WithValue(sqlite3_column_value(FStatement, Index), [](auto&&... Value) {
+        return Variant(std::forward<decltype(Value)>(Value)...);
+    });
+}
+
+void TSqliteStatement::AppendRow(QList<Variant>& Row) const {
+    const int count = sqlite3_data_count(FStatement);
+    Row.reserve(Row.size() + count);
+    for (int i = 0; i < count; ++i)
+        WithValue(sqlite3_column_value(FStatement, i), [&Row](auto&&... Value) {
+            Row.emplace_back(std::forward<decltype(Value)>(Value)...);
+        });
 }
 
 } // namespace

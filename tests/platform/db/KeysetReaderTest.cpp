@@ -130,4 +130,51 @@ TEST_F(KeysetOrders, ConditionsAndTheirParametersLimitTheRows) {
     EXPECT_FALSE(byKey.has_value()); // outside the condition now
 }
 
+QStringList Names(const QList<TKeysetReader::TRow>& Rows) {
+    QStringList names;
+    for (const auto& row : Rows)
+        names << row.first().toString();
+    return names;
+}
+
+// The statements stay prepared, their texts bound, between reads: each read binds the row
+// it starts from (folded where the order ignores case) and sees the rows as they are now.
+TEST(KeysetBinding, EachReadBindsItsRowAndSeesTheRowsAsTheyAreNow) {
+    QTemporaryDir dir;
+    TSqliteConnection connection(dir.filePath(QStringLiteral("b.db")));
+    connection.Execute(QStringLiteral("CREATE TABLE w (name VARCHAR(40))"));
+    for (const char* name : {"alpha", "Beta", "gamma", "DELTA", "epsilon"})
+        connection.Execute(QStringLiteral("INSERT INTO w VALUES (?)"), {QString::fromLatin1(name)});
+    TKeysetSource source;
+    source.From = QStringLiteral("w");
+    source.Columns = {QStringLiteral("name")};
+    source.RowKey = QStringLiteral("rowid");
+    source.OrderColumns = {0};
+    source.Descending = {false};
+    source.IgnoreCase = {true};
+    TKeysetReader reader(&connection, source);
+
+    const QList<TKeysetReader::TRow> first = reader.First(2);
+    EXPECT_EQ(Names(first), (QStringList{"alpha", "Beta"}));
+    EXPECT_EQ(Names(reader.After(first.last(), 2)), (QStringList{"DELTA", "epsilon"}));
+    const QList<TKeysetReader::TRow> last = reader.Last(1);
+    EXPECT_EQ(Names(reader.Before(last.first(), 2)), (QStringList{"DELTA", "epsilon"}));
+
+    connection.Execute(QStringLiteral("INSERT INTO w VALUES ('BETAMAX, a longer name')"));
+    EXPECT_EQ(Names(reader.After(first.last(), 2)),
+              (QStringList{"BETAMAX, a longer name", "DELTA"}));
+    const auto delta = reader.After(first.last(), 2).last();
+    EXPECT_EQ(reader.CountBefore(delta), 3);
+    EXPECT_EQ(Names(reader.Before(delta, 5)),
+              (QStringList{"alpha", "Beta", "BETAMAX, a longer name"}));
+    // A shorter text after the longer one, from the same statements.
+    EXPECT_EQ(Names(reader.After(first.first(), 1)), (QStringList{"Beta"}));
+    EXPECT_EQ(Names(reader.Before(first.first(), 1)), QStringList());
+
+    connection.Execute(QStringLiteral("DELETE FROM w WHERE name = 'DELTA'"));
+    EXPECT_EQ(Names(reader.After(first.last(), 2)),
+              (QStringList{"BETAMAX, a longer name", "epsilon"}));
+    EXPECT_EQ(reader.CountBefore(last.first()), 4);
+}
+
 } // namespace

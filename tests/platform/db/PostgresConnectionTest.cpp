@@ -1,3 +1,4 @@
+#include "AppendedRow.h"
 #include "DeclaredTypes.h"
 #include "PostgresTestServer.h"
 
@@ -214,6 +215,19 @@ TEST_F(PostgresConnectionTest, AReusedStatementStartsAfresh) {
     statement->ClearBindings();
     ASSERT_TRUE(statement->Step());
     EXPECT_FALSE(statement->Column(0).isValid());
+}
+
+TEST_F(PostgresConnectionTest, ARowAppendsEveryColumnAsColumnReadsIt) {
+    const auto db = Open();
+    const auto statement = db->Prepare(QStringLiteral(
+        "SELECT 7::bigint, 2.5::float8, 'Grüße'::text, '\\x00ff'::bytea, NULL::text"));
+    ASSERT_TRUE(statement->Step());
+    const QList<Variant> row = AppendedRow(*statement);
+    ASSERT_EQ(row.size(), 5);
+    EXPECT_EQ(row[0].toLongLong(), 7);
+    EXPECT_EQ(row[2].toString(), QStringLiteral("Grüße"));
+    EXPECT_EQ(row[3].toByteArray(), QByteArray("\0\xff", 2));
+    EXPECT_FALSE(row[4].isValid());
 }
 
 TEST_F(PostgresConnectionTest, ColumnsRowsAffectedAndLastInsertId) {

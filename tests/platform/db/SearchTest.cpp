@@ -79,6 +79,37 @@ TEST_P(TableSearch, LocateOnSeveralFieldsAndValuesOfOtherTypes) {
     EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Person 0010"));
 }
 
+// The conditions of searches for exact values are built once per shape: each search
+// finds what its own fields, nulls, options, order and filter name.
+TEST_P(TableSearch, RepeatedLocatesOfEveryShapeFindWhatTheirValuesName) {
+    const QString countryName = QStringLiteral("Country;Name");
+    const QString nameCountry = QStringLiteral("Name;Country");
+    EXPECT_TRUE(FPeople->Locate(countryName, VarArrayOf({3, QStringLiteral("Smyth")}), {}));
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Smyth"));
+    EXPECT_TRUE(FPeople->Locate(countryName, VarArrayOf({2, Null()}), {}));
+    EXPECT_TRUE(FPeople->FieldByName(QStringLiteral("Name"))->IsNull());
+    EXPECT_TRUE(FPeople->Locate(countryName, VarArrayOf({3, QStringLiteral("smith")}), {}));
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("smith"));
+    EXPECT_FALSE(FPeople->Locate(countryName, VarArrayOf({3, Null()}), {}));
+    EXPECT_TRUE(FPeople->Locate(nameCountry, VarArrayOf({QStringLiteral("Smyth"), 3}), {}));
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("Smyth"));
+    EXPECT_FALSE(FPeople->Locate(nameCountry, VarArrayOf({QStringLiteral("Smyth"), 2}), {}));
+    EXPECT_TRUE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Smy"), {loPartialKey}));
+    EXPECT_FALSE(FPeople->Locate(QStringLiteral("Name"), QStringLiteral("Smy"), {}));
+    // Another number than a text compares exactly whatever the options.
+    EXPECT_TRUE(FPeople->Locate(QStringLiteral("Country"), 2, {loCaseInsensitive}));
+    EXPECT_EQ(FPeople->FieldByName(QStringLiteral("Country"))->AsInteger(), 2);
+
+    FPeople->SetIndexFieldNames(countryName);
+    EXPECT_TRUE(FPeople->Locate(countryName, VarArrayOf({2, Null()}), {}));
+    EXPECT_TRUE(FPeople->FieldByName(QStringLiteral("Name"))->IsNull());
+    FPeople->SetFilter(QStringLiteral("Country = 3"));
+    FPeople->SetFiltered(true);
+    EXPECT_FALSE(FPeople->Locate(countryName, VarArrayOf({2, Null()}), {}));
+    EXPECT_TRUE(FPeople->Locate(countryName, VarArrayOf({3, QStringLiteral("SMITHSON")}), {}));
+    EXPECT_EQ(NameOf(FPeople.get()), QStringLiteral("SMITHSON"));
+}
+
 TEST_P(TableSearch, LocateIgnoringCaseInATableWithoutAKeyOrInTheFoldedOrder) {
     std::unique_ptr<TTable> words(FDb->NewTable(QStringLiteral("Words")));
     words->FieldDefs()->Add(QStringLiteral("Text"), ftString, 10);

@@ -1,3 +1,4 @@
+#include "AppendedRow.h"
 #include "DeclaredTypes.h"
 #include "ReadOnlyFolder.h"
 
@@ -172,6 +173,67 @@ TEST_F(SqliteConnectionTest, AReusedStatementStartsAfresh) {
     statement->ClearBindings();
     ASSERT_TRUE(statement->Step());
     EXPECT_FALSE(statement->Column(0).isValid());
+}
+
+// A text stays bound across runs and the binding of other parameters until it is bound
+// again; a binding that fails leaves the one before it.
+TEST_F(SqliteConnectionTest, ABoundTextStaysUntilItsParameterIsBoundAgain) {
+    const auto db = Open();
+    const auto statement = db->Prepare(QStringLiteral("SELECT ?, ?"));
+    const QString long1 = QString(300, QChar(u'\u00e9')) + QStringLiteral("end");
+    statement->Bind(0, QStringLiteral("short"));
+    statement->Bind(1, long1);
+    ASSERT_TRUE(statement->Step());
+    EXPECT_EQ(statement->Column(0).toString(), QStringLiteral("short"));
+    EXPECT_EQ(statement->Column(1).toString(), long1);
+
+    statement->Reset();
+    const QString long0 = QString(400, QChar(u'x')) + QStringLiteral("\u4e16");
+    statement->Bind(0, long0);
+    ASSERT_TRUE(statement->Step());
+    EXPECT_EQ(statement->Column(0).toString(), long0);
+    EXPECT_EQ(statement->Column(1).toString(), long1);
+
+    // Bound while running, or to no parameter: refused, and the texts bound stay.
+    EXPECT_NE(DatabaseErrorOf([&] { statement->Bind(0, QStringLiteral("running")); }), QString());
+    EXPECT_NE(DatabaseErrorOf([&] { statement->Bind(2, QStringLiteral("none")); }), QString());
+    statement->Reset();
+    statement->Bind(1, QString());
+    ASSERT_TRUE(statement->Step());
+    EXPECT_EQ(statement->Column(0).toString(), long0);
+    EXPECT_EQ(statement->Column(1).typeId(), QMetaType::QString);
+    EXPECT_TRUE(statement->Column(1).toString().isEmpty());
+
+    statement->Reset();
+    statement->ClearBindings();
+    ASSERT_TRUE(statement->Step());
+    EXPECT_FALSE(statement->Column(0).isValid());
+}
+
+TEST_F(SqliteConnectionTest, ATextBoundBeforeTheStatementWasReusedIsGone) {
+    const auto db = Open();
+    const QString sql = QStringLiteral("SELECT ?");
+    {
+        const auto statement = db->Prepare(sql);
+        statement->Bind(0, QStringLiteral("first user"));
+        ASSERT_TRUE(statement->Step());
+    }
+    const auto statement = db->Prepare(sql);
+    ASSERT_TRUE(statement->Step());
+    EXPECT_FALSE(statement->Column(0).isValid());
+}
+
+TEST_F(SqliteConnectionTest, ARowAppendsEveryColumnAsColumnReadsIt) {
+    const auto db = Open();
+    const auto statement = db->Prepare(QStringLiteral("SELECT 7, 2.5, 'Grüße', x'00ff', NULL, ''"));
+    ASSERT_TRUE(statement->Step());
+    const QList<Variant> row = AppendedRow(*statement);
+    ASSERT_EQ(row.size(), 6);
+    EXPECT_EQ(row[0].toLongLong(), 7);
+    EXPECT_EQ(row[2].toString(), QStringLiteral("Grüße"));
+    EXPECT_EQ(row[3].toByteArray(), QByteArray("\0\xff", 2));
+    EXPECT_FALSE(row[4].isValid());
+    EXPECT_EQ(row[5].typeId(), QMetaType::QString);
 }
 
 TEST_F(SqliteConnectionTest, ColumnsRowsAffectedAndLastInsertId) {
