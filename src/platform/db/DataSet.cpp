@@ -275,10 +275,11 @@ void TDataSet::ResyncCentered(std::optional<TRecord> Current) {
         CalculateFields(r);
     for (TRecord& r : after)
         CalculateFields(r);
-    FBuffers = prior;
-    FActiveRecord = int(FBuffers.size());
-    FBuffers.append(*Current);
-    FBuffers.append(after);
+    FActiveRecord = int(prior.size());
+    prior.reserve(prior.size() + 1 + after.size());
+    prior.append(std::move(*Current));
+    prior.append(std::move(after));
+    FBuffers = std::move(prior);
     FBOF = FEOF = false;
 }
 

@@ -105,8 +105,10 @@ QList<TKeysetReader::TRange> TKeysetReader::Ranges(const TRow& Row, bool After) 
     bool plain = n > 0 && (After || n == 1);
     for (int i = 0; i < n && plain; ++i)
         plain = !FSource.Descending.value(i) && !VarIsNull(Row[FSource.OrderColumns[i]]);
+    const auto nullable = [this](int Column) { return !FSource.NotNull.value(Column); };
     if (plain)
-        return After ? QList<TRange>{{n, rkRowValue}} : QList<TRange>{{n, rkRowValue}, {0, rkNull}};
+        return After || !nullable(0) ? QList<TRange>{{n, rkRowValue}}
+                                     : QList<TRange>{{n, rkRowValue}, {0, rkNull}};
     QList<TRange> ranges{{n, rkBeyond}};
     for (int j = n - 1; j >= 0; --j) {
         const bool greater = After != FSource.Descending.value(j);
@@ -114,7 +116,9 @@ QList<TKeysetReader::TRange> TKeysetReader::Ranges(const TRow& Row, bool After) 
         if (greater) {
             ranges << TRange{j, null ? rkNotNull : rkBeyond};
         } else if (!null) {
-            ranges << TRange{j, rkBeyond} << TRange{j, rkNull};
+            ranges << TRange{j, rkBeyond};
+            if (nullable(j))
+                ranges << TRange{j, rkNull};
         }
     }
     return ranges;

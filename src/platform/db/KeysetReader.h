@@ -16,6 +16,7 @@ struct TKeysetSource {
     QList<int> OrderColumns;  // indexes into Columns
     QList<bool> Descending;   // per order column
     QList<bool> IgnoreCase;   // per order column: compared in the engine's case-insensitive form
+    QList<bool> NotNull;      // per order column: holds no null (declared so, or by Where)
 };
 
 // Reads rows of a source a window at a time in its order, relative to a known row:

@@ -384,9 +384,16 @@ QStringList TTable::OrderFields(QList<bool>& Descending, QList<bool>* IgnoreCase
 
 void TTable::DefineSource(TKeysetSource& source) {
     if (!FSourceNames) {
-        TSourceNames names{QuotedTable(), {}, Connection()->RowIdColumn(BaseTableName())};
-        for (int i = 0; i < FieldDefs()->Count(); ++i)
-            names.Columns << QuoteSqlName(FieldDefs()->Items(i)->Name());
+        TSourceNames names{QuotedTable(), {}, Connection()->RowIdColumn(BaseTableName()), {}};
+        const QList<TColumnInfo> declared = Connection()->TableColumns(BaseTableName());
+        for (int i = 0; i < FieldDefs()->Count(); ++i) {
+            const QString& name = FieldDefs()->Items(i)->Name();
+            names.Columns << QuoteSqlName(name);
+            names.NotNull << std::any_of(declared.cbegin(), declared.cend(),
+                                         [&name](const TColumnInfo& Column) {
+                                             return Column.NotNull && Column.Name == name;
+                                         });
+        }
         FSourceNames = std::move(names);
     }
     source.From = FSourceNames->From;
@@ -398,6 +405,7 @@ void TTable::DefineSource(TKeysetSource& source) {
         if (column < 0)
             throw EDatabaseError(QStringLiteral("%1: Field '%2' not found").arg(Name(), name));
         source.OrderColumns << column;
+        source.NotNull << FSourceNames->NotNull[column];
     }
     if (MasterSource() && !FMasterFields.isEmpty()) {
         const QStringList masterFields = SplitFieldNames(FMasterFields);
@@ -413,6 +421,7 @@ void TTable::DefineSource(TKeysetSource& source) {
                 break;
             }
             conditions << source.Columns[source.OrderColumns[i]] + QStringLiteral(" = ?");
+            source.NotNull[i] = true;
             source.WhereParams << ToEngine(FieldDefs()->Find(order[i])->DataType(), value);
         }
         source.Where = conditions.join(QStringLiteral(" AND "));

@@ -111,6 +111,7 @@ private:
         QString From;
         QStringList Columns;
         QString RowKey;
+        QList<bool> NotNull; // per column, as the table declares it
     };
     std::optional<TSourceNames> FSourceNames;
     // The master's fields named by MasterFields, found once while the master stays open.

@@ -131,6 +131,24 @@ QDateTime VarToDateTime(const Variant& v) {
     ConversionFailed(v, "Date");
 }
 
+namespace {
+
+// A whole number that a 64-bit signed integer holds whatever its value.
+bool IsSignedWhole(const Variant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool VarSameValue(const Variant& a, const Variant& b) {
     if (VarIsNull(a) || VarIsNull(b))
         return VarIsNull(a) && VarIsNull(b);
@@ -145,7 +163,11 @@ bool VarSameValue(const Variant& a, const Variant& b) {
                 return false;
         return true;
     }
-    if (VarIsNumeric(a) && VarIsNumeric(b))
+    if (VarIsNumeric(a) && VarIsNumeric(b)) {
+        // Whole numbers compare exactly, without a detour through floating point.
+        if (IsSignedWhole(a) && IsSignedWhole(b))
+            return a.toLongLong() == b.toLongLong();
         return a.toDouble() == b.toDouble();
+    }
     return a == b;
 }

@@ -72,6 +72,30 @@ TEST_P(ForeignValues, TimestampsPageInTheEnginesOwnPrecision) {
     EXPECT_EQ(IdsBackward(log.get()), (QList<qint64>{1, 5, 2, 4, 3}));
 }
 
+// Positions count the nulls a column allows (first) and skip none where it allows none.
+TEST_P(ForeignValues, PositionsCountTheNullsOfColumnsThatAllowThem) {
+    TPeopleDatabase db(0, Engine());
+    ConnectionOf(db)->Execute(QStringLiteral(
+        "CREATE TABLE \"Pairs\" (\"Id\" INTEGER PRIMARY KEY, \"Fixed\" INTEGER NOT NULL, "
+        "\"Loose\" INTEGER); CREATE INDEX \"Pairs_Fixed\" ON \"Pairs\" (\"Fixed\"); "
+        "CREATE INDEX \"Pairs_Loose\" ON \"Pairs\" (\"Loose\"); INSERT INTO \"Pairs\" "
+        "VALUES (1, 30, NULL), (2, 10, 5), (3, 20, NULL), (4, 40, 1), (5, 10, 3)"));
+    Session()->CloseDatabase(Session()->FindDatabase(db.Alias()));
+    std::unique_ptr<TTable> pairs(db.NewTable(QStringLiteral("Pairs")));
+    for (const auto& [order, ids] : {std::pair{"Fixed", QList<qint64>{2, 5, 3, 1, 4}},
+                                     std::pair{"Loose", QList<qint64>{1, 3, 4, 5, 2}}}) {
+        pairs->SetIndexFieldNames(QString::fromLatin1(order));
+        pairs->Open();
+        EXPECT_EQ(IdsForward(pairs.get()), ids) << order;
+        EXPECT_EQ(IdsBackward(pairs.get()), ids) << order;
+        for (int position = 1; position <= ids.size(); ++position) {
+            ASSERT_TRUE(pairs->Locate(QStringLiteral("Id"), ids[position - 1], {}));
+            EXPECT_EQ(pairs->RecNo(), position) << order;
+        }
+        pairs->Close();
+    }
+}
+
 TEST(SqliteValues, IntegersBeyondThirtyTwoBitsAreKept) {
     TPeopleDatabase db;
     TDbConnection* connection = ConnectionOf(db);

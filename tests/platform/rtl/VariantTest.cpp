@@ -37,6 +37,18 @@ TEST(Variants, DatesFromTextAndDateValues) {
     EXPECT_THROW(VarToDateTime(QStringLiteral("2024-02-30")), EConvertError);
 }
 
+TEST(Variants, NumbersCompareByValueWholeNumbersExactly) {
+    EXPECT_TRUE(VarSameValue(2, qint64(2)));
+    EXPECT_TRUE(VarSameValue(short(7), 7u));
+    EXPECT_TRUE(VarSameValue(3, 3.0));
+    EXPECT_FALSE(VarSameValue(3, 3.5));
+    EXPECT_FALSE(VarSameValue(-1, 4294967295u)) << "not the same bits";
+    // Beyond 2^53 doubles no longer tell neighbours apart; the integers still do.
+    const qint64 big = (qint64(1) << 53) + 1;
+    EXPECT_FALSE(VarSameValue(big, big - 1));
+    EXPECT_TRUE(VarSameValue(big, big));
+}
+
 TEST(Variants, ArraysHoldSeveralValues) {
     const Variant keys = VarArrayOf({1, QStringLiteral("Smith"), Null()});
     EXPECT_TRUE(VarIsArray(keys));
