@@ -212,14 +212,14 @@ TDBMemo::TDBMemo(TComponent* AOwner) : TMemo(AOwner) {
 
 void TDBMemo::DataChange() {
     TField* field = Field();
-    ShowData([&] {
-        if (!field)
-            SetText(QString());
-        else if (field->IsBlob())
-            SetText(field->AsString());
-        else
-            SetText(FFocused && FDataLink.CanModify() ? field->Text() : field->DisplayText());
-    });
+    const QString text = !field                              ? QString()
+                         : field->IsBlob()                   ? field->AsString()
+                         : FFocused && FDataLink.CanModify() ? field->Text()
+                                                             : field->DisplayText();
+    // The same text stays as it is shown, with the caret where it was.
+    if (text == Text())
+        return;
+    ShowData([&] { SetText(text); });
 }
 
 void TDBMemo::UpdateData() {

@@ -89,15 +89,20 @@ void TDBRichEdit::LoadMemo() {
     const TField* field = Field();
     if (!field)
         return;
+    const Variant value = FDataSave.isEmpty() ? field->Value() : Variant(FDataSave);
+    // The same value still shown unchanged is not read and laid out again.
+    if (FMemoLoaded && !Modified() && value.metaType() == FLoadedValue.metaType() &&
+        value == FLoadedValue)
+        return;
     const int start = SelStart();
     const int length = SelLength();
-    ReplaceContent([this, field] {
-        const Variant value = FDataSave.isEmpty() ? field->Value() : Variant(FDataSave);
+    ReplaceContent([this, &value] {
         if (value.typeId() == QMetaType::QByteArray)
             ReadRtf(Document(), value.toByteArray());
         else
             ReadRtf(Document(), value.toString());
     });
+    FLoadedValue = value;
     FMemoLoaded = true;
     SetSelStart(start);
     SetSelLength(length);

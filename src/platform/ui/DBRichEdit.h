@@ -3,6 +3,7 @@
 #include "RichEdit.h"
 
 #include <memory>
+#include <rtl/Variant.h>
 
 class TDataSource;
 class TField;
@@ -62,5 +63,6 @@ protected:
 private:
     std::unique_ptr<TFieldDataLink> FDataLink;
     bool FMemoLoaded = false;
+    Variant FLoadedValue; // what LoadMemo last showed
     QString FDataSave;
 };

@@ -207,6 +207,17 @@ TEST_F(DBCtrls, MemoEditsTheMemoField) {
     FieldOf("Notes")->FocusControl();
     ProcessEvents();
     EXPECT_TRUE(memo->Focused()) << "the field asks its control for the focus";
+
+    // The record read again with the same notes keeps the caret; other notes show.
+    memo->SetSelStart(6);
+    On.People->Refresh();
+    EXPECT_EQ(memo->SelStart(), 6);
+    EXPECT_EQ(memo->Text(), QStringLiteral("line\nnext"));
+    On.People->Edit();
+    FieldOf("Notes")->SetAsString(QStringLiteral("other"));
+    EXPECT_EQ(memo->Text(), QStringLiteral("other"));
+    On.People->Cancel();
+    EXPECT_EQ(memo->Text(), QStringLiteral("line\nnext"));
 }
 
 TEST_F(DBCtrls, CheckBoxWritesItsValues) {

@@ -104,6 +104,25 @@ TEST_F(DBRichEdit, ShowsTheFieldOfEachRecord) {
     EXPECT_TRUE(Rich->Text().isEmpty());
 }
 
+TEST_F(DBRichEdit, TheSameValueShownAgainKeepsTheDocumentAndTheCaret) {
+    const QTextDocument* shown = Rich->Document();
+    Rich->SetSelStart(3);
+    const int revision = shown->revision();
+    People->Refresh();
+    EXPECT_EQ(shown->revision(), revision) << "the same notes were read again";
+    EXPECT_EQ(Rich->SelStart(), 3);
+    EXPECT_EQ(Rich->Text(), QStringLiteral("Bold plain"));
+
+    // Changed by the program since, the document shows the field again.
+    Rich->SetText(QStringLiteral("changed here"));
+    People->Refresh();
+    EXPECT_EQ(Rich->Text(), QStringLiteral("Bold plain"));
+    // Changed in the field, it shows the new value.
+    SetNotes(QStringLiteral("new notes"));
+    EXPECT_EQ(Rich->Text(), QStringLiteral("new notes"));
+    EXPECT_FALSE(Rich->Modified());
+}
+
 TEST_F(DBRichEdit, TypingEditsTheRecordAndPostingWritesRichText) {
     Rich->SetSelStart(10);
     Type(QStringLiteral("X"));
