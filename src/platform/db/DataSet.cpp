@@ -969,13 +969,8 @@ void TDataSet::ApplyFilter() {
     FExpression.reset();
     FExpressionInEngine = false;
     try {
-        if (FFiltered && !FFilter.trimmed().isEmpty()) {
-            QList<TFilterField> fields;
-            for (const TField* field : std::as_const(*FFields))
-                fields << TFilterField{field->FieldName(), field->DataType()};
-            FExpression = std::make_unique<TFilterExpression>(FFilter, FilterFieldsResolver(fields),
-                                                              FFilterOptions);
-        }
+        if (FFiltered && !FFilter.trimmed().isEmpty())
+            FExpression = std::make_unique<TFilterExpression>(ParsedFilter());
         FExpressionInEngine = InternalSetFilter(FExpression.get());
     } catch (...) {
         // A filter that cannot be applied leaves the dataset unfiltered.
@@ -983,6 +978,22 @@ void TDataSet::ApplyFilter() {
         FExpressionInEngine = InternalSetFilter(nullptr);
         throw;
     }
+}
+
+const TFilterExpression& TDataSet::ParsedFilter() {
+    const quint64 generation = FFields->Generation();
+    for (const TParsedFilter& parsed : FParsedFilters)
+        if (parsed.Expression && parsed.Text == FFilter && parsed.Options == FFilterOptions &&
+            parsed.FieldsGeneration == generation)
+            return *parsed.Expression;
+    QList<TFilterField> fields;
+    for (const TField* field : std::as_const(*FFields))
+        fields << TFilterField{field->FieldName(), field->DataType()};
+    TParsedFilter& parsed = FParsedFilters[FNextParsedFilter];
+    FNextParsedFilter = (FNextParsedFilter + 1) % FParsedFilters.size();
+    parsed = {FFilter, FFilterOptions, generation,
+              TFilterExpression(FFilter, FilterFieldsResolver(fields), FFilterOptions)};
+    return *parsed.Expression;
 }
 
 void TDataSet::ChangeFilter(const std::function<void()>& Change,

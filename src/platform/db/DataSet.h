@@ -5,6 +5,7 @@
 #include "UpdateCache.h"
 
 #include <QList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -435,6 +436,8 @@ private:
     QList<TRecord> FetchUnfiltered(TFetchDirection Direction, const TRecord* From, int Count,
                                    bool ReadAhead = true);
     void ApplyFilter();
+    // The filter in force parsed, or taken from the last ones parsed.
+    const TFilterExpression& ParsedFilter();
     // Makes Change to the filter settings and applies them, then goes to the first record
     // (or where Position goes); a refused filter raises and leaves the settings as they were.
     void ChangeFilter(const std::function<void()>& Change,
@@ -445,6 +448,16 @@ private:
     TFilterRecordEvent FOnFilterRecord;
     std::unique_ptr<TFilterExpression> FExpression; // parsed while filtered and open
     bool FExpressionInEngine = false;
+    // The last filters parsed, with what they were parsed from: a filter laid again (a
+    // combo's list filter, say) is not parsed again.
+    struct TParsedFilter {
+        QString Text;
+        TFilterOptions Options;
+        quint64 FieldsGeneration = 0;
+        std::optional<TFilterExpression> Expression;
+    };
+    std::array<TParsedFilter, 2> FParsedFilters;
+    std::size_t FNextParsedFilter = 0;
     bool FCachedUpdates = false;
     std::unique_ptr<TUpdateCache> FUpdates;
 

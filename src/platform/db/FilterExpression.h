@@ -95,6 +95,8 @@ public:
                       TFilterOptions Options = {});
 
     bool IsEmpty() const { return !FRoot; }
+    // Copies of one parse (which a kept copy keeps distinct from any later one).
+    bool SameParse(const TFilterExpression& Other) const { return FRoot == Other.FRoot; }
     // The canonical names of the fields used, in order of first use.
     const QStringList& FieldNames() const { return FFieldNames; }
     TFilterSql ToSql(const TFilterDialect& Dialect = SqliteFilterDialect()) const;

@@ -119,6 +119,18 @@ void TSqlDataSet::SetSourceParams(const QVariantList& Params) {
 }
 
 bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
+    // Columns are named as the reader names them once there is one.
+    const bool keeps = Expression && FOrder;
+    const auto kept =
+        keeps ? std::find_if(FFiltersInEngine.begin(), FFiltersInEngine.end(),
+                             [Expression](const TFilterInEngine& Kept) {
+                                 return Kept.Expression && Kept.Expression->SameParse(*Expression);
+                             })
+              : FFiltersInEngine.end();
+    if (kept != FFiltersInEngine.end()) {
+        UseFilterSql(kept->Sql);
+        return kept->InEngine;
+    }
     TFilterSql sql;
     bool inEngine = true;
     if (Expression && !Expression->IsEmpty()) {
@@ -143,12 +155,20 @@ bool TSqlDataSet::InternalSetFilter(const TFilterExpression* Expression) {
             sql = Expression->ToSql(dialect);
         }
     }
-    if (sql.Sql != FFilterSql.Sql || sql.Params != FFilterSql.Params) {
-        FFilterSql = sql;
-        if (FOrder)
-            Reposition();
+    if (keeps) {
+        FFiltersInEngine[FNextFilterInEngine] = {*Expression, inEngine, sql};
+        FNextFilterInEngine = (FNextFilterInEngine + 1) % FFiltersInEngine.size();
     }
+    UseFilterSql(sql);
     return inEngine;
+}
+
+void TSqlDataSet::UseFilterSql(const TFilterSql& Sql) {
+    if (Sql.Sql == FFilterSql.Sql && Sql.Params == FFilterSql.Params)
+        return;
+    FFilterSql = Sql;
+    if (FOrder)
+        Reposition();
 }
 
 void TSqlDataSet::InternalClose() {
@@ -163,6 +183,7 @@ void TSqlDataSet::InternalClose() {
     FFormerReaders = {};
     FCount.reset();
     FLookups.Clear();
+    FFiltersInEngine = {}; // the next open may be on another connection
     CloseDatabase();
 }
 

@@ -4,6 +4,7 @@
 #include "KeysetReader.h"
 #include "LookupMemo.h"
 
+#include <array>
 #include <memory>
 
 class TFieldDef;
@@ -64,6 +65,8 @@ protected:
     QString QuotedUpdateTable() const;
 
 private:
+    // Puts Sql in force as the filter's condition, reading anew when it differs.
+    void UseFilterSql(const TFilterSql& Sql);
     // Keeps the cached count across a post of the record with Bookmark: one more when it
     // came into the rows read, one less when it left them (WasRead: it was among them).
     void CountPosted(const TBookmark& Bookmark, bool WasRead);
@@ -103,7 +106,16 @@ private:
     TOrderReader* FOrder = nullptr;   // the current order's
     std::optional<qint64> FCount;     // cached, kept across this dataset's own changes
     TFilterSql FFilterSql;            // the filter's condition, added to the source's
-    TLookupMemo FLookups;             // emptied whenever the source changes
+    // The engine's forms of the last filters, by parse: a filter laid again is not
+    // translated again.
+    struct TFilterInEngine {
+        std::optional<TFilterExpression> Expression;
+        bool InEngine = false;
+        TFilterSql Sql;
+    };
+    std::array<TFilterInEngine, 2> FFiltersInEngine;
+    std::size_t FNextFilterInEngine = 0;
+    TLookupMemo FLookups; // emptied whenever the source changes
     int FSourceParamCount = 0;
 };
 

@@ -91,6 +91,21 @@ TEST_P(TableFilters, AFilterLaidAgainReadsItsOwnValuesAndTheDataAsTheyAreThen) {
     country1.insert(1, QStringLiteral("Person 0002"));
     EXPECT_EQ(Names(FPeople.get()), country1);
     EXPECT_EQ(FPeople->RecordCount(), 11);
+
+    // The same text under options switched back and forth, and after the dataset reopens.
+    FPeople->SetFilter(QStringLiteral("Name = 'person 000*'"));
+    EXPECT_TRUE(FPeople->IsEmpty());
+    FPeople->SetFilterOptions({foCaseInsensitive});
+    EXPECT_EQ(FPeople->RecordCount(), 9);
+    FPeople->SetFilterOptions({});
+    EXPECT_TRUE(FPeople->IsEmpty());
+    FPeople->SetFilterOptions({foCaseInsensitive});
+    EXPECT_EQ(Names(FPeople.get()).size(), 9);
+    FPeople->Close();
+    FPeople->Open();
+    EXPECT_EQ(Names(FPeople.get()).size(), 9);
+    FPeople->SetFilter(QStringLiteral("Country = 1"));
+    EXPECT_EQ(Names(FPeople.get()), country1);
 }
 
 TEST_P(TableFilters, AFilterLaidWithAKeyGoesToTheKeysRecordWithinIt) {
