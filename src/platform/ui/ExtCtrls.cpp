@@ -56,18 +56,25 @@ void TPanel::TextChanged() {
     Invalidate();
 }
 
+int TPanel::Fitted(int Value) const {
+    return std::clamp(Value, 0, std::max({Width(), Height(), 0}));
+}
+
 void TPanel::AdjustClientRect(QRect& Rect) const {
+    const int bevel = Fitted(FBevelWidth);
     const int inset =
-        BevelSpace(FBevelOuter, FBevelWidth) + FBorderWidth + BevelSpace(FBevelInner, FBevelWidth);
+        BevelSpace(FBevelOuter, bevel) + Fitted(FBorderWidth) + BevelSpace(FBevelInner, bevel);
     Rect.adjust(inset, inset, -inset, -inset);
 }
 
 void TPanel::Paint() {
     QPainter painter(Widget());
     QRect rect = ClientRect();
-    DrawBevel(painter, rect, FBevelOuter, BevelSpace(FBevelOuter, FBevelWidth));
-    rect.adjust(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth);
-    DrawBevel(painter, rect, FBevelInner, BevelSpace(FBevelInner, FBevelWidth));
+    const int bevel = Fitted(FBevelWidth);
+    const int border = Fitted(FBorderWidth);
+    DrawBevel(painter, rect, FBevelOuter, BevelSpace(FBevelOuter, bevel));
+    rect.adjust(border, border, -border, -border);
+    DrawBevel(painter, rect, FBevelInner, BevelSpace(FBevelInner, bevel));
     if (Caption().isEmpty())
         return;
     painter.setFont(Font()->ToQFont());

@@ -44,6 +44,9 @@ protected:
     void AdjustClientRect(QRect& Rect) const override;
 
 private:
+    // A border or bevel width as it is laid out and painted: none below zero, none wider
+    // than the panel (the values stay as they were set).
+    int Fitted(int Value) const;
     template <class T> void SetBorder(T& Field, T Value) {
         Field = Value;
         Realign();

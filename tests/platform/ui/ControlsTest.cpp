@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <ui/ExtCtrls.h>
 #include <ui/StdCtrls.h>
@@ -86,6 +87,16 @@ TEST(Controls, ContainersAlignInsideTheirBordersAndCaption) {
     EXPECT_EQ(inPanel->BoundsRect(), QRect(7, 7, 186, 86));
     panel->SetBevelOuter(bvNone);
     EXPECT_EQ(inPanel->BoundsRect(), QRect(5, 5, 190, 90));
+    // Widths beyond the panel leave no room (painted in as many lines as fit); a width
+    // below zero is none.
+    panel->SetBorderWidth(std::numeric_limits<int>::max());
+    panel->SetBevelWidth(std::numeric_limits<int>::max() - 1);
+    EXPECT_EQ(panel->BorderWidth(), std::numeric_limits<int>::max()) << "kept as set";
+    EXPECT_TRUE(inPanel->BoundsRect().isEmpty());
+    EXPECT_FALSE(panel->Widget()->grab().isNull());
+    panel->SetBorderWidth(-5);
+    panel->SetBevelWidth(0);
+    EXPECT_EQ(inPanel->BoundsRect(), QRect(0, 0, 200, 100));
 
     auto* group = AddControl<TGroupBox>(&form, &form);
     group->SetBounds(0, 0, 200, 100);
