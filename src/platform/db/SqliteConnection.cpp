@@ -573,6 +573,9 @@ int TSqliteConnection::ReadBurstAge() const {
 }
 
 quint64 TSqliteConnection::ReadVersion(const QString& Table) {
+    // An attached file changes without the main file's data version: no version then.
+    if (sqlite3_db_name(FDatabase->Handle(), 2))
+        return 0;
     TSqliteReadBurst& burst = FDatabase->Burst();
     if (!burst.Join())
         return 0;

@@ -581,6 +581,13 @@ TEST_F(SqliteReadBurstTest, ATablesVersionChangesWhenItsRowsMayHaveChanged) {
     Reader->StartTransaction();
     EXPECT_EQ(Reader->ReadVersion(t), 0u) << "a transaction reads and writes in its own";
     Reader->Rollback();
+
+    // Another file attached changes unseen by the main file's data version.
+    Reader->Execute(
+        QStringLiteral("ATTACH DATABASE '%1' AS other").arg(Dir.filePath(QStringLiteral("o.db"))));
+    EXPECT_EQ(Reader->ReadVersion(t), 0u);
+    Reader->Execute(QStringLiteral("DETACH DATABASE other"));
+    EXPECT_NE(Reader->ReadVersion(t), 0u);
 }
 
 TEST_F(SqliteReadBurstTest, WritesTheUpdateHookDoesNotReportChangeEveryVersion) {
