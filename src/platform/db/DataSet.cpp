@@ -5,6 +5,7 @@
 #include "Field.h"
 #include "FieldDefs.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <iterator>
 #include <rtl/Exceptions.h>
@@ -1419,17 +1420,14 @@ void TDataSet::CalculateFields(TRecord& Record, const TField* Changed) {
                    return Key == Changed || Key->FieldKind() != fkData;
                });
     };
-    if (partial) {
-        QList<bool> keep(FCalcSlotCount, false);
-        for (const TLookupKeys& lookup : LookupKeys())
-            if (lookup.Field->FCalcSlot >= 0 && kept(lookup))
-                keep[lookup.Field->FCalcSlot] = true;
-        for (int slot = 0; slot < FCalcSlotCount; ++slot)
-            if (!keep[slot])
-                Record.Calculated[slot] = Null();
-    } else {
-        Record.Calculated.fill(Null(), FCalcSlotCount);
-    }
+    QVarLengthArray<std::pair<int, Variant>, 8> keptValues;
+    for (const TLookupKeys& lookup : LookupKeys())
+        if (lookup.Field->FCalcSlot >= 0 && kept(lookup))
+            keptValues.append(
+                {lookup.Field->FCalcSlot, Record.Calculated[lookup.Field->FCalcSlot]});
+    Record.Calculated.fill(Null(), FCalcSlotCount);
+    for (auto& [slot, value] : keptValues)
+        Record.Calculated[slot] = std::move(value);
     TRestore<TRecord*> record(FCalcRecord, &Record);
     TRestore<TDataSetState> state(FState, dsCalcFields);
     for (const TLookupKeys& lookupKeys : LookupKeys()) {
@@ -1480,6 +1478,11 @@ void TDataSet::DataEvent(TDataEvent Event, qintptr Info) {
     }
     if (FDisableCount > 0 && Event != deCheckBrowseMode && Event != deUpdateRecord &&
         Event != deFocusControl) {
+        if (Event != deUpdateState) {
+            FEventWhileDisabled = true;
+            FLayoutWhileDisabled = FLayoutWhileDisabled || Event == deLayoutChange;
+            return;
+        }
         // A move between active states (browse, edit, insert) reaches the controls when
         // they are enabled again; an open or a close reaches them at once, so that they
         // let go of the fields.
@@ -1487,13 +1490,8 @@ void TDataSet::DataEvent(TDataEvent Event, qintptr Info) {
             FState == dsInactive ||
             std::any_of(FDataSources.cbegin(), FDataSources.cend(),
                         [](const TDataSource* Source) { return Source->State() == dsInactive; });
-        if (Event == deUpdateState && !opensOrCloses) {
+        if (!opensOrCloses) {
             FStateWhileDisabled = true;
-            return;
-        }
-        if (Event != deUpdateState) {
-            FEventWhileDisabled = true;
-            FLayoutWhileDisabled = FLayoutWhileDisabled || Event == deLayoutChange;
             return;
         }
     }

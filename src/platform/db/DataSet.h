@@ -303,8 +303,7 @@ protected:
     // then lets each field prepare for the open (TField::DataSetOpening).
     void CreateFields();
     void DestroyFields();
-    // Calculates the calculated and lookup fields of Record.
-    // The lookup and calculated values of Record; after a change of the field Changed,
+    // Calculates the lookup and calculated values of Record; after a change of the field Changed,
     // the lookups by other fields keep their values.
     void CalculateFields(TRecord& Record, const TField* Changed = nullptr);
     // Re-reads the held records around the current one (or its neighbours when gone).
